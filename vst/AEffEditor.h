@@ -7,7 +7,7 @@ class AudioEffect;
 
 class AEffEditor
 {
-public:
+  public:
     // Attaches itself to the effect (editor slot and effFlagsHasEditor). Called on the GUI thread.
     explicit AEffEditor(AudioEffect* effect);
     virtual ~AEffEditor() = default;
@@ -34,8 +34,11 @@ public:
     virtual bool onKeyDown(VstKeyCode&) { return false; }
     virtual bool onKeyUp(VstKeyCode&) { return false; }
     virtual bool setKnobMode(VstInt32) { return false; }
+    // Told of every parameter change with the normalised value, so controls can follow host
+    // automation and program changes. May be called on the audio thread as well as the GUI thread.
+    virtual void setParameter(VstInt32 /*index*/, float /*value*/) {}
 
-protected:
+  protected:
     AudioEffect* effect = nullptr;
     void* systemWindow = nullptr;
 };

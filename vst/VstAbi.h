@@ -11,18 +11,19 @@ using VstIntPtr = std::intptr_t;
 
 struct AEffect;
 
-extern "C" {
-using audioMasterCallback = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                          VstIntPtr value, void* ptr, float opt);
-using AEffectDispatcherProc = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                            VstIntPtr value, void* ptr, float opt);
-using AEffectProcessProc = void (*)(AEffect* effect, float** inputs, float** outputs,
-                                    VstInt32 sampleFrames);
-using AEffectProcessDoubleProc = void (*)(AEffect* effect, double** inputs, double** outputs,
-                                          VstInt32 sampleFrames);
-using AEffectSetParameterProc = void (*)(AEffect* effect, VstInt32 index, float parameter);
-using AEffectGetParameterProc = float (*)(AEffect* effect, VstInt32 index);
-using VstPluginMainProc = AEffect* (*)(audioMasterCallback host);
+extern "C"
+{
+    using audioMasterCallback = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                              VstIntPtr value, void* ptr, float opt);
+    using AEffectDispatcherProc = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                                VstIntPtr value, void* ptr, float opt);
+    using AEffectProcessProc = void (*)(AEffect* effect, float** inputs, float** outputs,
+                                        VstInt32 sampleFrames);
+    using AEffectProcessDoubleProc = void (*)(AEffect* effect, double** inputs, double** outputs,
+                                              VstInt32 sampleFrames);
+    using AEffectSetParameterProc = void (*)(AEffect* effect, VstInt32 index, float parameter);
+    using AEffectGetParameterProc = float (*)(AEffect* effect, VstInt32 index);
+    using VstPluginMainProc = AEffect* (*)(audioMasterCallback host);
 }
 
 constexpr VstInt32 fourCharCode(char a, char b, char c, char d)

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "ProbeEffect.h"
+
+namespace
+{
+using Calls = std::vector<std::string>;
+
+VstIntPtr dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                   void* ptr = nullptr, float opt = 0.0f)
+{
+    return e->dispatcher(e, opcode, index, value, ptr, opt);
+}
+} // namespace
+
+TEST(AudioEffect, RecordIsFilledForTheHostAndReservedFieldsStayTheHosts)
+{
+    auto* probe = new ProbeEffect(nullptr);
+    AEffect* e = probe->getAeffect();
+    EXPECT_EQ(e->magic, 0x56737450);
+    EXPECT_EQ(e->object, static_cast<void*>(static_cast<AudioEffect*>(probe)));
+    EXPECT_EQ(e->numPrograms, 3);
+    EXPECT_EQ(e->numParams, 4);
+    EXPECT_EQ(e->flags, effFlagsCanReplacing);
+    EXPECT_EQ(e->ioRatio, 1.0f);
+    EXPECT_NE(e->process, e->processReplacing);
+    EXPECT_NE(e->processDoubleReplacing, nullptr);
+    EXPECT_EQ(e->resvd1, 0);
+    EXPECT_EQ(e->resvd2, 0);
+
+    e->resvd1 = 0x1111;
+    e->resvd2 = 0x2222;
+    for (VstInt32 opcode = effOpen + 1; opcode <= effGetNumMidiOutputChannels; ++opcode)
+    {
+        if (opcode != effClose)
+        {
+            dispatch(e, opcode, 0, 1, nullptr, 1.0f);
+        }
+    }
+    probe->canDoubleReplacing(true);
+    probe->noTail(true);
+    EXPECT_EQ(e->flags, effFlagsCanReplacing | effFlagsCanDoubleReplacing | effFlagsNoSoundInStop);
+    EXPECT_EQ(e->resvd1, 0x1111);
+    EXPECT_EQ(e->resvd2, 0x2222);
+    dispatch(e, effClose);
+}
+
+TEST(AudioEffect, DispatcherAnswersWhatTheBaseLeavesToIt)
+{
+    ProbeEffect probe(nullptr);
+    AEffect* e = probe.getAeffect();
+    void* chunk = &probe;
+    EXPECT_EQ(dispatch(e, effGetVstVersion), 2400);
+    EXPECT_EQ(dispatch(e, effIdentify), 0x4E764566);
+    EXPECT_EQ(dispatch(e, effGetChunk, 0, 0, &chunk), 0);
+    EXPECT_EQ(dispatch(e, effSetChunk, 0, 8, &chunk), 0);
+    EXPECT_EQ(dispatch(e, effGetTailSize), 0);
+    EXPECT_EQ(dispatch(e, effCanBeAutomated, 3), 1);
+    EXPECT_EQ(dispatch(e, effCanBeAutomated, 4), 0);
+    EXPECT_EQ(dispatch(e, effCanBeAutomated, -1), 0);
+    const std::initializer_list<VstInt32> unanswered{effProcessEvents,
+                                                     effGetInputProperties,
+                                                     effSetProcessPrecision,
+                                                     effStartProcess,
+                                                     effGetParameterProperties,
+                                                     effVendorSpecific,
+                                                     80,
+                                                     -1};
+    for (VstInt32 opcode : unanswered)
+    {
+        EXPECT_EQ(dispatch(e, opcode, 0, 1, &chunk, 1.0f), 0) << opcode;
+    }
+
+    dispatch(e, effSetBlockSize, 0, 512);
+    EXPECT_EQ(probe.getBlockSize(), 512);
+    dispatch(e, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    for (float bad : {0.0f, -44100.0f, NAN, INFINITY})
+    {
+        dispatch(e, effSetSampleRate, 0, 0, nullptr, bad);
+    }
+    EXPECT_EQ(probe.getSampleRate(), 48000.0f);
+
+    dispatch(e, effSetProgram, 0, 2);
+    dispatch(e, effSetProgram, 0, 3);
+    dispatch(e, effSetProgram, 0, VstIntPtr{1} << 32); // would wrap to 0 if cast first
+    dispatch(e, effSetProgram, 0, -1);
+    dispatch(e, effMainsChanged, 0, 1);
+    dispatch(e, effMainsChanged, 0, 0);
+    EXPECT_EQ(dispatch(e, effSetBypass, 0, 1), 1);
+    EXPECT_EQ(probe.calls, (Calls{"setProgram 2", "resume", "suspend", "bypass on"}));
+}
+
+TEST(AudioEffect, NullTextPointersAreAnsweredWithZeroAndReachNothing)
+{
+    ProbeEffect probe(nullptr);
+    AEffect* e = probe.getAeffect();
+    for (VstInt32 opcode : {effSetProgramName, effGetProgramName, effGetParamLabel,
+                            effGetParamDisplay, effGetParamName, effGetProgramNameIndexed,
+                            effGetEffectName, effGetVendorString, effGetProductString, effCanDo,
+                            effString2Parameter, effGetChunk, effSetChunk, effEditGetRect})
+    {
+        EXPECT_EQ(dispatch(e, opcode, 0, 0, nullptr), 0) << opcode;
+    }
+    EXPECT_TRUE(probe.calls.empty());
+}
+
+TEST(AudioEffect, EntriesReachTheObjectAndCloseDeletesIt)
+{
+    int destroyed = 0;
+    auto* probe = new ProbeEffect(nullptr, &destroyed);
+    AEffect* e = probe->getAeffect();
+    float left[4] = {1, 2, 3, 4};
+    float right[4] = {5, 6, 7, 8};
+    float* outputs[] = {left, right};
+    e->process(e, outputs, outputs, 4);
+    EXPECT_EQ(left[3], 4.0f);
+    EXPECT_EQ(right[0], 5.0f);
+    e->processReplacing(e, outputs, outputs, 4);
+    EXPECT_EQ(probe->processedFrames, 4);
+    e->setParameter(e, 1, 0.5f);
+    EXPECT_EQ(e->getParameter(e, 1), 0.0f);
+    EXPECT_EQ(probe->calls, (Calls{"setParameter 1 0.500000"}));
+
+    EXPECT_EQ(dispatch(e, effClose), 1);
+    EXPECT_EQ(destroyed, 1);
+}
