@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+
+// Every fixed figure of the signal engine, with its unit in the name.
+namespace engine_constants
+{
+// Floor and rest value of every recursive state: the float nearest 1e-8.
+constexpr float kEpsilon = 1e-8f;
+
+constexpr int kLatencyFrames = 512;
+constexpr int kDelayCapacityFrames = 512;
+
+constexpr float kDefaultSampleRateHz = 44100.0f;
+constexpr float kMinSampleRateHz = 5000.0f;
+constexpr float kMinTimeSeconds = 0.005f;
+constexpr float kMinOutputGain = 1e-6f;
+
+// The drive parameter's factor is scaled by this, so 0 dB of "Input drive" is +20 dB of gain.
+constexpr float kInputGainScale = 10.0f;
+// Finite input beyond +-1e6 (+120 dBFS) is bounded so no squared statistic can overflow.
+constexpr float kInputLimit = 1e6f;
+
+constexpr float kInputNoiseLevelDb = -160.0f;
+constexpr float kDitherLevelDb = -3.0f;
+
+constexpr double kMeterDecayTimeSeconds = 1.0;
+constexpr double kMeterRmsTimeSeconds = 0.25;
+constexpr double kMeanSquareTimeSeconds = 0.001;
+constexpr float kPeakHoldDurationSeconds = 10.0f;
+
+constexpr float kPeakSmoothTimeSeconds = 0.0015f;
+constexpr float kPeakHoldTimeSeconds = 0.005f;
+constexpr float kHysteresisWeight = 1.0f;
+
+// Correlation statistics run on 800 Hz high-passed channels (second-order Butterworth).
+constexpr int kCorrelationFilterKind = 1;
+constexpr float kCorrelationFilterFrequencyHz = 800.0f;
+constexpr float kCorrelationFilterQ = 1.0f;
+constexpr float kCorrelationFilterGainDb = 0.0f;
+// At or below this threshold the correlation limiter is off.
+constexpr float kCorrelationLimiterOffThreshold = -0.95f;
+
+// At or below this amount the soft clipper does nothing, not even metering.
+constexpr float kSoftclipMinAmount = 0.01f;
+
+// Half-way interpolator, symmetric, given by bit pattern so no decimal rounding can creep in.
+constexpr int kInterpolatorTapCount = 8;
+constexpr std::uint32_t kInterpolatorTapBits[kInterpolatorTapCount] = {
+    0xBDB37627u, 0x3DFFDF5Bu, 0xBE57D3A7u, 0x3F22DA06u,
+    0x3F22DA06u, 0xBE57D3A7u, 0x3DFFDF5Bu, 0xBDB37627u};
+constexpr float kInterpolatorTaps[kInterpolatorTapCount] = {
+    __builtin_bit_cast(float, kInterpolatorTapBits[0]),
+    __builtin_bit_cast(float, kInterpolatorTapBits[1]),
+    __builtin_bit_cast(float, kInterpolatorTapBits[2]),
+    __builtin_bit_cast(float, kInterpolatorTapBits[3]),
+    __builtin_bit_cast(float, kInterpolatorTapBits[4]),
+    __builtin_bit_cast(float, kInterpolatorTapBits[5]),
+    __builtin_bit_cast(float, kInterpolatorTapBits[6]),
+    __builtin_bit_cast(float, kInterpolatorTapBits[7])};
+// Taps span three samples older than the look-ahead tap to four newer.
+constexpr int kInterpolatorOldestOffsetFrames = -3;
+
+constexpr int kMaxWordLengthBits = 32;
+constexpr int kDefaultDitherBits = 64;
+// Noise shaping is off below 32 kHz, the 8-tap filter runs up to 120 kHz, first order above.
+constexpr float kShapingMinSampleRateHz = 32000.0f;
+constexpr float kFirstOrderShapingSampleRateHz = 120000.0f;
+constexpr int kShapingTapCount = 8;
+// Error feedback taps, c0 weighting the newest error.
+constexpr float kShapingCoefficients[kShapingTapCount] = {
+    1.47933f, -1.59032f, 1.64436f, -1.36613f, 0.926704f, -0.557931f, 0.267859f, -0.106627f};
+} // namespace engine_constants

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "engine/EngineConstants.h"
+#include "engine/NoiseSource.h"
+
+#include <algorithm>
+#include <cstdint>
+
+// Word-length reduction with triangular dither and error-feedback noise shaping. The shaping
+// filter depends on the sample rate: none below 32 kHz, a fixed 8-tap filter up to 120 kHz,
+// first order above.
+class Quantiser
+{
+  public:
+    explicit Quantiser(RandomGenerator& generator);
+    virtual ~Quantiser() = default;
+
+    // Selects the shaping filter from the next sample on; resets nothing.
+    void setSampleRate(float sampleRateHz);
+    // Stores min(bits, 32) and resets the shaping state.
+    void setWordLength(int bits);
+
+    // x in full-scale units (+-1.0).
+    void process(float x)
+    {
+        // Keeps the rounding inside the integer range whatever gain precedes the quantiser;
+        // full-scale audio is far inside it.
+        x = std::min(std::max(x, -kInputLimit), kInputLimit);
+        const float v = x * scale - feedback;
+        const float s = v + dither.triangular();
+        const std::int64_t q =
+            s > 0.0f ? static_cast<std::int64_t>(s + 0.5f) : static_cast<std::int64_t>(s - 0.5f);
+        lastValue = q;
+        const float error = static_cast<float>(q) - v;
+        switch (shaping)
+        {
+        case Shaping::eightTap:
+            shapeEightTap(error);
+            break;
+        case Shaping::firstOrder:
+            feedback = error;
+            break;
+        case Shaping::none:
+            break;
+        }
+    }
+
+    float output() const { return static_cast<float>(lastValue) * step; }
+
+    int getWordLength() const { return wordLength; }
+    float getScale() const { return scale; }
+    float getStep() const { return step; }
+
+  private:
+    enum class Shaping
+    {
+        none,
+        eightTap,
+        firstOrder,
+    };
+
+    static constexpr float kInputLimit = 1e6f;
+    static constexpr int kHistoryMask = engine_constants::kShapingTapCount - 1;
+
+    void reset();
+
+    void shapeEightTap(float error)
+    {
+        using engine_constants::kShapingCoefficients;
+        errorHistory[historyIndex] = error;
+        float sum = kShapingCoefficients[0] * errorHistory[historyIndex];
+        for (int tap = 1; tap < engine_constants::kShapingTapCount; ++tap)
+        {
+            sum += kShapingCoefficients[tap] * errorHistory[(historyIndex - tap) & kHistoryMask];
+        }
+        feedback = sum;
+        historyIndex = (historyIndex + 1) & kHistoryMask;
+    }
+
+    int wordLength = engine_constants::kMaxWordLengthBits;
+    float sampleRate = engine_constants::kDefaultSampleRateHz;
+    Shaping shaping = Shaping::eightTap;
+    float scale = 0.0f;
+    float step = 0.0f;
+    // 64 bits so no input can make the rounding overflow.
+    std::int64_t lastValue = 0;
+    NoiseSource dither;
+    float errorHistory[engine_constants::kShapingTapCount] = {};
+    int historyIndex = 0;
+    float feedback = 0.0f;
+};
