@@ -1,0 +1,126 @@
+#include "toolkit/COptionMenuPopup.h"
+
+#include "toolkit/CDrawContext.h"
+#include "toolkit/CFrame.h"
+#include "toolkit/COptionMenu.h"
+
+COptionMenuPopup::COptionMenuPopup(COptionMenu* owner, const CRect& rect)
+    : CView(rect), menu(owner), highlighted(owner ? owner->getCurrent() : -1)
+{
+}
+
+COptionMenuPopup::~COptionMenuPopup()
+{
+    if (menu)
+        menu->popupClosed();
+}
+
+CRect COptionMenuPopup::placement(const COptionMenu& menu, const CRect& frameSize,
+                                  long widestTextPixels)
+{
+    const CRect& anchor = menu.getViewSize();
+    const long textWidth = widestTextPixels + 2 * kTextPaddingPixels;
+    const long width = textWidth > anchor.width() ? textWidth : anchor.width();
+    const long height = menu.getNbEntries() * kRowHeightPixels;
+
+    long left = anchor.left;
+    if (left + width > frameSize.right)
+        left = frameSize.right - width;
+    if (left < frameSize.left)
+        left = frameSize.left;
+    long top = anchor.bottom;
+    if (top + height > frameSize.bottom && anchor.top - height >= frameSize.top)
+        top = anchor.top - height;
+    return CRect(left, top, left + width, top + height);
+}
+
+long COptionMenuPopup::rowAt(const CPoint& where) const
+{
+    if (!menu || !size.pointInside(where))
+        return -1;
+    const long row = (where.y - size.top) / kRowHeightPixels;
+    return row < menu->getNbEntries() ? row : -1;
+}
+
+void COptionMenuPopup::highlight(long row)
+{
+    if (row != highlighted)
+    {
+        highlighted = row;
+        setDirty();
+    }
+}
+
+void COptionMenuPopup::draw(CDrawContext* context)
+{
+    if (!menu)
+        return;
+    context->setFillColor(menu->getBackColor());
+    context->fillRect(size);
+    context->setFont(menu->getFont(), menu->getTxtFace());
+    for (long row = 0; row < menu->getNbEntries(); ++row)
+    {
+        const CRect rowRect(size.left, size.top + row * kRowHeightPixels, size.right,
+                            size.top + (row + 1) * kRowHeightPixels);
+        // The highlighted row is drawn inverted.
+        if (row == highlighted)
+        {
+            context->setFillColor(menu->getFontColor());
+            context->fillRect(rowRect);
+        }
+        context->setFontColor(row == highlighted ? menu->getBackColor() : menu->getFontColor());
+        CRect textRect = rowRect;
+        textRect.left += kTextPaddingPixels;
+        context->drawString(menu->getEntry(row), textRect, kLeftText);
+    }
+    context->setFrameColor(menu->getFontColor());
+    context->drawRect(size);
+}
+
+CMouseEventResult COptionMenuPopup::onMouseDown(CPoint& where, const long&)
+{
+    const long row = rowAt(where);
+    if (menu && row >= 0)
+        menu->choose(row);
+    else if (frame)
+        frame->closeModalView();
+    return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+}
+
+CMouseEventResult COptionMenuPopup::onMouseMoved(CPoint& where, const long&)
+{
+    const long row = rowAt(where);
+    if (row >= 0)
+        highlight(row);
+    return kMouseEventHandled;
+}
+
+CMouseEventResult COptionMenuPopup::onMouseUp(CPoint&, const long&)
+{
+    return kMouseEventHandled;
+}
+
+bool COptionMenuPopup::onKeyDown(VstKeyCode& key)
+{
+    if (!menu)
+        return false;
+    const long last = menu->getNbEntries() - 1;
+    switch (key.virt)
+    {
+    case VKEY_UP:
+        highlight(highlighted > 0 ? highlighted - 1 : 0);
+        return true;
+    case VKEY_DOWN:
+        highlight(highlighted < last ? highlighted + 1 : last);
+        return true;
+    case VKEY_RETURN:
+    case VKEY_ENTER:
+        menu->choose(highlighted);
+        return true;
+    case VKEY_ESCAPE:
+        menu->closePopup();
+        return true;
+    default:
+        return false;
+    }
+}

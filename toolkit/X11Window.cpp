@@ -1,0 +1,262 @@
+#include "toolkit/X11Window.h"
+
+#include "toolkit/CDrawContext.h"
+#include "toolkit/CFrame.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <cairo-xlib.h>
+#include <cairo.h>
+
+namespace
+{
+constexpr unsigned int kWheelFirstButton = 4; // X reports wheel steps as buttons 4 to 7
+
+long modifierButtons(unsigned int state)
+{
+    long buttons = 0;
+    if (state & ShiftMask)
+        buttons |= kShift;
+    if (state & ControlMask)
+        buttons |= kControl;
+    if (state & Mod1Mask)
+        buttons |= kAlt;
+    return buttons;
+}
+
+long heldButtons(unsigned int state)
+{
+    long buttons = modifierButtons(state);
+    if (state & Button1Mask)
+        buttons |= kLButton;
+    if (state & Button2Mask)
+        buttons |= kMButton;
+    if (state & Button3Mask)
+        buttons |= kRButton;
+    return buttons;
+}
+
+long buttonBit(unsigned int button)
+{
+    switch (button)
+    {
+    case Button1:
+        return kLButton;
+    case Button2:
+        return kMButton;
+    case Button3:
+        return kRButton;
+    default:
+        return 0;
+    }
+}
+
+unsigned char virtualKey(KeySym keysym)
+{
+    switch (keysym)
+    {
+    case XK_BackSpace:
+        return VKEY_BACK;
+    case XK_Tab:
+    case XK_ISO_Left_Tab:
+        return VKEY_TAB;
+    case XK_Return:
+        return VKEY_RETURN;
+    case XK_KP_Enter:
+        return VKEY_ENTER;
+    case XK_Escape:
+        return VKEY_ESCAPE;
+    case XK_space:
+        return VKEY_SPACE;
+    case XK_Left:
+    case XK_KP_Left:
+        return VKEY_LEFT;
+    case XK_Up:
+    case XK_KP_Up:
+        return VKEY_UP;
+    case XK_Right:
+    case XK_KP_Right:
+        return VKEY_RIGHT;
+    case XK_Down:
+    case XK_KP_Down:
+        return VKEY_DOWN;
+    case XK_Home:
+        return VKEY_HOME;
+    case XK_End:
+        return VKEY_END;
+    case XK_Page_Up:
+        return VKEY_PAGEUP;
+    case XK_Page_Down:
+        return VKEY_PAGEDOWN;
+    case XK_Delete:
+        return VKEY_DELETE;
+    case XK_Insert:
+        return VKEY_INSERT;
+    case XK_Shift_L:
+    case XK_Shift_R:
+        return VKEY_SHIFT;
+    case XK_Control_L:
+    case XK_Control_R:
+        return VKEY_CONTROL;
+    case XK_Alt_L:
+    case XK_Alt_R:
+        return VKEY_ALT;
+    default:
+        if (keysym >= XK_F1 && keysym <= XK_F12)
+            return static_cast<unsigned char>(VKEY_F1 + (keysym - XK_F1));
+        return 0;
+    }
+}
+
+VstKeyCode translateKey(XKeyEvent& event)
+{
+    char text[8] = {};
+    KeySym keysym = NoSymbol;
+    const int length = XLookupString(&event, text, sizeof(text), &keysym, nullptr);
+    VstKeyCode key{};
+    key.virt = virtualKey(keysym);
+    if (key.virt == 0 && length == 1)
+        key.character = static_cast<unsigned char>(text[0]);
+    if (event.state & ShiftMask)
+        key.modifier |= MODIFIER_SHIFT;
+    if (event.state & ControlMask)
+        key.modifier |= MODIFIER_CONTROL;
+    if (event.state & Mod1Mask)
+        key.modifier |= MODIFIER_ALTERNATE;
+    return key;
+}
+} // namespace
+
+X11Window::X11Window(unsigned long parentWindow, long width, long height)
+{
+    display = XOpenDisplay(nullptr);
+    if (!display)
+        return;
+    XWindowAttributes parent;
+    if (!XGetWindowAttributes(display, parentWindow, &parent))
+    {
+        XCloseDisplay(display);
+        display = nullptr;
+        return;
+    }
+    XSetWindowAttributes attributes{};
+    attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            KeyPressMask | KeyReleaseMask | FocusChangeMask | StructureNotifyMask;
+    // No server-side clearing before an expose: the back buffer paints every pixel.
+    attributes.background_pixmap = None;
+    const unsigned int windowWidth = static_cast<unsigned int>(width > 0 ? width : 1);
+    const unsigned int windowHeight = static_cast<unsigned int>(height > 0 ? height : 1);
+    window =
+        XCreateWindow(display, parentWindow, 0, 0, windowWidth, windowHeight, 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWEventMask | CWBackPixmap, &attributes);
+    XMapWindow(display, window);
+    surface =
+        cairo_xlib_surface_create(display, window, parent.visual, static_cast<int>(windowWidth),
+                                  static_cast<int>(windowHeight));
+    XFlush(display);
+}
+
+X11Window::~X11Window()
+{
+    if (!display)
+        return;
+    cairo_surface_destroy(surface);
+    // Closing the connection destroys our window on the server. An explicit XDestroyWindow
+    // would fail fatally when the host has already destroyed its window (and ours with it).
+    XCloseDisplay(display);
+}
+
+void X11Window::processEvents(CFrame& frame)
+{
+    while (!destroyed && XPending(display) > 0)
+    {
+        XEvent event;
+        XNextEvent(display, &event);
+        dispatch(frame, event);
+    }
+}
+
+void X11Window::dispatch(CFrame& frame, XEvent& event)
+{
+    switch (event.type)
+    {
+    case Expose:
+        exposed.emplace_back(event.xexpose.x, event.xexpose.y,
+                             event.xexpose.x + event.xexpose.width,
+                             event.xexpose.y + event.xexpose.height);
+        break;
+    case ButtonPress:
+        if (event.xbutton.button < kWheelFirstButton)
+        {
+            takeFocus();
+            frame.onMouseDown(CPoint(event.xbutton.x, event.xbutton.y),
+                              buttonBit(event.xbutton.button) |
+                                  modifierButtons(event.xbutton.state));
+        }
+        break;
+    case ButtonRelease:
+        if (event.xbutton.button < kWheelFirstButton)
+            frame.onMouseUp(CPoint(event.xbutton.x, event.xbutton.y),
+                            buttonBit(event.xbutton.button) | modifierButtons(event.xbutton.state));
+        break;
+    case MotionNotify:
+        // Only the latest position of a burst matters.
+        while (XCheckTypedWindowEvent(display, window, MotionNotify, &event))
+        {
+        }
+        frame.onMouseMoved(CPoint(event.xmotion.x, event.xmotion.y),
+                           heldButtons(event.xmotion.state));
+        break;
+    case KeyPress:
+    {
+        VstKeyCode key = translateKey(event.xkey);
+        frame.onKeyDown(key);
+        break;
+    }
+    case KeyRelease:
+    {
+        VstKeyCode key = translateKey(event.xkey);
+        frame.onKeyUp(key);
+        break;
+    }
+    case FocusOut:
+        frame.onFocusLost();
+        break;
+    case DestroyNotify:
+        if (event.xdestroywindow.window == window)
+            destroyed = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void X11Window::takeFocus()
+{
+    // Giving the focus to a window that is not viewable is a fatal X error.
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable)
+        XSetInputFocus(display, window, RevertToParent, CurrentTime);
+}
+
+void X11Window::show(COffscreenContext& backBuffer, const std::vector<CRect>& regions)
+{
+    if (destroyed || (regions.empty() && exposed.empty()))
+    {
+        exposed.clear();
+        return;
+    }
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, backBuffer.getSurface(), 0, 0);
+    for (const CRect& rect : regions)
+        cairo_rectangle(cr, rect.left, rect.top, rect.width(), rect.height());
+    for (const CRect& rect : exposed)
+        cairo_rectangle(cr, rect.left, rect.top, rect.width(), rect.height());
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    XFlush(display);
+    exposed.clear();
+}
