@@ -1,0 +1,306 @@
+#include "plugin/LimiterEffect.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "vst/TextCopy.h"
+
+namespace
+{
+constexpr VstInt32 uniqueId = fourCharCode('V', 'R', 'N', 'H');
+constexpr const char* effectName = "Varnholt Pro";
+constexpr const char* productName = "Varnholt Pro";
+constexpr const char* vendorName = "VH";
+constexpr VstInt32 vendorVersion = 103;
+constexpr VstInt32 stereoChannels = 2;
+
+struct CanDoAnswer
+{
+    const char* text;
+    VstInt32 answer;
+};
+constexpr VstInt32 canDoYes = 1;
+constexpr VstInt32 canDoNo = -1;
+// Compared in this order, case-sensitive; anything else is a no.
+constexpr CanDoAnswer canDoTable[] = {
+    {"plugAsChannelInsert", canDoYes},
+    {"plugAsSend", canDoYes},
+    {"mixDryWet", canDoYes},
+    {"1in1out", canDoYes},
+    {"1in2out", canDoYes},
+    {"2in1out", canDoYes},
+    {"2in2out", canDoYes},
+    {"sendVstEvents", canDoNo},
+    {"sendVstMidiEvent", canDoNo},
+    {"receiveVstEvents", canDoNo},
+    {"receiveVstMidiEvent", canDoNo},
+    {"receiveVstTimeInfo", canDoNo},
+    {"offline", canDoNo},
+    {"midiProgramNames", canDoNo},
+    {"bypass", canDoYes},
+};
+} // namespace
+
+LimiterEffect::LimiterEffect(audioMasterCallback audioMaster)
+    : AudioEffectX(audioMaster, kNumPrograms, kNumParams)
+{
+    for (int i = 0; i < kNumPrograms; ++i)
+    {
+        programs[i].loadPreset(i);
+    }
+    AudioEffectX::setProgram(0);
+    applyProgram();
+
+    setNumInputs(stereoChannels);
+    setNumOutputs(stereoChannels);
+    setUniqueID(uniqueId);
+    setInitialDelay(kLatencyFrames);
+    canProcessReplacing(true);
+    canDoubleReplacing(true);
+    noTail(true);
+    setSampleRate(getSampleRate());
+}
+
+LimiterEffect::~LimiterEffect() = default;
+
+void LimiterEffect::suspend()
+{
+    resetState();
+}
+
+void LimiterEffect::resume()
+{
+    resetState();
+    AudioEffectX::resume();
+}
+
+void LimiterEffect::setSampleRate(float rate)
+{
+    AudioEffectX::setSampleRate(rate);
+    setEngineSampleRate(rate);
+}
+
+// The loop stays this small so the engine's inline frame path is compiled into it. Each frame's
+// inputs are read before its outputs are written, so in-place buffers are fine.
+void LimiterEffect::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
+{
+    if (sampleFrames <= 0)
+    {
+        return;
+    }
+    const float* const leftIn = inputs[0];
+    const float* const rightIn = inputs[1];
+    float* const leftOut = outputs[0];
+    float* const rightOut = outputs[1];
+    for (VstInt32 i = 0; i < sampleFrames; ++i)
+    {
+        processSample(leftIn[i], rightIn[i]);
+        leftOut[i] = getOutputLeft();
+        rightOut[i] = getOutputRight();
+    }
+}
+
+void LimiterEffect::processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames)
+{
+    if (sampleFrames <= 0)
+    {
+        return;
+    }
+    const double* const leftIn = inputs[0];
+    const double* const rightIn = inputs[1];
+    double* const leftOut = outputs[0];
+    double* const rightOut = outputs[1];
+    for (VstInt32 i = 0; i < sampleFrames; ++i)
+    {
+        processSample(static_cast<float>(leftIn[i]), static_cast<float>(rightIn[i]));
+        leftOut[i] = getOutputLeft();
+        rightOut[i] = getOutputRight();
+    }
+}
+
+bool LimiterEffect::acceptsParameter(VstInt32 index, float value)
+{
+    // A NaN or infinite value would reach the engine's recursive state and never leave it.
+    return isParamIndex(index) && std::isfinite(value);
+}
+
+void LimiterEffect::setParameter(VstInt32 index, float value)
+{
+    if (!acceptsParameter(index, value))
+    {
+        return;
+    }
+    currentProgram().values[index].store(value, std::memory_order_relaxed);
+    switch (index)
+    {
+    case kOutputTrim:
+        setOutputGain(normalisedToGain(value));
+        break;
+    case kOutputScale:
+        break; // only the editor's meters use it
+    case kBypass:
+        setBypassed(switchIsOn(value));
+        break;
+    case kInputDrive:
+        setInputGain(normalisedToGain(value));
+        break;
+    case kSideGain:
+        setSideGain(value);
+        break;
+    case kXCorrTime:
+        setCorrelationTime(rangeValueSeconds(index, value));
+        break;
+    case kXCorrThreshold:
+        setCorrelationThreshold(rangeValue(index, value));
+        break;
+    case kEnvHysteresis:
+        setEnvelopeHysteresis(rangeValueSeconds(index, value));
+        break;
+    case kEnvRelease:
+        setEnvelopeRelease(rangeValueSeconds(index, value));
+        break;
+    case kStereoLink:
+        setStereoLink(value);
+        break;
+    case kSoftclipThresh:
+        setSoftclipThreshold(rangeValue(index, value));
+        break;
+    case kSoftclipAmount:
+        setSoftclipAmount(value);
+        break;
+    case kRmsAttack:
+        setRmsAttack(rangeValueSeconds(index, value));
+        break;
+    case kRmsRelease:
+        setRmsRelease(rangeValueSeconds(index, value));
+        break;
+    case kRmsThreshold:
+        setRmsThreshold(rangeValue(index, value));
+        break;
+    case kInterSamplePeak:
+        setInterSamplePeak(switchIsOn(value));
+        break;
+    case kDithering:
+        setDitherBits(ditherBitsFromPosition(value));
+        break;
+    }
+}
+
+float LimiterEffect::getParameter(VstInt32 index)
+{
+    return isParamIndex(index) ? currentProgram().values[index].load(std::memory_order_relaxed)
+                               : 0.0f;
+}
+
+void LimiterEffect::setProgram(VstInt32 program)
+{
+    if (program < 0 || program >= kNumPrograms)
+    {
+        return;
+    }
+    AudioEffectX::setProgram(program);
+    applyProgram();
+}
+
+void LimiterEffect::applyProgram()
+{
+    LimiterProgram& program = currentProgram();
+    for (VstInt32 i = 0; i < kNumParams; ++i)
+    {
+        setParameter(i, program.values[i].load(std::memory_order_relaxed));
+    }
+}
+
+void LimiterEffect::setProgramName(char* name)
+{
+    // Longer names are cut to 23 characters: the field holds 24 bytes with the terminator.
+    copyText(currentProgram().name, name, programNameSize);
+}
+
+void LimiterEffect::getProgramName(char* name)
+{
+    copyText(name, currentProgram().name, kVstMaxProgNameLen);
+}
+
+bool LimiterEffect::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char* text)
+{
+    if (index < 0 || index >= kNumPrograms)
+    {
+        return false;
+    }
+    copyText(text, programs[index].name, kVstMaxProgNameLen);
+    return true;
+}
+
+void LimiterEffect::getParameterLabel(VstInt32 index, char* label)
+{
+    if (isParamIndex(index))
+    {
+        copyText(label, currentProgram().paramLabels[index], paramLabelSize);
+    }
+}
+
+void LimiterEffect::getParameterDisplay(VstInt32 index, char* text)
+{
+    if (isParamIndex(index))
+    {
+        formatParameterDisplay(index, getParameter(index), text);
+    }
+}
+
+// Names keep all 15 characters (16 bytes), beyond the interface's nominal 8: every host we know
+// gives 64 bytes or more, and 7 characters would make "XCorr time" and "XCorr threshold", or
+// the two "Output" and "Softclip" names, identical.
+void LimiterEffect::getParameterName(VstInt32 index, char* text)
+{
+    if (isParamIndex(index))
+    {
+        copyText(text, currentProgram().paramNames[index], paramNameSize);
+    }
+}
+
+bool LimiterEffect::setBypass(bool onOff)
+{
+    setParameter(kBypass, onOff ? 1.0f : 0.0f);
+    return true;
+}
+
+bool LimiterEffect::getEffectName(char* name)
+{
+    copyText(name, effectName, kVstMaxEffectNameLen);
+    return true;
+}
+
+bool LimiterEffect::getVendorString(char* text)
+{
+    copyText(text, vendorName, kVstMaxVendorStrLen);
+    return true;
+}
+
+bool LimiterEffect::getProductString(char* text)
+{
+    copyText(text, productName, kVstMaxProductStrLen);
+    return true;
+}
+
+VstInt32 LimiterEffect::getVendorVersion()
+{
+    return vendorVersion;
+}
+
+VstInt32 LimiterEffect::canDo(char* text)
+{
+    for (const CanDoAnswer& entry : canDoTable)
+    {
+        if (std::strcmp(text, entry.text) == 0)
+        {
+            return entry.answer;
+        }
+    }
+    return canDoNo;
+}
+
+VstInt32 LimiterEffect::getPlugCategory()
+{
+    return kPlugCategEffect;
+}

@@ -1,0 +1,29 @@
+// One program: a value per parameter, a name, and the parameter texts the host asks for.
+#pragma once
+
+#include <atomic>
+
+#include "plugin/Parameters.h"
+#include "plugin/Presets.h"
+
+class LimiterProgram
+{
+  public:
+    // Row 0 of the factory table, named "Default". Constructed with the effect, on the thread
+    // that loads the plug-in.
+    LimiterProgram();
+    virtual ~LimiterProgram() = default;
+
+    LimiterProgram(const LimiterProgram&) = delete;
+    LimiterProgram& operator=(const LimiterProgram&) = delete;
+
+    // Takes values and name from factory row i; any other i changes nothing. Construction only.
+    void loadPreset(int i);
+
+    // Stored as received, unclamped. Written and read from the audio, host GUI and editor
+    // threads, hence one relaxed atomic per value.
+    std::atomic<float> values[kNumParams];
+    char name[programNameSize];
+    char paramNames[kNumParams][paramNameSize];
+    char paramLabels[kNumParams][paramNameSize];
+};

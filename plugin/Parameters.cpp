@@ -1,0 +1,105 @@
+#include "plugin/Parameters.h"
+
+#include <cmath>
+#include <cstdio>
+#include <iterator>
+
+#include "vst/TextCopy.h"
+
+const char paramNameTable[kNumParams][paramNameSize] = {
+    "Output trim    ", "Output scale   ", "Bypass         ", "Input drive    ", "Side gain      ",
+    "XCorr time     ", "XCorr threshold", "Env hysteresis ", "Env release    ", "Stereo link    ",
+    "Softclip thresh", "Softclip amount", "RMS attack     ", "RMS release    ", "RMS threshold  ",
+    "InterSamplePeak", "Dithering      ",
+};
+
+const char paramLabelTable[kNumParams][paramLabelSize] = {
+    "dB", "  ", "  ", "dB", "% ", "ms", "--", "ms", "ms",
+    "% ", "dB", "% ", "ms", "ms", "dB", "  ", "Bt",
+};
+
+const ParamRange paramRange[kNumParams] = {
+    {-72.0f, 0.0f},  // dB
+    {0.0f, 4.0f},    // meter scale button position
+    {0.0f, 1.0f},    // switch
+    {-52.0f, 20.0f}, // dB, drive including the engine's x10
+    {0.0f, 200.0f},  // percent
+    {0.0f, 500.0f},  // ms
+    {-1.0f, 1.0f},   // correlation
+    {0.0f, 200.0f},  // ms
+    {0.0f, 200.0f},  // ms
+    {0.0f, 100.0f},  // percent
+    {-20.0f, 20.0f}, // dB
+    {0.0f, 100.0f},  // percent
+    {0.0f, 200.0f},  // ms
+    {0.0f, 200.0f},  // ms
+    {-20.0f, 20.0f}, // dB
+    {0.0f, 1.0f},    // switch
+    {0.0f, 7.0f},    // seven times the menu position
+};
+
+float normalisedToGain(float x)
+{
+    constexpr float firstSegmentEnd = 0.14285715f; // 1/7 of the travel, as a float
+    constexpr double secondSegmentDbPerUnit = 42.0;
+    constexpr double secondSegmentStartDb = -36.0;
+    constexpr double firstSegmentDbPerUnit = 252.0;
+    constexpr double firstSegmentStartDb = -72.0;
+    constexpr double dbToExponent = 0.05;
+    const double gainDb =
+        x >= firstSegmentEnd ? (x - static_cast<double>(firstSegmentEnd)) * secondSegmentDbPerUnit +
+                                   secondSegmentStartDb
+                             : firstSegmentDbPerUnit * x + firstSegmentStartDb;
+    return static_cast<float>(std::pow(10.0, dbToExponent * gainDb));
+}
+
+float rangeValue(int index, float x)
+{
+    const double low = paramRange[index].low;
+    const double high = paramRange[index].high;
+    return static_cast<float>(low + x * (high - low));
+}
+
+float rangeValueSeconds(int index, float x)
+{
+    constexpr float secondsPerMillisecond = 0.001f;
+    const double low = paramRange[index].low;
+    const double high = paramRange[index].high;
+    return static_cast<float>((low + x * (high - low)) * secondsPerMillisecond);
+}
+
+int ditherBitsFromPosition(float position)
+{
+    // Menu position thresholds, largest first, and the word length each selects.
+    constexpr float positionAbove[] = {5.5f, 4.5f, 3.5f, 2.5f, 1.5f, 0.5f};
+    constexpr int bits[] = {8, 12, 16, 20, 24, 32};
+    constexpr int unquantisedBits = 64;
+    for (std::size_t i = 0; i < std::size(positionAbove); ++i)
+    {
+        if (position > positionAbove[i])
+        {
+            return bits[i];
+        }
+    }
+    return unquantisedBits;
+}
+
+void formatParameterDisplay(int index, float x, char* text)
+{
+    const double low = paramRange[index].low;
+    const double high = paramRange[index].high;
+    const double shown = low * (1.0 - x) + high * x;
+    // The usual three decimals first; values far outside the range give up decimals, and beyond
+    // seven digits the exponent form keeps the magnitude readable.
+    const char* const formats[] = {"%3.3f", "%.2f", "%.1f", "%.0f", "%.0e"};
+    char candidate[64];
+    for (const char* format : formats)
+    {
+        const int length = std::snprintf(candidate, sizeof candidate, format, shown);
+        if (length >= 0 && length < kVstMaxParamStrLen)
+        {
+            break;
+        }
+    }
+    copyText(text, candidate, kVstMaxParamStrLen);
+}

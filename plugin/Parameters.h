@@ -1,0 +1,73 @@
+// The 17 automatable parameters: their order, texts, display ranges and the conversions from the
+// stored value to the engine's units.
+#pragma once
+
+#include <cstddef>
+
+#include "vst/VstAbi.h"
+
+enum ParamId : VstInt32
+{
+    kOutputTrim,
+    kOutputScale,
+    kBypass,
+    kInputDrive,
+    kSideGain,
+    kXCorrTime,
+    kXCorrThreshold,
+    kEnvHysteresis,
+    kEnvRelease,
+    kStereoLink,
+    kSoftclipThresh,
+    kSoftclipAmount,
+    kRmsAttack,
+    kRmsRelease,
+    kRmsThreshold,
+    kInterSamplePeak,
+    kDithering,
+    kNumParams
+};
+
+constexpr int kNumPrograms = 18;
+
+// Text sizes in bytes, terminator included: names are 15 characters, labels 2.
+constexpr std::size_t paramNameSize = 16;
+constexpr std::size_t paramLabelSize = 3;
+
+struct ParamRange
+{
+    float low;
+    float high;
+};
+
+extern const char paramNameTable[kNumParams][paramNameSize];
+extern const char paramLabelTable[kNumParams][paramLabelSize];
+extern const ParamRange paramRange[kNumParams];
+
+constexpr bool isParamIndex(int index)
+{
+    return index >= 0 && index < kNumParams;
+}
+
+// The two-segment law of "Output trim" and "Input drive": -72 to -36 dB over the first seventh of
+// the travel, -36 to 0 dB over the rest; returns a linear factor.
+float normalisedToGain(float x);
+
+// low + x * (high - low) of the index's range, rounded to float.
+float rangeValue(int index, float x);
+
+// A time parameter's range value in milliseconds, handed over in seconds.
+float rangeValueSeconds(int index, float x);
+
+// Switches are on strictly above one half.
+constexpr bool switchIsOn(float x)
+{
+    return x > 0.5f;
+}
+
+// Word length in bits from the "Dithering" menu position 0..6 (64, 32, 24, 20, 16, 12, 8).
+int ditherBitsFromPosition(float position);
+
+// Writes the value text of an index into text, which holds kVstMaxParamStrLen bytes: "%3.3f" of
+// low * (1 - x) + high * x, with fewer decimals, or in exponent form, when that would not fit.
+void formatParameterDisplay(int index, float x, char* text);

@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "plugin/Parameters.h"
+
+namespace
+{
+// The engine multiplies the drive factor by 10 (+20 dB).
+double driveDb(float x)
+{
+    return 20.0 * std::log10(10.0 * normalisedToGain(x));
+}
+} // namespace
+
+TEST(Conversions, TwoSegmentGainLaw)
+{
+    EXPECT_NEAR(normalisedToGain(1.0f), 1.0f, 1e-6f);
+    EXPECT_NEAR(normalisedToGain(0.0f), 0.000251189f, 1e-9f);
+    EXPECT_NEAR(normalisedToGain(0.52f), 0.09817f, 1e-5f);
+    EXPECT_NEAR(driveDb(0.52f), -0.16, 1e-3);
+    EXPECT_NEAR(driveDb(0.66f), 5.72, 1e-3);
+    EXPECT_NEAR(driveDb(1.0f / 7.0f), -16.0, 1e-4);
+    EXPECT_NEAR(driveDb(0.0f), -52.0, 1e-4);
+}
+
+TEST(Conversions, EngineArgumentsFromTheRanges)
+{
+    EXPECT_EQ(rangeValueSeconds(kXCorrTime, 1.0f), 0.5f);
+    EXPECT_FLOAT_EQ(rangeValueSeconds(kEnvRelease, 0.4f), 0.08f);
+    EXPECT_EQ(rangeValueSeconds(kEnvRelease, 0.0f), 0.0f);
+    EXPECT_NEAR(rangeValue(kRmsThreshold, 0.7f), 8.0f, 1e-5f);
+    EXPECT_EQ(rangeValue(kXCorrThreshold, 0.0f), -1.0f);
+    EXPECT_EQ(rangeValue(kSoftclipThresh, 0.5f), 0.0f);
+
+    EXPECT_FALSE(switchIsOn(0.5f));
+    EXPECT_TRUE(switchIsOn(0.51f));
+
+    EXPECT_EQ(ditherBitsFromPosition(6.0f), 8);
+    EXPECT_EQ(ditherBitsFromPosition(5.5f), 12);
+    EXPECT_EQ(ditherBitsFromPosition(4.0f), 16);
+    EXPECT_EQ(ditherBitsFromPosition(3.0f), 20);
+    EXPECT_EQ(ditherBitsFromPosition(2.0f), 24);
+    EXPECT_EQ(ditherBitsFromPosition(1.0f), 32);
+    EXPECT_EQ(ditherBitsFromPosition(0.5f), 64);
+    EXPECT_EQ(ditherBitsFromPosition(0.0f), 64);
+}

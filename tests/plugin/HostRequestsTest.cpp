@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "PluginHost.h"
+
+TEST(HostRequests, IdentityAndTheAnswersLeftToTheBase)
+{
+    HostedEffect e;
+    EXPECT_EQ(e.text(effGetEffectName), "Varnholt Pro");
+    EXPECT_EQ(e.dispatch(effGetEffectName, 0, 0, nullptr), 0);
+    EXPECT_EQ(e.text(effGetProductString), "Varnholt Pro");
+    EXPECT_EQ(e.text(effGetVendorString).size(), 2u);
+    char name[kVstMaxEffectNameLen];
+    EXPECT_EQ(e.dispatch(effGetProductString, 0, 0, name), 1);
+    EXPECT_EQ(e.dispatch(effGetVendorVersion), 103);
+    EXPECT_EQ(e.dispatch(effGetPlugCategory), 1);
+    EXPECT_EQ(e.dispatch(effGetVstVersion), 2400);
+    EXPECT_EQ(e.dispatch(effIdentify), 0x4E764566);
+    EXPECT_EQ(e.dispatch(effGetTailSize), 0);
+    void* chunk = nullptr;
+    EXPECT_EQ(e.dispatch(effGetChunk, 0, 0, &chunk), 0);
+    EXPECT_EQ(e.dispatch(effGetChunk, 1, 0, &chunk), 0);
+    EXPECT_EQ(e.dispatch(effCanBeAutomated, 0), 1);
+    EXPECT_EQ(e.dispatch(effCanBeAutomated, 16), 1);
+    EXPECT_EQ(e.dispatch(effEditGetRect, 0, 0, &chunk), 0); // no editor yet
+    EXPECT_EQ(e.dispatch(effEditOpen), 0);
+    EXPECT_EQ(e.dispatch(effString2Parameter, 0, 0, name), 0);
+}
+
+TEST(HostRequests, CanDoTableIsExactAndCaseSensitive)
+{
+    HostedEffect e;
+    auto canDo = [&](const char* feature)
+    { return e.dispatch(effCanDo, 0, 0, const_cast<char*>(feature)); };
+    for (const char* yes : {"plugAsChannelInsert", "plugAsSend", "mixDryWet", "1in1out", "1in2out",
+                            "2in1out", "2in2out", "bypass"})
+    {
+        EXPECT_EQ(canDo(yes), 1) << yes;
+    }
+    for (const char* no : {"sendVstEvents", "sendVstMidiEvent", "receiveVstEvents",
+                           "receiveVstMidiEvent", "receiveVstTimeInfo", "offline",
+                           "midiProgramNames", "Bypass", "bypass ", "", "sizeWindow"})
+    {
+        EXPECT_EQ(canDo(no), -1) << no;
+    }
+    EXPECT_EQ(e.dispatch(effCanDo, 0, 0, nullptr), 0);
+}
+
+TEST(HostRequests, OutOfRangeIndicesChangeNothingAndAnswerZero)
+{
+    HostedEffect e;
+    for (VstInt32 index : {17, -1, 1 << 30})
+    {
+        e.setParameter(index, 0.3f);
+        EXPECT_EQ(e.getParameter(index), 0.0f);
+        EXPECT_EQ(e.text(effGetParamName, index), "untouched");
+        EXPECT_EQ(e.text(effGetParamLabel, index), "untouched");
+        EXPECT_EQ(e.text(effGetParamDisplay, index), "untouched");
+        EXPECT_EQ(e.dispatch(effCanBeAutomated, index), 0);
+    }
+    for (VstInt32 program : {18, -1, 1 << 30})
+    {
+        EXPECT_EQ(e.text(effGetProgramNameIndexed, program), "untouched");
+        e.dispatch(effSetProgram, 0, program);
+        EXPECT_EQ(e.dispatch(effGetProgram), 0);
+    }
+    for (VstInt32 index = 0; index < 17; ++index)
+    {
+        e.setParameter(index, NAN);
+        e.setParameter(index, INFINITY);
+    }
+    EXPECT_EQ(e.getParameter(3), 0.52f);
+    EXPECT_EQ(e.display(0), "0.000");
+}
