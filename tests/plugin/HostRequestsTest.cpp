@@ -4,7 +4,7 @@
 
 #include "PluginHost.h"
 
-TEST(HostRequests, IdentityAndTheAnswersLeftToTheBase)
+TEST(HostRequests, IdentityAnswers)
 {
     HostedEffect e;
     EXPECT_EQ(e.text(effGetEffectName), "Varnholt Pro");
@@ -16,16 +16,9 @@ TEST(HostRequests, IdentityAndTheAnswersLeftToTheBase)
     EXPECT_EQ(e.dispatch(effGetVendorVersion), 103);
     EXPECT_EQ(e.dispatch(effGetPlugCategory), 1);
     EXPECT_EQ(e.dispatch(effGetVstVersion), 2400);
-    EXPECT_EQ(e.dispatch(effIdentify), 0x4E764566);
-    EXPECT_EQ(e.dispatch(effGetTailSize), 0);
     void* chunk = nullptr;
     EXPECT_EQ(e.dispatch(effGetChunk, 0, 0, &chunk), 0);
-    EXPECT_EQ(e.dispatch(effGetChunk, 1, 0, &chunk), 0);
     EXPECT_EQ(e.dispatch(effCanBeAutomated, 0), 1);
-    EXPECT_EQ(e.dispatch(effCanBeAutomated, 16), 1);
-    EXPECT_EQ(e.dispatch(effEditGetRect, 0, 0, &chunk), 0); // no editor yet
-    EXPECT_EQ(e.dispatch(effEditOpen), 0);
-    EXPECT_EQ(e.dispatch(effString2Parameter, 0, 0, name), 0);
 }
 
 TEST(HostRequests, CanDoTableIsExactAndCaseSensitive)
