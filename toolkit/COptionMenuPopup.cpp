@@ -29,8 +29,14 @@ CRect COptionMenuPopup::placement(const COptionMenu& menu, const CRect& frameSiz
     if (left < frameSize.left)
         left = frameSize.left;
     long top = anchor.bottom;
-    if (top + height > frameSize.bottom && anchor.top - height >= frameSize.top)
-        top = anchor.top - height;
+    if (top + height > frameSize.bottom)
+    {
+        // Above the menu when it fits there, else as low as the frame allows.
+        top =
+            anchor.top - height >= frameSize.top ? anchor.top - height : frameSize.bottom - height;
+        if (top < frameSize.top)
+            top = frameSize.top;
+    }
     return CRect(left, top, left + width, top + height);
 }
 

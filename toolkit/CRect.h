@@ -3,8 +3,8 @@
 // Integer pixel geometry in frame coordinates: x grows to the right, y downwards.
 struct CPoint
 {
-    CPoint() = default;
-    CPoint(long x, long y) : x(x), y(y) {}
+    constexpr CPoint() = default;
+    constexpr CPoint(long x, long y) : x(x), y(y) {}
 
     CPoint& offset(long dx, long dy)
     {
@@ -22,8 +22,8 @@ struct CPoint
 // A rectangle whose right and bottom edges are exclusive, so width = right - left.
 struct CRect
 {
-    CRect() = default;
-    CRect(long left, long top, long right, long bottom)
+    constexpr CRect() = default;
+    constexpr CRect(long left, long top, long right, long bottom)
         : left(left), top(top), right(right), bottom(bottom)
     {
     }
