@@ -1,0 +1,234 @@
+#include "host/AudioFile.h"
+
+#include "host/HostError.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+constexpr int stereoChannels = 2;
+
+struct SampleTypeName
+{
+    const char* name;
+    int sampleType;
+};
+
+constexpr SampleTypeName sampleTypeNames[] = {
+    {"int16", SF_FORMAT_PCM_16},  {"int24", SF_FORMAT_PCM_24},   {"int32", SF_FORMAT_PCM_32},
+    {"float32", SF_FORMAT_FLOAT}, {"float64", SF_FORMAT_DOUBLE},
+};
+
+// Common extensions libsndfile files under another name (it calls Ogg ".oga").
+constexpr struct
+{
+    const char* extension;
+    int container;
+} extensionAliases[] = {{"aif", SF_FORMAT_AIFF}, {"ogg", SF_FORMAT_OGG}};
+
+// Tried in order when the input's sample type does not fit the output's container.
+constexpr int fallbackSampleTypes[] = {SF_FORMAT_PCM_24, SF_FORMAT_FLOAT, SF_FORMAT_VORBIS,
+                                       SF_FORMAT_PCM_16};
+
+std::string extensionOf(const std::string& path)
+{
+    const std::string extension = std::filesystem::path(path).extension().string();
+    return extension.empty() ? extension : extension.substr(1);
+}
+
+std::string extensionOfContainer(int container)
+{
+    SF_FORMAT_INFO info{};
+    info.format = container;
+    if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof(info)) != 0 || !info.extension)
+        return {};
+    return info.extension;
+}
+
+// The container named by a file extension, or 0 when libsndfile knows none by that name.
+int containerForExtension(const std::string& extension)
+{
+    for (const auto& alias : extensionAliases)
+        if (strcasecmp(extension.c_str(), alias.extension) == 0)
+            return alias.container;
+    int count = 0;
+    sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof(count));
+    for (int index = 0; index < count; ++index)
+    {
+        SF_FORMAT_INFO info{};
+        info.format = index;
+        sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof(info));
+        if (info.extension && strcasecmp(info.extension, extension.c_str()) == 0)
+            return info.format & SF_FORMAT_TYPEMASK;
+    }
+    return 0;
+}
+
+bool formatIsValid(SoundFileFormat format, int sampleRateHz)
+{
+    SF_INFO info{};
+    info.format = format;
+    info.channels = stereoChannels;
+    info.samplerate = sampleRateHz;
+    return sf_format_check(&info) != 0;
+}
+
+std::string sampleTypeText(int sampleType)
+{
+    for (const SampleTypeName& entry : sampleTypeNames)
+        if (entry.sampleType == sampleType)
+            return entry.name;
+    return "these";
+}
+} // namespace
+
+int sampleTypeNamed(const std::string& name)
+{
+    for (const SampleTypeName& entry : sampleTypeNames)
+        if (name == entry.name)
+            return entry.sampleType;
+    throw HostError("unknown sample format '" + name +
+                    "' (use int16, int24, int32, float32 or float64)");
+}
+
+SoundFileFormat chooseOutputFormat(SoundFileFormat inputFormat, const std::string& outputPath,
+                                   int requestedSampleType, int sampleRateHz)
+{
+    const int inputContainer = inputFormat & SF_FORMAT_TYPEMASK;
+    const std::string extension = extensionOf(outputPath);
+    int container = inputContainer;
+    if (strcasecmp(extension.c_str(), extensionOfContainer(inputContainer).c_str()) != 0)
+        if (const int named = containerForExtension(extension))
+            container = named;
+
+    if (requestedSampleType != 0)
+    {
+        if (!formatIsValid(container | requestedSampleType, sampleRateHz))
+            throw HostError("a ." + extensionOfContainer(container) + " file cannot hold " +
+                            sampleTypeText(requestedSampleType) + " samples at " +
+                            std::to_string(sampleRateHz) + " Hz");
+        return container | requestedSampleType;
+    }
+    if (formatIsValid(container | (inputFormat & SF_FORMAT_SUBMASK), sampleRateHz))
+        return container | (inputFormat & SF_FORMAT_SUBMASK);
+    for (int sampleType : fallbackSampleTypes)
+        if (formatIsValid(container | sampleType, sampleRateHz))
+            return container | sampleType;
+    throw HostError("cannot write a ." + extensionOfContainer(container) + " file at " +
+                    std::to_string(sampleRateHz) + " Hz");
+}
+
+float fullScaleLevel(SoundFileFormat format)
+{
+    // An integer sample lands on the top code once it rounds there: half a step below it.
+    auto topCodeLevel = [](int bits)
+    {
+        const double steps = static_cast<double>(1ull << (bits - 1));
+        return static_cast<float>((steps - 1.5) / steps);
+    };
+    switch (format & SF_FORMAT_SUBMASK)
+    {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+        return topCodeLevel(8);
+    case SF_FORMAT_PCM_16:
+        return topCodeLevel(16);
+    case SF_FORMAT_PCM_24:
+        return topCodeLevel(24);
+    case SF_FORMAT_PCM_32:
+        return topCodeLevel(32);
+    default:
+        return 1.0f;
+    }
+}
+
+AudioReader::AudioReader(const std::string& filePath) : path(filePath)
+{
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        throw HostError("input file not found: " + path);
+    file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr)
+        throw HostError("cannot read " + path + ": " + sf_strerror(nullptr));
+    if (info.channels > stereoChannels)
+    {
+        sf_close(file);
+        throw HostError(path + " has " + std::to_string(info.channels) +
+                        " channels; only mono and stereo files can be rendered");
+    }
+}
+
+AudioReader::~AudioReader()
+{
+    sf_close(file);
+}
+
+std::size_t AudioReader::read(float* interleavedStereo, std::size_t frames)
+{
+    const auto got = static_cast<std::size_t>(sf_readf_float(file, interleavedStereo, frames));
+    if (info.channels == 1)
+        for (std::size_t frame = got; frame-- > 0;) // backwards, so nothing unread is overwritten
+            interleavedStereo[2 * frame] = interleavedStereo[2 * frame + 1] =
+                interleavedStereo[frame];
+    return got;
+}
+
+AudioWriter::AudioWriter(const std::string& targetPath, SoundFileFormat format, int sampleRateHz)
+    : target(targetPath), temporary(targetPath + ".XXXXXX"), fileFormat(format)
+{
+    const int descriptor = mkstemp(temporary.data());
+    if (descriptor < 0)
+        throw HostError("cannot write " + target + ": " + std::strerror(errno));
+    // mkstemp makes the file private; give it the permissions a new file would get.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(descriptor, 0666 & ~mask);
+
+    SF_INFO info{};
+    info.format = format;
+    info.channels = stereoChannels;
+    info.samplerate = sampleRateHz;
+    file = sf_open_fd(descriptor, SFM_WRITE, &info, SF_TRUE);
+    if (file == nullptr)
+    {
+        const std::string reason = sf_strerror(nullptr);
+        unlink(temporary.c_str());
+        throw HostError("cannot write " + target + ": " + reason);
+    }
+    // Without this, integer files wrap samples beyond full scale around instead of clipping.
+    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+}
+
+AudioWriter::~AudioWriter()
+{
+    if (file == nullptr)
+        return;
+    sf_close(file);
+    unlink(temporary.c_str());
+}
+
+void AudioWriter::write(const float* interleavedStereo, std::size_t frames)
+{
+    if (static_cast<std::size_t>(sf_writef_float(file, interleavedStereo, frames)) != frames)
+        throw HostError("cannot write " + target + ": " + sf_strerror(file));
+}
+
+void AudioWriter::commit()
+{
+    const int closeError = sf_close(file);
+    file = nullptr;
+    if (closeError != 0 || std::rename(temporary.c_str(), target.c_str()) != 0)
+    {
+        const std::string reason =
+            closeError != 0 ? sf_error_number(closeError) : std::strerror(errno);
+        unlink(temporary.c_str());
+        throw HostError("cannot write " + target + ": " + reason);
+    }
+}

@@ -1,0 +1,67 @@
+// Reading and writing audio files through libsndfile, always as interleaved stereo floats.
+#pragma once
+
+#include <sndfile.h>
+
+#include <cstddef>
+#include <string>
+
+// libsndfile format word (container | sample type) for an output, e.g.
+// SF_FORMAT_WAV|SF_FORMAT_FLOAT.
+using SoundFileFormat = int;
+
+// Sample type for a --format name (int16, int24, int32, float32, float64); throws HostError.
+int sampleTypeNamed(const std::string& name);
+
+// Output format: the container the output's extension names (else the input's), holding the
+// requested sample type (0 = the input's, or the nearest one the container can hold).
+SoundFileFormat chooseOutputFormat(SoundFileFormat inputFormat, const std::string& outputPath,
+                                   int requestedSampleType, int sampleRateHz);
+
+// Smallest magnitude stored as the format's full-scale code (1.0 for floating-point types).
+float fullScaleLevel(SoundFileFormat format);
+
+class AudioReader
+{
+  public:
+    // Opens a mono or stereo file; throws HostError naming the file and the reason.
+    explicit AudioReader(const std::string& path);
+    ~AudioReader();
+    AudioReader(const AudioReader&) = delete;
+    AudioReader& operator=(const AudioReader&) = delete;
+
+    int sampleRateHz() const { return info.samplerate; }
+    long long frames() const { return info.frames; }
+    SoundFileFormat format() const { return info.format; }
+
+    // Fills up to `frames` stereo frames (mono is copied to both channels); fewer only at the end.
+    std::size_t read(float* interleavedStereo, std::size_t frames);
+
+  private:
+    SF_INFO info{};
+    SNDFILE* file = nullptr;
+    std::string path;
+};
+
+// Writes to a temporary file beside the target; only commit() puts it in place, so a failed
+// render leaves nothing behind.
+class AudioWriter
+{
+  public:
+    AudioWriter(const std::string& targetPath, SoundFileFormat format, int sampleRateHz);
+    ~AudioWriter();
+    AudioWriter(const AudioWriter&) = delete;
+    AudioWriter& operator=(const AudioWriter&) = delete;
+
+    void write(const float* interleavedStereo, std::size_t frames);
+    // Closes the file and renames it onto the target; throws HostError on failure.
+    void commit();
+
+    SoundFileFormat format() const { return fileFormat; }
+
+  private:
+    std::string target;
+    std::string temporary;
+    SoundFileFormat fileFormat;
+    SNDFILE* file = nullptr;
+};

@@ -1,0 +1,25 @@
+// The options of varnholt-render.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct CommandLine
+{
+    std::string inputPath;  // empty: render the built-in demo
+    std::string outputPath; // empty: derived from the input's name
+    std::string outputDirectory;
+    std::string pluginPath;            // empty: our own plug-in beside the program
+    std::string program;               // number or name; empty keeps the plug-in's current program
+    std::vector<std::string> settings; // NAME=VALUE, applied in order after the program
+    std::string sampleFormat;          // empty keeps the input's
+    int blockFrames = 512;
+    bool list = false;
+    bool json = false;
+    bool help = false;
+};
+
+// Throws HostError on an unknown option, a missing or malformed value, or extra arguments.
+CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+extern const char* const usageText;

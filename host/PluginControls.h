@@ -1,0 +1,16 @@
+// Choosing programs and parameters by the names a plug-in gives them.
+#pragma once
+
+#include <string>
+
+class PluginInstance;
+
+// Selects a program by number (from 0) or by name; throws HostError if there is none.
+void selectProgram(PluginInstance& plugin, const std::string& numberOrName);
+
+// Applies NAME=VALUE: the parameter found by name (case and padding ignored), set to a
+// normalised VALUE from 0 to 1; throws HostError on a malformed setting or unknown name.
+void applySetting(PluginInstance& plugin, const std::string& setting);
+
+// Every program, and every parameter with its name, display text and label.
+std::string formatPluginListing(const PluginInstance& plugin);

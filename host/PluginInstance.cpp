@@ -1,0 +1,155 @@
+#include "host/PluginInstance.h"
+
+#include "host/HostError.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace
+{
+// Hosts hand far more than the nominal 8 bytes for texts, since many plug-ins write more.
+constexpr std::size_t textBufferBytes = 256;
+constexpr int stereoChannels = 2;
+} // namespace
+
+PluginInstance::PluginInstance(VstPluginMainProc entry, double sampleRateHz, int maxBlockFrames)
+{
+    context.sampleRateHz = sampleRateHz;
+    context.maxBlockFrames = maxBlockFrames;
+    context.setPosition(0.0, true);
+    {
+        InstantiationScope scope(context);
+        effect = entry(hostCallback);
+    }
+    if (effect == nullptr)
+        throw HostError("the plug-in could not create an effect (its entry point returned null)");
+    if (effect->magic != kEffectMagic)
+        throw HostError("not a VST 2.4 plug-in (the effect record has a wrong magic number)");
+    attachHostContext(*effect, context);
+    const bool canReplace =
+        (effect->flags & effFlagsCanReplacing) != 0 && effect->processReplacing != nullptr;
+    if (effect->numInputs < stereoChannels || effect->numOutputs < stereoChannels ||
+        (!canReplace && effect->process == nullptr))
+    {
+        const std::string shape = std::to_string(effect->numInputs) + " inputs and " +
+                                  std::to_string(effect->numOutputs) + " outputs";
+        dispatch(effClose);
+        throw HostError("the plug-in is not a stereo effect (it has " + shape + ")");
+    }
+
+    const int spareCount = effect->numInputs + effect->numOutputs - 2 * stereoChannels;
+    spareChannels.assign(spareCount, std::vector<float>(maxBlockFrames, 0.0f));
+    inputChannels.assign(effect->numInputs, nullptr);
+    outputChannels.assign(effect->numOutputs, nullptr);
+    auto spare = spareChannels.begin();
+    for (int channel = stereoChannels; channel < effect->numInputs; ++channel)
+        inputChannels[channel] = (spare++)->data();
+    for (int channel = stereoChannels; channel < effect->numOutputs; ++channel)
+        outputChannels[channel] = (spare++)->data();
+
+    dispatch(effOpen);
+    dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRateHz));
+    dispatch(effSetBlockSize, 0, maxBlockFrames);
+}
+
+PluginInstance::~PluginInstance()
+{
+    stop();
+    dispatch(effClose);
+}
+
+VstIntPtr PluginInstance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                   float opt) const
+{
+    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+}
+
+std::string PluginInstance::text(VstInt32 opcode, VstInt32 index) const
+{
+    char buffer[textBufferBytes] = {};
+    dispatch(opcode, index, 0, buffer);
+    buffer[textBufferBytes - 1] = '\0';
+    return buffer;
+}
+
+std::string PluginInstance::name() const
+{
+    const std::string effectName = text(effGetEffectName, 0);
+    return effectName.empty() ? text(effGetProductString, 0) : effectName;
+}
+
+std::string PluginInstance::programName(int program) const
+{
+    char buffer[textBufferBytes] = {};
+    if (dispatch(effGetProgramNameIndexed, program, -1, buffer) == 0)
+        return {};
+    buffer[textBufferBytes - 1] = '\0';
+    return buffer;
+}
+
+void PluginInstance::setProgram(int program)
+{
+    dispatch(effSetProgram, 0, program);
+}
+
+std::string PluginInstance::paramName(int param) const
+{
+    return text(effGetParamName, param);
+}
+
+std::string PluginInstance::paramLabel(int param) const
+{
+    return text(effGetParamLabel, param);
+}
+
+std::string PluginInstance::paramDisplay(int param) const
+{
+    return text(effGetParamDisplay, param);
+}
+
+void PluginInstance::setParam(int param, float normalised)
+{
+    effect->setParameter(effect, param, normalised);
+}
+
+void PluginInstance::start()
+{
+    if (running)
+        return;
+    if ((effect->flags & effFlagsCanDoubleReplacing) != 0)
+        dispatch(effSetProcessPrecision, 0, kVstProcessPrecision32);
+    dispatch(effMainsChanged, 0, 1);
+    dispatch(effStartProcess);
+    running = true;
+}
+
+void PluginInstance::process(const float* const input[2], float* const output[2], int frames,
+                             double samplePos)
+{
+    context.setPosition(samplePos, samplePos == 0.0);
+    for (int channel = 0; channel < stereoChannels; ++channel)
+    {
+        inputChannels[channel] = const_cast<float*>(input[channel]);
+        outputChannels[channel] = output[channel];
+    }
+    for (int channel = stereoChannels; channel < effect->numInputs; ++channel)
+        std::fill_n(inputChannels[channel], frames, 0.0f);
+    if ((effect->flags & effFlagsCanReplacing) != 0 && effect->processReplacing != nullptr)
+    {
+        effect->processReplacing(effect, inputChannels.data(), outputChannels.data(), frames);
+        return;
+    }
+    // The old accumulating entry adds into its outputs.
+    for (float* channel : outputChannels)
+        std::fill_n(channel, frames, 0.0f);
+    effect->process(effect, inputChannels.data(), outputChannels.data(), frames);
+}
+
+void PluginInstance::stop()
+{
+    if (!running)
+        return;
+    dispatch(effStopProcess);
+    dispatch(effMainsChanged, 0, 0);
+    running = false;
+}

@@ -1,0 +1,192 @@
+#include "host/RenderCommand.h"
+
+#include "host/AudioFile.h"
+#include "host/CommandLine.h"
+#include "host/DemoSynth.h"
+#include "host/HostError.h"
+#include "host/LoudnessMeter.h"
+#include "host/PluginControls.h"
+#include "host/PluginInstance.h"
+#include "host/PluginLibrary.h"
+#include "host/ProgressBar.h"
+#include "host/Renderer.h"
+#include "host/Report.h"
+
+#include <chrono>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+constexpr char programName[] = "varnholt-render";
+constexpr char demoInputName[] = "varnholt-demo-input.wav";
+constexpr char demoOutputName[] = "varnholt-demo-output.wav";
+constexpr char outputSuffix[] = "-varnholt";
+constexpr int listingSampleRateHz = 44100; // any rate serves to read names
+constexpr int usageExitStatus = 2;
+
+std::string resolvePluginPath(const CommandLine& options)
+{
+    if (!options.pluginPath.empty())
+        return options.pluginPath;
+    const std::string path = defaultPluginPath(programDirectory());
+    std::error_code error;
+    if (!fs::exists(path, error))
+        throw HostError("the Varnholt Pro plug-in is not beside the program (" + path +
+                        ") nor in ../lib/vst; name one with --plugin PATH");
+    return path;
+}
+
+void configure(PluginInstance& plugin, const CommandLine& options)
+{
+    if (!options.program.empty())
+        selectProgram(plugin, options.program);
+    for (const std::string& setting : options.settings)
+        applySetting(plugin, setting);
+}
+
+fs::path outputFolder(const CommandLine& options, const fs::path& fallback)
+{
+    if (options.outputDirectory.empty())
+        return fallback;
+    std::error_code error;
+    fs::create_directories(options.outputDirectory, error);
+    if (!fs::is_directory(options.outputDirectory, error))
+        throw HostError("cannot use " + options.outputDirectory + " as the output folder");
+    return options.outputDirectory;
+}
+
+std::string writeDemoInput(const fs::path& folder)
+{
+    const std::string path = (folder / demoInputName).string();
+    const std::vector<float> demo = synthesiseDemo(demoSampleRateHz);
+    AudioWriter writer(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT, demoSampleRateHz);
+    writer.write(demo.data(), demo.size() / 2);
+    writer.commit();
+    return path;
+}
+
+std::string defaultOutputPath(const CommandLine& options)
+{
+    const fs::path input(options.inputPath);
+    const fs::path name = input.stem().string() + outputSuffix + input.extension().string();
+    return (outputFolder(options, input.parent_path()) / name).string();
+}
+
+void refuseToOverwriteInput(const std::string& input, const std::string& output)
+{
+    std::error_code error;
+    if (fs::equivalent(input, output, error))
+        throw HostError("the output would overwrite the input file " + input);
+}
+
+RenderReport render(const CommandLine& options, const PluginLibrary& library, std::ostream& errors)
+{
+    std::string inputPath = options.inputPath;
+    std::string outputPath = options.outputPath;
+    if (inputPath.empty())
+    {
+        const fs::path folder = outputFolder(options, ".");
+        inputPath = writeDemoInput(folder);
+        outputPath = (folder / demoOutputName).string();
+    }
+    else if (outputPath.empty())
+        outputPath = defaultOutputPath(options);
+    refuseToOverwriteInput(inputPath, outputPath);
+
+    AudioReader reader(inputPath);
+    const int sampleType = options.sampleFormat.empty() ? 0 : sampleTypeNamed(options.sampleFormat);
+    const SoundFileFormat outputFormat =
+        chooseOutputFormat(reader.format(), outputPath, sampleType, reader.sampleRateHz());
+    PluginInstance plugin(library.entry(), reader.sampleRateHz(), options.blockFrames);
+    configure(plugin, options);
+
+    RenderReport report;
+    report.pluginName = plugin.name();
+    report.sampleRateHz = reader.sampleRateHz();
+    report.inputPath = inputPath;
+    report.outputPath = outputPath;
+
+    const auto started = std::chrono::steady_clock::now();
+    AudioWriter writer(outputPath, outputFormat, reader.sampleRateHz());
+    LoudnessMeter inputMeter(reader.sampleRateHz(), fullScaleLevel(reader.format()));
+    LoudnessMeter outputMeter(reader.sampleRateHz(), fullScaleLevel(outputFormat));
+    ProgressBar progress(stderr, reader.frames());
+    long long framesRead = 0;
+    const RenderResult result = renderThroughPlugin(
+        plugin, options.blockFrames,
+        [&](float* interleaved, std::size_t frames)
+        {
+            const std::size_t got = reader.read(interleaved, frames);
+            inputMeter.add(interleaved, got);
+            progress.update(framesRead += static_cast<long long>(got));
+            return got;
+        },
+        [&](const float* interleaved, std::size_t frames)
+        {
+            outputMeter.add(interleaved, frames);
+            writer.write(interleaved, frames);
+        });
+    writer.commit();
+    report.renderSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    report.frames = result.frames;
+    report.latencyFrames = result.latencyFrames;
+    report.input = inputMeter.figures();
+    report.output = outputMeter.figures();
+    if (result.latencyChangedToFrames >= 0)
+        errors << programName << ": warning: the plug-in changed its latency to "
+               << result.latencyChangedToFrames << " frames during the render; the output stays "
+               << "aligned for " << result.latencyFrames << "\n";
+    return report;
+}
+
+int run(const CommandLine& options, std::ostream& out, std::ostream& errors)
+{
+    const PluginLibrary library(resolvePluginPath(options));
+    if (options.list)
+    {
+        int sampleRateHz = listingSampleRateHz;
+        if (!options.inputPath.empty())
+            sampleRateHz = AudioReader(options.inputPath).sampleRateHz();
+        PluginInstance plugin(library.entry(), sampleRateHz, options.blockFrames);
+        configure(plugin, options);
+        out << formatPluginListing(plugin);
+        return 0;
+    }
+    const RenderReport report = render(options, library, errors);
+    out << (options.json ? formatReportJson(report) : formatReportTable(report));
+    return 0;
+}
+} // namespace
+
+int runRenderCommand(const std::vector<std::string>& arguments, std::ostream& report,
+                     std::ostream& errors)
+{
+    CommandLine options;
+    try
+    {
+        options = parseCommandLine(arguments);
+    }
+    catch (const HostError& error)
+    {
+        errors << programName << ": " << error.what() << "\n";
+        return usageExitStatus;
+    }
+    if (options.help)
+    {
+        report << usageText;
+        return 0;
+    }
+    try
+    {
+        return run(options, report, errors);
+    }
+    catch (const std::exception& error)
+    {
+        errors << programName << ": " << error.what() << "\n";
+        return 1;
+    }
+}

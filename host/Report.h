@@ -1,0 +1,24 @@
+// The report printed after a render: a table for people, JSON for scripts.
+#pragma once
+
+#include "host/LoudnessMeter.h"
+
+#include <string>
+
+struct RenderReport
+{
+    std::string pluginName;
+    int latencyFrames = 0;
+    int sampleRateHz = 0;
+    long long frames = 0;
+    double renderSeconds = 0.0; // wall-clock time of the render, file I/O included
+    std::string inputPath;
+    std::string outputPath;
+    LoudnessFigures input{};
+    LoudnessFigures output{};
+};
+
+std::string formatReportTable(const RenderReport& report);
+
+// One JSON object; levels of silence (-inf) are null.
+std::string formatReportJson(const RenderReport& report);

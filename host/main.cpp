@@ -1,0 +1,8 @@
+#include "host/RenderCommand.h"
+
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    return runRenderCommand(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+}
