@@ -1,0 +1,129 @@
+#include "host/RenderCommand.h"
+#include "TempFolder.h"
+#include "host/AudioFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace
+{
+constexpr int sampleRateHz = 44100;
+constexpr std::size_t inputFrames = 22050;
+
+struct CommandRun
+{
+    int status;
+    std::string report;
+    std::string errors;
+};
+
+CommandRun run(const std::vector<std::string>& arguments)
+{
+    std::ostringstream report, errors;
+    const int status = runRenderCommand(arguments, report, errors);
+    return {status, report.str(), errors.str()};
+}
+
+std::vector<std::string> fileNames(const TempFolder& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class RenderCommand : public ::testing::Test
+{
+  protected:
+    RenderCommand()
+    {
+        std::vector<float> ramp(inputFrames);
+        for (std::size_t frame = 0; frame < inputFrames; ++frame)
+            ramp[frame] = 0.5f * static_cast<float>(frame % 100) / 100.0f;
+        writeSoundFile(folder / "mono.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, sampleRateHz,
+                       ramp);
+        writeSoundFile(folder / "three.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 3, sampleRateHz,
+                       ramp);
+        std::ofstream(folder / "text.wav") << "not audio";
+    }
+
+    TempFolder folder;
+    const std::string lsp = LSP_LIMITER_PATH;
+};
+} // namespace
+
+TEST_F(RenderCommand, EachFailureIsOneLineAndLeavesNoOutputBehind)
+{
+    const std::string input = folder / "mono.wav";
+    const struct
+    {
+        std::vector<std::string> arguments;
+        std::string message;
+    } failures[] = {
+        {{"--plugin", lsp, folder / "missing.wav"},
+         "input file not found: " + (folder / "missing.wav")},
+        {{"--plugin", lsp, folder / "text.wav"}, "cannot read " + (folder / "text.wav") + ": "},
+        {{"--plugin", lsp, folder / "three.wav"}, "has 3 channels; only mono and stereo"},
+        {{"--plugin", folder / "none.so", input}, "plug-in not found: " + (folder / "none.so")},
+        {{"--plugin", folder / "text.wav", input},
+         "cannot load plug-in " + (folder / "text.wav") + ": "},
+        {{"--plugin", FAKE_NO_ENTRY_PATH, input},
+         "not a VST 2.4 plug-in (neither VSTPluginMain nor main"},
+        {{"--plugin", lsp, "--program", "Loud", input}, "unknown program 'Loud' (see --list)"},
+        {{"--plugin", lsp, "--program", "3", input}, "program 3 does not exist"},
+        {{"--plugin", lsp, "--set", "ceiling=0.5", input},
+         "unknown parameter 'ceiling' (see --list)"},
+        {{"--plugin", lsp, "--set", "th=loud", input}, "'loud' is not a number"},
+        {{"--plugin", lsp, "--set", "th=1.5", input}, "must lie from 0 to 1"},
+        {{"--plugin", lsp, "--set", "th", input}, "--set needs NAME=VALUE"},
+        {{"--plugin", lsp, "--format", "int12", input}, "unknown sample format 'int12'"},
+        {{"--plugin", lsp, input, folder / "out.flac", "--format", "float32"},
+         "cannot hold float32"},
+        {{"--plugin", lsp, input, input}, "the output would overwrite the input file"},
+        {{"--block", "0", input}, "--block needs a whole number"},
+    };
+    const std::vector<std::string> before = fileNames(folder);
+    for (const auto& failure : failures)
+    {
+        const CommandRun result = run(failure.arguments);
+        EXPECT_NE(result.status, 0) << failure.message;
+        EXPECT_EQ(result.errors.rfind("varnholt-render: ", 0), 0u) << result.errors;
+        EXPECT_NE(result.errors.find(failure.message), std::string::npos) << result.errors;
+        EXPECT_EQ(std::count(result.errors.begin(), result.errors.end(), '\n'), 1) << result.errors;
+        EXPECT_TRUE(result.report.empty());
+        EXPECT_EQ(fileNames(folder), before) << failure.message;
+    }
+}
+
+TEST_F(RenderCommand, RendersAFileBesideItselfKeepingItsFormat)
+{
+    const CommandRun result = run({"--plugin", lsp, "--block", "100", folder / "mono.wav"});
+    ASSERT_EQ(result.status, 0) << result.errors;
+    EXPECT_TRUE(result.errors.empty());
+    EXPECT_NE(result.report.find("Plug-in   Limiter Stereo, latency "), std::string::npos);
+    AudioReader output(folder / "mono-varnholt.wav");
+    EXPECT_EQ(output.frames(), static_cast<long long>(inputFrames));
+    EXPECT_EQ(output.format(), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+}
+
+TEST_F(RenderCommand, DemoWritesInputAndOutputSideBySide)
+{
+    const CommandRun result = run({"--plugin", lsp, "--json", "--output-dir", folder / "demo"});
+    ASSERT_EQ(result.status, 0) << result.errors;
+    EXPECT_EQ(result.report.rfind("{\"plugin\": {\"name\": \"Limiter Stereo\"", 0), 0u);
+    EXPECT_NE(result.report.find("\"frames\": 1058400"), std::string::npos);
+    EXPECT_EQ(AudioReader(folder / "demo/varnholt-demo-output.wav").frames(),
+              AudioReader(folder / "demo/varnholt-demo-input.wav").frames());
+}
+
+TEST_F(RenderCommand, LoadsPlugInsThatExportOnlyMain)
+{
+    const CommandRun result =
+        run({"--plugin", FAKE_MAIN_ONLY_PATH, folder / "mono.wav", folder / "out.wav"});
+    ASSERT_EQ(result.status, 0) << result.errors;
+    EXPECT_EQ(AudioReader(folder / "out.wav").frames(), static_cast<long long>(inputFrames));
+}

@@ -1,0 +1,45 @@
+// A private folder for a test's files, removed with everything in it afterwards.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <sndfile.h>
+
+#include <vector>
+
+class TempFolder
+{
+  public:
+    TempFolder()
+    {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "varnholt-host-XXXXXX").string();
+        path = mkdtemp(pattern.data());
+    }
+    ~TempFolder() { std::filesystem::remove_all(path); }
+
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
+    std::size_t fileCount() const
+    {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path),
+                                                      std::filesystem::directory_iterator()));
+    }
+
+    std::filesystem::path path;
+};
+
+// Writes a file with libsndfile directly, independent of the code under test.
+inline void writeSoundFile(const std::string& path, int format, int channels, int sampleRateHz,
+                           const std::vector<float>& interleaved)
+{
+    SF_INFO info{};
+    info.format = format;
+    info.channels = channels;
+    info.samplerate = sampleRateHz;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    sf_writef_float(file, interleaved.data(),
+                    static_cast<sf_count_t>(interleaved.size() / channels));
+    sf_close(file);
+}
