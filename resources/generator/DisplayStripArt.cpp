@@ -1,0 +1,13 @@
+#include "ArtFamilies.h"
+
+// Behind the word-length menu and the status line: text grey on near-black, like the panel's
+// display area around them, so the two read as one display.
+ArtBitmap drawDisplayStrip()
+{
+    ArtBitmap strip =
+        makeBitmap(bitmapId::displayStrip, art::displayStripWidthPx, art::displayStripHeightPx, 24);
+    ContextPtr cr = makeContext(strip);
+    fillRect(cr.get(), {0, 0, art::displayStripWidthPx, art::displayStripHeightPx},
+             palette::displayBlack);
+    return strip;
+}

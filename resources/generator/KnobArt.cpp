@@ -1,0 +1,186 @@
+#include "ArtFamilies.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace
+{
+// The pointer sweeps 270 degrees, from 135 degrees left of the top to 135 degrees right of it.
+constexpr double sweepDegrees = 270.0;
+constexpr double minimumDegrees = -135.0;
+
+struct KnobSpec
+{
+    int id;
+    int sizePx;
+    bool bipolar;
+};
+
+const KnobSpec knobSpecs[] = {
+    {bitmapId::knobSmall, art::smallKnobPx, false},
+    {bitmapId::knobSmallBipolar, art::smallKnobPx, true},
+    {bitmapId::knobLarge, art::largeKnobPx, false},
+    {bitmapId::knobLargeBipolar, art::largeKnobPx, true},
+};
+
+// Sizes of the parts in pixels, for a knob of the given frame size.
+struct KnobShape
+{
+    double centre;
+    double ringRadius;
+    double ringWidth;
+    double capRadius;
+    double pointerWidth;
+};
+
+KnobShape shapeFor(int sizePx)
+{
+    const double half = sizePx / 2.0;
+    const bool large = sizePx >= art::largeKnobPx;
+    return {half, half - 4.0, large ? 4.5 : 3.5, large ? 22.0 : 14.5, large ? 2.6 : 2.0};
+}
+
+// Angles measured clockwise from the top, as a listener reads a dial; cairo counts from +x.
+double cairoAngle(double degreesFromTop)
+{
+    return (degreesFromTop - 90.0) * pi / 180.0;
+}
+
+void strokeArc(cairo_t* cr, const KnobShape& shape, double fromDegrees, double toDegrees)
+{
+    cairo_new_path(cr);
+    cairo_arc(cr, shape.centre, shape.centre, shape.ringRadius, cairoAngle(fromDegrees),
+              cairoAngle(toDegrees));
+    cairo_stroke(cr);
+}
+
+void drawRing(cairo_t* cr, const KnobShape& shape, bool bipolar, double value)
+{
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+    cairo_set_line_width(cr, shape.ringWidth);
+    setColour(cr, palette::knobGroove);
+    strokeArc(cr, shape, minimumDegrees, minimumDegrees + sweepDegrees);
+
+    const double pointerDegrees = minimumDegrees + sweepDegrees * value;
+    const double startDegrees = bipolar ? 0.0 : minimumDegrees;
+    const double fromDegrees = std::min(startDegrees, pointerDegrees);
+    const double toDegrees = std::max(startDegrees, pointerDegrees);
+    if (bipolar)
+    {
+        // The centre detent stays visible at every value.
+        cairo_set_line_width(cr, shape.ringWidth);
+        setColour(cr, palette::tick);
+        strokeArc(cr, shape, -1.5, 1.5);
+    }
+    if (toDegrees - fromDegrees <= 0.0)
+        return;
+    // A faint halo under the arc, then the arc itself.
+    const ArtColour halo = mixColour(palette::knobGroove, palette::knobArc, 0.35);
+    cairo_set_line_width(cr, shape.ringWidth + 1.5);
+    setColour(cr, halo);
+    strokeArc(cr, shape, fromDegrees, toDegrees);
+    cairo_set_line_width(cr, shape.ringWidth - 0.5);
+    setColour(cr, palette::knobArc);
+    strokeArc(cr, shape, fromDegrees, toDegrees);
+}
+
+void drawCap(cairo_t* cr, const KnobShape& shape, double value)
+{
+    const double c = shape.centre;
+    const double r = shape.capRadius;
+
+    // Drop shadow toward the lower right: the light comes from the upper left.
+    cairo_arc(cr, c + 0.6, c + 1.4, r + 1.6, 0.0, 2.0 * pi);
+    setColour(cr, palette::knobRim);
+    cairo_fill(cr);
+
+    cairo_pattern_t* skirt = cairo_pattern_create_linear(c - r, c - r, c + r, c + r);
+    const ArtColour light = palette::knobCapLight;
+    const ArtColour dark = palette::knobCapDark;
+    cairo_pattern_add_color_stop_rgb(skirt, 0.0, light.red / 255.0, light.green / 255.0,
+                                     light.blue / 255.0);
+    cairo_pattern_add_color_stop_rgb(skirt, 1.0, dark.red / 255.0, dark.green / 255.0,
+                                     dark.blue / 255.0);
+    cairo_arc(cr, c, c, r, 0.0, 2.0 * pi);
+    cairo_set_source(cr, skirt);
+    cairo_fill(cr);
+    cairo_pattern_destroy(skirt);
+
+    // A slightly recessed top face inside the skirt, lit the other way round: reads as turned
+    // metal without shouting.
+    const double faceRadius = r - 2.5;
+    const ArtColour faceLight = mixColour(light, dark, 0.35);
+    const ArtColour faceDark = mixColour(light, dark, 0.8);
+    cairo_pattern_t* face = cairo_pattern_create_linear(c, c - faceRadius, c, c + faceRadius);
+    cairo_pattern_add_color_stop_rgb(face, 0.0, faceDark.red / 255.0, faceDark.green / 255.0,
+                                     faceDark.blue / 255.0);
+    cairo_pattern_add_color_stop_rgb(face, 1.0, faceLight.red / 255.0, faceLight.green / 255.0,
+                                     faceLight.blue / 255.0);
+    cairo_arc(cr, c, c, faceRadius, 0.0, 2.0 * pi);
+    cairo_set_source(cr, face);
+    cairo_fill(cr);
+    cairo_pattern_destroy(face);
+
+    const double angle = cairoAngle(minimumDegrees + sweepDegrees * value);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_width(cr, shape.pointerWidth);
+    setColour(cr, palette::knobPointer);
+    cairo_move_to(cr, c + std::cos(angle) * r * 0.35, c + std::sin(angle) * r * 0.35);
+    cairo_line_to(cr, c + std::cos(angle) * (r - 2.0), c + std::sin(angle) * (r - 2.0));
+    cairo_stroke(cr);
+}
+
+// Every pixel the knob does not touch at all becomes the key colour, so the panel shows there;
+// edge pixels keep the plate colour they were blended with, which is what lies behind them.
+void keyCorners(cairo_surface_t* frame, const KnobShape& shape)
+{
+    const double outerRadius = shape.ringRadius + (shape.ringWidth + 1.5) / 2.0;
+    const double keyBeyond = outerRadius + 0.75;
+    const uint32_t key = 0xff000000u | uint32_t(palette::knobKey.red) << 16 |
+                         uint32_t(palette::knobKey.green) << 8 | uint32_t(palette::knobKey.blue);
+    cairo_surface_flush(frame);
+    const int size = cairo_image_surface_get_width(frame);
+    const int stride = cairo_image_surface_get_stride(frame);
+    unsigned char* data = cairo_image_surface_get_data(frame);
+    for (int row = 0; row < size; ++row)
+    {
+        auto* pixels = reinterpret_cast<uint32_t*>(data + row * stride);
+        for (int column = 0; column < size; ++column)
+        {
+            const double dx = column + 0.5 - shape.centre;
+            const double dy = row + 0.5 - shape.centre;
+            if (std::sqrt(dx * dx + dy * dy) > keyBeyond)
+                pixels[column] = key;
+        }
+    }
+    cairo_surface_mark_dirty(frame);
+}
+
+ArtBitmap drawFilmstrip(const KnobSpec& spec)
+{
+    ArtBitmap strip = makeBitmap(spec.id, spec.sizePx, spec.sizePx * art::knobFrameCount, 32);
+    const KnobShape shape = shapeFor(spec.sizePx);
+    for (int frameIndex = 0; frameIndex < art::knobFrameCount; ++frameIndex)
+    {
+        const double value = double(frameIndex) / (art::knobFrameCount - 1);
+        ArtBitmap frame = makeBitmap(spec.id, spec.sizePx, spec.sizePx, 32);
+        ContextPtr cr = makeContext(frame);
+        fillRect(cr.get(), {0, 0, spec.sizePx, spec.sizePx}, palette::plate);
+        drawRing(cr.get(), shape, spec.bipolar, value);
+        drawCap(cr.get(), shape, value);
+        cr.reset();
+        keyCorners(frame.surface.get(), shape);
+        blit(strip.surface.get(), 0, frameIndex * spec.sizePx, frame.surface.get(), 0, 0,
+             spec.sizePx, spec.sizePx);
+    }
+    return strip;
+}
+} // namespace
+
+std::vector<ArtBitmap> drawKnobFilmstrips()
+{
+    std::vector<ArtBitmap> filmstrips;
+    for (const KnobSpec& spec : knobSpecs)
+        filmstrips.push_back(drawFilmstrip(spec));
+    return filmstrips;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cmath>
+
+// Position 0..1 of the two-segment gain law that the faders and the meters share: the top six
+// sevenths cover -36..0 dB, the bottom seventh -72..-36 dB.
+inline double gainLawPositionForDb(double db)
+{
+    if (db >= -36.0)
+        return (db + 36.0) / 42.0 + 1.0 / 7.0;
+    if (db >= -72.0)
+        return (db + 72.0) / 252.0;
+    return 0.0;
+}
+
+// The meters read full from 0.99 up. Legends and strip colour zones follow this law so that a
+// printed figure sits beside the bar height the meter shows for that level.
+inline double meterPositionForDb(double db)
+{
+    const double fullScaleDb = 20.0 * std::log10(0.99);
+    return db >= fullScaleDb ? 1.0 : gainLawPositionForDb(db);
+}
+
+// First lit row, counted from the top of a 253-row strip, of a bar showing this position; the
+// meters round to whole segments the same way.
+inline int stripRowForPosition(double position, int stripHeightPx)
+{
+    return int(std::floor((1.0 - position) * stripHeightPx + 0.5));
+}
+
+inline int stripRowForDb(double db, int stripHeightPx)
+{
+    return stripRowForPosition(meterPositionForDb(db), stripHeightPx);
+}

@@ -1,0 +1,20 @@
+# Draws the art again and requires the same bytes as the set the build embedded.
+# Arguments: -DGENERATOR=<program> -DEMBEDDED_DIR=<build art dir> -DWORK_DIR=<scratch dir>
+file(REMOVE_RECURSE ${WORK_DIR})
+file(MAKE_DIRECTORY ${WORK_DIR})
+execute_process(COMMAND ${GENERATOR} ${WORK_DIR} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the art generator failed: ${result}")
+endif()
+file(GLOB outputs RELATIVE ${WORK_DIR} ${WORK_DIR}/*)
+list(LENGTH outputs count)
+if(count LESS 21)
+  message(FATAL_ERROR "the art generator wrote only ${count} files")
+endif()
+foreach(output ${outputs})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK_DIR}/${output}
+                          ${EMBEDDED_DIR}/${output} RESULT_VARIABLE differs)
+  if(NOT differs EQUAL 0)
+    message(FATAL_ERROR "${output} differs between two runs of the generator")
+  endif()
+endforeach()
