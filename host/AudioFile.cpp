@@ -4,8 +4,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <strings.h>
 #include <sys/stat.h>

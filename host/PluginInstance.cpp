@@ -3,7 +3,6 @@
 #include "host/HostError.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace
 {
@@ -26,16 +25,13 @@ PluginInstance::PluginInstance(VstPluginMainProc entry, double sampleRateHz, int
     if (effect->magic != kEffectMagic)
         throw HostError("not a VST 2.4 plug-in (the effect record has a wrong magic number)");
     attachHostContext(*effect, context);
-    const bool canReplace =
-        (effect->flags & effFlagsCanReplacing) != 0 && effect->processReplacing != nullptr;
-    if (effect->numInputs < stereoChannels || effect->numOutputs < stereoChannels ||
-        (!canReplace && effect->process == nullptr))
-    {
-        const std::string shape = std::to_string(effect->numInputs) + " inputs and " +
-                                  std::to_string(effect->numOutputs) + " outputs";
-        dispatch(effClose);
-        throw HostError("the plug-in is not a stereo effect (it has " + shape + ")");
-    }
+    replacing = (effect->flags & effFlagsCanReplacing) != 0 && effect->processReplacing != nullptr;
+    if (effect->numInputs < stereoChannels || effect->numOutputs < stereoChannels)
+        closeAndRefuse("the plug-in is not a stereo effect (it has " +
+                       std::to_string(effect->numInputs) + " inputs and " +
+                       std::to_string(effect->numOutputs) + " outputs)");
+    if (!replacing && effect->process == nullptr)
+        closeAndRefuse("the plug-in offers no audio processing entry");
 
     const int spareCount = effect->numInputs + effect->numOutputs - 2 * stereoChannels;
     spareChannels.assign(spareCount, std::vector<float>(maxBlockFrames, 0.0f));
@@ -50,6 +46,12 @@ PluginInstance::PluginInstance(VstPluginMainProc entry, double sampleRateHz, int
     dispatch(effOpen);
     dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRateHz));
     dispatch(effSetBlockSize, 0, maxBlockFrames);
+}
+
+void PluginInstance::closeAndRefuse(const std::string& reason)
+{
+    dispatch(effClose);
+    throw HostError(reason);
 }
 
 PluginInstance::~PluginInstance()
@@ -134,7 +136,7 @@ void PluginInstance::process(const float* const input[2], float* const output[2]
     }
     for (int channel = stereoChannels; channel < effect->numInputs; ++channel)
         std::fill_n(inputChannels[channel], frames, 0.0f);
-    if ((effect->flags & effFlagsCanReplacing) != 0 && effect->processReplacing != nullptr)
+    if (replacing)
     {
         effect->processReplacing(effect, inputChannels.data(), outputChannels.data(), frames);
         return;

@@ -46,9 +46,11 @@ class PluginInstance
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f) const;
     std::string text(VstInt32 opcode, VstInt32 index) const;
+    [[noreturn]] void closeAndRefuse(const std::string& reason);
 
     HostContext context;
     AEffect* effect = nullptr;
+    bool replacing = false; // processReplacing offered; else the old accumulating process
     bool running = false;
     std::vector<std::vector<float>> spareChannels; // extra inputs get silence, extra outputs go
     std::vector<float*> inputChannels;

@@ -1,5 +1,6 @@
 #include "FakeEffect.h"
 
+#include <map>
 #include <utility>
 
 namespace
@@ -26,63 +27,57 @@ void log(const std::string& call)
 
 VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr value, void*, float opt)
 {
-    switch (opcode)
-    {
-    case effOpen:
-        log("open");
-        break;
-    case effClose:
-        log("close");
+    const std::map<VstInt32, std::string> logged = {
+        {effOpen, "open"},
+        {effClose, "close"},
+        {effSetSampleRate, "rate " + std::to_string(static_cast<int>(opt))},
+        {effSetBlockSize, "block " + std::to_string(value)},
+        {effMainsChanged, "mains " + std::to_string(value)},
+        {effStartProcess, "start"},
+        {effStopProcess, "stop"},
+    };
+    if (const auto call = logged.find(opcode); call != logged.end())
+        log(call->second);
+    if (opcode == effClose)
         delete &of(effect);
-        break;
-    case effSetSampleRate:
-        log("rate " + std::to_string(static_cast<int>(opt)));
-        break;
-    case effSetBlockSize:
-        log("block " + std::to_string(value));
-        break;
-    case effMainsChanged:
-        log("mains " + std::to_string(value));
-        break;
-    case effStartProcess:
-        log("start");
-        break;
-    case effStopProcess:
-        log("stop");
-        break;
-    default:
-        break;
-    }
     return 0;
 }
 
-void processReplacing(AEffect* effect, float** inputs, float** outputs, VstInt32 frames)
+void delay(AEffect* effect, float** inputs, float** outputs, VstInt32 frames, bool accumulate)
 {
     FakeEffect& fake = of(effect);
     log("process");
     const auto* time = reinterpret_cast<const VstTimeInfo*>(
         fake.host(effect, audioMasterGetTime, 0, kVstPpqPosValid, nullptr, 0.0f));
     fakeEffectRecord().blockPositions.push_back(time ? time->samplePos : -1.0);
-    const std::size_t delay = fake.delayLine[0].size();
+    const std::size_t delayFrames = fake.delayLine[0].size();
     for (VstInt32 frame = 0; frame < frames; ++frame)
     {
         for (int channel = 0; channel < 2; ++channel)
         {
             const float input = inputs[channel][frame];
-            if (delay == 0)
-                outputs[channel][frame] = input;
-            else
-                outputs[channel][frame] =
-                    std::exchange(fake.delayLine[channel][fake.position], input);
+            const float delayed =
+                delayFrames == 0 ? input
+                                 : std::exchange(fake.delayLine[channel][fake.position], input);
+            outputs[channel][frame] = accumulate ? outputs[channel][frame] + delayed : delayed;
         }
-        if (delay > 0)
-            fake.position = (fake.position + 1) % delay;
+        if (delayFrames > 0)
+            fake.position = (fake.position + 1) % delayFrames;
     }
-    if (effect->initialDelay != static_cast<VstInt32>(delay))
+    if (effect->initialDelay != static_cast<VstInt32>(delayFrames))
     {
-        effect->initialDelay = static_cast<VstInt32>(delay);
+        effect->initialDelay = static_cast<VstInt32>(delayFrames);
         fake.host(effect, audioMasterIOChanged, 0, 0, nullptr, 0.0f);
     }
+}
+void processReplacing(AEffect* effect, float** inputs, float** outputs, VstInt32 frames)
+{
+    delay(effect, inputs, outputs, frames, false);
+}
+
+void processAccumulating(AEffect* effect, float** inputs, float** outputs, VstInt32 frames)
+{
+    delay(effect, inputs, outputs, frames, true);
 }
 } // namespace
 
@@ -111,10 +106,11 @@ extern "C" AEffect* fakeEffectMain(audioMasterCallback host)
     AEffect& effect = fake->effect;
     effect.magic = kEffectMagic;
     effect.dispatcher = dispatch;
-    effect.processReplacing = processReplacing;
+    effect.process = processAccumulating;
+    effect.processReplacing = settings.accumulating ? nullptr : processReplacing;
     effect.numInputs = settings.inputs;
     effect.numOutputs = 2;
-    effect.flags = effFlagsCanReplacing;
+    effect.flags = settings.accumulating ? 0 : effFlagsCanReplacing;
     effect.initialDelay = settings.announceDelayLate ? 0 : settings.delayFrames;
     effect.object = fake;
     return &effect;

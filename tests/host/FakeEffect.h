@@ -13,6 +13,7 @@ struct FakeEffectSettings
     bool returnNull = false;
     VstInt32 magic = kEffectMagic;
     VstInt32 inputs = 2;
+    bool accumulating = false; // offers only the old process entry, which adds to its outputs
 };
 
 // Settings for the next instance, and what the host did to the instances so far: dispatcher

@@ -101,13 +101,19 @@ TEST_F(RenderCommand, EachFailureIsOneLineAndLeavesNoOutputBehind)
 
 TEST_F(RenderCommand, RendersAFileBesideItselfKeepingItsFormat)
 {
-    const CommandRun result = run({"--plugin", lsp, "--block", "100", folder / "mono.wav"});
+    // This plug-in exports its entry only as `main`, as Debian's DPF builds do.
+    const CommandRun result =
+        run({"--plugin", FAKE_MAIN_ONLY_PATH, "--block", "100", folder / "mono.wav"});
     ASSERT_EQ(result.status, 0) << result.errors;
     EXPECT_TRUE(result.errors.empty());
-    EXPECT_NE(result.report.find("Plug-in   Limiter Stereo, latency "), std::string::npos);
+    AudioReader input(folder / "mono.wav");
     AudioReader output(folder / "mono-varnholt.wav");
-    EXPECT_EQ(output.frames(), static_cast<long long>(inputFrames));
     EXPECT_EQ(output.format(), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    // A pass-through plug-in gives back the mono input on both channels, sample for sample.
+    std::vector<float> expected(2 * inputFrames + 2), rendered(2 * inputFrames + 2);
+    EXPECT_EQ(input.read(expected.data(), inputFrames + 1), inputFrames);
+    EXPECT_EQ(output.read(rendered.data(), inputFrames + 1), inputFrames);
+    EXPECT_EQ(rendered, expected);
 }
 
 TEST_F(RenderCommand, DemoWritesInputAndOutputSideBySide)
@@ -118,12 +124,4 @@ TEST_F(RenderCommand, DemoWritesInputAndOutputSideBySide)
     EXPECT_NE(result.report.find("\"frames\": 1058400"), std::string::npos);
     EXPECT_EQ(AudioReader(folder / "demo/varnholt-demo-output.wav").frames(),
               AudioReader(folder / "demo/varnholt-demo-input.wav").frames());
-}
-
-TEST_F(RenderCommand, LoadsPlugInsThatExportOnlyMain)
-{
-    const CommandRun result =
-        run({"--plugin", FAKE_MAIN_ONLY_PATH, folder / "mono.wav", folder / "out.wav"});
-    ASSERT_EQ(result.status, 0) << result.errors;
-    EXPECT_EQ(AudioReader(folder / "out.wav").frames(), static_cast<long long>(inputFrames));
 }

@@ -21,20 +21,23 @@ std::vector<float> renderClickThroughFake(const FakeEffectSettings& settings, in
 
 TEST(Renderer, KeepsLengthAndClickPositionForAnyBlockSizeAndLatency)
 {
-    const struct
-    {
-        int delayFrames;
-        bool late;
-    } latencies[] = {
-        {0, false}, {100, false}, {100, true}, {1500, true}, {inputFrames + 10, false}};
-    for (const auto& latency : latencies)
+    const FakeEffectSettings latencies[] = {
+        {0, false},
+        {100, false},
+        {100, true},
+        {1500, true},
+        {inputFrames + 10, false},
+        {100, true, false, kEffectMagic, 2, true}, // old accumulating entry: outputs need clearing
+    };
+    for (const FakeEffectSettings& latency : latencies)
         for (int blockFrames : {1, 7, 64, 513, 4096, 20000})
         {
             SCOPED_TRACE("delay " + std::to_string(latency.delayFrames) +
-                         (latency.late ? " late" : "") + ", block " + std::to_string(blockFrames));
+                         (latency.announceDelayLate ? " late" : "") +
+                         (latency.accumulating ? ", accumulating" : "") + ", block " +
+                         std::to_string(blockFrames));
             RenderResult result;
-            const std::vector<float> output =
-                renderClickThroughFake({latency.delayFrames, latency.late}, blockFrames, result);
+            const std::vector<float> output = renderClickThroughFake(latency, blockFrames, result);
             ASSERT_EQ(output.size(), 2 * inputFrames);
             EXPECT_EQ(result.frames, static_cast<long long>(inputFrames));
             EXPECT_EQ(result.latencyFrames, latency.delayFrames);
