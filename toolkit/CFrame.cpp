@@ -130,12 +130,18 @@ void CFrame::invalidate(const CRect& rect)
 
 void CFrame::idle()
 {
+    // A host may call the editor's idle from inside a callback the frame is making (while an
+    // event is being handled); the outer call finishes the work.
+    if (inIdle)
+        return;
+    inIdle = true;
     if (window)
         window->processEvents(*this);
     releaseClosedModal();
     std::vector<CRect> regions = redrawDirty();
     if (window)
         window->show(*backBuffer, regions);
+    inIdle = false;
 }
 
 void CFrame::drawAll()

@@ -93,6 +93,7 @@ class CFrame
     CView* mouseDownView = nullptr;
     CView* focusView = nullptr;
     std::vector<CRect> pendingRegions;
+    bool inIdle = false;
     std::unique_ptr<COffscreenContext> backBuffer;
     std::unique_ptr<X11Window> window;
 };
