@@ -205,9 +205,14 @@ void X11Window::dispatch(CFrame& frame, XEvent& event)
                             buttonBit(event.xbutton.button) | modifierButtons(event.xbutton.state));
         break;
     case MotionNotify:
-        // Only the latest position of a burst matters.
-        while (XCheckTypedWindowEvent(display, window, MotionNotify, &event))
+        // Only the latest position of a burst matters; events after it keep their order.
+        while (XPending(display) > 0)
         {
+            XEvent next;
+            XPeekEvent(display, &next);
+            if (next.type != MotionNotify || next.xmotion.window != window)
+                break;
+            XNextEvent(display, &event);
         }
         frame.onMouseMoved(CPoint(event.xmotion.x, event.xmotion.y),
                            heldButtons(event.xmotion.state));

@@ -75,16 +75,16 @@ VstIntPtr recordHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*
     return 0;
 }
 
-class EditorTest : public ::testing::Test
+class GuiEditorBaseTest : public ::testing::Test
 {
   protected:
-    EditorTest()
+    GuiEditorBaseTest()
     {
         hostLog.clear();
         editorForHostIdle = editor;
         editor->open(nullptr);
     }
-    ~EditorTest() override
+    ~GuiEditorBaseTest() override
     {
         editorForHostIdle = nullptr;
         setProcessKnobMode(kLinearMode);
@@ -94,7 +94,7 @@ class EditorTest : public ::testing::Test
     TestEditor* editor = new TestEditor(&effect); // the effect deletes its editor
 };
 
-TEST_F(EditorTest, EditBracketsReachTheHostOnlyForParameterIndices)
+TEST_F(GuiEditorBaseTest, EditBracketsReachTheHostOnlyForParameterIndices)
 {
     editor->beginEdit(16);
     editor->endEdit(16);
@@ -104,7 +104,7 @@ TEST_F(EditorTest, EditBracketsReachTheHostOnlyForParameterIndices)
     EXPECT_EQ(hostLog, (std::vector<std::string>{"begin 16", "end 16"}));
 }
 
-TEST_F(EditorTest, KeysReachTheFocusedControlAndKnobModeIsProcessWide)
+TEST_F(GuiEditorBaseTest, KeysReachTheFocusedControlAndKnobModeIsProcessWide)
 {
     VstKeyCode tab = keyCode(VKEY_TAB), up = keyCode(VKEY_UP);
     EXPECT_TRUE(editor->onKeyDown(tab));
@@ -122,7 +122,7 @@ TEST_F(EditorTest, KeysReachTheFocusedControlAndKnobModeIsProcessWide)
     EXPECT_FALSE(editor->onKeyDown(up));
 }
 
-TEST_F(EditorTest, DragIdleRunsAtMostEvery100MsAndSuppressesTheNestedFrameUpdate)
+TEST_F(GuiEditorBaseTest, DragIdleRunsAtMostEvery100MsAndSuppressesTheNestedFrameUpdate)
 {
     editor->doIdleStuff(); // due at once
     EXPECT_EQ(editor->frameUpdates, 1) << "the host's nested idle did not update the frame";

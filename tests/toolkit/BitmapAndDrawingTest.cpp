@@ -9,8 +9,10 @@
 #include "toolkit/CSlider.h"
 #include "toolkit/CTextLabel.h"
 #include "toolkit/CVuMeter.h"
+#include "toolkit/SharedImage.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace
 {
@@ -45,6 +47,20 @@ TEST(BitmapTest, LoadsSizesAndGivesAnEmptyBitmapForUnknownOrBrokenResources)
         missing.get()->draw(&context, CRect(0, 0, 4, 4));
         EXPECT_EQ(context.getPixel(1, 1), kGreyCColor);
     }
+}
+
+TEST(BitmapTest, DecodedImagesAreSharedByIdWhileAnyBitmapUsesThem)
+{
+    auto first = std::make_unique<BitmapRef>(kKnobId);
+    const SharedImage* decoded = SharedImage::load(kKnobId).get();
+    BitmapRef second(kKnobId);
+    EXPECT_EQ(SharedImage::load(kKnobId).get(), decoded);
+    EXPECT_NE(SharedImage::load(kTrackId).get(), decoded);
+    // The keyed copy is shared too, per key colour.
+    EXPECT_EQ(SharedImage::loadKeyed(kKnobId, kKnobKeyColor),
+              SharedImage::loadKeyed(kKnobId, kKnobKeyColor));
+    first.reset();
+    EXPECT_EQ(SharedImage::load(kKnobId).get(), decoded) << "the second bitmap still uses it";
 }
 
 TEST(BitmapTest, ReferenceCountingKeepsTheBitmapUntilTheLastForget)
