@@ -28,11 +28,9 @@ enum CControlStyle : long
 {
     kHorizontal = 1 << 0,
     kVertical = 1 << 1,
-    kLeft = 1 << 2,
-    kRight = 1 << 3,
-    kTop = 1 << 4,
-    kBottom = 1 << 5,
-    kNoFrame = 1 << 6,
+    kTop = 1 << 2,     // a fader's minimum at the top
+    kBottom = 1 << 3,  // a fader's minimum at the bottom
+    kNoFrame = 1 << 4, // text views: no border
 };
 
 // A view with a value between a minimum and a maximum, a tag and a listener.

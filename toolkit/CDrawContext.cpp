@@ -5,23 +5,17 @@
 
 namespace
 {
-struct FontEntry
-{
-    const char* family;
-    double sizePixels;
-};
-
 // Liberation Sans has Arial's metrics; fontconfig falls back to another sans when it is missing.
-constexpr const char* kSansFamily = "Liberation Sans";
-constexpr FontEntry kStandardFonts[kNumStandardFonts] = {
-    {kSansFamily, 12},        // kSystemFont
-    {kSansFamily, 18},        // kNormalFontVeryBig
-    {kSansFamily, 14},        // kNormalFontBig
-    {kSansFamily, 12},        // kNormalFont
-    {kSansFamily, 11},        // kNormalFontSmall
-    {kSansFamily, 10},        // kNormalFontSmaller
-    {kSansFamily, 9},         // kNormalFontVerySmall
-    {"Liberation Serif", 13}, // kSymbolFont
+constexpr const char* kFontFamily = "Liberation Sans";
+constexpr double kFontSizesPixels[kNumStandardFonts] = {
+    12, // kSystemFont
+    18, // kNormalFontVeryBig
+    14, // kNormalFontBig
+    12, // kNormalFont
+    11, // kNormalFontSmall
+    10, // kNormalFontSmaller
+    9,  // kNormalFontVerySmall
+    13, // kSymbolFont
 };
 
 constexpr double kColorScale = 255.0; // 8-bit channel to cairo's 0..1
@@ -47,12 +41,11 @@ void CDrawContext::useColor(const CColor& color)
 
 void CDrawContext::setFont(CFont font, long face)
 {
-    const FontEntry& entry =
-        kStandardFonts[font >= 0 && font < kNumStandardFonts ? static_cast<long>(font) : 0L];
-    cairo_select_font_face(cr, entry.family,
+    const long index = font >= 0 && font < kNumStandardFonts ? static_cast<long>(font) : 0L;
+    cairo_select_font_face(cr, kFontFamily,
                            (face & kItalicFace) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
                            (face & kBoldFace) ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, entry.sizePixels);
+    cairo_set_font_size(cr, kFontSizesPixels[index]);
 }
 
 void CDrawContext::fillRect(const CRect& rect)
