@@ -14,29 +14,21 @@ constexpr char pluginFileName[] = "VarnholtPro.so";
 constexpr char installedPluginFolder[] = "../lib/vst";
 } // namespace
 
-PluginLibrary::PluginLibrary(const std::string& path) : libraryPath(path)
+VstPluginMainProc loadPluginEntry(const std::string& path)
 {
     std::error_code error;
     if (!fs::is_regular_file(path, error))
         throw HostError("plug-in not found: " + path);
     // A bare file name would make dlopen search the system's library folders instead.
     const std::string loadPath = path.find('/') == std::string::npos ? "./" + path : path;
-    handle = dlopen(loadPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = dlopen(loadPath.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr)
         throw HostError("cannot load plug-in " + path + ": " + dlerror());
     for (const char* symbol : {"VSTPluginMain", "main"})
-    {
-        entryPoint = reinterpret_cast<VstPluginMainProc>(dlsym(handle, symbol));
-        if (entryPoint != nullptr)
-            return;
-    }
+        if (void* entry = dlsym(handle, symbol))
+            return reinterpret_cast<VstPluginMainProc>(entry);
     dlclose(handle);
     throw HostError("not a VST 2.4 plug-in (neither VSTPluginMain nor main is exported): " + path);
-}
-
-PluginLibrary::~PluginLibrary()
-{
-    dlclose(handle);
 }
 
 std::string defaultPluginPath(const std::string& programDirectory)

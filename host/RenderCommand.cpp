@@ -81,7 +81,7 @@ void refuseToOverwriteInput(const std::string& input, const std::string& output)
         throw HostError("the output would overwrite the input file " + input);
 }
 
-RenderReport render(const CommandLine& options, const PluginLibrary& library, std::ostream& errors)
+RenderReport render(const CommandLine& options, VstPluginMainProc entry, std::ostream& errors)
 {
     std::string inputPath = options.inputPath;
     std::string outputPath = options.outputPath;
@@ -99,7 +99,7 @@ RenderReport render(const CommandLine& options, const PluginLibrary& library, st
     const int sampleType = options.sampleFormat.empty() ? 0 : sampleTypeNamed(options.sampleFormat);
     const SoundFileFormat outputFormat =
         chooseOutputFormat(reader.format(), outputPath, sampleType, reader.sampleRateHz());
-    PluginInstance plugin(library.entry(), reader.sampleRateHz(), options.blockFrames);
+    PluginInstance plugin(entry, reader.sampleRateHz(), options.blockFrames);
     configure(plugin, options);
 
     RenderReport report;
@@ -145,18 +145,18 @@ RenderReport render(const CommandLine& options, const PluginLibrary& library, st
 
 int run(const CommandLine& options, std::ostream& out, std::ostream& errors)
 {
-    const PluginLibrary library(resolvePluginPath(options));
+    const VstPluginMainProc entry = loadPluginEntry(resolvePluginPath(options));
     if (options.list)
     {
         int sampleRateHz = listingSampleRateHz;
         if (!options.inputPath.empty())
             sampleRateHz = AudioReader(options.inputPath).sampleRateHz();
-        PluginInstance plugin(library.entry(), sampleRateHz, options.blockFrames);
+        PluginInstance plugin(entry, sampleRateHz, options.blockFrames);
         configure(plugin, options);
         out << formatPluginListing(plugin);
         return 0;
     }
-    const RenderReport report = render(options, library, errors);
+    const RenderReport report = render(options, entry, errors);
     out << (options.json ? formatReportJson(report) : formatReportTable(report));
     return 0;
 }

@@ -1,5 +1,6 @@
 // Renders through real VST 2.4 plug-ins loaded from disk: Debian's LSP limiter, which proves
 // the host is not tied to our plug-in, and ours when it is part of the build.
+#include "LspLimiter.h"
 #include "RenderHelpers.h"
 #include "host/PluginControls.h"
 #include "host/PluginLibrary.h"
@@ -22,8 +23,7 @@ struct ClickRender
 
 ClickRender renderClick(const std::string& pluginPath, double sampleRateHz)
 {
-    PluginLibrary library(pluginPath);
-    PluginInstance plugin(library.entry(), sampleRateHz, oddBlockFrames);
+    PluginInstance plugin(loadPluginEntry(pluginPath), sampleRateHz, oddBlockFrames);
     ClickRender render;
     render.output = renderBuffer(plugin, oddBlockFrames, stereoClick(inputFrames, clickFrame, 0.5f),
                                  &render.result);
@@ -41,10 +41,10 @@ int paramIndex(const PluginInstance& plugin, const std::string& name)
 
 TEST(PeerPlugin, LspLimiterGivesTheClickBackAtTheFrameItWentIn)
 {
-    ASSERT_TRUE(std::filesystem::exists(LSP_LIMITER_PATH)) << "install lsp-plugins-vst";
+    ASSERT_TRUE(std::filesystem::exists(lspLimiterPath())) << "install lsp-plugins-vst";
     for (double sampleRateHz : {44100.0, 96000.0})
     {
-        const ClickRender render = renderClick(LSP_LIMITER_PATH, sampleRateHz);
+        const ClickRender render = renderClick(lspLimiterPath(), sampleRateHz);
         EXPECT_GT(render.result.latencyFrames, 0) << "its look-ahead delays the signal";
         ASSERT_EQ(render.output.size(), 2 * inputFrames);
         EXPECT_EQ(loudestFrame(render.output), clickFrame);
@@ -53,8 +53,7 @@ TEST(PeerPlugin, LspLimiterGivesTheClickBackAtTheFrameItWentIn)
 
 TEST(PeerPlugin, LspLimiterParametersAreFoundByName)
 {
-    PluginLibrary library(LSP_LIMITER_PATH);
-    PluginInstance plugin(library.entry(), 48000.0, 512);
+    PluginInstance plugin(loadPluginEntry(lspLimiterPath()), 48000.0, 512);
     EXPECT_EQ(plugin.name(), "Limiter Stereo");
     const int threshold = paramIndex(plugin, "th");
     ASSERT_GE(threshold, 0);

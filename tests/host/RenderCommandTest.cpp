@@ -1,4 +1,5 @@
 #include "host/RenderCommand.h"
+#include "LspLimiter.h"
 #include "TempFolder.h"
 #include "host/AudioFile.h"
 
@@ -52,7 +53,7 @@ class RenderCommand : public ::testing::Test
     }
 
     TempFolder folder;
-    const std::string lsp = LSP_LIMITER_PATH;
+    const std::string lsp = lspLimiterPath();
 };
 } // namespace
 
