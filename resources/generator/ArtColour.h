@@ -15,6 +15,13 @@ inline void setColour(cairo_t* cr, ArtColour colour)
     cairo_set_source_rgb(cr, colour.red / 255.0, colour.green / 255.0, colour.blue / 255.0);
 }
 
+inline void addColourStop(cairo_pattern_t* pattern, double offset, ArtColour colour,
+                          double alpha = 1.0)
+{
+    cairo_pattern_add_color_stop_rgba(pattern, offset, colour.red / 255.0, colour.green / 255.0,
+                                      colour.blue / 255.0, alpha);
+}
+
 // Linear mix: 0 gives a, 1 gives b.
 inline ArtColour mixColour(ArtColour a, ArtColour b, double amount)
 {
@@ -42,7 +49,9 @@ constexpr ArtColour legendAboveReference{214, 168, 84};
 constexpr ArtColour legendReference{226, 230, 235};
 constexpr ArtColour tick{96, 102, 110};
 constexpr ArtColour displayTitle{120, 196, 222};
+// The editor's own text views draw in these; the previews use them too.
 constexpr ArtColour displayText{160, 160, 160};
+constexpr ArtColour displayDark{72, 72, 72};
 
 // Knobs; the key colour marks the corners the toolkit leaves out.
 constexpr ArtColour knobKey{232, 225, 207};

@@ -52,6 +52,9 @@ constexpr int stripHeightPx = 253; // one pixel per meter segment
 constexpr int legendWidthPx = 18;
 constexpr int legendHeightPx = 258;
 constexpr int knobFrameCount = 65;
+// A knob's pointer sweeps 270 degrees, from 135 degrees left of the top to 135 degrees right.
+constexpr double knobSweepDegrees = 270.0;
+constexpr double knobMinimumDegrees = -135.0;
 constexpr int smallKnobPx = 50;
 constexpr int largeKnobPx = 70;
 constexpr int largeButtonPx = 33;

@@ -15,12 +15,6 @@ const ButtonSpec buttonSpecs[] = {
     {bitmapId::buttonSmall, art::smallButtonWidthPx, art::smallButtonHeightPx, 3.5},
 };
 
-void addStop(cairo_pattern_t* pattern, double at, ArtColour colour, double alpha = 1.0)
-{
-    cairo_pattern_add_color_stop_rgba(pattern, at, colour.red / 255.0, colour.green / 255.0,
-                                      colour.blue / 255.0, alpha);
-}
-
 void drawFace(cairo_t* cr, const ButtonSpec& spec, int top)
 {
     const double radius = 3.0;
@@ -28,8 +22,8 @@ void drawFace(cairo_t* cr, const ButtonSpec& spec, int top)
     fillRoundedRect(cr, 0.0, top, spec.widthPx, spec.frameHeightPx, radius);
 
     cairo_pattern_t* face = cairo_pattern_create_linear(0, top, 0, top + spec.frameHeightPx);
-    addStop(face, 0.0, palette::buttonFaceLight);
-    addStop(face, 1.0, palette::buttonFaceDark);
+    addColourStop(face, 0.0, palette::buttonFaceLight);
+    addColourStop(face, 1.0, palette::buttonFaceDark);
     cairo_set_source(cr, face);
     fillRoundedRect(cr, 1.0, top + 1.0, spec.widthPx - 2.0, spec.frameHeightPx - 2.0, radius - 1.0);
     cairo_pattern_destroy(face);
@@ -48,8 +42,8 @@ void drawLamp(cairo_t* cr, const ButtonSpec& spec, int top, bool lit)
     if (lit)
     {
         cairo_pattern_t* glow = cairo_pattern_create_radial(x, y, r, x, y, r * 2.4);
-        addStop(glow, 0.0, palette::lampLit, 0.45);
-        addStop(glow, 1.0, palette::lampLit, 0.0);
+        addColourStop(glow, 0.0, palette::lampLit, 0.45);
+        addColourStop(glow, 1.0, palette::lampLit, 0.0);
         cairo_set_source(cr, glow);
         cairo_arc(cr, x, y, r * 2.4, 0.0, 2.0 * pi);
         cairo_fill(cr);
@@ -64,8 +58,8 @@ void drawLamp(cairo_t* cr, const ButtonSpec& spec, int top, bool lit)
                                   : mixColour(palette::lampDark, palette::buttonFaceLight, 0.6);
     cairo_pattern_t* lensPattern =
         cairo_pattern_create_radial(x - r * 0.35, y - r * 0.35, 0.0, x, y, r);
-    addStop(lensPattern, 0.0, hotSpot);
-    addStop(lensPattern, 1.0, lit ? lens : mixColour(lens, palette::knobRim, 0.4));
+    addColourStop(lensPattern, 0.0, hotSpot);
+    addColourStop(lensPattern, 1.0, lit ? lens : mixColour(lens, palette::knobRim, 0.4));
     cairo_set_source(cr, lensPattern);
     cairo_arc(cr, x, y, r, 0.0, 2.0 * pi);
     cairo_fill(cr);

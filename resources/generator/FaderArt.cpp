@@ -44,12 +44,8 @@ ArtBitmap drawHandle()
     setColour(c, palette::handleLine);
     fillRoundedRect(c, 0.0, 0.0, width, height, 2.0);
     cairo_pattern_t* body = cairo_pattern_create_linear(0, 1, 0, height - 1);
-    const ArtColour light = palette::handleLight;
-    const ArtColour dark = palette::handleDark;
-    cairo_pattern_add_color_stop_rgb(body, 0.0, light.red / 255.0, light.green / 255.0,
-                                     light.blue / 255.0);
-    cairo_pattern_add_color_stop_rgb(body, 1.0, dark.red / 255.0, dark.green / 255.0,
-                                     dark.blue / 255.0);
+    addColourStop(body, 0.0, palette::handleLight);
+    addColourStop(body, 1.0, palette::handleDark);
     cairo_set_source(c, body);
     fillRoundedRect(c, 1.0, 1.0, width - 2.0, height - 2.0, 1.5);
     cairo_pattern_destroy(body);

@@ -5,10 +5,6 @@
 
 namespace
 {
-// The pointer sweeps 270 degrees, from 135 degrees left of the top to 135 degrees right of it.
-constexpr double sweepDegrees = 270.0;
-constexpr double minimumDegrees = -135.0;
-
 struct KnobSpec
 {
     int id;
@@ -59,10 +55,10 @@ void drawRing(cairo_t* cr, const KnobShape& shape, bool bipolar, double value)
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
     cairo_set_line_width(cr, shape.ringWidth);
     setColour(cr, palette::knobGroove);
-    strokeArc(cr, shape, minimumDegrees, minimumDegrees + sweepDegrees);
+    strokeArc(cr, shape, art::knobMinimumDegrees, art::knobMinimumDegrees + art::knobSweepDegrees);
 
-    const double pointerDegrees = minimumDegrees + sweepDegrees * value;
-    const double startDegrees = bipolar ? 0.0 : minimumDegrees;
+    const double pointerDegrees = art::knobMinimumDegrees + art::knobSweepDegrees * value;
+    const double startDegrees = bipolar ? 0.0 : art::knobMinimumDegrees;
     const double fromDegrees = std::min(startDegrees, pointerDegrees);
     const double toDegrees = std::max(startDegrees, pointerDegrees);
     if (bipolar)
@@ -97,10 +93,8 @@ void drawCap(cairo_t* cr, const KnobShape& shape, double value)
     cairo_pattern_t* skirt = cairo_pattern_create_linear(c - r, c - r, c + r, c + r);
     const ArtColour light = palette::knobCapLight;
     const ArtColour dark = palette::knobCapDark;
-    cairo_pattern_add_color_stop_rgb(skirt, 0.0, light.red / 255.0, light.green / 255.0,
-                                     light.blue / 255.0);
-    cairo_pattern_add_color_stop_rgb(skirt, 1.0, dark.red / 255.0, dark.green / 255.0,
-                                     dark.blue / 255.0);
+    addColourStop(skirt, 0.0, light);
+    addColourStop(skirt, 1.0, dark);
     cairo_arc(cr, c, c, r, 0.0, 2.0 * pi);
     cairo_set_source(cr, skirt);
     cairo_fill(cr);
@@ -112,16 +106,14 @@ void drawCap(cairo_t* cr, const KnobShape& shape, double value)
     const ArtColour faceLight = mixColour(light, dark, 0.35);
     const ArtColour faceDark = mixColour(light, dark, 0.8);
     cairo_pattern_t* face = cairo_pattern_create_linear(c, c - faceRadius, c, c + faceRadius);
-    cairo_pattern_add_color_stop_rgb(face, 0.0, faceDark.red / 255.0, faceDark.green / 255.0,
-                                     faceDark.blue / 255.0);
-    cairo_pattern_add_color_stop_rgb(face, 1.0, faceLight.red / 255.0, faceLight.green / 255.0,
-                                     faceLight.blue / 255.0);
+    addColourStop(face, 0.0, faceDark);
+    addColourStop(face, 1.0, faceLight);
     cairo_arc(cr, c, c, faceRadius, 0.0, 2.0 * pi);
     cairo_set_source(cr, face);
     cairo_fill(cr);
     cairo_pattern_destroy(face);
 
-    const double angle = cairoAngle(minimumDegrees + sweepDegrees * value);
+    const double angle = cairoAngle(art::knobMinimumDegrees + art::knobSweepDegrees * value);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     cairo_set_line_width(cr, shape.pointerWidth);
     setColour(cr, palette::knobPointer);

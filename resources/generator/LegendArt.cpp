@@ -11,10 +11,12 @@ constexpr double labelStepDb = 3.0;
 constexpr double upperSegmentFloorDb = -36.0;
 // Below -36 dB the law packs a decibel into one pixel, so only a few levels are marked there.
 const double lowerSegmentLabelsDb[] = {-48.0, -60.0, -70.0};
-constexpr int minimumLabelSpacingPx = 11;
+constexpr int minimumLabelSpacingPx = 11; // two 9-pixel figures and a gap
 constexpr int tickLengthPx = 2;
 constexpr double legendFontPx = 9.0;
 
+// Full scale, then every 3 dB from the reference level up and down to -36 dBFS (skipping a
+// figure that would touch its neighbour), then a few levels in the packed bottom seventh.
 std::vector<double> labelLevelsDb(double referenceDb)
 {
     std::vector<double> levels{0.0};

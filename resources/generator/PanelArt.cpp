@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 
@@ -17,14 +18,24 @@ const TextStyle scaleStyle{9.0, false, palette::scale};
 const TextStyle brandStyle{10.0, true, palette::displayTitle};
 const TextStyle displayCaptionStyle{8.0, false, palette::scale};
 
-// A caption's centre sits this far above the top of its control.
+// A caption's centre sits this far above the top of its control, or below its bottom.
 constexpr int captionAbovePx = 9;
+constexpr int captionBelowPx = 9;
+constexpr int titleInsetPx = 8;
+constexpr double titleCentreBelowTopPx = 7.5;
+constexpr double plateCornerRadiusPx = 4.0;
+constexpr double windowCornerRadiusPx = 3.0;
+// Fader scales: long ticks where a figure stands, short ones between.
+constexpr int majorTickPx = 4;
+constexpr int minorTickPx = 2;
+// Nested brackets under symmetric meter pairs: the innermost pair's caption hangs this far
+// below the meters, each pair further out one step lower.
+constexpr int bracketFirstDropPx = 7;
+constexpr int bracketStepPx = 9;
 // Tick ring around each knob: eleven ticks, one per tenth of the range.
 constexpr int knobTickCount = 11;
 constexpr double knobTickGapPx = 1.5;
 constexpr double knobTickLengthPx = 2.0;
-constexpr double knobSweepDegrees = 270.0;
-constexpr double knobMinimumDegrees = -135.0;
 
 struct Plate
 {
@@ -64,18 +75,21 @@ const KnobLegend knobLegends[] = {
     {layout::rmsThreshold, "THRESHOLD [dB]", std::string(minus) + "20", "20"},
 };
 
+// The gain-reduction legend fills the gap between the two RMS gain meters.
+constexpr PixelRect gainLegendArea{layout::rmsGainLeft.right, art::legendTopPx,
+                                   layout::rmsGainRight.left,
+                                   art::legendTopPx + art::legendHeightPx};
+
 // Meter groups sit in wells one pixel larger than the meters; the pixel columns between
 // neighbouring meters show the well.
-const PixelRect meterWells[] = {
-    {220, 70, 246, 325}, // soft-clip, limiter and RMS gain, left
-    {266, 70, 292, 325}, // RMS, limiter and soft-clip gain, right
-    {298, 70, 309, 325}, // correlation
-    {329, 70, 345, 325}, // output peak and RMS, left
-    {365, 70, 381, 325}, // output RMS and peak, right
-};
-
-constexpr PixelRect gainLegendArea{245, art::legendTopPx, 267,
-                                   art::legendTopPx + art::legendHeightPx};
+PixelRect wellAround(std::initializer_list<PixelRect> meters)
+{
+    PixelRect well = *meters.begin();
+    for (const PixelRect& meter : meters)
+        well = {std::min(well.left, meter.left), std::min(well.top, meter.top),
+                std::max(well.right, meter.right), std::max(well.bottom, meter.bottom)};
+    return {well.left - 1, well.top - 1, well.right + 1, well.bottom + 1};
+}
 
 void fillColour(cairo_t* cr, ArtColour colour)
 {
@@ -86,7 +100,8 @@ void fillColour(cairo_t* cr, ArtColour colour)
 void drawPlate(cairo_t* cr, const Plate& plate)
 {
     const PixelRect& r = plate.rect;
-    const double radius = 4.0;
+    // Raised: light lip on top, dark lip below.
+    const double radius = plateCornerRadiusPx;
     pathRoundedRect(cr, r.left, r.top, r.width(), r.height(), radius);
     fillColour(cr, palette::plateEdgeDark);
     pathRoundedRect(cr, r.left, r.top, r.width(), r.height() - 1.0, radius);
@@ -94,7 +109,8 @@ void drawPlate(cairo_t* cr, const Plate& plate)
     pathRoundedRect(cr, r.left, r.top + 1.0, r.width(), r.height() - 2.0, radius);
     fillColour(cr, palette::plate);
     if (plate.title)
-        drawText(cr, plate.title, r.left + 8, r.top + 7.5, TextAlign::left, titleStyle);
+        drawText(cr, plate.title, r.left + titleInsetPx, r.top + titleCentreBelowTopPx,
+                 TextAlign::left, titleStyle);
 }
 
 const Plate& plateAround(const PixelRect& control)
@@ -128,7 +144,8 @@ void drawKnobLegend(cairo_t* cr, const KnobLegend& knob)
     setColour(cr, palette::tick);
     for (int tick = 0; tick < knobTickCount; ++tick)
     {
-        const double degrees = knobMinimumDegrees + knobSweepDegrees * tick / (knobTickCount - 1);
+        const double degrees =
+            art::knobMinimumDegrees + art::knobSweepDegrees * tick / (knobTickCount - 1);
         const double angle = (degrees - 90.0) * pi / 180.0;
         const double inner = half + knobTickGapPx;
         const double outer = inner + knobTickLengthPx;
@@ -137,8 +154,8 @@ void drawKnobLegend(cairo_t* cr, const KnobLegend& knob)
     }
     cairo_stroke(cr);
 
-    // Range ends below the first and last tick.
-    const double endOffset = half * 0.7;
+    // Range ends under the first and last tick (which lie 0.7 of a half-width to the sides).
+    const double endOffset = half * std::sin(-art::knobMinimumDegrees * pi / 180.0);
     const double rangeY = knob.rect.bottom + 2;
     drawText(cr, knob.minimum, cx - endOffset, rangeY, TextAlign::centre, rangeStyle);
     drawText(cr, knob.maximum, cx + endOffset, rangeY, TextAlign::centre, rangeStyle);
@@ -152,22 +169,33 @@ void drawDisplayArea(cairo_t* cr)
     drawVerticalLine(cr, area.right, area.top, area.bottom + 1, palette::plateEdgeDark);
     drawHorizontalLine(cr, area.left - 1, area.right + 1, area.bottom, palette::plateEdgeLight);
     fillRect(cr, area, palette::displayBlack);
-    drawText(cr, "VARNHOLT PRO", area.left + 8, 9.5, TextAlign::left, brandStyle);
-    drawText(cr, "WORD LENGTH", layout::wordLengthMenu.right - 3, 9.5, TextAlign::right,
+    // The upper line of the display; the status line and the menu fill the lower one.
+    const double upperLineCentre = 9.5;
+    drawText(cr, "VARNHOLT PRO", area.left + titleInsetPx, upperLineCentre, TextAlign::left,
+             brandStyle);
+    drawText(cr, "WORD LENGTH", layout::wordLengthMenu.right - 3, upperLineCentre, TextAlign::right,
              displayCaptionStyle);
 }
 
 void drawMeterWindow(cairo_t* cr)
 {
+    // Recessed: dark lip on top, light lip below.
     const PixelRect& r = meterWindowRect;
-    const double radius = 3.0;
+    const double radius = windowCornerRadiusPx;
     pathRoundedRect(cr, r.left, r.top, r.width(), r.height(), radius);
     fillColour(cr, palette::plateEdgeLight);
     pathRoundedRect(cr, r.left, r.top, r.width(), r.height() - 1.0, radius);
     fillColour(cr, palette::plateEdgeDark);
     pathRoundedRect(cr, r.left, r.top + 1.0, r.width(), r.height() - 2.0, radius);
     fillColour(cr, palette::meterWindow);
-    for (const PixelRect& well : meterWells)
+    const PixelRect wells[] = {
+        wellAround({layout::softclipGainLeft, layout::limiterGainLeft, layout::rmsGainLeft}),
+        wellAround({layout::rmsGainRight, layout::limiterGainRight, layout::softclipGainRight}),
+        wellAround({layout::correlation}),
+        wellAround({layout::outputPeakLeft, layout::outputRmsLeft}),
+        wellAround({layout::outputRmsRight, layout::outputPeakRight}),
+    };
+    for (const PixelRect& well : wells)
         fillRect(cr, well, palette::meterWell);
 }
 
@@ -194,7 +222,8 @@ void drawDriveLegend(cairo_t* cr)
             continue;
         const bool labelled = driveDb % 10 == 0 && (!packed || driveDb == -20 || driveDb == -50);
         const int row = faderMarkRow(gainLawPositionForDb(driveDb - driveOffsetDb));
-        drawHorizontalLine(cr, tickRight - (labelled ? 4 : 2), tickRight, row, palette::tick);
+        drawHorizontalLine(cr, tickRight - (labelled ? majorTickPx : minorTickPx), tickRight, row,
+                           palette::tick);
         if (!labelled)
             continue;
         ArtColour colour = palette::scale;
@@ -202,33 +231,37 @@ void drawDriveLegend(cairo_t* cr)
             colour = palette::legendReference;
         else if (driveDb > 0)
             colour = palette::legendAboveReference;
-        drawText(cr, std::to_string(std::abs(driveDb)), tickRight - 6, row + 0.5, TextAlign::right,
-                 {scaleStyle.sizePx, false, colour});
+        drawText(cr, std::to_string(std::abs(driveDb)), tickRight - majorTickPx - 2, row + 0.5,
+                 TextAlign::right, {scaleStyle.sizePx, false, colour});
     }
-    drawText(cr, "DRIVE", fader.centreX(), fader.bottom + 9, TextAlign::centre, captionStyle);
+    drawText(cr, "DRIVE", fader.centreX(), fader.bottom + captionBelowPx, TextAlign::centre,
+             captionStyle);
 }
 
-// The trim fader follows the output gain law, so its ticks line up with the output legend.
+// The trim fader follows the output gain law, so its ticks line up with the output legend:
+// every 3 dB down to -36, longer every 12 dB, then -48, -60 and -72.
 void drawTrimTicks(cairo_t* cr)
 {
     const PixelRect& fader = layout::trimFader;
-    for (int trimDb = 0; trimDb >= -36; trimDb -= 3)
+    auto tick = [cr, &fader](int trimDb, int lengthPx)
     {
-        const int row = faderMarkRow(gainLawPositionForDb(trimDb));
-        drawHorizontalLine(cr, fader.right + 1, fader.right + (trimDb % 12 == 0 ? 5 : 3), row,
-                           palette::tick);
-    }
-    for (int trimDb : {-48, -60, -72})
-        drawHorizontalLine(cr, fader.right + 1, fader.right + 3,
+        drawHorizontalLine(cr, fader.right + 1, fader.right + 1 + lengthPx,
                            faderMarkRow(gainLawPositionForDb(trimDb)), palette::tick);
-    drawText(cr, "TRIM", fader.centreX(), fader.bottom + 9, TextAlign::centre, captionStyle);
+    };
+    for (int trimDb = 0; trimDb >= -36; trimDb -= 3)
+        tick(trimDb, trimDb % 12 == 0 ? majorTickPx : minorTickPx);
+    for (int trimDb : {-48, -60, -72})
+        tick(trimDb, minorTickPx);
+    drawText(cr, "TRIM", fader.centreX(), fader.bottom + captionBelowPx, TextAlign::centre,
+             captionStyle);
 }
 
 // Correlation +1 at the top of the meter, -1 at the bottom.
 void drawCorrelationLegend(cairo_t* cr)
 {
     const PixelRect& meter = layout::correlation;
-    const char* const labels[] = {"+1.0", "+0.5", "+0.0", "\u22120.5", "\u22121.0"};
+    const std::string labels[] = {"+1.0", "+0.5", "+0.0", std::string(minus) + "0.5",
+                                  std::string(minus) + "1.0"};
     const int labelCount = 5;
     for (int index = 0; index < labelCount; ++index)
     {
@@ -239,14 +272,14 @@ void drawCorrelationLegend(cairo_t* cr)
     }
 }
 
-// A caption under a symmetric pair of meters, joined to both by a bracket hanging dropPx
-// below the meters.
+// A caption under a symmetric pair of meters, joined to both by a bracket; nesting 0 is the
+// innermost pair.
 void drawPairCaption(cairo_t* cr, const PixelRect& left, const PixelRect& right,
-                     const char* caption, int dropPx)
+                     const char* caption, int nesting)
 {
     const int leftColumn = int(left.centreX());
     const int rightColumn = int(right.centreX());
-    const int row = left.bottom + dropPx;
+    const int row = left.bottom + bracketFirstDropPx + nesting * bracketStepPx;
     const double centreX = (leftColumn + rightColumn + 1) / 2.0;
     const double halfText = std::ceil(textWidth(cr, caption, captionStyle) / 2.0) + 2.0;
     drawVerticalLine(cr, leftColumn, left.bottom + 2, row + 1, palette::tick);
@@ -258,17 +291,18 @@ void drawPairCaption(cairo_t* cr, const PixelRect& left, const PixelRect& right,
 
 void drawMeterCaptions(cairo_t* cr)
 {
+    // Clear of the legends' top figures, which reach four rows above the meters.
     constexpr int captionRow = art::meterTopPx - 14;
     drawText(cr, "LIMITER", gainLegendArea.centreX(), captionRow, TextAlign::centre, titleStyle);
     drawText(cr, "XCORR", layout::correlation.centreX(), captionRow, TextAlign::centre, titleStyle);
     drawText(cr, "OUTPUT", layout::outputLegend.centreX(), captionRow, TextAlign::centre,
              titleStyle);
 
-    drawPairCaption(cr, layout::rmsGainLeft, layout::rmsGainRight, "RMS", 7);
-    drawPairCaption(cr, layout::limiterGainLeft, layout::limiterGainRight, "ENV", 16);
-    drawPairCaption(cr, layout::softclipGainLeft, layout::softclipGainRight, "SOFTCLIP", 25);
-    drawPairCaption(cr, layout::outputRmsLeft, layout::outputRmsRight, "RMS", 7);
-    drawPairCaption(cr, layout::outputPeakLeft, layout::outputPeakRight, "PEAK", 15);
+    drawPairCaption(cr, layout::rmsGainLeft, layout::rmsGainRight, "RMS", 0);
+    drawPairCaption(cr, layout::limiterGainLeft, layout::limiterGainRight, "ENV", 1);
+    drawPairCaption(cr, layout::softclipGainLeft, layout::softclipGainRight, "SOFTCLIP", 2);
+    drawPairCaption(cr, layout::outputRmsLeft, layout::outputRmsRight, "RMS", 0);
+    drawPairCaption(cr, layout::outputPeakLeft, layout::outputPeakRight, "PEAK", 1);
 
     // The held-peak readout sits in a recess under the output meters.
     const PixelRect& readout = layout::peakReadout;
@@ -284,13 +318,15 @@ void drawRightColumnCaptions(cairo_t* cr)
                                  layout::scaleK20};
     const char* const names[] = {"PK", "K12", "K14", "K20"};
     const double scaleCentre = (layout::scalePk.left + layout::scaleK20.right) / 2.0;
-    drawText(cr, "OUTPUT SCALE", scaleCentre, layout::scalePk.top - 2 * captionAbovePx - 3,
+    // A title line above the buttons' own captions.
+    drawText(cr, "OUTPUT SCALE", scaleCentre, layout::scalePk.top - captionAbovePx - 12,
              TextAlign::centre, titleStyle);
     for (int index = 0; index < 4; ++index)
         drawText(cr, names[index], buttons[index].centreX(), buttons[index].top - captionAbovePx,
                  TextAlign::centre, captionStyle);
-    drawText(cr, "ISP", layout::interSamplePeak.left - 5, layout::interSamplePeak.centreY(),
-             TextAlign::right, captionStyle);
+    // The ISP button is small and sits in a corner: its caption goes beside it.
+    drawText(cr, "ISP", layout::interSamplePeak.left - plateMarginPx,
+             layout::interSamplePeak.centreY(), TextAlign::right, captionStyle);
 }
 } // namespace
 

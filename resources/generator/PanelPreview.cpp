@@ -3,21 +3,18 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <stdexcept>
 
 namespace
 {
-// Colours and type of the editor's own text views, which draw over the panel at run time.
-constexpr ArtColour textGrey{160, 160, 160};
-constexpr ArtColour displayDark{72, 72, 72};
-const TextStyle menuFont{10.0, false, textGrey};
-const TextStyle readoutFont{9.0, false, textGrey};
+// The toolkit's fonts 5 and 6, which the menu, status line and readout draw with.
+const TextStyle menuFont{10.0, false, palette::displayText};
+const TextStyle readoutFont{9.0, false, palette::displayText};
 
 struct MeterReading
 {
     double levelDb;
-    double peakDb; // at or below -100: no marker
+    double peakDb;
 };
 
 // What the editor would show at one moment; knob and fader values are normalised.
@@ -38,66 +35,75 @@ struct EditorMoment
     const char* readout;
 };
 
-const EditorMoment moments[] = {
-    {"preview-defaults.png",
-     1.0,
-     0.5239,
-     0.5,
-     1.0,
-     0.0,
-     0.5,
-     0.4,
-     0.5,
-     0.5,
-     0.0,
-     0.5,
-     0.5,
-     0.7,
-     false,
-     false,
-     0,
-     {-6.0, -3.0},
-     {-7.5, -4.2},
-     -14.0,
-     -15.5,
-     0.0,
-     0.62,
-     -3.0,
-     -1.0,
-     -2.0,
-     "",
-     "64 bit",
-     "-3.0 dB -4.2"},
-    {"preview-busy.png",
-     0.82,
-     0.8,
-     0.72,
-     0.3,
-     0.55,
-     0.1,
-     1.0,
-     0.0,
-     0.0,
-     1.0,
-     0.25,
-     0.75,
-     0.35,
-     true,
-     true,
-     2,
-     {-0.5, -0.1},
-     {-1.2, -0.3},
-     -12.5,
-     -13.0,
-     0.3,
-     -0.2,
-     -12.0,
-     -6.0,
-     -4.5,
-     "Reset peak hold",
-     " 8 bit",
-     "13.9 dB 13.7"},
-};
+// The factory program's values with moderate music playing.
+EditorMoment factoryDefaults()
+{
+    EditorMoment moment{};
+    moment.fileName = "preview-defaults.png";
+    moment.trim = 1.0;
+    moment.drive = 0.5239;
+    moment.sideGain = 0.5;
+    moment.xcorrTime = 1.0;
+    moment.xcorrThreshold = 0.0;
+    moment.envHysteresis = 0.5;
+    moment.envRelease = 0.4;
+    moment.stereoLink = 0.5;
+    moment.softclipThresh = 0.5;
+    moment.softclipAmount = 0.0;
+    moment.rmsAttack = 0.5;
+    moment.rmsRelease = 0.5;
+    moment.rmsThreshold = 0.7;
+    moment.scaleIndex = 0;
+    moment.outputPeakLeft = {-6.0, -3.0};
+    moment.outputPeakRight = {-7.5, -4.2};
+    moment.outputRmsLeftDb = -14.0;
+    moment.outputRmsRightDb = -15.5;
+    moment.correlationShortfall = 0.0;
+    moment.correlation = 0.62;
+    moment.limiterGainDb = -3.0;
+    moment.softclipGainDb = -1.0;
+    moment.rmsGainDb = -2.0;
+    moment.status = "";
+    moment.wordLength = "64 bit";
+    moment.readout = "-3.0 dB -4.2";
+    return moment;
+}
+
+// Everything lit and driven hard: extreme knob settings, K14, bypass and ISP on.
+EditorMoment drivenHard()
+{
+    EditorMoment moment{};
+    moment.fileName = "preview-busy.png";
+    moment.trim = 0.82;
+    moment.drive = 0.8;
+    moment.sideGain = 0.72;
+    moment.xcorrTime = 0.3;
+    moment.xcorrThreshold = 0.55;
+    moment.envHysteresis = 0.1;
+    moment.envRelease = 1.0;
+    moment.stereoLink = 0.0;
+    moment.softclipThresh = 0.0;
+    moment.softclipAmount = 1.0;
+    moment.rmsAttack = 0.25;
+    moment.rmsRelease = 0.75;
+    moment.rmsThreshold = 0.35;
+    moment.bypass = true;
+    moment.interSamplePeak = true;
+    moment.scaleIndex = 2;
+    moment.outputPeakLeft = {-0.5, -0.1};
+    moment.outputPeakRight = {-1.2, -0.3};
+    moment.outputRmsLeftDb = -12.5;
+    moment.outputRmsRightDb = -13.0;
+    moment.correlationShortfall = 0.3;
+    moment.correlation = -0.2;
+    moment.limiterGainDb = -12.0;
+    moment.softclipGainDb = -6.0;
+    moment.rmsGainDb = -4.5;
+    moment.status = "Reset peak hold";
+    moment.wordLength = " 8 bit";
+    moment.readout = "13.9 dB 13.7";
+    return moment;
+}
 
 class Preview
 {
@@ -161,24 +167,19 @@ class Preview
     cairo_surface_t* target;
 };
 
-double levelPosition(double db)
-{
-    return db <= -100.0 ? 0.0 : meterPositionForDb(db);
-}
-
 void drawMeters(Preview& preview, const EditorMoment& moment)
 {
     const int litStrip = bitmapId::stripPk + moment.scaleIndex;
     preview.meter(layout::outputPeakLeft, litStrip, bitmapId::stripUnlit,
-                  levelPosition(moment.outputPeakLeft.levelDb),
-                  levelPosition(moment.outputPeakLeft.peakDb));
+                  meterPositionForDb(moment.outputPeakLeft.levelDb),
+                  meterPositionForDb(moment.outputPeakLeft.peakDb));
     preview.meter(layout::outputPeakRight, litStrip, bitmapId::stripUnlit,
-                  levelPosition(moment.outputPeakRight.levelDb),
-                  levelPosition(moment.outputPeakRight.peakDb));
+                  meterPositionForDb(moment.outputPeakRight.levelDb),
+                  meterPositionForDb(moment.outputPeakRight.peakDb));
     preview.meter(layout::outputRmsLeft, litStrip, bitmapId::stripUnlit,
-                  levelPosition(moment.outputRmsLeftDb), 0.0);
+                  meterPositionForDb(moment.outputRmsLeftDb), 0.0);
     preview.meter(layout::outputRmsRight, litStrip, bitmapId::stripUnlit,
-                  levelPosition(moment.outputRmsRightDb), 0.0);
+                  meterPositionForDb(moment.outputRmsRightDb), 0.0);
     preview.meter(layout::correlation, bitmapId::stripInverted, bitmapId::stripUnlit,
                   0.5 * moment.correlationShortfall, 0.5 * (moment.correlation + 1.0));
     // Gain meters: reduction hangs from the top in the inverted strip's colours.
@@ -196,7 +197,7 @@ void drawMeters(Preview& preview, const EditorMoment& moment)
     };
     for (const auto& gain : gainMeters)
         preview.meter(gain.rect, bitmapId::stripUnlit, bitmapId::stripInverted,
-                      levelPosition(gain.gainDb), 0.0);
+                      meterPositionForDb(gain.gainDb), 0.0);
 }
 
 void drawControls(Preview& preview, const EditorMoment& moment)
@@ -231,7 +232,7 @@ void drawTexts(cairo_t* cr, const EditorMoment& moment)
              layout::wordLengthMenu.centreY(), TextAlign::centre, menuFont);
     drawText(cr, moment.status, layout::statusLine.centreX(), layout::statusLine.centreY(),
              TextAlign::centre, menuFont);
-    fillRect(cr, layout::peakReadout, displayDark);
+    fillRect(cr, layout::peakReadout, palette::displayDark);
     drawText(cr, moment.readout, layout::peakReadout.centreX(), layout::peakReadout.centreY(),
              TextAlign::centre, readoutFont);
 }
@@ -239,7 +240,7 @@ void drawTexts(cairo_t* cr, const EditorMoment& moment)
 
 void writePreviews(const std::vector<ArtBitmap>& bitmaps, const std::string& directory)
 {
-    for (const EditorMoment& moment : moments)
+    for (const EditorMoment& moment : {factoryDefaults(), drivenHard()})
     {
         ArtBitmap image = makeBitmap(0, art::panelWidthPx, art::panelHeightPx, 24);
         Preview preview(bitmaps, image.surface.get());
