@@ -85,10 +85,7 @@ extern "C" VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32, Vs
         return context ? context->maxBlockFrames : 0;
     case audioMasterGetTime:
         return context ? reinterpret_cast<VstIntPtr>(&context->timeInfo) : 0;
-    case audioMasterIOChanged:
-        if (context == nullptr)
-            return 0;
-        context->ioChanged = true;
+    case audioMasterIOChanged: // the renderer reads initialDelay again after every block
         return 1;
     case audioMasterCanDo:
         return canDo(ptr);

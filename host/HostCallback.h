@@ -9,7 +9,6 @@ struct HostContext
     double sampleRateHz = 44100.0;
     VstInt32 maxBlockFrames = 512;
     VstTimeInfo timeInfo{};
-    bool ioChanged = false; // set when the plug-in reports new latency or channel counts
 
     // Places the transport at a frame position before each block; the render always plays.
     void setPosition(double samplePos, bool transportChanged);

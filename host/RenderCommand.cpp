@@ -137,9 +137,10 @@ RenderReport render(const CommandLine& options, VstPluginMainProc entry, std::os
     report.input = inputMeter.figures();
     report.output = outputMeter.figures();
     if (result.latencyChangedToFrames >= 0)
-        errors << programName << ": warning: the plug-in changed its latency to "
-               << result.latencyChangedToFrames << " frames during the render; the output stays "
-               << "aligned for " << result.latencyFrames << "\n";
+        errors << programName << ": warning: the plug-in changed its latency from "
+               << result.latencyFrames << " to " << result.latencyChangedToFrames
+               << " frames during the render; the output is compensated for "
+               << result.latencyFrames << "\n";
     return report;
 }
 
