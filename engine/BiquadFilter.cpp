@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-void BiquadFilter::design(float sampleRateHz, int kind, float frequencyHz, float q, float gainDb)
+BiquadCoefficients designBiquad(float sampleRateHz, int kind, float frequencyHz, float q,
+                                float gainDb)
 {
     constexpr float twoPi = 6.2831855f;
     constexpr float pi = 3.1415927f;
@@ -70,10 +71,5 @@ void BiquadFilter::design(float sampleRateHz, int kind, float frequencyHz, float
         break;
     }
 
-    b0 = n0 / d0;
-    b1 = n1 / d0;
-    b2 = n2 / d0;
-    a1 = d1 / d0;
-    a2 = d2 / d0;
-    a0 = 1.0f;
+    return {n0 / d0, n1 / d0, n2 / d0, d1 / d0, d2 / d0};
 }

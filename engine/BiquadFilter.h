@@ -1,48 +1,77 @@
 #pragma once
 
+#include "engine/StereoVector.h"
+
+// Codes of BiquadFilter::design's kind; any other code gives a pass-through.
+enum BiquadKind
+{
+    kLowPass = 0,
+    kHighPass = 1,
+    kPeaking = 2,
+    kHighShelf = 3,
+};
+
+// Coefficients normalised to a0 = 1.
+struct BiquadCoefficients
+{
+    float b0;
+    float b1;
+    float b2;
+    float a1;
+    float a2;
+};
+
+// Expects 0 < frequency < sampleRate / 2 and, for peaking, q > 0.
+BiquadCoefficients designBiquad(float sampleRateHz, int kind, float frequencyHz, float q,
+                                float gainDb);
+
 // Second-order section in transposed direct form II that designs its own coefficients.
-class BiquadFilter
+// Sample is float, or StereoVector for the same filter on both channels at once.
+template <typename Sample> class BasicBiquadFilter
 {
   public:
-    // Codes of `design`'s kind; any other code gives a pass-through.
-    enum BiquadKind
-    {
-        kLowPass = 0,
-        kHighPass = 1,
-        kPeaking = 2,
-        kHighShelf = 3,
-    };
-
-    BiquadFilter() = default;
-    virtual ~BiquadFilter() = default;
+    BasicBiquadFilter() = default;
+    virtual ~BasicBiquadFilter() = default;
 
     // Replaces the coefficients and keeps the state, so a redesign while running continues
-    // smoothly. Expects 0 < frequency < sampleRate / 2 and, for peaking, q > 0.
-    void design(float sampleRateHz, int kind, float frequencyHz, float q, float gainDb);
+    // smoothly.
+    void design(float sampleRateHz, int kind, float frequencyHz, float q, float gainDb)
+    {
+        const BiquadCoefficients c = designBiquad(sampleRateHz, kind, frequencyHz, q, gainDb);
+        b0 = stereo::broadcast<Sample>(c.b0);
+        b1 = stereo::broadcast<Sample>(c.b1);
+        b2 = stereo::broadcast<Sample>(c.b2);
+        a0 = stereo::broadcast<Sample>(1.0f);
+        a1 = stereo::broadcast<Sample>(c.a1);
+        a2 = stereo::broadcast<Sample>(c.a2);
+    }
 
-    void process(float x)
+    void process(Sample x)
     {
         y = b0 * x + s1;
         s1 = b1 * x - a1 * y + s2;
         s2 = b2 * x - a2 * y;
     }
 
-    float output() const { return y; }
+    Sample output() const { return y; }
 
-    float getB0() const { return b0; }
-    float getB1() const { return b1; }
-    float getB2() const { return b2; }
-    float getA1() const { return a1; }
-    float getA2() const { return a2; }
+    Sample getB0() const { return b0; }
+    Sample getB1() const { return b1; }
+    Sample getB2() const { return b2; }
+    Sample getA1() const { return a1; }
+    Sample getA2() const { return a2; }
 
   private:
-    float b0 = 1.0f;
-    float b1 = 0.0f;
-    float b2 = 0.0f;
-    float a0 = 1.0f;
-    float a1 = 0.0f;
-    float a2 = 0.0f;
-    float s1 = 0.0f;
-    float s2 = 0.0f;
-    float y = 0.0f;
+    Sample b0 = stereo::broadcast<Sample>(1.0f);
+    Sample b1{};
+    Sample b2{};
+    Sample a0 = stereo::broadcast<Sample>(1.0f);
+    Sample a1{};
+    Sample a2{};
+    Sample s1{};
+    Sample s2{};
+    Sample y{};
 };
+
+using BiquadFilter = BasicBiquadFilter<float>;
+using StereoBiquadFilter = BasicBiquadFilter<StereoVector>;

@@ -19,7 +19,8 @@ float flooredTime(float seconds)
     return seconds >= ec::kMinTimeSeconds ? seconds : ec::kMinTimeSeconds;
 }
 
-int clampedTap(int frames)
+// Delay line reads clamp their index to 0..511; the engine clamps its taps once, at set-up.
+std::ptrdiff_t clampedTap(int frames)
 {
     return std::clamp(frames, 0, ec::kDelayCapacityFrames - 1);
 }
@@ -27,8 +28,7 @@ int clampedTap(int frames)
 
 LimiterEngine::LimiterEngine()
 {
-    delayLeft.configure(ec::kDelayCapacityFrames, ec::kDelayCapacityFrames, 1.0f);
-    delayRight.configure(ec::kDelayCapacityFrames, ec::kDelayCapacityFrames, 1.0f);
+    delay.configure(ec::kDelayCapacityFrames, ec::kDelayCapacityFrames, 1.0f);
     recomputeCoefficients();
 }
 
@@ -42,69 +42,110 @@ void LimiterEngine::setEngineSampleRate(float sampleRateHz)
 
 void LimiterEngine::recomputeCoefficients()
 {
+    using stereo::splat;
     const float fs = engineSampleRate.load(relaxed);
-    meterDecayCoef = onePoleCoefficient(static_cast<float>(ec::kMeterDecayTimeSeconds), fs);
-    meterRmsCoef = onePoleCoefficient(static_cast<float>(ec::kMeterRmsTimeSeconds), fs);
+    const float meterDecayCoef =
+        onePoleCoefficient(static_cast<float>(ec::kMeterDecayTimeSeconds), fs);
+    const float meterRmsCoef = onePoleCoefficient(static_cast<float>(ec::kMeterRmsTimeSeconds), fs);
+    rate.meterDecayCoef = splat(meterDecayCoef);
+    rate.meterRmsCoef = splat(meterRmsCoef);
+    rate.meterRmsFresh = splat(1.0f - meterRmsCoef);
     correlationCoef.store(onePoleCoefficient(0.5f * correlationTime.load(relaxed), fs), relaxed);
-    peakSmoothCoef = onePoleCoefficient(ec::kPeakSmoothTimeSeconds, fs);
-    peakHoldCoef = onePoleCoefficient(ec::kPeakHoldTimeSeconds, fs);
+    const float peakSmoothCoef = onePoleCoefficient(ec::kPeakSmoothTimeSeconds, fs);
+    rate.peakSmoothCoef = splat(peakSmoothCoef);
+    rate.peakSmoothFresh = splat(1.0f - peakSmoothCoef);
+    rate.peakHoldCoef = splat(onePoleCoefficient(ec::kPeakHoldTimeSeconds, fs));
     envelopeReleaseCoef.store(onePoleCoefficient(envelopeRelease.load(relaxed), fs), relaxed);
     envelopeHysteresisCoef.store(onePoleCoefficient(envelopeHysteresis.load(relaxed), fs), relaxed);
-    peakNormalisation = peakNormalisationFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds);
+    rate.peakNormalisation =
+        splat(peakNormalisationFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds));
 
     const int frames = lookAheadFramesFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds, fs);
     lookAhead.store(frames, relaxed);
-    tapAtLookAhead = clampedTap(frames);
-    tapBeforeLookAhead = clampedTap(frames - 1);
-    tapAfterLookAhead = clampedTap(frames + 1);
+    rate.tapAtLookAhead = clampedTap(frames);
+    rate.tapBeforeLookAhead = clampedTap(frames - 1);
+    rate.tapAfterLookAhead = clampedTap(frames + 1);
     for (int tap = 0; tap < ec::kInterpolatorTapCount; ++tap)
     {
-        interpolatorTaps[tap] = clampedTap(frames + ec::kInterpolatorOldestOffsetFrames + tap);
+        rate.interpolatorTaps[tap] = clampedTap(frames + ec::kInterpolatorOldestOffsetFrames + tap);
     }
-    holdDurationFrames = static_cast<int>(ec::kPeakHoldDurationSeconds * fs);
+    rate.holdDurationFrames = stereo::splatInt(static_cast<int>(ec::kPeakHoldDurationSeconds * fs));
 
-    for (BiquadFilter* filter : {&correlationFilterLeft, &correlationFilterRight})
-    {
-        filter->design(fs, ec::kCorrelationFilterKind, ec::kCorrelationFilterFrequencyHz,
-                       ec::kCorrelationFilterQ, ec::kCorrelationFilterGainDb);
-    }
+    correlationFilters.design(fs, ec::kCorrelationFilterKind, ec::kCorrelationFilterFrequencyHz,
+                              ec::kCorrelationFilterQ, ec::kCorrelationFilterGainDb);
     setSoftclipThreshold(softclipThresholdDb.load(relaxed));
     setRmsThreshold(rmsThresholdDb.load(relaxed));
     rmsAttackCoef.store(onePoleCoefficient(0.5f * rmsAttack.load(relaxed), fs), relaxed);
     rmsReleaseCoef.store(onePoleCoefficient(0.5f * rmsRelease.load(relaxed), fs), relaxed);
-    meanSquareCoef = onePoleCoefficient(static_cast<float>(ec::kMeanSquareTimeSeconds), fs);
+    const float meanSquareCoef =
+        onePoleCoefficient(static_cast<float>(ec::kMeanSquareTimeSeconds), fs);
+    rate.meanSquareCoef = meanSquareCoef;
+    rate.meanSquareFresh = 1.0f - meanSquareCoef;
     noise.setLevel(ec::kInputNoiseLevelDb);
-    for (Quantiser* quantiser : {&quantiserLeft, &quantiserRight})
-    {
-        quantiser->setSampleRate(fs);
-    }
+    quantiserLeft.setSampleRate(fs);
+    quantiserRight.setSampleRate(fs);
     applyDitherBits(ditherBits.load(relaxed));
+    loadFrameParameters();
     resetState();
 }
 
 void LimiterEngine::resetState()
 {
-    constexpr float eps = ec::kEpsilon;
-    outLeft = outRight = eps;
-    workLeft = workRight = eps;
-    for (std::atomic<float>* meter :
-         {&peakMeterLeft, &peakMeterRight, &rmsMeterLeft, &rmsMeterRight, &peakHoldLeft,
-          &peakHoldRight, &powerLeft, &powerRight, &crossPower, &softclipPeakLeft,
-          &softclipPeakRight})
-    {
-        meter->store(eps, relaxed);
-    }
-    smoothLeft = smoothRight = eps;
-    excessLeft = excessRight = eps;
-    releaseLeft = releaseRight = eps;
-    averageLeft = averageRight = eps;
-    rmsAttackState = eps;
-    rmsEnvelope = eps;
-    meanSquare = eps;
-    holdCountLeft = holdCountRight = 0;
-    limiterGainLeft.store(1.0f, relaxed);
-    limiterGainRight.store(1.0f, relaxed);
-    rmsGain.store(1.0f, relaxed);
+    const StereoVector rest = stereo::splat(ec::kEpsilon);
+    out = rest;
+    peakMeter = rest;
+    rmsMeter = rest;
+    peakHold = rest;
+    holdCount = stereo::splatInt(0);
+    power = rest;
+    smooth = rest;
+    excess = rest;
+    release = rest;
+    average = rest;
+    rmsAttackState = ec::kEpsilon;
+    rmsEnvelope = ec::kEpsilon;
+    meanSquare = ec::kEpsilon;
+    softclipPeakLeft.store(ec::kEpsilon, relaxed);
+    softclipPeakRight.store(ec::kEpsilon, relaxed);
+    publishLevelMeters();
+    shownLimiterGain.publish(1.0f);
+    shownRmsGain.store(1.0f, relaxed);
+}
+
+void LimiterEngine::loadFrameParameters()
+{
+    using stereo::splat;
+    frame.inputGain = splat(inputGain.load(relaxed));
+    const float side = sideGain.load(relaxed);
+    frame.signedSideGain = stereo::make(side, -side);
+    const float correlation = correlationCoef.load(relaxed);
+    const float correlationFresh = 1.0f - correlation;
+    frame.correlationCoef = splat(correlation);
+    frame.powerFreshScale = StereoVector{correlationFresh, correlationFresh, 1.0f, 1.0f};
+    frame.crossFreshScale = StereoVector{1.0f, 1.0f, correlationFresh, correlationFresh};
+    const float threshold = correlationThreshold.load(relaxed);
+    frame.correlationLimiterOn = threshold > ec::kCorrelationLimiterOffThreshold;
+    frame.correlationThreshold = threshold;
+    frame.oneMinusThreshold = 1.0f - threshold;
+    frame.onePlusThreshold = 1.0f + threshold;
+    const float amount = softclipAmount.load(relaxed);
+    frame.softclipOn = amount > ec::kSoftclipMinAmount;
+    frame.softclipAmount = splat(amount);
+    frame.softclipDry = splat(1.0f - amount);
+    frame.softclipInScale = splat(softclipInScale.load(relaxed));
+    frame.softclipOutScale = splat(softclipOutScale.load(relaxed));
+    frame.interSamplePeak = interSamplePeak.load(relaxed);
+    const float attack = rmsAttackCoef.load(relaxed);
+    frame.rmsAttackCoef = attack;
+    frame.rmsAttackFresh = 1.0f - attack;
+    frame.rmsReleaseCoef = rmsReleaseCoef.load(relaxed);
+    frame.rmsThresholdPower = rmsThresholdPower.load(relaxed);
+    frame.envelopeReleaseCoef = splat(envelopeReleaseCoef.load(relaxed));
+    const float hysteresis = envelopeHysteresisCoef.load(relaxed);
+    frame.envelopeHysteresisCoef = splat(hysteresis);
+    frame.envelopeHysteresisFresh = splat(1.0f - hysteresis);
+    frame.stereoLink = splat(stereoLink.load(relaxed));
+    frame.outputGain = splat(outputGain.load(relaxed));
 }
 
 void LimiterEngine::setBypassed(bool on)
@@ -127,6 +168,10 @@ void LimiterEngine::postRequest(Request request)
 void LimiterEngine::carryOutRequests()
 {
     const unsigned requests = pendingRequests.exchange(0, std::memory_order_acquire);
+    if (requests & kRequestParameters)
+    {
+        loadFrameParameters();
+    }
     if (requests & kRequestBypass)
     {
         applyBypass(requestedBypass.load(relaxed));
@@ -137,21 +182,22 @@ void LimiterEngine::carryOutRequests()
     }
     if (requests & kRequestPeakHoldReset)
     {
-        holdCountLeft = holdCountRight = 0;
+        holdCount = stereo::splatInt(0);
     }
 }
 
 void LimiterEngine::applyBypass(bool on)
 {
+    bypassActive = on;
     bypassed.store(on, relaxed);
     resetState();
-    delayLeft.clear();
-    delayRight.clear();
+    delay.clear();
 }
 
 void LimiterEngine::applyDitherBits(int bits)
 {
     activeDitherBits = bits;
+    frame.quantising = bits < ec::kMaxWordLengthBits;
     quantiserLeft.setWordLength(bits);
     quantiserRight.setWordLength(bits);
 }
@@ -159,16 +205,19 @@ void LimiterEngine::applyDitherBits(int bits)
 void LimiterEngine::setOutputGain(float factor)
 {
     outputGain.store(factor >= ec::kMinOutputGain ? factor : ec::kMinOutputGain, relaxed);
+    postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setInputGain(float factor)
 {
     inputGain.store(ec::kInputGainScale * factor, relaxed);
+    postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setSideGain(float gain)
 {
     sideGain.store(gain, relaxed);
+    postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setCorrelationTime(float seconds)
@@ -176,11 +225,13 @@ void LimiterEngine::setCorrelationTime(float seconds)
     const float time = flooredTime(seconds);
     correlationTime.store(time, relaxed);
     correlationCoef.store(onePoleCoefficient(0.5f * time, engineSampleRate.load(relaxed)), relaxed);
+    postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setCorrelationThreshold(float threshold)
 {
     correlationThreshold.store(threshold, relaxed);
+    postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setEnvelopeHysteresis(float seconds)
@@ -188,6 +239,7 @@ void LimiterEngine::setEnvelopeHysteresis(float seconds)
     const float time = flooredTime(seconds);
     envelopeHysteresis.store(time, relaxed);
     envelopeHysteresisCoef.store(onePoleCoefficient(time, engineSampleRate.load(relaxed)), relaxed);
+    postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setEnvelopeRelease(float seconds)
@@ -195,11 +247,13 @@ void LimiterEngine::setEnvelopeRelease(float seconds)
     const float time = flooredTime(seconds);
     envelopeRelease.store(time, relaxed);
     envelopeReleaseCoef.store(onePoleCoefficient(time, engineSampleRate.load(relaxed)), relaxed);
+    postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setStereoLink(float link)
 {
     stereoLink.store(link, relaxed);
+    postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setSoftclipThreshold(float thresholdDb)
@@ -207,6 +261,7 @@ void LimiterEngine::setSoftclipThreshold(float thresholdDb)
     softclipThresholdDb.store(thresholdDb, relaxed);
     softclipInScale.store(0.5f * decibelsToFactor(-kAmplitudeDbFactor, thresholdDb), relaxed);
     softclipOutScale.store(2.0f * decibelsToFactor(kAmplitudeDbFactor, thresholdDb), relaxed);
+    postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setSoftclipAmount(float amount)
@@ -214,6 +269,7 @@ void LimiterEngine::setSoftclipAmount(float amount)
     softclipAmount.store(amount, relaxed);
     softclipPeakLeft.store(1.0f, relaxed);
     softclipPeakRight.store(1.0f, relaxed);
+    postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setRmsAttack(float seconds)
@@ -221,6 +277,7 @@ void LimiterEngine::setRmsAttack(float seconds)
     const float time = flooredTime(seconds);
     rmsAttack.store(time, relaxed);
     rmsAttackCoef.store(onePoleCoefficient(0.5f * time, engineSampleRate.load(relaxed)), relaxed);
+    postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setRmsRelease(float seconds)
@@ -228,18 +285,20 @@ void LimiterEngine::setRmsRelease(float seconds)
     const float time = flooredTime(seconds);
     rmsRelease.store(time, relaxed);
     rmsReleaseCoef.store(onePoleCoefficient(0.5f * time, engineSampleRate.load(relaxed)), relaxed);
+    postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setRmsThreshold(float thresholdDb)
 {
     rmsThresholdDb.store(thresholdDb, relaxed);
     rmsThresholdPower.store(decibelsToFactor(kPowerDbFactor, thresholdDb), relaxed);
+    postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setInterSamplePeak(bool on)
 {
     interSamplePeak.store(on, relaxed);
-    postRequest(kRequestPeakHoldReset);
+    postRequest(static_cast<Request>(kRequestParameters | kRequestPeakHoldReset));
 }
 
 void LimiterEngine::setDitherBits(int bits)
@@ -250,49 +309,49 @@ void LimiterEngine::setDitherBits(int bits)
 
 float LimiterEngine::getPeakLeft() const
 {
-    return peakMeterLeft.load(relaxed);
+    return shownPeak.left();
 }
 
 float LimiterEngine::getPeakRight() const
 {
-    return peakMeterRight.load(relaxed);
+    return shownPeak.right();
 }
 
 float LimiterEngine::getRmsLeft() const
 {
-    return std::sqrt(rmsMeterLeft.load(relaxed));
+    return std::sqrt(shownRms.left());
 }
 
 float LimiterEngine::getRmsRight() const
 {
-    return std::sqrt(rmsMeterRight.load(relaxed));
+    return std::sqrt(shownRms.right());
 }
 
 float LimiterEngine::getPeakHoldLeft() const
 {
-    return peakHoldLeft.load(relaxed);
+    return shownPeakHold.left();
 }
 
 float LimiterEngine::getPeakHoldRight() const
 {
-    return peakHoldRight.load(relaxed);
+    return shownPeakHold.right();
 }
 
 float LimiterEngine::getPeakHoldDbLeft() const
 {
-    return 20.0f * std::log10(peakHoldLeft.load(relaxed));
+    return 20.0f * std::log10(shownPeakHold.left());
 }
 
 float LimiterEngine::getPeakHoldDbRight() const
 {
-    return 20.0f * std::log10(peakHoldRight.load(relaxed));
+    return 20.0f * std::log10(shownPeakHold.right());
 }
 
 float LimiterEngine::correlation() const
 {
     constexpr float eps = ec::kEpsilon;
-    const float product = (eps + powerRight.load(relaxed)) * (eps + powerLeft.load(relaxed));
-    return crossPower.load(relaxed) / std::sqrt(product);
+    const float product = (eps + shownPower.right()) * (eps + shownPower.left());
+    return shownCrossPower.left() / std::sqrt(product);
 }
 
 float LimiterEngine::getCorrelation() const
@@ -319,12 +378,12 @@ float LimiterEngine::getCorrelationShortfall() const
 
 float LimiterEngine::getLimiterGainLeft() const
 {
-    return limiterGainLeft.load(relaxed);
+    return shownLimiterGain.left();
 }
 
 float LimiterEngine::getLimiterGainRight() const
 {
-    return limiterGainRight.load(relaxed);
+    return shownLimiterGain.right();
 }
 
 float LimiterEngine::softclipGain(std::atomic<float>& peak)
@@ -350,7 +409,7 @@ float LimiterEngine::getSoftclipGainRight()
 
 float LimiterEngine::getRmsGain() const
 {
-    return rmsGain.load(relaxed);
+    return shownRmsGain.load(relaxed);
 }
 
 float LimiterEngine::getEngineSampleRate() const

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "engine/AtomicStereo.h"
 #include "engine/BiquadFilter.h"
 #include "engine/DelayLine.h"
 #include "engine/EngineConstants.h"
 #include "engine/NoiseSource.h"
 #include "engine/Quantiser.h"
 #include "engine/RandomGenerator.h"
+#include "engine/StereoVector.h"
 
 #include <atomic>
+#include <cstddef>
 
 // The signal engine: one stereo frame in, one out, through input drive, stereo width and
 // correlation limiting, soft clipper, 512-frame look-ahead delay, peak detection, RMS leveller,
@@ -52,9 +55,9 @@ class LimiterEngine
     // Processing thread. Processes one frame; read it with getOutputLeft/getOutputRight.
     inline void processSample(float left, float right);
     // Processing thread.
-    float getOutputLeft() const { return outLeft; }
+    float getOutputLeft() const { return out[0]; }
     // Processing thread.
-    float getOutputRight() const { return outRight; }
+    float getOutputRight() const { return out[1]; }
 
     // Any thread. The held peaks are replaced by the current level two frames later.
     void resetPeakHold();
@@ -105,38 +108,36 @@ class LimiterEngine
     // Bits of pendingRequests, carried out at the start of the next frame.
     enum Request : unsigned
     {
-        kRequestBypass = 1u << 0,
-        kRequestDitherBits = 1u << 1,
-        kRequestPeakHoldReset = 1u << 2,
+        kRequestParameters = 1u << 0,
+        kRequestBypass = 1u << 1,
+        kRequestDitherBits = 1u << 2,
+        kRequestPeakHoldReset = 1u << 3,
     };
 
     void postRequest(Request request);
     void carryOutRequests();
+    void loadFrameParameters();
     void applyBypass(bool on);
     void applyDitherBits(int bits);
+    inline void publishLevelMeters();
     float correlation() const;
     float softclipGain(std::atomic<float>& peak);
 
-    // The frame path, in frame order (LimiterEngineFrame.h).
-    static inline float boundInput(float sample);
-    inline void inputStage(float left, float right);
-    inline void stereoWidthStage();
-    inline void updateCorrelationStatistics();
-    inline void softclipStage();
-    inline float detect(const DelayLine& line, bool interSamplePeakOn) const;
-    inline void detectionStage();
-    inline void rmsLevellerStage();
-    inline float envelope(float detected, float& excess, float& smooth, float& release,
-                          float& average) const;
-    inline void envelopeStage();
-    static inline float clampToFullScale(float sample);
-    inline void outputStage();
-    inline void meterChannel(float out, std::atomic<float>& peakMeter, std::atomic<float>& peakHold,
-                             int& holdCount, std::atomic<float>& rmsMeter) const;
+    // The frame path, in frame order (LimiterEngineFrame.h). Both channels travel together in
+    // a StereoVector.
+    static inline StereoVector boundInput(StereoVector input);
+    inline StereoVector inputStage(StereoVector input);
+    inline StereoVector stereoWidthStage(StereoVector work);
+    inline void updateCorrelationStatistics(StereoVector work);
+    inline StereoVector softclipStage(StereoVector work);
+    inline StereoVector detectionStage(const StereoVector* window, StereoVector tap) const;
+    inline float rmsLevellerStage(StereoVector tap, StereoVector& detected);
+    inline StereoVector envelopeStage(StereoVector detected);
+    inline void outputStage(StereoVector oldest, float levellerGain, StereoVector limiterGains);
     inline void meterStage();
-    inline void bypassFrame(float left, float right);
+    inline void bypassFrame(StereoVector input);
 
-    // Parameters and the coefficients setters derive from them: written by any thread.
+    // Parameters as set, and the coefficients setters derive from them: written by any thread.
     std::atomic<float> outputGain{1.0f};
     std::atomic<float> inputGain{1.0f};
     std::atomic<float> sideGain{1.0f};
@@ -153,8 +154,6 @@ class LimiterEngine
     std::atomic<bool> interSamplePeak{false};
     std::atomic<int> ditherBits{engine_constants::kDefaultDitherBits};
     std::atomic<bool> requestedBypass{false};
-    std::atomic<unsigned> pendingRequests{0};
-
     std::atomic<float> engineSampleRate{engine_constants::kDefaultSampleRateHz};
     std::atomic<float> correlationCoef{0.0f};
     std::atomic<float> envelopeReleaseCoef{0.0f};
@@ -164,65 +163,101 @@ class LimiterEngine
     std::atomic<float> rmsThresholdPower{0.0f};
     std::atomic<float> rmsAttackCoef{0.0f};
     std::atomic<float> rmsReleaseCoef{0.0f};
-
-    // Fixed by the sample rate; written only at set-up.
-    float meterDecayCoef = 0.0f;
-    float meterRmsCoef = 0.0f;
-    float peakSmoothCoef = 0.0f;
-    float peakHoldCoef = 0.0f;
-    float peakNormalisation = 0.0f;
-    float meanSquareCoef = 0.0f;
     std::atomic<int> lookAhead{0};
-    // The detection taps, clamped to the delay line once here instead of at every read.
-    int tapAtLookAhead = 0;
-    int tapBeforeLookAhead = 0;
-    int tapAfterLookAhead = 0;
-    int interpolatorTaps[engine_constants::kInterpolatorTapCount] = {};
-    int holdDurationFrames = 0;
+    std::atomic<unsigned> pendingRequests{0};
 
-    // Frame state, owned by the processing thread; the atomics among it are what the meters
-    // read.
-    std::atomic<bool> bypassed{false};
+    // What the frame path reads: the parameters as of the start of the frame (copied by
+    // loadFrameParameters), the fixed coefficients of the sample rate, and the complements
+    // 1 - c of the one-pole coefficients, each computed once instead of every frame.
+    struct FrameParameters
+    {
+        StereoVector inputGain;
+        // sideGain on the left, -sideGain on the right: mid + side * difference per lane.
+        StereoVector signedSideGain;
+        StereoVector correlationCoef;
+        // 1 - c on the two powers, 1 on the cross power, whose product takes it first.
+        StereoVector powerFreshScale;
+        StereoVector crossFreshScale;
+        bool correlationLimiterOn;
+        float correlationThreshold;
+        float oneMinusThreshold;
+        float onePlusThreshold;
+        bool softclipOn;
+        StereoVector softclipAmount;
+        StereoVector softclipDry;
+        StereoVector softclipInScale;
+        StereoVector softclipOutScale;
+        bool interSamplePeak;
+        float rmsAttackCoef;
+        float rmsAttackFresh;
+        float rmsReleaseCoef;
+        float rmsThresholdPower;
+        StereoVector envelopeReleaseCoef;
+        StereoVector envelopeHysteresisCoef;
+        StereoVector envelopeHysteresisFresh;
+        StereoVector stereoLink;
+        StereoVector outputGain;
+        bool quantising;
+    };
+    FrameParameters frame{};
+
+    struct RateCoefficients
+    {
+        StereoVector meterDecayCoef;
+        StereoVector meterRmsCoef;
+        StereoVector meterRmsFresh;
+        StereoVector peakSmoothCoef;
+        StereoVector peakSmoothFresh;
+        StereoVector peakHoldCoef;
+        StereoVector peakNormalisation;
+        float meanSquareCoef;
+        float meanSquareFresh;
+        StereoMask holdDurationFrames;
+        // The detection taps, clamped to the delay line once here instead of at every read.
+        std::ptrdiff_t tapAtLookAhead;
+        std::ptrdiff_t tapBeforeLookAhead;
+        std::ptrdiff_t tapAfterLookAhead;
+        std::ptrdiff_t interpolatorTaps[engine_constants::kInterpolatorTapCount];
+    };
+    RateCoefficients rate{};
+
+    // Frame state, owned by the processing thread. Pairs hold left and right in lanes 0 and 1.
+    bool bypassActive = false;
     int activeDitherBits = engine_constants::kDefaultDitherBits;
-    float outLeft = engine_constants::kEpsilon;
-    float outRight = engine_constants::kEpsilon;
-    float workLeft = engine_constants::kEpsilon;
-    float workRight = engine_constants::kEpsilon;
-    std::atomic<float> peakMeterLeft{engine_constants::kEpsilon};
-    std::atomic<float> peakMeterRight{engine_constants::kEpsilon};
-    std::atomic<float> rmsMeterLeft{engine_constants::kEpsilon};
-    std::atomic<float> rmsMeterRight{engine_constants::kEpsilon};
-    std::atomic<float> peakHoldLeft{engine_constants::kEpsilon};
-    std::atomic<float> peakHoldRight{engine_constants::kEpsilon};
-    int holdCountLeft = 0;
-    int holdCountRight = 0;
-    std::atomic<float> powerLeft{engine_constants::kEpsilon};
-    std::atomic<float> powerRight{engine_constants::kEpsilon};
-    std::atomic<float> crossPower{engine_constants::kEpsilon};
-    float smoothLeft = engine_constants::kEpsilon;
-    float smoothRight = engine_constants::kEpsilon;
-    float excessLeft = engine_constants::kEpsilon;
-    float excessRight = engine_constants::kEpsilon;
-    float releaseLeft = engine_constants::kEpsilon;
-    float releaseRight = engine_constants::kEpsilon;
-    float averageLeft = engine_constants::kEpsilon;
-    float averageRight = engine_constants::kEpsilon;
-    std::atomic<float> limiterGainLeft{1.0f};
-    std::atomic<float> limiterGainRight{1.0f};
-    std::atomic<float> softclipPeakLeft{engine_constants::kEpsilon};
-    std::atomic<float> softclipPeakRight{engine_constants::kEpsilon};
+    StereoVector out = stereo::splat(engine_constants::kEpsilon);
+    StereoVector peakMeter{};
+    StereoVector rmsMeter{};
+    StereoVector peakHold{};
+    StereoMask holdCount{};
+    // Lanes: power of the left, of the right, cross power (twice).
+    StereoVector power{};
+    StereoVector smooth{};
+    StereoVector excess{};
+    StereoVector release{};
+    StereoVector average{};
     float rmsAttackState = engine_constants::kEpsilon;
     float rmsEnvelope = engine_constants::kEpsilon;
-    std::atomic<float> rmsGain{1.0f};
     float meanSquare = engine_constants::kEpsilon;
+
+    // What the meter reads see, published by the processing thread once per frame.
+    std::atomic<bool> bypassed{false};
+    AtomicStereo shownPeak;
+    AtomicStereo shownRms;
+    AtomicStereo shownPeakHold;
+    AtomicStereo shownPower;
+    AtomicStereo shownCrossPower;
+    AtomicStereo shownLimiterGain;
+    std::atomic<float> shownRmsGain{1.0f};
+    // Raised by the processing thread, read and cleared by the meter reads.
+    std::atomic<float> softclipPeakLeft{engine_constants::kEpsilon};
+    std::atomic<float> softclipPeakRight{engine_constants::kEpsilon};
 
     // One generator for the input noise and both quantisers' dither; declared before them.
     RandomGenerator random;
     NoiseSource noise{random};
-    DelayLine delayLeft;
-    DelayLine delayRight;
-    BiquadFilter correlationFilterLeft;
-    BiquadFilter correlationFilterRight;
+    // Both channels' look-ahead delay in one line, and both correlation filters in one.
+    StereoDelayLine delay;
+    StereoBiquadFilter correlationFilters;
     Quantiser quantiserLeft{random};
     Quantiser quantiserRight{random};
 };

@@ -1,125 +1,130 @@
 #pragma once
 
-// The per-frame path of LimiterEngine, inline so the host's block loop can keep the frame in
-// registers. Included by LimiterEngine.h only. Every expression keeps the order of its float
-// operations: results are bit-exact, so do not reassociate or fuse them.
+// The per-frame path of LimiterEngine, inline so the caller's block loop can keep the frame in
+// registers. Included by LimiterEngine.h only. Both channels travel together in one
+// StereoVector; every expression keeps the order of its 32-bit float operations, so results are
+// bit-exact: do not reassociate or fuse them. Data-dependent choices are lane selects rather
+// than branches, which audio would mispredict.
 
 #include <cmath>
 
-inline void LimiterEngine::processSample(float left, float right)
+// The frame path must inline into the caller's block loop whatever the compiler's size
+// heuristics say.
+#define VARNHOLT_ENGINE_INLINE inline __attribute__((always_inline))
+
+VARNHOLT_ENGINE_INLINE void LimiterEngine::processSample(float left, float right)
 {
     if (pendingRequests.load(std::memory_order_relaxed) != 0)
     {
         carryOutRequests();
     }
-    left = boundInput(left);
-    right = boundInput(right);
-    if (bypassed.load(std::memory_order_relaxed))
+    const StereoVector input = boundInput(stereo::make(left, right));
+    if (bypassActive)
     {
-        bypassFrame(left, right);
+        bypassFrame(input);
         return;
     }
-    inputStage(left, right);
-    stereoWidthStage();
-    softclipStage();
-    delayLeft.write(workLeft);
-    delayRight.write(workRight);
-    detectionStage();
-    rmsLevellerStage();
-    envelopeStage();
-    outputStage();
+    StereoVector work = inputStage(input);
+    work = stereoWidthStage(work);
+    work = softclipStage(work);
+    delay.write(work);
+    // The line has unit gain, so its raw slots are exactly what readAt returns.
+    const StereoVector* window = delay.slotsFromOldest();
+    const StereoVector tap = window[rate.tapAtLookAhead];
+    StereoVector detected = detectionStage(window, tap);
+    const float levellerGain = rmsLevellerStage(tap, detected);
+    const StereoVector limiterGains = envelopeStage(detected);
+    outputStage(window[0], levellerGain, limiterGains);
     meterStage();
+    shownLimiterGain.publish(limiterGains);
+    shownRmsGain.store(levellerGain, std::memory_order_relaxed);
 }
 
-// A broken upstream plug-in can send NaN or infinities, which would poison every recursive
-// state for good; they become silence. Finite extremes are bounded so squares cannot overflow.
-inline float LimiterEngine::boundInput(float sample)
+namespace limiter_engine_detail
 {
-    constexpr float limit = engine_constants::kInputLimit;
-    if (__builtin_expect(std::fabs(sample) <= limit, 1))
-    {
-        return sample;
-    }
+inline float boundSample(float sample)
+{
     if (!std::isfinite(sample))
     {
         return 0.0f;
     }
-    return sample > 0.0f ? limit : -limit;
+    return std::max(std::min(sample, engine_constants::kInputLimit),
+                    -engine_constants::kInputLimit);
 }
+} // namespace limiter_engine_detail
 
-inline void LimiterEngine::inputStage(float left, float right)
+// A broken upstream plug-in can send NaN or infinities, which would poison every recursive
+// state for good; they become silence. Finite extremes are bounded so squares cannot overflow.
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::boundInput(StereoVector input)
 {
-    const float gain = inputGain.load(std::memory_order_relaxed);
-    const float noiseLeft = noise.uniform();
-    const float noiseRight = noise.uniform();
-    workLeft = noiseLeft + left * gain;
-    workRight = noiseRight + right * gain;
-}
-
-inline void LimiterEngine::stereoWidthStage()
-{
-    constexpr float eps = engine_constants::kEpsilon;
-    const float difference = workLeft - workRight;
-    const float mid = (workLeft + workRight) * 0.5f;
-    const float side = sideGain.load(std::memory_order_relaxed);
-    workLeft = mid + side * difference;
-    workRight = mid - side * difference;
-
-    updateCorrelationStatistics();
-
-    const float threshold = correlationThreshold.load(std::memory_order_relaxed);
-    if (threshold > engine_constants::kCorrelationLimiterOffThreshold)
+    const StereoMask inRange = stereo::abs(input) <= engine_constants::kInputLimit;
+    if (__builtin_expect(stereo::bothSet(inRange), 1))
     {
-        const float pL = powerLeft.load(std::memory_order_relaxed);
-        const float pR = powerRight.load(std::memory_order_relaxed);
-        const float cross = crossPower.load(std::memory_order_relaxed);
-        // Powers of the filtered mid and side, each weighted by the threshold's complement.
-        const float midWeighted = (eps + 2.0f * cross + pR + pL) * (1.0f - threshold);
-        const float sideWeighted = (eps + pR + pL - 2.0f * cross) * (1.0f + threshold);
+        return input;
+    }
+    return stereo::make(limiter_engine_detail::boundSample(input[0]),
+                        limiter_engine_detail::boundSample(input[1]));
+}
+
+// Drive, plus noise at -160 dB that keeps every recursive state away from denormals.
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::inputStage(StereoVector input)
+{
+    return noise.uniformPair() + input * frame.inputGain;
+}
+
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::stereoWidthStage(StereoVector work)
+{
+    const StereoVector left = stereo::leftInBoth(work);
+    const StereoVector right = stereo::rightInBoth(work);
+    const StereoVector difference = left - right;
+    const StereoVector mid = (left + right) * 0.5f;
+    work = mid + frame.signedSideGain * difference;
+
+    updateCorrelationStatistics(work);
+
+    if (frame.correlationLimiterOn)
+    {
+        // Powers of the filtered mid and side, each weighted by the threshold; the side is
+        // narrowed just enough to bring the mid/side correlation back to the threshold.
+        constexpr float eps = engine_constants::kEpsilon;
+        const float powerLeft = power[0];
+        const float powerRight = power[1];
+        const float crossPower = power[2];
+        const float midWeighted =
+            (eps + 2.0f * crossPower + powerRight + powerLeft) * frame.oneMinusThreshold;
+        const float sideWeighted =
+            (eps + powerRight + powerLeft - 2.0f * crossPower) * frame.onePlusThreshold;
         if (midWeighted < sideWeighted)
         {
             const float ratio = midWeighted / sideWeighted;
             const float narrowing = ratio >= 0.0f ? std::sqrt(ratio) : 0.0f;
-            workLeft = mid + side * narrowing * difference;
-            workRight = mid - side * narrowing * difference;
+            work = mid + frame.signedSideGain * narrowing * difference;
         }
     }
+    return work;
 }
 
-inline void LimiterEngine::updateCorrelationStatistics()
+// Powers of both channels and their cross power after the 800 Hz high-pass.
+VARNHOLT_ENGINE_INLINE void LimiterEngine::updateCorrelationStatistics(StereoVector work)
 {
-    correlationFilterLeft.process(workLeft);
-    correlationFilterRight.process(workRight);
-    const float yL = correlationFilterLeft.output();
-    const float yR = correlationFilterRight.output();
-    const float c = correlationCoef.load(std::memory_order_relaxed);
-    const float fresh = 1.0f - c;
-    powerLeft.store(c * powerLeft.load(std::memory_order_relaxed) + fresh * (yL * yL),
-                    std::memory_order_relaxed);
-    powerRight.store(c * powerRight.load(std::memory_order_relaxed) + fresh * (yR * yR),
-                     std::memory_order_relaxed);
-    crossPower.store(c * crossPower.load(std::memory_order_relaxed) + fresh * yL * yR,
-                     std::memory_order_relaxed);
+    correlationFilters.process(work);
+    const StereoVector y = correlationFilters.output();
+    // Lanes: yL * yL, yR * yR, ((1 - c) * yL) * yR twice.
+    const StereoVector first = __builtin_shufflevector(y, y, 0, 1, 0, 0) * frame.crossFreshScale;
+    const StereoVector second = __builtin_shufflevector(y, y, 0, 1, 1, 1);
+    power = frame.correlationCoef * power + frame.powerFreshScale * (first * second);
 }
 
 namespace limiter_engine_detail
 {
 // Quadratic saturation: slope 1 at 0, slope 0 and value +-0.5 from +-1 on.
-inline float softclipCurve(float x)
+inline StereoVector softclipCurve(StereoVector x)
 {
-    if (x > 1.0f)
-    {
-        return 0.5f;
-    }
-    if (x >= 0.0f)
-    {
-        return x * (2.0f - x) * 0.5f;
-    }
-    if (x > -1.0f)
-    {
-        return x * (x + 2.0f) * 0.5f;
-    }
-    return -0.5f;
+    const StereoVector rising = x * (2.0f - x) * 0.5f;
+    const StereoVector falling = x * (x + 2.0f) * 0.5f;
+    StereoVector curve = stereo::select(x >= 0.0f, rising, falling);
+    curve = stereo::select(x > 1.0f, stereo::splat(0.5f), curve);
+    return stereo::select(x <= -1.0f, stereo::splat(-0.5f), curve);
 }
 
 inline void raisePeak(std::atomic<float>& peak, float magnitude)
@@ -131,233 +136,149 @@ inline void raisePeak(std::atomic<float>& peak, float magnitude)
 }
 } // namespace limiter_engine_detail
 
-inline void LimiterEngine::softclipStage()
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::softclipStage(StereoVector work)
 {
-    using limiter_engine_detail::softclipCurve;
-    const float amount = softclipAmount.load(std::memory_order_relaxed);
-    if (amount > engine_constants::kSoftclipMinAmount)
+    if (!frame.softclipOn)
     {
-        limiter_engine_detail::raisePeak(softclipPeakLeft, std::fabs(workLeft));
-        limiter_engine_detail::raisePeak(softclipPeakRight, std::fabs(workRight));
-        const float inScale = softclipInScale.load(std::memory_order_relaxed);
-        const float outScale = softclipOutScale.load(std::memory_order_relaxed);
-        const float clippedLeft = softclipCurve(workLeft * inScale) * outScale;
-        const float clippedRight = softclipCurve(workRight * inScale) * outScale;
-        const float dry = 1.0f - amount;
-        workLeft = dry * workLeft + amount * clippedLeft;
-        workRight = dry * workRight + amount * clippedRight;
+        return work;
     }
+    const StereoVector magnitude = stereo::abs(work);
+    limiter_engine_detail::raisePeak(softclipPeakLeft, magnitude[0]);
+    limiter_engine_detail::raisePeak(softclipPeakRight, magnitude[1]);
+    const StereoVector clipped =
+        limiter_engine_detail::softclipCurve(work * frame.softclipInScale) * frame.softclipOutScale;
+    return frame.softclipDry * work + frame.softclipAmount * clipped;
 }
 
 // Without inter-sample-peak detection the detection value is the smallest magnitude among the
 // tap and its two neighbours, so one- and two-sample excursions are left to the output clamp.
 // With it, the larger of the tap and the half-way estimate towards the next newer sample.
-inline float LimiterEngine::detect(const DelayLine& line, bool interSamplePeakOn) const
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::detectionStage(const StereoVector* window,
+                                                                  StereoVector tap) const
 {
-    float v = line.readAtInRange(tapAtLookAhead);
-    if (interSamplePeakOn)
+    using stereo::abs;
+    using stereo::select;
+    if (frame.interSamplePeak)
     {
-        float estimate = 0.0f;
-        for (int tap = 0; tap < engine_constants::kInterpolatorTapCount; ++tap)
+        StereoVector estimate = stereo::splat(0.0f);
+        for (int i = 0; i < engine_constants::kInterpolatorTapCount; ++i)
         {
-            estimate = estimate + engine_constants::kInterpolatorTaps[tap] *
-                                      line.readAtInRange(interpolatorTaps[tap]);
+            estimate = estimate +
+                       engine_constants::kInterpolatorTaps[i] * window[rate.interpolatorTaps[i]];
         }
-        if (std::fabs(v) < std::fabs(estimate))
-        {
-            v = estimate;
-        }
+        return select(abs(tap) < abs(estimate), estimate, tap);
     }
-    else
-    {
-        const float older = line.readAtInRange(tapBeforeLookAhead);
-        if (std::fabs(v) > std::fabs(older))
-        {
-            v = older;
-        }
-        const float newer = line.readAtInRange(tapAfterLookAhead);
-        if (std::fabs(v) > std::fabs(newer))
-        {
-            v = newer;
-        }
-    }
-    return v;
+    const StereoVector older = window[rate.tapBeforeLookAhead];
+    const StereoVector v = select(abs(tap) > abs(older), older, tap);
+    const StereoVector newer = window[rate.tapAfterLookAhead];
+    return select(abs(v) > abs(newer), newer, v);
 }
 
-inline void LimiterEngine::detectionStage()
-{
-    const bool interSamplePeakOn = interSamplePeak.load(std::memory_order_relaxed);
-    workLeft = detect(delayLeft, interSamplePeakOn);
-    workRight = detect(delayRight, interSamplePeakOn);
-}
-
-inline void LimiterEngine::rmsLevellerStage()
+// One gain for both channels that holds the tracked mean square of the tap at the threshold;
+// it also scales the detection values. Returns the gain.
+VARNHOLT_ENGINE_INLINE float LimiterEngine::rmsLevellerStage(StereoVector tap,
+                                                             StereoVector& detected)
 {
     constexpr float eps = engine_constants::kEpsilon;
-    const float tapLeft = delayLeft.readAtInRange(tapAtLookAhead);
-    const float tapRight = delayRight.readAtInRange(tapAtLookAhead);
-    meanSquare =
-        ((tapRight * tapRight + tapLeft * tapLeft) * 0.5f + eps) * (1.0f - meanSquareCoef) +
-        meanSquareCoef * meanSquare;
-
-    const float attackCoef = rmsAttackCoef.load(std::memory_order_relaxed);
-    const float attacked = (1.0f - attackCoef) * meanSquare + attackCoef * rmsAttackState;
+    const StereoVector squares = tap * tap;
+    meanSquare = ((squares[1] + squares[0]) * 0.5f + eps) * rate.meanSquareFresh +
+                 rate.meanSquareCoef * meanSquare;
+    const float attacked = frame.rmsAttackFresh * meanSquare + frame.rmsAttackCoef * rmsAttackState;
     rmsAttackState = attacked;
-    if (attacked > rmsEnvelope)
+    const float released = rmsEnvelope * frame.rmsReleaseCoef;
+    rmsEnvelope = attacked > rmsEnvelope ? attacked : released;
+    if (rmsEnvelope > frame.rmsThresholdPower)
     {
-        rmsEnvelope = attacked;
+        const float gain = std::sqrt(frame.rmsThresholdPower / rmsEnvelope);
+        detected = detected * gain;
+        return gain;
     }
-    else
-    {
-        rmsEnvelope = rmsEnvelope * rmsReleaseCoef.load(std::memory_order_relaxed);
-    }
-
-    float gain = 1.0f;
-    const float thresholdPower = rmsThresholdPower.load(std::memory_order_relaxed);
-    if (rmsEnvelope > thresholdPower)
-    {
-        gain = std::sqrt(thresholdPower / rmsEnvelope);
-        workLeft = workLeft * gain;
-        workRight = workRight * gain;
-    }
-    rmsGain.store(gain, std::memory_order_relaxed);
+    return 1.0f;
 }
 
-// One channel's held, smoothed, released and averaged excess over full scale.
-inline float LimiterEngine::envelope(float detected, float& excess, float& smooth, float& release,
-                                     float& average) const
+// Held, smoothed, released and averaged excess over full scale per channel, then the stereo
+// link; returns the limiter gains.
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::envelopeStage(StereoVector detected)
 {
-    constexpr float eps = engine_constants::kEpsilon;
-    const float e = std::fabs(detected) - 1.0f;
-    if (e > excess)
-    {
-        excess = e;
-    }
-    else if (excess > eps)
-    {
-        excess = excess * peakHoldCoef;
-    }
-    smooth = (1.0f - peakSmoothCoef) * excess * peakNormalisation + peakSmoothCoef * smooth;
-    if (release > smooth)
-    {
-        release = release * envelopeReleaseCoef.load(std::memory_order_relaxed);
-    }
-    else
-    {
-        release = smooth;
-    }
-    const float hysteresisCoef = envelopeHysteresisCoef.load(std::memory_order_relaxed);
-    average = hysteresisCoef * average + (1.0f - hysteresisCoef) * release;
-    const float floor = average * engine_constants::kHysteresisWeight;
-    return release < floor ? floor : release;
-}
+    using stereo::select;
+    const StereoVector eps = stereo::splat(engine_constants::kEpsilon);
+    const StereoVector e = stereo::abs(detected) - 1.0f;
+    const StereoVector decayed = select(excess > eps, excess * rate.peakHoldCoef, excess);
+    excess = select(e > excess, e, decayed);
+    smooth = rate.peakSmoothFresh * excess * rate.peakNormalisation + rate.peakSmoothCoef * smooth;
+    release = select(release > smooth, release * frame.envelopeReleaseCoef, smooth);
+    average = frame.envelopeHysteresisCoef * average + frame.envelopeHysteresisFresh * release;
+    StereoVector envelope = stereo::maxOf(average * engine_constants::kHysteresisWeight, release);
 
-inline void LimiterEngine::envelopeStage()
-{
+    // The right channel is raised to link * left if below it; otherwise the left to
+    // link * right if below that.
+    const StereoVector linked = frame.stereoLink * stereo::swapped(envelope);
+    const StereoMask below = envelope < linked;
+    const StereoMask leftOnly = StereoMask{-1, 0, -1, 0};
+    const StereoMask raise = (below & ~stereo::rightInBoth(below) & leftOnly) | (below & ~leftOnly);
+    envelope = select(raise, linked, envelope);
+
     // Below twice the rest value the gain is exactly 1, so a quiet signal passes untouched.
-    constexpr float restLimit = 2.0f * engine_constants::kEpsilon;
-    float envelopeLeft = envelope(workLeft, excessLeft, smoothLeft, releaseLeft, averageLeft);
-    float envelopeRight = envelope(workRight, excessRight, smoothRight, releaseRight, averageRight);
-
-    const float link = stereoLink.load(std::memory_order_relaxed);
-    if (envelopeRight < link * envelopeLeft)
+    const StereoMask limiting = envelope > 2.0f * engine_constants::kEpsilon;
+    const StereoVector unity = stereo::splat(1.0f);
+    if (!stereo::eitherSet(limiting))
     {
-        envelopeRight = link * envelopeLeft;
+        return unity;
     }
-    else if (envelopeLeft < link * envelopeRight)
-    {
-        envelopeLeft = link * envelopeRight;
-    }
-    limiterGainLeft.store(envelopeLeft > restLimit ? 1.0f / (envelopeLeft + 1.0f) : 1.0f,
-                          std::memory_order_relaxed);
-    limiterGainRight.store(envelopeRight > restLimit ? 1.0f / (envelopeRight + 1.0f) : 1.0f,
-                           std::memory_order_relaxed);
+    return select(limiting, unity / (envelope + 1.0f), unity);
 }
 
-inline float LimiterEngine::clampToFullScale(float sample)
+VARNHOLT_ENGINE_INLINE void LimiterEngine::outputStage(StereoVector oldest, float levellerGain,
+                                                       StereoVector limiterGains)
 {
-    if (sample > 1.0f)
+    const auto clampToFullScale = [](StereoVector v)
+    { return stereo::maxOf(stereo::splat(-1.0f), stereo::minOf(stereo::splat(1.0f), v)); };
+    StereoVector result = oldest * levellerGain * limiterGains;
+    result = clampToFullScale(result) * frame.outputGain;
+    if (frame.quantising)
     {
-        return 1.0f;
+        quantiserLeft.process(result[0]);
+        const float left = quantiserLeft.output();
+        quantiserRight.process(result[1]);
+        result = clampToFullScale(stereo::make(left, quantiserRight.output()));
     }
-    if (sample < -1.0f)
-    {
-        return -1.0f;
-    }
-    return sample;
+    out = result;
 }
 
-inline void LimiterEngine::outputStage()
+// Peak with decay, held peak with its countdown, and mean square, on the output.
+VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage()
 {
-    const float levellerGain = rmsGain.load(std::memory_order_relaxed);
-    const float trim = outputGain.load(std::memory_order_relaxed);
-    outLeft =
-        delayLeft.readOldest() * levellerGain * limiterGainLeft.load(std::memory_order_relaxed);
-    outRight =
-        delayRight.readOldest() * levellerGain * limiterGainRight.load(std::memory_order_relaxed);
-    outLeft = clampToFullScale(outLeft) * trim;
-    outRight = clampToFullScale(outRight) * trim;
-    if (activeDitherBits < engine_constants::kMaxWordLengthBits)
-    {
-        quantiserLeft.process(outLeft);
-        outLeft = clampToFullScale(quantiserLeft.output());
-        quantiserRight.process(outRight);
-        outRight = clampToFullScale(quantiserRight.output());
-    }
+    using stereo::select;
+    const StereoVector m = stereo::abs(out);
+    const StereoMask rising = m > peakMeter;
+    const StereoMask newHold = rising & (m > peakHold);
+    peakMeter = select(rising, m, peakMeter * rate.meterDecayCoef);
+    const StereoMask remaining = select(newHold, rate.holdDurationFrames, holdCount);
+    // A hold that has just been set never expires in the same frame.
+    const StereoMask expired = remaining < 0;
+    holdCount = select(expired, rate.holdDurationFrames, remaining - 1);
+    peakHold = select(newHold | expired, m, peakHold);
+    rmsMeter = rate.meterRmsFresh * (out * out) + rate.meterRmsCoef * rmsMeter;
+    publishLevelMeters();
 }
 
-inline void LimiterEngine::meterChannel(float out, std::atomic<float>& peakMeter,
-                                        std::atomic<float>& peakHold, int& holdCount,
-                                        std::atomic<float>& rmsMeter) const
+VARNHOLT_ENGINE_INLINE void LimiterEngine::publishLevelMeters()
 {
-    const float m = std::fabs(out);
-    float peak = peakMeter.load(std::memory_order_relaxed);
-    float held = peakHold.load(std::memory_order_relaxed);
-    if (m > peak)
-    {
-        peak = m;
-        if (m > held)
-        {
-            held = m;
-            holdCount = holdDurationFrames;
-        }
-    }
-    else
-    {
-        peak = peak * meterDecayCoef;
-    }
-    const int remaining = holdCount;
-    holdCount = remaining - 1;
-    if (remaining < 0)
-    {
-        held = m;
-        holdCount = holdDurationFrames;
-    }
-    peakMeter.store(peak, std::memory_order_relaxed);
-    peakHold.store(held, std::memory_order_relaxed);
-    const float rms = rmsMeter.load(std::memory_order_relaxed);
-    rmsMeter.store((1.0f - meterRmsCoef) * (out * out) + meterRmsCoef * rms,
-                   std::memory_order_relaxed);
-}
-
-inline void LimiterEngine::meterStage()
-{
-    meterChannel(outLeft, peakMeterLeft, peakHoldLeft, holdCountLeft, rmsMeterLeft);
-    meterChannel(outRight, peakMeterRight, peakHoldRight, holdCountRight, rmsMeterRight);
+    shownPeak.publish(peakMeter);
+    shownRms.publish(rmsMeter);
+    shownPeakHold.publish(peakHold);
+    shownPower.publish(power);
+    shownCrossPower.publish(power[2]);
 }
 
 // Bypass keeps the 512-frame delay and the input noise but no gain, clamp or dither; the
 // correlation meter follows the bypassed signal.
-inline void LimiterEngine::bypassFrame(float left, float right)
+VARNHOLT_ENGINE_INLINE void LimiterEngine::bypassFrame(StereoVector input)
 {
-    const float noiseLeft = noise.uniform();
-    const float noiseRight = noise.uniform();
-    delayLeft.write(left + noiseLeft);
-    delayRight.write(right + noiseRight);
-    outLeft = delayLeft.readOldest();
-    outRight = delayRight.readOldest();
-    workLeft = outLeft;
-    workRight = outRight;
+    delay.write(input + noise.uniformPair());
+    out = delay.readOldest();
+    updateCorrelationStatistics(out);
     meterStage();
-    updateCorrelationStatistics();
 }
+
+#undef VARNHOLT_ENGINE_INLINE

@@ -12,6 +12,6 @@ void NoiseSource::setLevel(float levelDb)
 {
     constexpr float amplitudeDbFactor = 0.05f;
     constexpr double stepsPerFullLevel = 0.0078125; // 1/128: 128 steps span the level
-    amplitude = static_cast<float>(
-        static_cast<double>(decibelsToFactor(amplitudeDbFactor, levelDb)) * stepsPerFullLevel);
+    amplitude = stereo::splat(static_cast<float>(
+        static_cast<double>(decibelsToFactor(amplitudeDbFactor, levelDb)) * stepsPerFullLevel));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RandomGenerator.h"
+#include "engine/StereoVector.h"
 
 // Signed noise at a level in dB: 256 integer steps of amplitude = 10^(level/20) / 128, from
 // -128 to +127 steps. Draws from a generator it does not own (its engine's), so the engine's
@@ -12,26 +13,31 @@ class NoiseSource
     virtual ~NoiseSource() = default;
 
     void setLevel(float levelDb);
-    float getAmplitude() const { return amplitude; }
+    float getAmplitude() const { return amplitude[0]; }
 
-    // One value from -128 to +127 steps; its mean is -0.5 steps, not 0.
-    float uniform()
+    // Two successive uniform values in lanes 0 and 1 (lanes 2 and 3 hold two more, unused):
+    // each from -128 to +127 steps, with mean -0.5 steps, not 0.
+    StereoVector uniformPair()
     {
         constexpr std::uint32_t lowByteMask = 0xFFu;
-        constexpr int midStep = 128;
-        const int step = static_cast<int>(generator->next() & lowByteMask) - midStep;
-        return static_cast<float>(step) * amplitude;
+        constexpr std::int32_t midStep = 128;
+        const StereoMask steps =
+            reinterpret_cast<StereoMask>(generator->next() & lowByteMask) - midStep;
+        return __builtin_convertvector(steps, StereoVector) * amplitude;
     }
+
+    float uniform() { return uniformPair()[0]; }
 
     // Half the sum of two uniform values: the same range, triangular distribution.
     float triangular()
     {
-        const float first = uniform();
-        const float second = uniform();
+        const StereoVector pair = uniformPair();
+        const float first = pair[0];
+        const float second = pair[1];
         return (second + first) * 0.5f;
     }
 
   private:
     RandomGenerator* generator;
-    float amplitude;
+    StereoVector amplitude;
 };

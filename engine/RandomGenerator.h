@@ -2,24 +2,29 @@
 
 #include <cstdint>
 
-// Small per-engine pseudo-random generator (xorshift32). Each engine owns one, so engines on
-// different audio threads never share state, and drawing costs a few register operations
-// instead of a locked call into the C library. Every bit of the result is usable, the low
-// eight included.
+// Small per-engine pseudo-random generator: four xorshift32 streams side by side in one SIMD
+// register, so a step yields four values for a few register operations. Each engine owns one,
+// so engines on different audio threads never share state and drawing takes no lock. Every bit
+// of every lane is usable, the low eight included.
 class RandomGenerator
 {
   public:
-    // Fixed seed: two engines built and fed alike produce identical output.
-    static constexpr std::uint32_t kSeed = 0x9E3779B9u;
+    using Lanes = std::uint32_t __attribute__((vector_size(16)));
 
-    std::uint32_t next()
+    // Fixed seeds: two engines built and fed alike produce identical output.
+    static constexpr Lanes kSeeds = {0x9E3779B9u, 0x7F4A7C15u, 0xF39CC060u, 0x5CEDC834u};
+
+    Lanes next()
     {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
+        constexpr int firstShift = 13;
+        constexpr int secondShift = 17;
+        constexpr int thirdShift = 5;
+        state ^= state << firstShift;
+        state ^= state >> secondShift;
+        state ^= state << thirdShift;
         return state;
     }
 
   private:
-    std::uint32_t state = kSeed;
+    Lanes state = kSeeds;
 };

@@ -1,0 +1,154 @@
+// Cost of LimiterEngine::processSample per stereo frame, driven the way the plug-in shell
+// drives it: a block loop that processes a frame and stores both outputs.
+
+#include "engine/LimiterEngine.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace
+{
+constexpr int kBlockFrames = 512;
+constexpr int kSignalSeconds = 4;
+
+struct Settings
+{
+    float inputDriveDb;
+    float softclipAmount;
+    float rmsThresholdDb;
+    bool interSamplePeak;
+    int ditherBits;
+};
+
+// Program 0 as the engine receives it: drive -20.16 dB (normalised 0.52), soft clipper off,
+// leveller threshold +8 dB, no inter-sample peaks, no dither.
+constexpr Settings kProgram0{-20.16f, 0.0f, 8.0f, false, 64};
+// Program 2: drive -14.28 dB (normalised 0.66, +5.72 dB with the engine's x10), soft clipper
+// at half, leveller threshold -4 dB.
+constexpr Settings kProgram2{-14.28f, 0.5f, -4.0f, false, 64};
+
+void applySettings(LimiterEngine& engine, const Settings& settings, float sampleRateHz)
+{
+    engine.setEngineSampleRate(sampleRateHz);
+    engine.setOutputGain(1.0f);
+    engine.setInputGain(std::pow(10.0f, settings.inputDriveDb / 20.0f));
+    engine.setSideGain(0.5f);
+    engine.setCorrelationTime(0.5f);
+    engine.setCorrelationThreshold(-1.0f);
+    engine.setEnvelopeHysteresis(0.1f);
+    engine.setEnvelopeRelease(0.08f);
+    engine.setStereoLink(0.5f);
+    engine.setSoftclipThreshold(0.0f);
+    engine.setSoftclipAmount(settings.softclipAmount);
+    engine.setRmsAttack(0.1f);
+    engine.setRmsRelease(0.1f);
+    engine.setRmsThreshold(settings.rmsThresholdDb);
+    engine.setInterSamplePeak(settings.interSamplePeak);
+    engine.setDitherBits(settings.ditherBits);
+}
+
+// Programme-like material near full scale: a few sines with slow level movement plus noise,
+// different on the two channels.
+std::vector<float> makeProgramme(float sampleRateHz)
+{
+    constexpr double twoPi = 6.283185307179586;
+    const int frames = static_cast<int>(sampleRateHz) * kSignalSeconds;
+    std::vector<float> interleaved(2 * static_cast<std::size_t>(frames));
+    std::uint32_t noiseState = 12345u;
+    for (int i = 0; i < frames; ++i)
+    {
+        const double t = i / static_cast<double>(sampleRateHz);
+        noiseState = noiseState * 1664525u + 1013904223u;
+        const double noise = (static_cast<double>(noiseState >> 8) / 16777216.0 - 0.5) * 0.3;
+        const double swell = 0.75 + 0.25 * std::sin(twoPi * 0.5 * t);
+        const double bass = 0.45 * std::sin(twoPi * 55.0 * t);
+        const double mid = 0.25 * std::sin(twoPi * 440.0 * t);
+        const double high = 0.12 * std::sin(twoPi * 3520.0 * t + 1.0);
+        interleaved[2 * i] = static_cast<float>(swell * (bass + mid + high) + noise);
+        interleaved[2 * i + 1] = static_cast<float>(swell * (bass - high + 0.8 * mid) - noise);
+    }
+    return interleaved;
+}
+
+void processBlocks(benchmark::State& state, const Settings& settings, float sampleRateHz)
+{
+    LimiterEngine engine;
+    applySettings(engine, settings, sampleRateHz);
+    const std::vector<float> input = makeProgramme(sampleRateHz);
+    const int totalFrames = static_cast<int>(input.size() / 2);
+    std::vector<float> outLeft(kBlockFrames);
+    std::vector<float> outRight(kBlockFrames);
+    int offset = 0;
+    for (auto _ : state)
+    {
+        const float* frame = input.data() + 2 * static_cast<std::size_t>(offset);
+        for (int i = 0; i < kBlockFrames; ++i)
+        {
+            engine.processSample(frame[2 * i], frame[2 * i + 1]);
+            outLeft[i] = engine.getOutputLeft();
+            outRight[i] = engine.getOutputRight();
+        }
+        benchmark::DoNotOptimize(outLeft.data());
+        benchmark::DoNotOptimize(outRight.data());
+        benchmark::ClobberMemory();
+        offset += kBlockFrames;
+        if (offset + kBlockFrames > totalFrames)
+        {
+            offset = 0;
+        }
+    }
+    const double frames = static_cast<double>(state.iterations()) * kBlockFrames;
+    // Inverted rate of frames in units of 1e9: nanoseconds per frame.
+    state.counters["ns_per_frame"] = benchmark::Counter(
+        frames * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+Settings withInterSamplePeak(Settings settings)
+{
+    settings.interSamplePeak = true;
+    return settings;
+}
+
+Settings withDither16(Settings settings)
+{
+    settings.ditherBits = 16;
+    return settings;
+}
+
+void BM_Program0(benchmark::State& state)
+{
+    processBlocks(state, kProgram0, static_cast<float>(state.range(0)));
+}
+
+void BM_Program0InterSamplePeak(benchmark::State& state)
+{
+    processBlocks(state, withInterSamplePeak(kProgram0), static_cast<float>(state.range(0)));
+}
+
+void BM_Program2SoftclipLeveller(benchmark::State& state)
+{
+    processBlocks(state, kProgram2, static_cast<float>(state.range(0)));
+}
+
+void BM_Program0Dither16(benchmark::State& state)
+{
+    processBlocks(state, withDither16(kProgram0), static_cast<float>(state.range(0)));
+}
+
+void BM_Program2InterSamplePeakDither16(benchmark::State& state)
+{
+    processBlocks(state, withDither16(withInterSamplePeak(kProgram2)),
+                  static_cast<float>(state.range(0)));
+}
+} // namespace
+
+BENCHMARK(BM_Program0)->Arg(44100)->Arg(48000)->Arg(96000);
+BENCHMARK(BM_Program0InterSamplePeak)->Arg(44100)->Arg(48000)->Arg(96000);
+BENCHMARK(BM_Program2SoftclipLeveller)->Arg(44100)->Arg(48000)->Arg(96000);
+BENCHMARK(BM_Program0Dither16)->Arg(44100)->Arg(48000)->Arg(96000);
+BENCHMARK(BM_Program2InterSamplePeakDither16)->Arg(48000);
+
+BENCHMARK_MAIN();

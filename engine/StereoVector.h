@@ -1,0 +1,123 @@
+#pragma once
+
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// Both channels of a frame in one SIMD register. Lanes 0 and 1 hold left and right; lanes 2
+// and 3 repeat them, so the spare lanes always carry ordinary numbers and never slow an
+// operation down. Each lane operation is exactly the 32-bit operation on that channel.
+using StereoVector = float __attribute__((vector_size(16)));
+// Lane masks (all bits set for true) and per-lane integers.
+using StereoMask = std::int32_t __attribute__((vector_size(16)));
+
+namespace stereo
+{
+inline StereoVector splat(float value)
+{
+    return StereoVector{value, value, value, value};
+}
+
+inline StereoVector make(float left, float right)
+{
+    return StereoVector{left, right, left, right};
+}
+
+inline StereoMask splatInt(std::int32_t value)
+{
+    return StereoMask{value, value, value, value};
+}
+
+inline StereoVector abs(StereoVector v)
+{
+    constexpr std::int32_t magnitudeBits = 0x7FFFFFFF;
+    return reinterpret_cast<StereoVector>(reinterpret_cast<StereoMask>(v) & magnitudeBits);
+}
+
+// Per lane: where the mask is set, ifSet, else ifClear.
+inline StereoVector select(StereoMask mask, StereoVector ifSet, StereoVector ifClear)
+{
+    return reinterpret_cast<StereoVector>((reinterpret_cast<StereoMask>(ifSet) & mask) |
+                                          (reinterpret_cast<StereoMask>(ifClear) & ~mask));
+}
+
+inline StereoMask select(StereoMask mask, StereoMask ifSet, StereoMask ifClear)
+{
+    return (ifSet & mask) | (ifClear & ~mask);
+}
+
+// Left and right exchanged.
+inline StereoVector swapped(StereoVector v)
+{
+    return __builtin_shufflevector(v, v, 1, 0, 3, 2);
+}
+
+inline StereoVector leftInBoth(StereoVector v)
+{
+    return __builtin_shufflevector(v, v, 0, 0, 2, 2);
+}
+
+inline StereoVector rightInBoth(StereoVector v)
+{
+    return __builtin_shufflevector(v, v, 1, 1, 3, 3);
+}
+
+inline StereoMask rightInBoth(StereoMask m)
+{
+    return __builtin_shufflevector(m, m, 1, 1, 3, 3);
+}
+
+// Per lane a > b ? a : b, and a < b ? a : b: exactly these expressions, NaN cases included.
+inline StereoVector maxOf(StereoVector a, StereoVector b)
+{
+#if defined(__SSE2__)
+    return _mm_max_ps(a, b);
+#else
+    return select(a > b, a, b);
+#endif
+}
+
+inline StereoVector minOf(StereoVector a, StereoVector b)
+{
+#if defined(__SSE2__)
+    return _mm_min_ps(a, b);
+#else
+    return select(a < b, a, b);
+#endif
+}
+
+// Bit 0 for the left lane, bit 1 for the right.
+inline int channelBits(StereoMask m)
+{
+#if defined(__SSE2__)
+    return _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(m))) & 3;
+#else
+    return (m[0] ? 1 : 0) | (m[1] ? 2 : 0);
+#endif
+}
+
+inline bool bothSet(StereoMask m)
+{
+    return channelBits(m) == 3;
+}
+
+inline bool eitherSet(StereoMask m)
+{
+    return channelBits(m) != 0;
+}
+
+// A float, or the same float in every lane, for code shared by mono and stereo blocks.
+template <typename Sample> Sample broadcast(float value);
+
+template <> inline float broadcast<float>(float value)
+{
+    return value;
+}
+
+template <> inline StereoVector broadcast<StereoVector>(float value)
+{
+    return splat(value);
+}
+} // namespace stereo
