@@ -2,6 +2,7 @@
 #include "LspLimiter.h"
 #include "TempFolder.h"
 #include "host/AudioFile.h"
+#include "host/PluginLibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -125,4 +126,17 @@ TEST_F(RenderCommand, DemoWritesInputAndOutputSideBySide)
     EXPECT_NE(result.report.find("\"frames\": 1058400"), std::string::npos);
     EXPECT_EQ(AudioReader(folder / "demo/varnholt-demo-output.wav").frames(),
               AudioReader(folder / "demo/varnholt-demo-input.wav").frames());
+}
+
+TEST(DefaultPlugin, IsBesideTheProgramInTheBuildTreeElseInTheInstalledLibFolder)
+{
+    TempFolder prefix;
+    std::filesystem::create_directories(prefix.path / "bin");
+    std::filesystem::create_directories(prefix.path / "lib/vst");
+    const std::string bin = prefix / "bin";
+    EXPECT_EQ(defaultPluginPath(bin), prefix / "bin/VarnholtPro.so") << "neither exists";
+    std::ofstream(prefix / "lib/vst/VarnholtPro.so");
+    EXPECT_EQ(defaultPluginPath(bin), prefix / "lib/vst/VarnholtPro.so");
+    std::ofstream(prefix / "bin/VarnholtPro.so");
+    EXPECT_EQ(defaultPluginPath(bin), prefix / "bin/VarnholtPro.so");
 }
