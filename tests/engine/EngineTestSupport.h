@@ -1,0 +1,65 @@
+#pragma once
+
+#include "engine/LimiterEngine.h"
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+namespace engine_test
+{
+constexpr double kPi = 3.14159265358979323846;
+
+struct Frame
+{
+    float left;
+    float right;
+};
+
+// Every stage but the peak limiter passes the signal unchanged: drive x1, image unchanged,
+// correlation limiter and soft clipper off, leveller threshold far above any test signal.
+inline void makeNeutral(LimiterEngine& engine)
+{
+    engine.setInputGain(0.1f);
+    engine.setSideGain(0.5f);
+    engine.setCorrelationThreshold(-1.0f);
+    engine.setSoftclipAmount(0.0f);
+    engine.setRmsThreshold(20.0f);
+}
+
+// Processes input(i) for i in 0..frames - 1 and returns the outputs.
+inline std::vector<Frame> render(LimiterEngine& engine, int frames,
+                                 const std::function<Frame(int)>& input)
+{
+    std::vector<Frame> outputs(static_cast<std::size_t>(frames));
+    for (int i = 0; i < frames; ++i)
+    {
+        const Frame in = input(i);
+        engine.processSample(in.left, in.right);
+        outputs[i] = {engine.getOutputLeft(), engine.getOutputRight()};
+    }
+    return outputs;
+}
+
+inline std::vector<Frame> renderConstant(LimiterEngine& engine, int frames, float left, float right)
+{
+    return render(engine, frames, [=](int) { return Frame{left, right}; });
+}
+
+// FNV-1a over the bit patterns: any change of any output bit changes it.
+inline std::uint64_t hashOutputs(const std::vector<Frame>& outputs)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const Frame& frame : outputs)
+    {
+        for (const float sample : {frame.left, frame.right})
+        {
+            std::uint32_t bits;
+            std::memcpy(&bits, &sample, sizeof bits);
+            hash = (hash ^ bits) * 1099511628211ull;
+        }
+    }
+    return hash;
+}
+} // namespace engine_test

@@ -1,0 +1,73 @@
+#include "engine/NoiseSource.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+TEST(NoiseSource, StartsAtMinus160DbWithinTheStepRange)
+{
+    RandomGenerator generator;
+    NoiseSource noise(generator);
+    EXPECT_FLOAT_EQ(noise.getAmplitude(), 7.8125e-11f);
+    for (int i = 0; i < 10000; ++i)
+    {
+        const float value = noise.uniform();
+        ASSERT_GE(value, -1e-8f);
+        ASSERT_LE(value, 0.9921875e-8f);
+    }
+}
+
+TEST(NoiseSource, UniformAtZeroDbCoversAll256StepsWithMeanMinusHalfAStep)
+{
+    RandomGenerator generator;
+    NoiseSource noise(generator);
+    noise.setLevel(0.0f);
+    EXPECT_EQ(noise.getAmplitude(), 1.0f / 128.0f);
+    std::set<float> seen;
+    double sum = 0.0;
+    constexpr int draws = 400000;
+    for (int i = 0; i < draws; ++i)
+    {
+        const float value = noise.uniform();
+        ASSERT_EQ(value * 128.0f, std::round(value * 128.0f));
+        ASSERT_GE(value, -1.0f);
+        ASSERT_LE(value, 0.9921875f);
+        seen.insert(value);
+        sum += value;
+    }
+    EXPECT_EQ(seen.size(), 256u);
+    EXPECT_NEAR(sum / draws, -0.5 / 128.0, 0.002);
+}
+
+TEST(NoiseSource, TriangularAtMinus3DbKeepsThePeakOfOneUniformValue)
+{
+    RandomGenerator generator;
+    NoiseSource noise(generator);
+    noise.setLevel(-3.0f);
+    EXPECT_NEAR(noise.getAmplitude(), 0.0055308, 1e-7);
+    float lowest = 0.0f;
+    float highest = 0.0f;
+    for (int i = 0; i < 200000; ++i)
+    {
+        const float value = noise.triangular();
+        lowest = std::min(lowest, value);
+        highest = std::max(highest, value);
+    }
+    EXPECT_GE(lowest, -0.70795f);
+    EXPECT_LE(highest, 0.70242f);
+    EXPECT_LT(lowest, -0.69f);
+    EXPECT_GT(highest, 0.69f);
+}
+
+TEST(NoiseSource, SourcesOnTheirOwnGeneratorsRepeatTheSameSequence)
+{
+    RandomGenerator firstGenerator;
+    RandomGenerator secondGenerator;
+    NoiseSource first(firstGenerator);
+    NoiseSource second(secondGenerator);
+    for (int i = 0; i < 1000; ++i)
+    {
+        ASSERT_EQ(first.uniform(), second.uniform());
+    }
+}

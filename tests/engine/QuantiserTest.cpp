@@ -1,0 +1,125 @@
+#include "engine/Quantiser.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace
+{
+constexpr double kPi = 3.14159265358979323846;
+constexpr float kStep16 = 1.0f / 32768.0f;
+
+// Output minus input, in steps, for a quantiser fed `input` at the given rate and 16 bits.
+std::vector<double> errorSteps(float sampleRateHz, int samples, float input)
+{
+    RandomGenerator generator;
+    Quantiser quantiser(generator);
+    quantiser.setSampleRate(sampleRateHz);
+    quantiser.setWordLength(16);
+    std::vector<double> errors(static_cast<std::size_t>(samples));
+    for (int i = 0; i < samples; ++i)
+    {
+        quantiser.process(input);
+        errors[i] = (double(quantiser.output()) - input) / kStep16;
+    }
+    return errors;
+}
+
+// Mean power (dB) at one frequency over Hann-windowed segments of 1024 samples.
+double levelDb(const std::vector<double>& signal, double frequencyHz, double sampleRateHz)
+{
+    constexpr int segment = 1024;
+    double power = 0.0;
+    int segments = 0;
+    for (std::size_t start = 0; start + segment <= signal.size(); start += segment, ++segments)
+    {
+        double re = 0.0;
+        double im = 0.0;
+        for (int n = 0; n < segment; ++n)
+        {
+            const double window = 0.5 - 0.5 * std::cos(2.0 * kPi * n / segment);
+            const double phase = 2.0 * kPi * frequencyHz * n / sampleRateHz;
+            re += window * signal[start + n] * std::cos(phase);
+            im -= window * signal[start + n] * std::sin(phase);
+        }
+        power += re * re + im * im;
+    }
+    return 10.0 * std::log10(power / segments);
+}
+} // namespace
+
+TEST(Quantiser, WordLengthSetsScaleAndStep)
+{
+    RandomGenerator generator;
+    Quantiser quantiser(generator);
+    quantiser.setWordLength(64);
+    EXPECT_EQ(quantiser.getWordLength(), 32);
+    quantiser.setWordLength(16);
+    EXPECT_EQ(quantiser.getScale(), 32768.0f);
+    EXPECT_EQ(quantiser.getStep(), kStep16);
+}
+
+TEST(Quantiser, UnshapedBelow32kHzIsDitherOnly)
+{
+    for (const double error : errorSteps(22050.0f, 20000, 0.0f))
+    {
+        ASSERT_TRUE(error == -1.0 || error == 0.0 || error == 1.0) << error;
+    }
+    for (const double error : errorSteps(22050.0f, 20000, 0.25f))
+    {
+        ASSERT_GE(error, -1.0);
+        ASSERT_LE(error, 1.0);
+    }
+    double largest = 0.0;
+    for (const double error : errorSteps(31999.0f, 20000, 0.0f))
+    {
+        largest = std::max(largest, std::fabs(error));
+    }
+    EXPECT_EQ(largest, 1.0);
+}
+
+TEST(Quantiser, ShapingFilterChangesAt32And120kHz)
+{
+    const auto largestError = [](float rate)
+    {
+        double largest = 0.0;
+        for (const double error : errorSteps(rate, 20000, 0.0f))
+        {
+            largest = std::max(largest, std::fabs(error));
+        }
+        return largest;
+    };
+    // Eight-tap feedback lets the error run well past two steps; first order stays within two.
+    EXPECT_GT(largestError(32000.0f), 2.0);
+    EXPECT_GT(largestError(119999.0f), 2.0);
+    EXPECT_EQ(largestError(120000.0f), 2.0);
+}
+
+TEST(Quantiser, ShapedErrorSpectrumAt44100)
+{
+    constexpr double fs = 44100.0;
+    const std::vector<double> errors = errorSteps(float(fs), 1024 * 400, 0.0f);
+    const double at2k = levelDb(errors, 2000.0, fs);
+    EXPECT_NEAR(at2k - levelDb(errors, 5000.0, fs), -11.9 + 7.1, 1.0);
+    EXPECT_NEAR(at2k - levelDb(errors, 10000.0, fs), -11.9 + 4.0, 1.0);
+    EXPECT_NEAR(at2k - levelDb(errors, 18000.0, fs), -11.9 - 13.3, 1.0);
+    EXPECT_LT(at2k, levelDb(errors, 3000.0, fs));
+
+    const std::vector<double> plain = errorSteps(22050.0f, 1024 * 400, 0.0f);
+    EXPECT_NEAR(levelDb(plain, 1000.0, 22050.0), levelDb(plain, 10000.0, 22050.0), 1.0);
+}
+
+TEST(Quantiser, WordLengthChangeRestartsWithoutFeedback)
+{
+    RandomGenerator generator;
+    Quantiser quantiser(generator);
+    quantiser.setWordLength(16);
+    for (int i = 0; i < 1000; ++i)
+    {
+        quantiser.process(0.3f);
+    }
+    quantiser.setWordLength(16);
+    quantiser.process(0.25f);
+    EXPECT_NEAR(quantiser.output() / kStep16, 8192.0, 1.0);
+}
