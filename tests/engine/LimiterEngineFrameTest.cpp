@@ -71,23 +71,6 @@ TEST(LimiterEngineFrame, BypassClearsTheLinesAndPassesTheDelayedInputUnclamped)
     }
 }
 
-TEST(LimiterEngineFrame, NormalPathNeverExceedsTheOutputGain)
-{
-    LimiterEngine engine;
-    makeNeutral(engine);
-    engine.setOutputGain(0.7f);
-    const auto out =
-        render(engine, 20000,
-               [](int i) {
-                   return Frame{float(8.0 * std::sin(i * 0.37)), float(3.0 * std::cos(i * 1.3))};
-               });
-    for (const Frame& frame : out)
-    {
-        ASSERT_LE(std::fabs(frame.left), 0.7f);
-        ASSERT_LE(std::fabs(frame.right), 0.7f);
-    }
-}
-
 TEST(LimiterEngineFrame, SampleRateAndWordLengthLimits)
 {
     LimiterEngine engine;
@@ -159,4 +142,41 @@ TEST(LimiterEngineFrame, PeakAndRmsMetersFollowTheOutput)
     renderConstant(engine, 44100, 0.0f, 0.0f);
     // The last 0.5 leaves 512 frames into the silence; the meter decays by about 1/e per second.
     EXPECT_NEAR(engine.getPeakLeft(), 0.5 * std::exp(-(44100.0 - 512.0) / 44100.0), 5e-4);
+}
+
+TEST(LimiterEngineFrame, TimeSettersFloorAtFiveMilliseconds)
+{
+    using Setter = void (LimiterEngine::*)(float);
+    // Each time with a correlation threshold that puts its stage to work, along with the
+    // leveller and the limiter.
+    const struct
+    {
+        Setter setter;
+        float correlationThreshold;
+    } cases[] = {{&LimiterEngine::setCorrelationTime, 0.5f},
+                 {&LimiterEngine::setEnvelopeHysteresis, -1.0f},
+                 {&LimiterEngine::setEnvelopeRelease, -1.0f},
+                 {&LimiterEngine::setRmsAttack, -1.0f},
+                 {&LimiterEngine::setRmsRelease, -1.0f}};
+    for (const auto& c : cases)
+    {
+        const auto renderWith = [&c](float seconds)
+        {
+            LimiterEngine engine;
+            makeNeutral(engine);
+            engine.setCorrelationThreshold(c.correlationThreshold);
+            engine.setRmsThreshold(0.0f);
+            engine.setRmsAttack(0.01f);
+            (engine.*c.setter)(seconds);
+            // Loud, then quiet, so the releases show too.
+            const auto loudThenQuiet = [](int i)
+            {
+                const double level = i < 3000 ? 2.0 : 0.5;
+                return Frame{float(level * std::sin(i * 0.3)), float(level * std::sin(i * 0.7))};
+            };
+            return hashOutputs(render(engine, 6000, loudThenQuiet));
+        };
+        EXPECT_EQ(renderWith(0.0f), renderWith(0.005f));
+        EXPECT_NE(renderWith(0.01f), renderWith(0.005f));
+    }
 }

@@ -59,15 +59,3 @@ TEST(NoiseSource, TriangularAtMinus3DbKeepsThePeakOfOneUniformValue)
     EXPECT_LT(lowest, -0.69f);
     EXPECT_GT(highest, 0.69f);
 }
-
-TEST(NoiseSource, SourcesOnTheirOwnGeneratorsRepeatTheSameSequence)
-{
-    RandomGenerator firstGenerator;
-    RandomGenerator secondGenerator;
-    NoiseSource first(firstGenerator);
-    NoiseSource second(secondGenerator);
-    for (int i = 0; i < 1000; ++i)
-    {
-        ASSERT_EQ(first.uniform(), second.uniform());
-    }
-}

@@ -109,17 +109,3 @@ TEST(Quantiser, ShapedErrorSpectrumAt44100)
     const std::vector<double> plain = errorSteps(22050.0f, 1024 * 400, 0.0f);
     EXPECT_NEAR(levelDb(plain, 1000.0, 22050.0), levelDb(plain, 10000.0, 22050.0), 1.0);
 }
-
-TEST(Quantiser, WordLengthChangeRestartsWithoutFeedback)
-{
-    RandomGenerator generator;
-    Quantiser quantiser(generator);
-    quantiser.setWordLength(16);
-    for (int i = 0; i < 1000; ++i)
-    {
-        quantiser.process(0.3f);
-    }
-    quantiser.setWordLength(16);
-    quantiser.process(0.25f);
-    EXPECT_NEAR(quantiser.output() / kStep16, 8192.0, 1.0);
-}

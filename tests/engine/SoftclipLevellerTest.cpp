@@ -67,21 +67,3 @@ TEST(RmsLeveller, HoldsTheTrackedLevelAtTheThreshold)
     render(below, 44100, fullScaleSine);
     EXPECT_EQ(below.getRmsGain(), 1.0f);
 }
-
-TEST(RmsLeveller, TimesAreFlooredAtFiveMilliseconds)
-{
-    const auto renderWith = [](float attack, float release)
-    {
-        LimiterEngine engine;
-        makeNeutral(engine);
-        engine.setRmsThreshold(-20.0f);
-        engine.setRmsAttack(attack);
-        engine.setRmsRelease(release);
-        return hashOutputs(render(engine, 5000,
-                                  [](int i) {
-                                      return Frame{float(0.8 * std::sin(i * 0.01)), 0.2f};
-                                  }));
-    };
-    EXPECT_EQ(renderWith(0.0f, 0.0f), renderWith(0.005f, 0.005f));
-    EXPECT_NE(renderWith(0.0f, 0.05f), renderWith(0.005f, 0.005f));
-}

@@ -105,17 +105,3 @@ TEST(StereoWidth, LowThresholdsSwitchTheLimiterOff)
     EXPECT_EQ(renderAt(-0.95f), renderAt(-1.0f));
     EXPECT_NE(renderAt(-0.9f), renderAt(-1.0f));
 }
-
-TEST(StereoWidth, CorrelationTimeIsFlooredAtFiveMilliseconds)
-{
-    const auto renderWith = [](float seconds)
-    {
-        LimiterEngine engine;
-        makeNeutral(engine);
-        engine.setCorrelationThreshold(0.5f);
-        engine.setCorrelationTime(seconds);
-        return hashOutputs(render(engine, 5000, [](int i) { return sine(i, -0.5f); }));
-    };
-    EXPECT_EQ(renderWith(0.0f), renderWith(0.005f));
-    EXPECT_NE(renderWith(0.01f), renderWith(0.005f));
-}
