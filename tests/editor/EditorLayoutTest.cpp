@@ -1,0 +1,221 @@
+// The window as built by open(): its 34 views in order, what each draws for programs 0 and 7,
+// and the headless renders saved beside the tests.
+#include "EditorTestSupport.h"
+
+#include "editor/ClickableLabel.h"
+#include "editor/PeakHoldMeter.h"
+#include "toolkit/CAnimKnob.h"
+#include "toolkit/CMovieButton.h"
+#include "toolkit/COptionMenu.h"
+#include "toolkit/CSlider.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace
+{
+constexpr long kNone = -1;
+constexpr CColor kKnobKey{232, 225, 207, 255};
+constexpr CColor kDisplayDark{72, 72, 72, 255};
+
+struct ExpectedView
+{
+    const char* kind;
+    CRect rect;
+    long tag;    // kNone: not checked (meters and labels without a listener)
+    long bitmap; // the background, or a meter's lit strip; kNone: none
+};
+
+// Program 0 selects the PK scale.
+const ExpectedView kViews[] = {
+    {"meter", {330, 71, 339, 324}, kNone, 1028}, {"meter", {371, 71, 380, 324}, kNone, 1028},
+    {"meter", {340, 71, 344, 324}, kNone, 1028}, {"meter", {366, 71, 370, 324}, kNone, 1028},
+    {"meter", {299, 71, 308, 324}, kNone, 1036}, {"meter", {231, 71, 240, 324}, kNone, 1027},
+    {"meter", {272, 71, 281, 324}, kNone, 1027}, {"meter", {221, 71, 230, 324}, kNone, 1027},
+    {"meter", {282, 71, 291, 324}, kNone, 1027}, {"meter", {241, 71, 245, 324}, kNone, 1027},
+    {"meter", {267, 71, 271, 324}, kNone, 1027}, {"slider", {406, 55, 421, 341}, 0, 1025},
+    {"view", {346, 69, 364, 327}, kNone, 1032},  {"button", {488, 61, 510, 81}, 100, 1042},
+    {"button", {513, 61, 535, 81}, 101, 1042},   {"button", {538, 61, 560, 81}, 102, 1042},
+    {"button", {563, 61, 585, 81}, 103, 1042},   {"button", {443, 60, 476, 93}, 2, 1041},
+    {"slider", {181, 55, 196, 341}, 3, 1025},    {"knob", {22, 257, 92, 327}, 4, 1040},
+    {"knob", {102, 304, 152, 354}, 5, 1037},     {"knob", {102, 228, 152, 278}, 6, 1037},
+    {"knob", {21, 58, 71, 108}, 7, 1037},        {"knob", {81, 87, 151, 157}, 8, 1039},
+    {"knob", {21, 134, 71, 184}, 9, 1037},       {"knob", {448, 134, 498, 184}, 10, 1038},
+    {"knob", {530, 134, 580, 184}, 11, 1037},    {"knob", {448, 228, 498, 278}, 12, 1037},
+    {"knob", {448, 304, 498, 354}, 13, 1037},    {"knob", {510, 257, 580, 327}, 14, 1039},
+    {"button", {130, 181, 152, 201}, 15, 1042},  {"menu", {390, 19, 425, 29}, 16, 1043},
+    {"label", {209, 19, 390, 29}, kNone, 1043},  {"readout", {320, 346, 390, 356}, 104, kNone},
+};
+constexpr long kViewCount = sizeof(kViews) / sizeof(kViews[0]);
+constexpr long kFirstKnob = 19;
+constexpr long kLastKnob = 29;
+
+std::string kindOf(CView* view)
+{
+    if (dynamic_cast<PeakHoldMeter*>(view))
+        return "meter";
+    if (dynamic_cast<CSlider*>(view))
+        return "slider";
+    if (dynamic_cast<CAnimKnob*>(view))
+        return "knob";
+    if (dynamic_cast<CMovieButton*>(view))
+        return "button";
+    if (dynamic_cast<COptionMenu*>(view))
+        return "menu";
+    if (dynamic_cast<ClickableLabel*>(view))
+        return "readout";
+    if (dynamic_cast<CTextLabel*>(view))
+        return "label";
+    return "view";
+}
+
+long bitmapOf(CView* view)
+{
+    if (auto* meter = dynamic_cast<PeakHoldMeter*>(view))
+        return meter->getOnBitmap()->getResourceId();
+    return view->getBackground() ? view->getBackground()->getResourceId() : kNone;
+}
+
+// Pixels of rect that differ from the bitmap's part at source; where the bitmap has keyColor
+// the panel must show through instead.
+int mismatches(EditorFixture& fixture, const CRect& rect, long bitmapId, CPoint source,
+               const CColor* keyColor = nullptr)
+{
+    BitmapPixels bitmap(bitmapId);
+    BitmapPixels panel(1024);
+    int count = 0;
+    for (long y = rect.top; y < rect.bottom; ++y)
+        for (long x = rect.left; x < rect.right; ++x)
+        {
+            CColor expected = bitmap.at(source.x + x - rect.left, source.y + y - rect.top);
+            if (keyColor && expected.sameRgb(*keyColor))
+                expected = panel.at(x, y);
+            count += !fixture.pixel(x, y).sameRgb(expected);
+        }
+    return count;
+}
+
+int textPixels(EditorFixture& fixture, const CRect& rect, const CColor& background)
+{
+    int count = 0;
+    for (long y = rect.top; y < rect.bottom; ++y)
+        for (long x = rect.left; x < rect.right; ++x)
+            count += !fixture.pixel(x, y).sameRgb(background);
+    return count;
+}
+
+void expectControlsShowProgram(EditorFixture& fixture, int program, long litScaleButton,
+                               long handleTopTrim, long handleTopDrive)
+{
+    SCOPED_TRACE("program " + std::to_string(program));
+    for (long index = kFirstKnob; index <= kLastKnob; ++index)
+    {
+        const ExpectedView& knob = kViews[index];
+        const long size = knob.rect.width();
+        const long frame = std::lround(std::floor(fixture.effect().getParameter(knob.tag) * 64));
+        EXPECT_EQ(mismatches(fixture, knob.rect, knob.bitmap, CPoint(0, frame * size), &kKnobKey),
+                  0)
+            << "knob " << knob.tag << " frame " << frame;
+    }
+    for (long button = 13; button <= 16; ++button)
+        EXPECT_EQ(mismatches(fixture, kViews[button].rect, 1042,
+                             CPoint(0, button == litScaleButton ? 20 : 0)),
+                  0)
+            << "scale button " << button;
+    EXPECT_EQ(mismatches(fixture, kViews[17].rect, 1041, CPoint(0, 0)), 0) << "Bypass off";
+    EXPECT_EQ(mismatches(fixture, kViews[30].rect, 1042, CPoint(0, 0)), 0) << "ISP off";
+    const long legend = 1032 + (litScaleButton - 13);
+    EXPECT_EQ(mismatches(fixture, kViews[12].rect, legend, CPoint(0, 0)), 0) << "legend";
+    // The output meters fall from full by 0.1 per redraw: the lower half is still lit.
+    for (long meter = 0; meter < 4; ++meter)
+    {
+        const CRect& rect = kViews[meter].rect;
+        EXPECT_EQ(mismatches(fixture, CRect(rect.left, rect.top + 127, rect.right, rect.bottom),
+                             1028 + (litScaleButton - 13), CPoint(0, 127)),
+                  0)
+            << "output meter " << meter + 1 << " in the scale's strip";
+    }
+    const struct
+    {
+        long view;
+        long handleTop;
+    } faders[] = {{11, handleTopTrim}, {18, handleTopDrive}};
+    for (const auto& fader : faders)
+    {
+        const CRect& rect = kViews[fader.view].rect;
+        EXPECT_EQ(mismatches(fixture,
+                             CRect(rect.left, fader.handleTop, rect.right, fader.handleTop + 34),
+                             1026, CPoint(0, 0)),
+                  0);
+        EXPECT_EQ(mismatches(fixture, CRect(rect.left, rect.top, rect.right, fader.handleTop), 1025,
+                             CPoint(0, 0)),
+                  0);
+    }
+    EXPECT_GT(textPixels(fixture, kViews[31].rect, kBlackCColor), 20) << "menu text";
+}
+} // namespace
+
+TEST(EditorLayout, TheRectangleIsThePanelsSizeBeforeOpen)
+{
+    EditorFixture fixture;
+    ERect* rect = nullptr;
+    ASSERT_TRUE(fixture.editor().getRect(&rect));
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(rect->left, 0);
+    EXPECT_EQ(rect->bottom, 400);
+    EXPECT_EQ(rect->right, 600);
+    EXPECT_EQ(fixture.editor().getFrame(), nullptr);
+}
+
+TEST(EditorLayout, OpenBuildsTheViewsInOrderBoundToTheParameters)
+{
+    EditorFixture fixture;
+    fixture.effect().setParameter(5, 0.3f); // the window is closed: only the effect keeps it
+    fixture.openHeadless();
+    ASSERT_EQ(fixture.frame().getNbViews(), kViewCount);
+    EXPECT_EQ(fixture.frame().getViewSize(), CRect(0, 0, 600, 400));
+    for (long index = 0; index < kViewCount; ++index)
+    {
+        SCOPED_TRACE("view " + std::to_string(index + 1));
+        const ExpectedView& expected = kViews[index];
+        CView* view = fixture.frame().getView(index);
+        EXPECT_EQ(kindOf(view), expected.kind);
+        EXPECT_EQ(view->getViewSize(), expected.rect);
+        EXPECT_EQ(bitmapOf(view), expected.bitmap);
+        auto* control = dynamic_cast<CControl*>(view);
+        if (expected.tag == kNone)
+            continue;
+        EXPECT_EQ(control->getTag(), expected.tag);
+        EXPECT_EQ(control->getListener(), &fixture.editor());
+        if (expected.tag < 17)
+        {
+            EXPECT_EQ(control->getValue(), fixture.effect().getParameter(expected.tag));
+        }
+    }
+    EXPECT_FLOAT_EQ(fixture.view<CControl>(20)->getValue(), 0.3f);
+    EXPECT_FLOAT_EQ(fixture.view<CControl>(11)->getDefaultValue(), 1.0f);
+    EXPECT_FLOAT_EQ(fixture.view<CControl>(18)->getDefaultValue(), 0.5239f);
+    EXPECT_FLOAT_EQ(fixture.view<CControl>(kFirstKnob)->getDefaultValue(), 0.5f);
+    auto* menu = fixture.view<COptionMenu>(31);
+    ASSERT_EQ(menu->getNbEntries(), 7);
+    EXPECT_STREQ(menu->getEntry(0), "64 bit");
+    EXPECT_STREQ(menu->getEntry(6), " 8 bit");
+    EXPECT_FALSE(fixture.frame().getView(12)->getMouseEnabled()) << "the legend";
+}
+
+TEST(EditorLayout, ProgramsZeroAndSevenDrawTheirControlsStripsAndLegend)
+{
+    EditorFixture fixture;
+    fixture.openHeadless();
+    fixture.idle();
+    fixture.writePng("editor-program-0.png");
+    expectControlsShowProgram(fixture, 0, 13, 55, 176);
+    EXPECT_EQ(mismatches(fixture, kViews[32].rect, 1043, CPoint(0, 0)), 0) << "empty status line";
+
+    fixture.effect().setProgram(7);
+    fixture.idle();
+    fixture.writePng("editor-program-7.png");
+    expectControlsShowProgram(fixture, 7, 14, 55, 141);
+    EXPECT_GT(textPixels(fixture, kViews[33].rect, kDisplayDark), 20) << "readout text";
+}

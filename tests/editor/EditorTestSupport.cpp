@@ -1,0 +1,83 @@
+#include "EditorTestSupport.h"
+
+#include <cmath>
+
+namespace
+{
+VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
+{
+    if (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit ||
+        opcode == audioMasterEndEdit)
+        recordedHostCalls().push_back({opcode, index, opt});
+    return opcode == audioMasterVersion ? kVstVersion : 0;
+}
+
+constexpr float kSineHz = 1000.0f;
+constexpr float kSampleRateHz = 44100.0f;
+} // namespace
+
+std::vector<RecordedHostCall>& recordedHostCalls()
+{
+    static std::vector<RecordedHostCall> calls;
+    return calls;
+}
+
+EditorFixture::EditorFixture() : effectObject(std::make_unique<LimiterEffectEdit>(recordingHost))
+{
+    recordedHostCalls().clear();
+    effectObject->resume();
+}
+
+EditorFixture::~EditorFixture() = default;
+
+void EditorFixture::idle(int times)
+{
+    for (int round = 0; round < times; ++round)
+        editor().idle();
+}
+
+void EditorFixture::process(float left, float right, int frames)
+{
+    processBuffers(std::vector<float>(frames, left), std::vector<float>(frames, right));
+}
+
+void EditorFixture::processSine(float amplitude, float rightSign, int frames)
+{
+    std::vector<float> left(frames), right(frames);
+    for (int frame = 0; frame < frames; ++frame)
+    {
+        left[frame] =
+            amplitude * std::sin(2.0f * float(M_PI) * kSineHz * float(frame) / kSampleRateHz);
+        right[frame] = rightSign * left[frame];
+    }
+    processBuffers(std::move(left), std::move(right));
+}
+
+void EditorFixture::processBuffers(std::vector<float> left, std::vector<float> right)
+{
+    float* channels[] = {left.data(), right.data()};
+    effectObject->processReplacing(channels, channels, static_cast<VstInt32>(left.size()));
+}
+
+CColor EditorFixture::pixel(long x, long y)
+{
+    return frame().getDrawContext()->getPixel(x, y);
+}
+
+void EditorFixture::writePng(const char* name)
+{
+    frame().writePng(testOutputPath(name).c_str());
+}
+
+BitmapPixels::BitmapPixels(long id)
+{
+    CBitmap* bitmap = new CBitmap(id);
+    image = std::make_unique<COffscreenContext>(bitmap->getWidth(), bitmap->getHeight());
+    bitmap->draw(image.get(), CRect(0, 0, bitmap->getWidth(), bitmap->getHeight()));
+    bitmap->forget();
+}
+
+std::string testOutputPath(const char* name)
+{
+    return std::string(EDITOR_TEST_OUTPUT_DIR) + "/" + name;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+// An effect with its editor created directly (not through the shared library), a host callback
+// that records what the effect tells the host, and pixel helpers for headless renders.
+#include "editor/LimiterEditor.h"
+#include "plugin/LimiterEffectEdit.h"
+#include "toolkit/CBitmap.h"
+#include "toolkit/CDrawContext.h"
+#include "toolkit/CFrame.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct RecordedHostCall
+{
+    VstInt32 opcode;
+    VstInt32 index;
+    float value;
+    bool operator==(const RecordedHostCall& other) const
+    {
+        return opcode == other.opcode && index == other.index && value == other.value;
+    }
+};
+
+// The edit and automation calls the effect made, in order.
+std::vector<RecordedHostCall>& recordedHostCalls();
+
+class EditorFixture
+{
+  public:
+    EditorFixture();
+    ~EditorFixture();
+
+    LimiterEffectEdit& effect() { return *effectObject; }
+    LimiterEditor& editor() { return *static_cast<LimiterEditor*>(effectObject->getEditor()); }
+    CFrame& frame() { return *editor().getFrame(); }
+    // The view at a position of the frame's drawing order.
+    template <class View> View* view(long index)
+    {
+        return dynamic_cast<View*>(frame().getView(index));
+    }
+
+    void openHeadless() { editor().open(nullptr); }
+    void idle(int times = 1);
+    // Frames of a constant stereo input through processReplacing.
+    void process(float left, float right, int frames);
+    // frames of a sine of peak amplitude, 1 kHz at 44.1 kHz, the right channel times rightSign.
+    void processSine(float amplitude, float rightSign, int frames);
+
+    // A pixel of the frame as last drawn.
+    CColor pixel(long x, long y);
+    // The whole frame redrawn and written as a PNG in the test build directory.
+    void writePng(const char* name);
+
+  private:
+    void processBuffers(std::vector<float> left, std::vector<float> right);
+
+    std::unique_ptr<LimiterEffectEdit> effectObject;
+};
+
+// One bitmap resource drawn into an image of its own, for comparing with rendered pixels.
+class BitmapPixels
+{
+  public:
+    explicit BitmapPixels(long id);
+    CColor at(long x, long y) const { return image->getPixel(x, y); }
+    long width() const { return image->getWidth(); }
+    long height() const { return image->getHeight(); }
+
+  private:
+    std::unique_ptr<COffscreenContext> image;
+};
+
+std::string testOutputPath(const char* name);
