@@ -4,10 +4,17 @@
 
 #include "plugin/LimiterEffect.h"
 
+#include <atomic>
+
+// Set, never cleared, when an effect could not create its editor: from then on the entry point
+// creates no effect in this process.
+extern std::atomic<bool> editorAllocationFailed;
+
 class LimiterEffectEdit : public LimiterEffect
 {
   public:
-    // Called from the entry point on the host's loading thread.
+    // Called from the entry point on the host's loading thread. Creates the editor, which
+    // attaches itself to the editor slot (effFlagsHasEditor), or sets editorAllocationFailed.
     explicit LimiterEffectEdit(audioMasterCallback audioMaster);
     // Host GUI thread (effClose); the editor goes with AudioEffect's destructor.
     ~LimiterEffectEdit() override = default;

@@ -5,7 +5,7 @@
 namespace
 {
 // Host's loading thread. Null when the host gives no callback, answers 0 to audioMasterVersion
-// or the effect cannot be made.
+// or the effect or (now or before in this process) its editor cannot be made.
 AEffect* createEffect(audioMasterCallback audioMaster)
 {
     if (audioMaster == nullptr ||
@@ -16,7 +16,13 @@ AEffect* createEffect(audioMasterCallback audioMaster)
     // No exception may cross into the host's C code.
     try
     {
-        return (new LimiterEffectEdit(audioMaster))->getAeffect();
+        auto* effect = new LimiterEffectEdit(audioMaster);
+        if (editorAllocationFailed.load())
+        {
+            delete effect;
+            return nullptr;
+        }
+        return effect->getAeffect();
     }
     catch (...)
     {

@@ -6,8 +6,8 @@
 
 namespace
 {
-// Replacing, double replacing and no sound in stop; the editor bit joins when the editor exists.
-constexpr VstInt32 expectedFlags = 0x1210;
+// Editor, replacing, double replacing and no sound in stop.
+constexpr VstInt32 expectedFlags = 0x1211;
 
 void expectVarnholtRecord(const AEffect* e)
 {
