@@ -19,6 +19,12 @@ float flooredTime(float seconds)
     return seconds >= ec::kMinTimeSeconds ? seconds : ec::kMinTimeSeconds;
 }
 
+// Clamps a signal multiplier into -limit..limit; a NaN becomes 0.
+float boundedFactor(float factor, float limit)
+{
+    return factor >= -limit ? std::min(factor, limit) : (factor < -limit ? -limit : 0.0f);
+}
+
 // Delay line reads clamp their index to 0..511; the engine clamps its taps once, at set-up.
 std::ptrdiff_t clampedTap(int frames)
 {
@@ -204,19 +210,21 @@ void LimiterEngine::applyDitherBits(int bits)
 
 void LimiterEngine::setOutputGain(float factor)
 {
-    outputGain.store(factor >= ec::kMinOutputGain ? factor : ec::kMinOutputGain, relaxed);
+    outputGain.store(factor >= ec::kMinOutputGain ? std::min(factor, ec::kMaxOutputGain)
+                                                  : ec::kMinOutputGain,
+                     relaxed);
     postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setInputGain(float factor)
 {
-    inputGain.store(ec::kInputGainScale * factor, relaxed);
+    inputGain.store(ec::kInputGainScale * boundedFactor(factor, ec::kMaxInputGainFactor), relaxed);
     postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setSideGain(float gain)
 {
-    sideGain.store(gain, relaxed);
+    sideGain.store(boundedFactor(gain, ec::kMaxSignalFactor), relaxed);
     postRequest(kRequestParameters);
 }
 
@@ -230,7 +238,7 @@ void LimiterEngine::setCorrelationTime(float seconds)
 
 void LimiterEngine::setCorrelationThreshold(float threshold)
 {
-    correlationThreshold.store(threshold, relaxed);
+    correlationThreshold.store(boundedFactor(threshold, ec::kMaxCorrelationThreshold), relaxed);
     postRequest(kRequestParameters);
 }
 
@@ -256,8 +264,9 @@ void LimiterEngine::setStereoLink(float link)
     postRequest(kRequestParameters);
 }
 
-void LimiterEngine::setSoftclipThreshold(float thresholdDb)
+void LimiterEngine::setSoftclipThreshold(float unboundedDb)
 {
+    const float thresholdDb = boundedFactor(unboundedDb, ec::kMaxSoftclipThresholdDb);
     softclipThresholdDb.store(thresholdDb, relaxed);
     softclipInScale.store(0.5f * decibelsToFactor(-kAmplitudeDbFactor, thresholdDb), relaxed);
     softclipOutScale.store(2.0f * decibelsToFactor(kAmplitudeDbFactor, thresholdDb), relaxed);
@@ -266,7 +275,7 @@ void LimiterEngine::setSoftclipThreshold(float thresholdDb)
 
 void LimiterEngine::setSoftclipAmount(float amount)
 {
-    softclipAmount.store(amount, relaxed);
+    softclipAmount.store(boundedFactor(amount, ec::kMaxSignalFactor), relaxed);
     softclipPeakLeft.store(1.0f, relaxed);
     softclipPeakRight.store(1.0f, relaxed);
     postRequest(kRequestParameters);
