@@ -24,6 +24,16 @@ float readoutFigure(float db)
 {
     return std::fabs(db) < 0.5f * kReadoutResolutionDb ? 0.0f : db;
 }
+
+bool isScaleButton(long controlTag)
+{
+    return controlTag >= tag::scalePk && controlTag <= tag::scaleK20;
+}
+
+long editedParameter(long controlTag)
+{
+    return isScaleButton(controlTag) ? tag::outputScale : controlTag;
+}
 } // namespace
 
 LimiterEditor::LimiterEditor(AudioEffect* owner, LimiterEngine* limiterEngine)
@@ -102,12 +112,22 @@ void LimiterEditor::setParameter(VstInt32 index, float value)
     postedParameters.post(index, value);
 }
 
+void LimiterEditor::beginEdit(long index)
+{
+    AEffGUIEditor::beginEdit(editedParameter(index));
+}
+
+void LimiterEditor::endEdit(long index)
+{
+    AEffGUIEditor::endEdit(editedParameter(index));
+}
+
 void LimiterEditor::valueChanged(CDrawContext*, CControl* control)
 {
     const long controlTag = control->getTag();
     if (controlTag >= 0 && controlTag < tag::parameterCount)
         effect->setParameterAutomated(static_cast<VstInt32>(controlTag), control->getValue());
-    else if (controlTag >= tag::scalePk && controlTag <= tag::scaleK20)
+    else if (isScaleButton(controlTag))
     {
         const auto scale = static_cast<OutputScale>(controlTag - tag::scalePk);
         effect->setParameterAutomated(tag::outputScale, outputScaleLook(scale).parameterValue);

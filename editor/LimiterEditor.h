@@ -45,6 +45,10 @@ class LimiterEditor : public AEffGUIEditor, public CControlListener
     // Any thread, the host's audio thread included: records the value; the next idle moves the
     // control. Touches no window, drawing or bitmap. While closed, nothing changes visibly.
     void setParameter(VstInt32 index, float value) override;
+    // GUI thread: the user starts or ends changing a control. A scale button's change is one
+    // of "Output scale" for the host, so touch automation records it like the other controls.
+    void beginEdit(long index) override;
+    void endEdit(long index) override;
     // GUI thread: a control moved by the user. Parameters go to the effect as automation, the
     // scale buttons set "Output scale", the readout resets the held peaks.
     void valueChanged(CDrawContext* context, CControl* control) override;
