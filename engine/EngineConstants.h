@@ -13,6 +13,7 @@ constexpr int kDelayCapacityFrames = 512;
 
 constexpr float kDefaultSampleRateHz = 44100.0f;
 constexpr float kMinSampleRateHz = 5000.0f;
+constexpr float kMaxSampleRateHz = 1e7f;
 constexpr float kMinTimeSeconds = 0.005f;
 constexpr float kMinOutputGain = 1e-6f;
 // The output never exceeds full scale, so the trim after the clamp never raises the level.

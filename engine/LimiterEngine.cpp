@@ -42,7 +42,12 @@ LimiterEngine::~LimiterEngine() = default;
 
 void LimiterEngine::setEngineSampleRate(float sampleRateHz)
 {
-    engineSampleRate.store(std::max(sampleRateHz, ec::kMinSampleRateHz), relaxed);
+    // Beyond the upper bound the 800 Hz high-pass would lose its poles to float rounding and
+    // grow without limit.
+    engineSampleRate.store(sampleRateHz >= ec::kMinSampleRateHz
+                               ? std::min(sampleRateHz, ec::kMaxSampleRateHz)
+                               : ec::kMinSampleRateHz,
+                           relaxed);
     recomputeCoefficients();
 }
 

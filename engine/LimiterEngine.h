@@ -39,8 +39,8 @@ class LimiterEngine
     LimiterEngine(const LimiterEngine&) = delete;
     LimiterEngine& operator=(const LimiterEngine&) = delete;
 
-    // Set-up thread. Takes rates below 5000 Hz as 5000 Hz and ignores non-finite ones;
-    // recomputes everything.
+    // Set-up thread. Takes rates below 5000 Hz (and NaN) as 5000 Hz and rates above 10 MHz as
+    // 10 MHz; recomputes everything.
     void setEngineSampleRate(float sampleRateHz);
     // Set-up thread. Derives every coefficient from the stored times and rate, redesigns the
     // correlation filters, re-arms the quantisers, then resets the detectors and meters.
@@ -63,10 +63,10 @@ class LimiterEngine
     // Any thread. The held peaks are replaced by the current level two frames later.
     void resetPeakHold();
 
-    // Parameter setters, any thread. Times are in seconds (at least 0.005), levels in dB
-    // (within +-200). A NaN or infinite argument is ignored. The
-    // output gain is held within 1e-6..1; gains, amounts and thresholds far outside their
-    // ranges are bounded (EngineConstants.h) so no signal can overflow.
+    // Parameter setters, any thread. Times are in seconds (at least 0.005; NaN counts as
+    // 0.005), levels in dB. The output gain is held within 1e-6..1; gains, amounts and
+    // thresholds far outside their ranges are bounded, NaN to 0 (EngineConstants.h), so no
+    // signal can overflow.
     void setOutputGain(float factor);
     void setInputGain(float factor);
     void setSideGain(float gain);

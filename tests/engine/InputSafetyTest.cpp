@@ -107,3 +107,23 @@ TEST(InputSafety, BypassedPathAlsoTreatsNonFiniteInputAsSilence)
     EXPECT_EQ(out.back().right, 1e6f);
     EXPECT_TRUE(allFinite(engine));
 }
+
+TEST(InputSafety, AbsurdSampleRatesAreBounded)
+{
+    const struct
+    {
+        float requested;
+        float stored;
+    } cases[] = {{std::numeric_limits<float>::quiet_NaN(), 5000.0f},
+                 {-std::numeric_limits<float>::infinity(), 5000.0f},
+                 {std::numeric_limits<float>::infinity(), 1e7f},
+                 {1e30f, 1e7f}};
+    for (const auto& c : cases)
+    {
+        LimiterEngine engine;
+        engine.setEngineSampleRate(c.requested);
+        EXPECT_EQ(engine.getEngineSampleRate(), c.stored);
+        render(engine, 20000, music);
+        EXPECT_TRUE(allFinite(engine)) << c.requested;
+    }
+}
