@@ -30,15 +30,16 @@ constexpr float kMaxCorrelationThreshold = 1.0f; // either sign
 
 // The drive parameter's factor is scaled by this, so 0 dB of "Input drive" is +20 dB of gain.
 constexpr float kInputGainScale = 10.0f;
-// Finite input beyond +-1e6 (+120 dBFS) is bounded so no squared statistic can overflow.
+// Finite input beyond +-1e6 (+120 dBFS) is bounded so no squared statistic can overflow; the
+// quantisers bound their input likewise, so their rounding never leaves the integer range.
 constexpr float kInputLimit = 1e6f;
 
 constexpr float kInputNoiseLevelDb = -160.0f;
 constexpr float kDitherLevelDb = -3.0f;
 
-constexpr double kMeterDecayTimeSeconds = 1.0;
-constexpr double kMeterRmsTimeSeconds = 0.25;
-constexpr double kMeanSquareTimeSeconds = 0.001;
+constexpr float kMeterDecayTimeSeconds = 1.0f;
+constexpr float kMeterRmsTimeSeconds = 0.25f;
+constexpr float kMeanSquareTimeSeconds = 0.001f;
 constexpr float kPeakHoldDurationSeconds = 10.0f;
 
 constexpr float kPeakSmoothTimeSeconds = 0.0015f;
@@ -46,7 +47,7 @@ constexpr float kPeakHoldTimeSeconds = 0.005f;
 constexpr float kHysteresisWeight = 1.0f;
 
 // Correlation statistics run on 800 Hz high-passed channels (second-order Butterworth).
-constexpr int kCorrelationFilterKind = 1;
+constexpr int kCorrelationFilterKind = 1; // high-pass
 constexpr float kCorrelationFilterFrequencyHz = 800.0f;
 constexpr float kCorrelationFilterQ = 1.0f;
 constexpr float kCorrelationFilterGainDb = 0.0f;

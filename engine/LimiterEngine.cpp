@@ -55,9 +55,8 @@ void LimiterEngine::recomputeCoefficients()
 {
     using stereo::splat;
     const float fs = engineSampleRate.load(relaxed);
-    const float meterDecayCoef =
-        onePoleCoefficient(static_cast<float>(ec::kMeterDecayTimeSeconds), fs);
-    const float meterRmsCoef = onePoleCoefficient(static_cast<float>(ec::kMeterRmsTimeSeconds), fs);
+    const float meterDecayCoef = onePoleCoefficient(ec::kMeterDecayTimeSeconds, fs);
+    const float meterRmsCoef = onePoleCoefficient(ec::kMeterRmsTimeSeconds, fs);
     rate.meterDecayCoef = splat(meterDecayCoef);
     rate.meterRmsCoef = splat(meterRmsCoef);
     rate.meterRmsFresh = splat(1.0f - meterRmsCoef);
@@ -88,8 +87,7 @@ void LimiterEngine::recomputeCoefficients()
     setRmsThreshold(rmsThresholdDb.load(relaxed));
     rmsAttackCoef.store(onePoleCoefficient(0.5f * rmsAttack.load(relaxed), fs), relaxed);
     rmsReleaseCoef.store(onePoleCoefficient(0.5f * rmsRelease.load(relaxed), fs), relaxed);
-    const float meanSquareCoef =
-        onePoleCoefficient(static_cast<float>(ec::kMeanSquareTimeSeconds), fs);
+    const float meanSquareCoef = onePoleCoefficient(ec::kMeanSquareTimeSeconds, fs);
     rate.meanSquareCoef = meanSquareCoef;
     rate.meanSquareFresh = 1.0f - meanSquareCoef;
     noise.setLevel(ec::kInputNoiseLevelDb);
@@ -207,7 +205,6 @@ void LimiterEngine::applyBypass(bool on)
 
 void LimiterEngine::applyDitherBits(int bits)
 {
-    activeDitherBits = bits;
     frame.quantising = bits < ec::kMaxWordLengthBits;
     quantiserLeft.setWordLength(bits);
     quantiserRight.setWordLength(bits);

@@ -227,7 +227,6 @@ class LimiterEngine
 
     // Frame state, owned by the processing thread. Pairs hold left and right in lanes 0 and 1.
     bool bypassActive = false;
-    int activeDitherBits = engine_constants::kDefaultDitherBits;
     StereoVector out = stereo::splat(engine_constants::kEpsilon);
     StereoVector peakMeter{};
     StereoVector rmsMeter{};

@@ -25,7 +25,8 @@ class Quantiser
     {
         // Keeps the rounding inside the integer range whatever gain precedes the quantiser;
         // full-scale audio is far inside it.
-        x = std::min(std::max(x, -kInputLimit), kInputLimit);
+        constexpr float limit = engine_constants::kInputLimit;
+        x = std::min(std::max(x, -limit), limit);
         const float v = x * scale - feedback;
         const float s = v + dither.triangular();
         const std::int64_t q =
@@ -59,7 +60,6 @@ class Quantiser
         firstOrder,
     };
 
-    static constexpr float kInputLimit = 1e6f;
     static constexpr int kHistoryMask = engine_constants::kShapingTapCount - 1;
 
     void reset();
