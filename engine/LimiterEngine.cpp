@@ -134,7 +134,6 @@ void LimiterEngine::loadFrameParameters()
     frame.crossFreshScale = StereoVector{1.0f, 1.0f, correlationFresh, correlationFresh};
     const float threshold = correlationThreshold.load(relaxed);
     frame.correlationLimiterOn = threshold > ec::kCorrelationLimiterOffThreshold;
-    frame.correlationThreshold = threshold;
     frame.oneMinusThreshold = 1.0f - threshold;
     frame.onePlusThreshold = 1.0f + threshold;
     const float amount = softclipAmount.load(relaxed);

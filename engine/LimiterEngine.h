@@ -183,7 +183,6 @@ class LimiterEngine
         StereoVector powerFreshScale;
         StereoVector crossFreshScale;
         bool correlationLimiterOn;
-        float correlationThreshold;
         float oneMinusThreshold;
         float onePlusThreshold;
         bool softclipOn;

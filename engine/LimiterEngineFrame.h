@@ -1,11 +1,12 @@
 #pragma once
 
-// The per-frame path of LimiterEngine, inline so the caller's block loop can keep the frame in
-// registers. Included by LimiterEngine.h only. Both channels travel together in one
-// StereoVector; every expression keeps the order of its 32-bit float operations, so results are
-// bit-exact: do not reassociate or fuse them. Data-dependent choices are lane selects rather
+// The per-frame path of LimiterEngine, inline so that a frame costs no call and its values stay
+// in registers from stage to stage. Included by LimiterEngine.h only. Both channels travel together
+// in one StereoVector; every expression keeps the order of its 32-bit float operations, so results
+// are bit-exact: do not reassociate or fuse them. Data-dependent choices are lane selects rather
 // than branches, which audio would mispredict.
 
+#include <algorithm>
 #include <cmath>
 
 // The frame path must inline into the caller's block loop whatever the compiler's size
