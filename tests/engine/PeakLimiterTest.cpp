@@ -10,32 +10,25 @@ namespace
 {
 struct GainTrace
 {
-    float lowestLeft = 1.0f;
-    float lowestRight = 1.0f;
+    float lowestGain = 1.0f;
     std::vector<Frame> out;
 };
 
-// Burst of `frames` frames of `level` on the left (and `right` on the right) in silence.
-GainTrace traceBurst(LimiterEngine& engine, int start, int frames, float left, float right,
-                     int total)
+// A neutral engine fed `frames` frames of `level` from frame 100 on, in silence.
+GainTrace traceBurst(bool interSamplePeak, int frames, float level)
 {
-    GainTrace trace;
-    for (int i = 0; i < total; ++i)
-    {
-        const bool on = i >= start && i < start + frames;
-        engine.processSample(on ? left : 0.0f, on ? right : 0.0f);
-        trace.out.push_back({engine.getOutputLeft(), engine.getOutputRight()});
-        trace.lowestLeft = std::min(trace.lowestLeft, engine.getLimiterGainLeft());
-        trace.lowestRight = std::min(trace.lowestRight, engine.getLimiterGainRight());
-    }
-    return trace;
-}
-
-LimiterEngine* neutral(LimiterEngine& engine, bool interSamplePeak)
-{
+    LimiterEngine engine;
     makeNeutral(engine);
     engine.setInterSamplePeak(interSamplePeak);
-    return &engine;
+    GainTrace trace;
+    for (int i = 0; i < 1200; ++i)
+    {
+        const float in = i >= 100 && i < 100 + frames ? level : 0.0f;
+        engine.processSample(in, in);
+        trace.out.push_back({engine.getOutputLeft(), engine.getOutputRight()});
+        trace.lowestGain = std::min(trace.lowestGain, engine.getLimiterGainLeft());
+    }
+    return trace;
 }
 } // namespace
 
@@ -60,25 +53,23 @@ TEST(PeakLimiter, ThreeSampleMinimumIgnoresShortExcursions)
 {
     for (const int length : {1, 2, 3})
     {
-        LimiterEngine engine;
-        const GainTrace trace = traceBurst(*neutral(engine, false), 100, length, 4.0f, 4.0f, 1200);
+        const GainTrace trace = traceBurst(false, length, 4.0f);
         if (length < 3)
         {
-            EXPECT_EQ(trace.lowestLeft, 1.0f) << length;
+            EXPECT_EQ(trace.lowestGain, 1.0f) << length;
             EXPECT_EQ(trace.out[612].left, 1.0f) << "clamped at the output";
         }
         else
         {
-            EXPECT_LT(trace.lowestLeft, 0.5f);
+            EXPECT_LT(trace.lowestGain, 0.5f);
         }
     }
 }
 
 TEST(PeakLimiter, InterSamplePeakDetectionCatchesASingleSample)
 {
-    LimiterEngine engine;
-    const GainTrace trace = traceBurst(*neutral(engine, true), 100, 1, 4.0f, 4.0f, 1200);
-    EXPECT_NEAR(trace.lowestLeft, 0.25f, 0.01f);
+    const GainTrace trace = traceBurst(true, 1, 4.0f);
+    EXPECT_NEAR(trace.lowestGain, 0.25f, 0.01f);
     EXPECT_NEAR(trace.out[612].left, 1.0f, 0.02f);
 }
 
@@ -93,7 +84,8 @@ TEST(PeakLimiter, QuarterRateSineBetweenItsPeaks)
     for (const bool interSamplePeak : {false, true})
     {
         LimiterEngine engine;
-        neutral(engine, interSamplePeak);
+        makeNeutral(engine);
+        engine.setInterSamplePeak(interSamplePeak);
         float lowest = 1.0f;
         for (int i = 0; i < 4000; ++i)
         {
@@ -114,13 +106,15 @@ TEST(PeakLimiter, QuarterRateSineBetweenItsPeaks)
 TEST(PeakLimiter, StereoLinkSharesTheLargerEnvelope)
 {
     LimiterEngine linked;
-    neutral(linked, false)->setStereoLink(1.0f);
+    makeNeutral(linked);
+    linked.setStereoLink(1.0f);
     renderConstant(linked, 3000, 2.0f, 0.5f);
     EXPECT_LT(linked.getLimiterGainLeft(), 0.5f);
     EXPECT_EQ(linked.getLimiterGainLeft(), linked.getLimiterGainRight());
 
     LimiterEngine independent;
-    neutral(independent, false)->setStereoLink(0.0f);
+    makeNeutral(independent);
+    independent.setStereoLink(0.0f);
     renderConstant(independent, 3000, 2.0f, 0.5f);
     EXPECT_LT(independent.getLimiterGainLeft(), 0.5f);
     EXPECT_EQ(independent.getLimiterGainRight(), 1.0f);
@@ -132,7 +126,7 @@ TEST(PeakLimiter, HysteresisHoldsTheGainAfterASustainedExcessOnly)
     const auto recoveryFrames = [](int burstFrames)
     {
         LimiterEngine engine;
-        neutral(engine, false);
+        makeNeutral(engine);
         engine.setEnvelopeRelease(0.005f);
         engine.setEnvelopeHysteresis(0.2f);
         renderConstant(engine, burstFrames, 2.0f, 2.0f);
