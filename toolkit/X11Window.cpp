@@ -269,6 +269,8 @@ void X11Window::show(COffscreenContext& backBuffer, const std::vector<CRect>& re
         }
     cairo_destroy(cr);
     cairo_surface_flush(surface);
-    XFlush(display);
+    // A round trip, not just a flush: cairo 1.16 leaks a record for each fill that it makes
+    // while it still takes the previous upload's shared memory for busy.
+    XSync(display, False);
     exposed.clear();
 }
