@@ -167,7 +167,8 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         }
         return 0;
     case effEditOpen:
-        return editor != nullptr && editor->open(ptr) ? 1 : 0;
+        // Without the host's parent window there is nothing to open in: no success claimed.
+        return editor != nullptr && ptr != nullptr && editor->open(ptr) ? 1 : 0;
     case effEditClose:
         if (editor != nullptr)
         {

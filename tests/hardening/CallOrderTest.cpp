@@ -120,6 +120,10 @@ TEST(CallOrder, EditorRequestsWithoutAnOpenEditor)
     instance.dispatch(effEditIdle);
     instance.dispatch(effEditKeyDown, 'a', 0, nullptr, 0.0f);
     instance.dispatch(effEditKeyUp, 'a', 0, nullptr, 0.0f);
+    // Without a parent window there is nothing to open in: no success claimed.
+    EXPECT_EQ(instance.dispatch(effEditOpen, 0, 0, nullptr), 0);
+    instance.dispatch(effEditIdle);
+    instance.dispatch(effEditClose);
     std::mt19937 random(kHardeningSeed);
     processNoise(instance, random);
 }
