@@ -1,6 +1,7 @@
 #include "editor/LimiterEditor.h"
 
 #include "editor/ClickableLabel.h"
+#include "editor/DrawingLibraries.h"
 #include "editor/GainToPosition.h"
 #include "editor/PeakHoldMeter.h"
 #include "engine/LimiterEngine.h"
@@ -39,6 +40,7 @@ long editedParameter(long controlTag)
 LimiterEditor::LimiterEditor(AudioEffect* owner, LimiterEngine* limiterEngine)
     : AEffGUIEditor(owner), engine(limiterEngine), background(new CBitmap(bitmapId::panel))
 {
+    keepDrawingLibrariesLoaded();
     rect.top = 0;
     rect.left = 0;
     rect.bottom = static_cast<VstInt16>(background->getHeight());

@@ -6,9 +6,7 @@
 #include "toolkit/CTextLabel.h"
 #include "toolkit/CVuMeter.h"
 
-#include <atomic>
 #include <gtest/gtest.h>
-#include <thread>
 
 namespace
 {
@@ -158,29 +156,4 @@ TEST(EditorTraffic, ReopeningShowsCurrentValuesAndAnEmptyStatusLine)
     EXPECT_STREQ(fixture.view<CTextLabel>(kStatus)->getText(), "");
     fixture.idle();
     EXPECT_EQ(controlValue(fixture, kTrimFader), 0.3f) << "a value posted while closed is stale";
-}
-
-// Automation playback calls setParameter on the audio thread while the GUI thread idles; run
-// under ThreadSanitizer this shows that the editor touches no view from the audio thread.
-TEST(EditorTraffic, AutomationFromAnotherThreadArrivesAtTheIdles)
-{
-    EditorFixture fixture;
-    fixture.openHeadless();
-    std::atomic<bool> done{false};
-    std::thread audio(
-        [&]
-        {
-            for (int step = 0; step <= 2000; ++step)
-            {
-                fixture.effect().setParameter(4, static_cast<float>(step) / 2000.0f);
-                fixture.effect().setParameter(1, static_cast<float>(step % 4) / 4.0f);
-            }
-            done = true;
-        });
-    while (!done)
-        fixture.idle();
-    audio.join();
-    fixture.idle();
-    EXPECT_EQ(controlValue(fixture, kSideGainKnob), 1.0f);
-    EXPECT_EQ(controlValue(fixture, kScalePk), 1.0f) << "2000 % 4 selects PK";
 }
