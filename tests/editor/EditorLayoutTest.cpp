@@ -156,18 +156,6 @@ void expectControlsShowProgram(EditorFixture& fixture, int program, long litScal
 }
 } // namespace
 
-TEST(EditorLayout, TheRectangleIsThePanelsSizeBeforeOpen)
-{
-    EditorFixture fixture;
-    ERect* rect = nullptr;
-    ASSERT_TRUE(fixture.editor().getRect(&rect));
-    EXPECT_EQ(rect->top, 0);
-    EXPECT_EQ(rect->left, 0);
-    EXPECT_EQ(rect->bottom, 400);
-    EXPECT_EQ(rect->right, 600);
-    EXPECT_EQ(fixture.editor().getFrame(), nullptr);
-}
-
 TEST(EditorLayout, OpenBuildsTheViewsInOrderBoundToTheParameters)
 {
     EditorFixture fixture;

@@ -2,8 +2,14 @@
 
 #include <cmath>
 
+#include <gtest/gtest.h>
+
 namespace
 {
+constexpr float kSineHz = 1000.0f;
+constexpr float kSampleRateHz = 44100.0f;
+} // namespace
+
 VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
 {
     if (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit ||
@@ -12,14 +18,23 @@ VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, vo
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 
-constexpr float kSineHz = 1000.0f;
-constexpr float kSampleRateHz = 44100.0f;
-} // namespace
-
 std::vector<RecordedHostCall>& recordedHostCalls()
 {
     static std::vector<RecordedHostCall> calls;
     return calls;
+}
+
+void expectHostCalls(const std::vector<RecordedHostCall>& expected)
+{
+    std::vector<RecordedHostCall>& calls = recordedHostCalls();
+    ASSERT_EQ(calls.size(), expected.size());
+    for (size_t call = 0; call < calls.size(); ++call)
+    {
+        EXPECT_EQ(calls[call].opcode, expected[call].opcode) << "call " << call;
+        EXPECT_EQ(calls[call].index, expected[call].index) << "call " << call;
+        EXPECT_NEAR(calls[call].value, expected[call].value, 1e-6f) << "call " << call;
+    }
+    calls.clear();
 }
 
 EditorFixture::EditorFixture() : effectObject(std::make_unique<LimiterEffectEdit>(recordingHost))
@@ -75,6 +90,12 @@ BitmapPixels::BitmapPixels(long id)
     image = std::make_unique<COffscreenContext>(bitmap->getWidth(), bitmap->getHeight());
     bitmap->draw(image.get(), CRect(0, 0, bitmap->getWidth(), bitmap->getHeight()));
     bitmap->forget();
+}
+
+CColor knobCentre(long bitmapId, long size, float value)
+{
+    const long frame = static_cast<long>(value * 64.0f);
+    return BitmapPixels(bitmapId).at(size / 2, frame * size + size / 2);
 }
 
 std::string testOutputPath(const char* name)

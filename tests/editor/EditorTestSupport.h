@@ -17,14 +17,15 @@ struct RecordedHostCall
     VstInt32 opcode;
     VstInt32 index;
     float value;
-    bool operator==(const RecordedHostCall& other) const
-    {
-        return opcode == other.opcode && index == other.index && value == other.value;
-    }
 };
 
-// The edit and automation calls the effect made, in order.
+// The host callback given to every effect in these tests: it records the edit and automation
+// calls, in order.
+VstIntPtr recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                        void* ptr, float opt);
 std::vector<RecordedHostCall>& recordedHostCalls();
+// Checks the recorded calls (values within 1e-6) and forgets them.
+void expectHostCalls(const std::vector<RecordedHostCall>& expected);
 
 class EditorFixture
 {
@@ -58,6 +59,9 @@ class EditorFixture
 
     std::unique_ptr<LimiterEffectEdit> effectObject;
 };
+
+// The filmstrip frame a knob of this size shows for value, at the knob's centre.
+CColor knobCentre(long bitmapId, long size, float value);
 
 // One bitmap resource drawn into an image of its own, for comparing with rendered pixels.
 class BitmapPixels

@@ -13,26 +13,6 @@ namespace
 constexpr long kTrimFader = 11, kLegend = 12, kScalePk = 13, kBypassButton = 17, kDriveFader = 18;
 constexpr long kSideGainKnob = 19, kMenu = 31, kStatus = 32, kReadout = 33;
 
-struct Call
-{
-    VstInt32 opcode;
-    VstInt32 index;
-    float value;
-};
-
-void expectCalls(const std::vector<Call>& expected)
-{
-    const std::vector<RecordedHostCall>& calls = recordedHostCalls();
-    ASSERT_EQ(calls.size(), expected.size());
-    for (size_t call = 0; call < calls.size(); ++call)
-    {
-        EXPECT_EQ(calls[call].opcode, expected[call].opcode) << "call " << call;
-        EXPECT_EQ(calls[call].index, expected[call].index) << "call " << call;
-        EXPECT_NEAR(calls[call].value, expected[call].value, 1e-6f) << "call " << call;
-    }
-    recordedHostCalls().clear();
-}
-
 void click(CFrame& frame, CPoint where, long buttons = kLButton)
 {
     frame.onMouseDown(where, buttons);
@@ -59,32 +39,32 @@ TEST(EditorTraffic, UserInputReachesTheHostAsBracketedAutomation)
     CFrame& frame = fixture.frame();
 
     drag(frame, CPoint(188, 193), CPoint(188, 130)); // drive handle (0.52) up 63 of 252 pixels
-    expectCalls({{audioMasterBeginEdit, 3, 0},
-                 {audioMasterAutomate, 3, 0.77f},
-                 {audioMasterEndEdit, 3, 0}});
+    expectHostCalls({{audioMasterBeginEdit, 3, 0},
+                     {audioMasterAutomate, 3, 0.77f},
+                     {audioMasterEndEdit, 3, 0}});
     EXPECT_NEAR(fixture.effect().getParameter(3), 0.77f, 1e-6f);
 
     drag(frame, CPoint(57, 292), CPoint(57, 252)); // side gain knob up 40 of 200 pixels
-    expectCalls(
+    expectHostCalls(
         {{audioMasterBeginEdit, 4, 0}, {audioMasterAutomate, 4, 0.7f}, {audioMasterEndEdit, 4, 0}});
     click(frame, CPoint(57, 292), kLButton | kControl);
-    expectCalls(
+    expectHostCalls(
         {{audioMasterBeginEdit, 4, 0}, {audioMasterAutomate, 4, 0.5f}, {audioMasterEndEdit, 4, 0}});
     click(frame, CPoint(413, 70), kLButton | kControl); // trim handle
-    expectCalls(
+    expectHostCalls(
         {{audioMasterBeginEdit, 0, 0}, {audioMasterAutomate, 0, 1.0f}, {audioMasterEndEdit, 0, 0}});
 
     click(frame, CPoint(459, 76));
-    expectCalls(
+    expectHostCalls(
         {{audioMasterBeginEdit, 2, 0}, {audioMasterAutomate, 2, 1.0f}, {audioMasterEndEdit, 2, 0}});
 
     frame.onMouseDown(CPoint(407, 24), kLButton);
     ASSERT_NE(frame.getModalView(), nullptr) << "the word-length list is open";
     const CRect list = frame.getModalView()->getViewSize();
     click(frame, CPoint(list.left + 5, list.top + 6 * COptionMenuPopup::kRowHeightPixels + 7));
-    expectCalls({{audioMasterBeginEdit, 16, 0},
-                 {audioMasterAutomate, 16, 6.0f},
-                 {audioMasterEndEdit, 16, 0}});
+    expectHostCalls({{audioMasterBeginEdit, 16, 0},
+                     {audioMasterAutomate, 16, 6.0f},
+                     {audioMasterEndEdit, 16, 0}});
     EXPECT_EQ(fixture.effect().getParameter(16), 6.0f);
 }
 
@@ -96,14 +76,14 @@ TEST(EditorTraffic, ScaleButtonsSetOutputScaleAndSwitchStripsAndLegend)
     {
         click(fixture.frame(), CPoint(549, 71)); // K14
         if (pass == 0)
-            expectCalls({{audioMasterBeginEdit, 1, 0},
-                         {audioMasterAutomate, 1, 0.5f},
-                         {audioMasterEndEdit, 1, 0}});
+            expectHostCalls({{audioMasterBeginEdit, 1, 0},
+                             {audioMasterAutomate, 1, 0.5f},
+                             {audioMasterEndEdit, 1, 0}});
         else // the lit button goes dark on press and lit again: both send K14 again
-            expectCalls({{audioMasterBeginEdit, 1, 0},
-                         {audioMasterAutomate, 1, 0.5f},
-                         {audioMasterAutomate, 1, 0.5f},
-                         {audioMasterEndEdit, 1, 0}});
+            expectHostCalls({{audioMasterBeginEdit, 1, 0},
+                             {audioMasterAutomate, 1, 0.5f},
+                             {audioMasterAutomate, 1, 0.5f},
+                             {audioMasterEndEdit, 1, 0}});
         for (long button = 0; button < 4; ++button)
             EXPECT_EQ(controlValue(fixture, kScalePk + button), button == 2 ? 1.0f : 0.0f);
         EXPECT_EQ(fixture.frame().getView(kLegend)->getBackground()->getResourceId(), 1034);
