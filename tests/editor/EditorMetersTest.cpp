@@ -42,7 +42,7 @@ class EditorMeters : public ::testing::Test
 };
 } // namespace
 
-TEST_F(EditorMeters, MinusThirtySixDbfsSitsAtOneSeventhAndPoint99ReadsFull)
+TEST_F(EditorMeters, MinusThirtySixDbfsSitsAtOneSeventhAndNearFullScaleFillsTheBar)
 {
     fixture.process(fromDb(-36.0f), fromDb(-36.0f), kSettleFrames);
     fixture.idle(kSettleRedraws);
@@ -51,8 +51,9 @@ TEST_F(EditorMeters, MinusThirtySixDbfsSitsAtOneSeventhAndPoint99ReadsFull)
     EXPECT_TRUE(rowShows(kPeakLeft, 252, 1028));
     EXPECT_EQ(readout(), "-36.0 dB -36.0");
 
-    // The engine's peak meter decays between frames, so a steady 0.99 reads a little below.
-    fixture.process(1.0f, 1.0f, kSettleFrames);
+    // The engine's peak meter decays between frames, so a steady 0.99 reads a little below;
+    // 0.995 (-0.04 dB) stays above. The readout shows no "-0.0".
+    fixture.process(0.995f, 0.995f, kSettleFrames);
     fixture.idle(2);
     EXPECT_EQ(meter(kPeakLeft).getOldValue(), 1.0f);
     EXPECT_EQ(meter(kPeakLeft).getPeak(), 1.0f);
