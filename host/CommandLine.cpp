@@ -31,6 +31,8 @@ const char* const usageText =
     "  --plugin PATH      plug-in to load (default: Varnholt Pro beside this program)\n"
     "  --program N|NAME   select a program by number (from 0) or name\n"
     "  --set NAME=VALUE   set a parameter by name to a normalised value 0..1 (repeatable)\n"
+    "  --set-raw NAME=VALUE  the same for any finite value, for parameters beyond 0..1\n"
+    "                     (e.g. Varnholt Pro's Dithering menu position: 4 gives 16 bits)\n"
     "  --list             list the plug-in's programs and parameters, then exit\n"
     "  --block N          frames per process call, 1 or more (default 512)\n"
     "  --format F         output samples: int16, int24, int32, float32, float64\n"
@@ -75,6 +77,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             options.program = value();
         else if (option == "--set")
             options.settings.push_back(value());
+        else if (option == "--set-raw")
+            options.rawSettings.push_back(value());
         else if (option == "--block")
             options.blockFrames = parseBlockFrames(value());
         else if (option == "--format")

@@ -12,7 +12,10 @@ struct CommandLine
     std::string pluginPath;            // empty: our own plug-in beside the program
     std::string program;               // number or name; empty keeps the plug-in's current program
     std::vector<std::string> settings; // NAME=VALUE, applied in order after the program
-    std::string sampleFormat;          // empty keeps the input's
+    // NAME=VALUE with any finite value, applied after `settings`: for parameters that hold
+    // more than 0..1, such as our "Dithering" menu position.
+    std::vector<std::string> rawSettings;
+    std::string sampleFormat; // empty keeps the input's
     int blockFrames = 512;
     bool list = false;
     bool json = false;

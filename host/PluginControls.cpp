@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <sstream>
 
@@ -55,7 +56,7 @@ void selectProgram(PluginInstance& plugin, const std::string& numberOrName)
     throw HostError("unknown program '" + numberOrName + "' (see --list)");
 }
 
-void applySetting(PluginInstance& plugin, const std::string& setting)
+void applySetting(PluginInstance& plugin, const std::string& setting, bool normalisedOnly)
 {
     const std::size_t equals = setting.rfind('=');
     if (equals == std::string::npos)
@@ -68,7 +69,9 @@ void applySetting(PluginInstance& plugin, const std::string& setting)
     if (valueText.empty() || *end != '\0')
         throw HostError("'" + valueText + "' is not a number (--set " + name +
                         "=VALUE takes a normalised value from 0 to 1)");
-    if (!(value >= 0.0 && value <= 1.0))
+    if (!normalisedOnly && !std::isfinite(value))
+        throw HostError("--set-raw " + name + "=" + valueText + ": the value must be finite");
+    if (normalisedOnly && !(value >= 0.0 && value <= 1.0))
         throw HostError("--set " + name + "=" + valueText +
                         ": the value is normalised and must lie from 0 to 1");
 

@@ -9,8 +9,9 @@ class PluginInstance;
 void selectProgram(PluginInstance& plugin, const std::string& numberOrName);
 
 // Applies NAME=VALUE: the parameter found by name (case and padding ignored), set to a
-// normalised VALUE from 0 to 1; throws HostError on a malformed setting or unknown name.
-void applySetting(PluginInstance& plugin, const std::string& setting);
+// normalised VALUE from 0 to 1 (any finite VALUE when not normalisedOnly); throws HostError on
+// a malformed setting or unknown name.
+void applySetting(PluginInstance& plugin, const std::string& setting, bool normalisedOnly = true);
 
 // Every program, and every parameter with its name, display text and label.
 std::string formatPluginListing(const PluginInstance& plugin);

@@ -44,6 +44,8 @@ void configure(PluginInstance& plugin, const CommandLine& options)
         selectProgram(plugin, options.program);
     for (const std::string& setting : options.settings)
         applySetting(plugin, setting);
+    for (const std::string& setting : options.rawSettings)
+        applySetting(plugin, setting, false);
 }
 
 fs::path outputFolder(const CommandLine& options, const fs::path& fallback)
@@ -133,6 +135,8 @@ RenderReport render(const CommandLine& options, VstPluginMainProc entry, std::os
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     report.frames = result.frames;
+    report.processSeconds = result.processSeconds;
+    report.framesProcessed = result.framesProcessed;
     report.latencyFrames = result.latencyFrames;
     report.input = inputMeter.figures();
     report.output = outputMeter.figures();

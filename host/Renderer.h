@@ -15,6 +15,8 @@ struct RenderResult
     long long frames = 0;            // written, equal to the frames read
     int latencyFrames = 0;           // compensated: the plug-in's delay after its first block
     int latencyChangedToFrames = -1; // a later, uncompensated change; -1 if none
+    long long framesProcessed = 0;   // fed to the plug-in, the silent tail included
+    double processSeconds = 0.0;     // wall-clock time inside the plug-in's process calls only
 };
 
 // Starts the plug-in, feeds it the input and then `latency` frames of silence in blocks of at

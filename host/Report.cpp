@@ -11,6 +11,15 @@ double durationSeconds(const RenderReport& report)
     return report.sampleRateHz > 0 ? static_cast<double>(report.frames) / report.sampleRateHz : 0.0;
 }
 
+// Nanoseconds per frame inside the process calls: what plug-ins are compared by.
+double processNanosecondsPerFrame(const RenderReport& report)
+{
+    constexpr double nanosecondsPerSecond = 1e9;
+    return report.framesProcessed > 0
+               ? report.processSeconds * nanosecondsPerSecond / report.framesProcessed
+               : 0.0;
+}
+
 double speedTimesRealTime(const RenderReport& report)
 {
     return report.renderSeconds > 0.0 ? durationSeconds(report) / report.renderSeconds : 0.0;
@@ -106,6 +115,9 @@ std::string formatReportJson(const RenderReport& report)
          << ", \"duration_seconds\": " << fixed(durationSeconds(report), 3)
          << ", \"render_seconds\": " << fixed(report.renderSeconds, 3)
          << ", \"speed_x_real_time\": " << fixed(speedTimesRealTime(report), 1) << ",\n"
+         << " \"process_seconds\": " << fixed(report.processSeconds, 6)
+         << ", \"frames_processed\": " << report.framesProcessed
+         << ", \"process_ns_per_frame\": " << fixed(processNanosecondsPerFrame(report), 3) << ",\n"
          << " \"input\": " << jsonFigures(report.inputPath, report.input) << ",\n"
          << " \"output\": " << jsonFigures(report.outputPath, report.output) << "}\n";
     return json.str();

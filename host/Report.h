@@ -11,7 +11,9 @@ struct RenderReport
     int latencyFrames = 0;
     int sampleRateHz = 0;
     long long frames = 0;
-    double renderSeconds = 0.0; // wall-clock time of the render, file I/O included
+    double renderSeconds = 0.0;    // wall-clock time of the render, file I/O included
+    double processSeconds = 0.0;   // wall-clock time inside the plug-in's process calls only
+    long long framesProcessed = 0; // frames those calls processed, the silent tail included
     std::string inputPath;
     std::string outputPath;
     LoudnessFigures input{};

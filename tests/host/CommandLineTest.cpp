@@ -6,11 +6,12 @@
 TEST(CommandLine, ReadsEveryOptionInBothSpellings)
 {
     const CommandLine options = parseCommandLine(
-        {"--plugin", "p.so", "--program=Loud", "--set", "a=0.5", "--set=b=1", "--block", "7",
-         "--format", "int24", "--output-dir=out", "--json", "in.wav", "out.flac"});
+        {"--plugin", "p.so", "--program=Loud", "--set", "a=0.5", "--set=b=1", "--set-raw", "c=4",
+         "--block", "7", "--format", "int24", "--output-dir=out", "--json", "in.wav", "out.flac"});
     EXPECT_EQ(options.pluginPath, "p.so");
     EXPECT_EQ(options.program, "Loud");
     EXPECT_EQ(options.settings, (std::vector<std::string>{"a=0.5", "b=1"}));
+    EXPECT_EQ(options.rawSettings, (std::vector<std::string>{"c=4"}));
     EXPECT_EQ(options.blockFrames, 7);
     EXPECT_EQ(options.sampleFormat, "int24");
     EXPECT_EQ(options.outputDirectory, "out");

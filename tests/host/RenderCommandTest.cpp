@@ -82,6 +82,7 @@ TEST_F(RenderCommand, EachFailureIsOneLineAndLeavesNoOutputBehind)
         {{"--plugin", lsp, "--set", "th=loud", input}, "'loud' is not a number"},
         {{"--plugin", lsp, "--set", "th=1.5", input}, "must lie from 0 to 1"},
         {{"--plugin", lsp, "--set", "th", input}, "--set needs NAME=VALUE"},
+        {{"--plugin", lsp, "--set-raw", "th=inf", input}, "the value must be finite"},
         {{"--plugin", lsp, "--format", "int12", input}, "unknown sample format 'int12'"},
         {{"--plugin", lsp, input, folder / "out.flac", "--format", "float32"},
          "cannot hold float32"},
@@ -127,6 +128,17 @@ TEST_F(RenderCommand, DemoWritesInputAndOutputSideBySide)
     EXPECT_EQ(AudioReader(folder / "demo/varnholt-demo-output.wav").frames(),
               AudioReader(folder / "demo/varnholt-demo-input.wav").frames());
 }
+
+#ifdef VARNHOLT_PLUGIN_PATH
+TEST_F(RenderCommand, SetsOurDitheringMenuPositionBeyondOne)
+{
+    // Position 4 is 16 bits; its display is seven times the stored value.
+    const CommandRun result =
+        run({"--plugin", VARNHOLT_PLUGIN_PATH, "--set-raw", "Dithering=4", "--list"});
+    ASSERT_EQ(result.status, 0) << result.errors;
+    EXPECT_NE(result.report.find("Dithering: 28.000 Bt"), std::string::npos) << result.report;
+}
+#endif
 
 TEST(DefaultPlugin, IsBesideTheProgramInTheBuildTreeElseInTheInstalledLibFolder)
 {

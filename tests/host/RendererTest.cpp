@@ -41,6 +41,9 @@ TEST(Renderer, KeepsLengthAndClickPositionForAnyBlockSizeAndLatency)
             ASSERT_EQ(output.size(), 2 * inputFrames);
             EXPECT_EQ(result.frames, static_cast<long long>(inputFrames));
             EXPECT_EQ(result.latencyFrames, latency.delayFrames);
+            EXPECT_EQ(result.framesProcessed,
+                      static_cast<long long>(inputFrames) + latency.delayFrames);
+            EXPECT_GT(result.processSeconds, 0.0);
             EXPECT_EQ(output, stereoClick(inputFrames, clickFrame, 0.5f));
         }
 }

@@ -15,6 +15,8 @@ RenderReport exampleReport()
     report.sampleRateHz = 44100;
     report.frames = 441000;
     report.renderSeconds = 0.5;
+    report.processSeconds = 0.0125;
+    report.framesProcessed = 441512;
     report.inputPath = "in \"quoted\".wav";
     report.outputPath = "out.wav";
     report.input = {silence, 0.0, silence, silence, silence, 0};
@@ -41,6 +43,10 @@ TEST(Report, JsonWritesSilenceAsNullAndEscapesText)
     const std::string json = formatReportJson(exampleReport());
     EXPECT_NE(json.find("\"name\": \"Varnholt Pro\", \"latency_frames\": 512"), std::string::npos);
     EXPECT_NE(json.find("\"speed_x_real_time\": 20.0"), std::string::npos);
+    // 12.5 ms over 441512 frames.
+    EXPECT_NE(json.find("\"process_seconds\": 0.012500, \"frames_processed\": 441512, "
+                        "\"process_ns_per_frame\": 28.312"),
+              std::string::npos);
     EXPECT_NE(
         json.find("\"input\": {\"file\": \"in \\\"quoted\\\".wav\", \"integrated_lufs\": null"),
         std::string::npos);
