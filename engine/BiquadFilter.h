@@ -46,11 +46,15 @@ template <typename Sample> class BasicBiquadFilter
         a2 = stereo::broadcast<Sample>(c.a2);
     }
 
-    void process(Sample x)
+    void process(Sample x) { y = step(x, s1, s2); }
+
+    // The same step on state the caller keeps (in registers across a block); returns the output.
+    Sample step(Sample x, Sample& state1, Sample& state2) const
     {
-        y = b0 * x + s1;
-        s1 = b1 * x - a1 * y + s2;
-        s2 = b2 * x - a2 * y;
+        const Sample out = b0 * x + state1;
+        state1 = b1 * x - a1 * out + state2;
+        state2 = b2 * x - a2 * out;
+        return out;
     }
 
     Sample output() const { return y; }

@@ -39,14 +39,36 @@ template <typename Sample> class BasicDelayLine
         position = 0;
     }
 
+    // Writes and the window from the oldest slot for a caller that keeps the write position
+    // itself, in a register across a block; hand the position back with setPosition. Valid
+    // until the next configure.
+    struct Cursor
+    {
+        Sample* slots;
+        int length;
+        int position;
+
+        void write(Sample sample)
+        {
+            slots[position] = sample;
+            slots[position + length + 1] = sample;
+            if (++position > length)
+            {
+                position = 0;
+            }
+        }
+
+        const Sample* fromOldest() const { return slots + position; }
+    };
+
+    Cursor cursor() { return Cursor{storage.get(), length, position}; }
+    void setPosition(const Cursor& moved) { position = moved.position; }
+
     void write(Sample sample)
     {
-        storage[position] = sample;
-        storage[position + length + 1] = sample;
-        if (++position > length)
-        {
-            position = 0;
-        }
+        Cursor moving = cursor();
+        moving.write(sample);
+        setPosition(moving);
     }
 
     // The sample written `length` writes before the most recent one.

@@ -101,24 +101,23 @@ void LimiterEngine::recomputeCoefficients()
 void LimiterEngine::resetState()
 {
     const StereoVector rest = stereo::splat(ec::kEpsilon);
-    out = rest;
-    peakMeter = rest;
-    rmsMeter = rest;
-    peakHold = rest;
-    holdCount = stereo::splatInt(0);
-    power = rest;
-    smooth = rest;
-    excess = rest;
-    release = rest;
-    average = rest;
-    rmsAttackState = ec::kEpsilon;
-    rmsEnvelope = ec::kEpsilon;
-    meanSquare = ec::kEpsilon;
+    state.out = rest;
+    state.peakMeter = rest;
+    state.rmsMeter = rest;
+    state.peakHold = rest;
+    state.holdCount = stereo::splatInt(0);
+    state.power = rest;
+    state.smooth = rest;
+    state.excess = rest;
+    state.release = rest;
+    state.average = rest;
+    state.rmsAttackState = ec::kEpsilon;
+    state.rmsEnvelope = ec::kEpsilon;
+    state.meanSquare = ec::kEpsilon;
     softclipPeakLeft.store(ec::kEpsilon, relaxed);
     softclipPeakRight.store(ec::kEpsilon, relaxed);
-    publishLevelMeters();
-    shownLimiterGain.publish(1.0f);
-    shownRmsGain.store(1.0f, relaxed);
+    publishLevelMeters(state);
+    publishGains({stereo::splat(1.0f), 1.0f});
 }
 
 void LimiterEngine::loadFrameParameters()
@@ -190,7 +189,7 @@ void LimiterEngine::carryOutRequests()
     }
     if (requests & kRequestPeakHoldReset)
     {
-        holdCount = stereo::splatInt(0);
+        state.holdCount = stereo::splatInt(0);
     }
 }
 

@@ -17,9 +17,9 @@
 // linked peak envelope, output clamp, trim and optional dither, then metering.
 //
 // Threads. The processing thread calls processSample and the output reads, one frame at a
-// time. Any other thread may at the same time call the parameter setters, setBypassed,
-// setDitherBits, resetPeakHold and the meter reads: every value that crosses threads is a
-// relaxed atomic written and read whole, so a reader may see values of different frames.
+// time, or processBlock. Any other thread may at the same time call the parameter setters,
+// setBypassed, setDitherBits, resetPeakHold and the meter reads: every value that crosses threads
+// is a relaxed atomic written and read whole, so a reader may see values of different frames.
 // Requests that rebuild state (setBypassed clears the delay lines, setDitherBits resets the
 // quantisers, resetPeakHold and setInterSamplePeak re-arm the held peaks) are recorded and
 // carried out by the processing thread at the start of its next frame, so they never touch a
@@ -55,10 +55,18 @@ class LimiterEngine
 
     // Processing thread. Processes one frame; read it with getOutputLeft/getOutputRight.
     inline void processSample(float left, float right);
+    // Processing thread. Processes `frames` frames exactly as processSample would, one by one,
+    // with the frame state kept in registers; Sample is float or double (rounded to float on
+    // the way in). Each frame's inputs are read before its outputs are written, so the outputs
+    // may be the inputs. Level meters, gains and the correlation are published at the end of
+    // the block (and wherever a request is carried out), not after every frame.
+    template <typename Sample>
+    inline void processBlock(const Sample* inLeft, const Sample* inRight, Sample* outLeft,
+                             Sample* outRight, int frames);
     // Processing thread.
-    float getOutputLeft() const { return out[0]; }
+    float getOutputLeft() const { return state.out[0]; }
     // Processing thread.
-    float getOutputRight() const { return out[1]; }
+    float getOutputRight() const { return state.out[1]; }
 
     // Any thread. The held peaks are replaced by the current level two frames later.
     void resetPeakHold();
@@ -123,22 +131,59 @@ class LimiterEngine
     void loadFrameParameters();
     void applyBypass(bool on);
     void applyDitherBits(int bits);
-    inline void publishLevelMeters();
+    // Frame state, owned by the processing thread. Pairs hold left and right in lanes 0 and 1.
+    // processBlock copies it into locals, which the compiler keeps in registers, and back.
+    struct FrameState
+    {
+        StereoVector out;
+        StereoVector peakMeter;
+        StereoVector rmsMeter;
+        StereoVector peakHold;
+        StereoMask holdCount;
+        // Lanes: power of the left, of the right, cross power (twice).
+        StereoVector power;
+        StereoVector smooth;
+        StereoVector excess;
+        StereoVector release;
+        StereoVector average;
+        // The correlation high-pass state (the filter object holds the coefficients).
+        StereoVector correlationState1;
+        StereoVector correlationState2;
+        float rmsAttackState;
+        float rmsEnvelope;
+        float meanSquare;
+    };
+
+    // What one frame leaves for the meters that are not part of the state.
+    struct FrameGains
+    {
+        StereoVector limiter;
+        float leveller;
+    };
+
+    inline void publishLevelMeters(const FrameState& s);
+    inline void publishGains(const FrameGains& gains);
+    template <typename Sample>
+    inline int processRun(const Sample* inLeft, const Sample* inRight, Sample* outLeft,
+                          Sample* outRight, int first, int frames);
+    inline FrameGains processFrame(FrameState& s, RandomGenerator& rng,
+                                   StereoDelayLine::Cursor& line, StereoVector input);
     float correlation() const;
     float softclipGain(std::atomic<float>& peak);
 
     // The frame path, in frame order (LimiterEngineFrame.h). Both channels travel together in
     // a StereoVector.
     static inline StereoVector boundInput(StereoVector input);
-    inline StereoVector inputStage(StereoVector input);
-    inline StereoVector stereoWidthStage(StereoVector work);
-    inline void updateCorrelationStatistics(StereoVector work);
+    inline StereoVector inputStage(RandomGenerator& rng, StereoVector input);
+    inline StereoVector stereoWidthStage(FrameState& s, StereoVector work);
+    inline void updateCorrelationStatistics(FrameState& s, StereoVector work);
     inline StereoVector softclipStage(StereoVector work);
     inline StereoVector detectionStage(const StereoVector* window, StereoVector tap) const;
-    inline float rmsLevellerStage(StereoVector tap, StereoVector& detected);
-    inline StereoVector envelopeStage(StereoVector detected);
-    inline void outputStage(StereoVector oldest, float levellerGain, StereoVector limiterGains);
-    inline void meterStage();
+    inline float rmsLevellerStage(FrameState& s, StereoVector tap, StereoVector& detected);
+    inline StereoVector envelopeStage(FrameState& s, StereoVector detected);
+    inline void outputStage(FrameState& s, RandomGenerator& rng, StereoVector oldest,
+                            float levellerGain, StereoVector limiterGains);
+    inline void meterStage(FrameState& s);
     inline void bypassFrame(StereoVector input);
 
     // Parameters as set, and the coefficients setters derive from them: written by any thread.
@@ -224,22 +269,8 @@ class LimiterEngine
     };
     RateCoefficients rate{};
 
-    // Frame state, owned by the processing thread. Pairs hold left and right in lanes 0 and 1.
     bool bypassActive = false;
-    StereoVector out = stereo::splat(engine_constants::kEpsilon);
-    StereoVector peakMeter{};
-    StereoVector rmsMeter{};
-    StereoVector peakHold{};
-    StereoMask holdCount{};
-    // Lanes: power of the left, of the right, cross power (twice).
-    StereoVector power{};
-    StereoVector smooth{};
-    StereoVector excess{};
-    StereoVector release{};
-    StereoVector average{};
-    float rmsAttackState = engine_constants::kEpsilon;
-    float rmsEnvelope = engine_constants::kEpsilon;
-    float meanSquare = engine_constants::kEpsilon;
+    FrameState state{};
 
     // What the meter reads see, published by the processing thread once per frame.
     std::atomic<bool> bypassed{false};

@@ -25,20 +25,86 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::processSample(float left, float right
         bypassFrame(input);
         return;
     }
-    StereoVector work = inputStage(input);
-    work = stereoWidthStage(work);
+    StereoDelayLine::Cursor line = delay.cursor();
+    const FrameGains gains = processFrame(state, random, line, input);
+    delay.setPosition(line);
+    publishLevelMeters(state);
+    publishGains(gains);
+}
+
+template <typename Sample>
+VARNHOLT_ENGINE_INLINE void LimiterEngine::processBlock(const Sample* inLeft, const Sample* inRight,
+                                                        Sample* outLeft, Sample* outRight,
+                                                        int frames)
+{
+    int next = 0;
+    while (next < frames)
+    {
+        if (pendingRequests.load(std::memory_order_relaxed) != 0)
+        {
+            carryOutRequests();
+        }
+        if (bypassActive)
+        {
+            // Rare, and the bypass keeps no gains: the frame path as it is.
+            processSample(static_cast<float>(inLeft[next]), static_cast<float>(inRight[next]));
+            outLeft[next] = static_cast<Sample>(state.out[0]);
+            outRight[next] = static_cast<Sample>(state.out[1]);
+            ++next;
+            continue;
+        }
+        next = processRun(inLeft, inRight, outLeft, outRight, next, frames);
+    }
+}
+
+// Frames from `first` until the block ends or a request waits; returns where it stopped. The
+// state lives in locals meanwhile: members would be reloaded and stored around every atomic
+// access, and those are in every frame.
+template <typename Sample>
+VARNHOLT_ENGINE_INLINE int LimiterEngine::processRun(const Sample* inLeft, const Sample* inRight,
+                                                     Sample* outLeft, Sample* outRight, int first,
+                                                     int frames)
+{
+    FrameState s = state;
+    RandomGenerator rng = random;
+    StereoDelayLine::Cursor line = delay.cursor();
+    FrameGains gains{};
+    int next = first;
+    do
+    {
+        const StereoVector input = boundInput(
+            stereo::make(static_cast<float>(inLeft[next]), static_cast<float>(inRight[next])));
+        gains = processFrame(s, rng, line, input);
+        outLeft[next] = static_cast<Sample>(s.out[0]);
+        outRight[next] = static_cast<Sample>(s.out[1]);
+        ++next;
+    } while (next < frames && pendingRequests.load(std::memory_order_relaxed) == 0);
+    state = s;
+    random = rng;
+    delay.setPosition(line);
+    publishLevelMeters(state);
+    publishGains(gains);
+    return next;
+}
+
+// One frame of the normal path on the given state; leaves the output in s.out.
+VARNHOLT_ENGINE_INLINE LimiterEngine::FrameGains
+LimiterEngine::processFrame(FrameState& s, RandomGenerator& rng, StereoDelayLine::Cursor& line,
+                            StereoVector input)
+{
+    StereoVector work = inputStage(rng, input);
+    work = stereoWidthStage(s, work);
     work = softclipStage(work);
-    delay.write(work);
+    line.write(work);
     // The line has unit gain, so its raw slots are exactly what readAt returns.
-    const StereoVector* window = delay.slotsFromOldest();
+    const StereoVector* window = line.fromOldest();
     const StereoVector tap = window[rate.tapAtLookAhead];
     StereoVector detected = detectionStage(window, tap);
-    const float levellerGain = rmsLevellerStage(tap, detected);
-    const StereoVector limiterGains = envelopeStage(detected);
-    outputStage(window[0], levellerGain, limiterGains);
-    meterStage();
-    shownLimiterGain.publish(limiterGains);
-    shownRmsGain.store(levellerGain, std::memory_order_relaxed);
+    const float levellerGain = rmsLevellerStage(s, tap, detected);
+    const StereoVector limiterGains = envelopeStage(s, detected);
+    outputStage(s, rng, window[0], levellerGain, limiterGains);
+    meterStage(s);
+    return {limiterGains, levellerGain};
 }
 
 namespace limiter_engine_detail
@@ -68,12 +134,14 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::boundInput(StereoVector input
 }
 
 // Drive, plus noise at -160 dB that keeps every recursive state away from denormals.
-VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::inputStage(StereoVector input)
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::inputStage(RandomGenerator& rng,
+                                                              StereoVector input)
 {
-    return noise.uniformPair() + input * frame.inputGain;
+    return noise.uniformPair(rng) + input * frame.inputGain;
 }
 
-VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::stereoWidthStage(StereoVector work)
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::stereoWidthStage(FrameState& s,
+                                                                    StereoVector work)
 {
     const StereoVector left = stereo::leftInBoth(work);
     const StereoVector right = stereo::rightInBoth(work);
@@ -81,16 +149,16 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::stereoWidthStage(StereoVector
     const StereoVector mid = (left + right) * 0.5f;
     work = mid + frame.signedSideGain * difference;
 
-    updateCorrelationStatistics(work);
+    updateCorrelationStatistics(s, work);
 
     if (frame.correlationLimiterOn)
     {
         // Powers of the filtered mid and side, each weighted by the threshold; the side is
         // narrowed just enough to bring the mid/side correlation back to the threshold.
         constexpr float eps = engine_constants::kEpsilon;
-        const float powerLeft = power[0];
-        const float powerRight = power[1];
-        const float crossPower = power[2];
+        const float powerLeft = s.power[0];
+        const float powerRight = s.power[1];
+        const float crossPower = s.power[2];
         const float midWeighted =
             (eps + 2.0f * crossPower + powerRight + powerLeft) * frame.oneMinusThreshold;
         const float sideWeighted =
@@ -106,14 +174,14 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::stereoWidthStage(StereoVector
 }
 
 // Powers of both channels and their cross power after the 800 Hz high-pass.
-VARNHOLT_ENGINE_INLINE void LimiterEngine::updateCorrelationStatistics(StereoVector work)
+VARNHOLT_ENGINE_INLINE void LimiterEngine::updateCorrelationStatistics(FrameState& s,
+                                                                       StereoVector work)
 {
-    correlationFilters.process(work);
-    const StereoVector y = correlationFilters.output();
+    const StereoVector y = correlationFilters.step(work, s.correlationState1, s.correlationState2);
     // Lanes: yL * yL, yR * yR, ((1 - c) * yL) * yR twice.
     const StereoVector first = __builtin_shufflevector(y, y, 0, 1, 0, 0) * frame.crossFreshScale;
     const StereoVector second = __builtin_shufflevector(y, y, 0, 1, 1, 1);
-    power = frame.correlationCoef * power + frame.powerFreshScale * (first * second);
+    s.power = frame.correlationCoef * s.power + frame.powerFreshScale * (first * second);
 }
 
 namespace limiter_engine_detail
@@ -177,20 +245,21 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::detectionStage(const StereoVe
 
 // One gain for both channels that holds the tracked mean square of the tap at the threshold;
 // it also scales the detection values. Returns the gain.
-VARNHOLT_ENGINE_INLINE float LimiterEngine::rmsLevellerStage(StereoVector tap,
+VARNHOLT_ENGINE_INLINE float LimiterEngine::rmsLevellerStage(FrameState& s, StereoVector tap,
                                                              StereoVector& detected)
 {
     constexpr float eps = engine_constants::kEpsilon;
     const StereoVector squares = tap * tap;
-    meanSquare = ((squares[1] + squares[0]) * 0.5f + eps) * rate.meanSquareFresh +
-                 rate.meanSquareCoef * meanSquare;
-    const float attacked = frame.rmsAttackFresh * meanSquare + frame.rmsAttackCoef * rmsAttackState;
-    rmsAttackState = attacked;
-    const float released = rmsEnvelope * frame.rmsReleaseCoef;
-    rmsEnvelope = attacked > rmsEnvelope ? attacked : released;
-    if (rmsEnvelope > frame.rmsThresholdPower)
+    s.meanSquare = ((squares[1] + squares[0]) * 0.5f + eps) * rate.meanSquareFresh +
+                   rate.meanSquareCoef * s.meanSquare;
+    const float attacked =
+        frame.rmsAttackFresh * s.meanSquare + frame.rmsAttackCoef * s.rmsAttackState;
+    s.rmsAttackState = attacked;
+    const float released = s.rmsEnvelope * frame.rmsReleaseCoef;
+    s.rmsEnvelope = attacked > s.rmsEnvelope ? attacked : released;
+    if (s.rmsEnvelope > frame.rmsThresholdPower)
     {
-        const float gain = std::sqrt(frame.rmsThresholdPower / rmsEnvelope);
+        const float gain = std::sqrt(frame.rmsThresholdPower / s.rmsEnvelope);
         detected = detected * gain;
         return gain;
     }
@@ -199,17 +268,21 @@ VARNHOLT_ENGINE_INLINE float LimiterEngine::rmsLevellerStage(StereoVector tap,
 
 // Held, smoothed, released and averaged excess over full scale per channel, then the stereo
 // link; returns the limiter gains.
-VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::envelopeStage(StereoVector detected)
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::envelopeStage(FrameState& s,
+                                                                 StereoVector detected)
 {
     using stereo::select;
     const StereoVector eps = stereo::splat(engine_constants::kEpsilon);
     const StereoVector e = stereo::abs(detected) - 1.0f;
-    const StereoVector decayed = select(excess > eps, excess * rate.peakHoldCoef, excess);
-    excess = select(e > excess, e, decayed);
-    smooth = rate.peakSmoothFresh * excess * rate.peakNormalisation + rate.peakSmoothCoef * smooth;
-    release = select(release > smooth, release * frame.envelopeReleaseCoef, smooth);
-    average = frame.envelopeHysteresisCoef * average + frame.envelopeHysteresisFresh * release;
-    StereoVector envelope = stereo::maxOf(average * engine_constants::kHysteresisWeight, release);
+    const StereoVector decayed = select(s.excess > eps, s.excess * rate.peakHoldCoef, s.excess);
+    s.excess = select(e > s.excess, e, decayed);
+    s.smooth =
+        rate.peakSmoothFresh * s.excess * rate.peakNormalisation + rate.peakSmoothCoef * s.smooth;
+    s.release = select(s.release > s.smooth, s.release * frame.envelopeReleaseCoef, s.smooth);
+    s.average =
+        frame.envelopeHysteresisCoef * s.average + frame.envelopeHysteresisFresh * s.release;
+    StereoVector envelope =
+        stereo::maxOf(s.average * engine_constants::kHysteresisWeight, s.release);
 
     // The right channel is raised to link * left if below it; otherwise the left to
     // link * right if below that.
@@ -229,7 +302,8 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::envelopeStage(StereoVector de
     return select(limiting, unity / (envelope + 1.0f), unity);
 }
 
-VARNHOLT_ENGINE_INLINE void LimiterEngine::outputStage(StereoVector oldest, float levellerGain,
+VARNHOLT_ENGINE_INLINE void LimiterEngine::outputStage(FrameState& s, RandomGenerator& rng,
+                                                       StereoVector oldest, float levellerGain,
                                                        StereoVector limiterGains)
 {
     const auto clampToFullScale = [](StereoVector v)
@@ -238,38 +312,43 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::outputStage(StereoVector oldest, floa
     result = clampToFullScale(result) * frame.outputGain;
     if (frame.quantising)
     {
-        quantiserLeft.process(result[0]);
+        quantiserLeft.process(result[0], rng);
         const float left = quantiserLeft.output();
-        quantiserRight.process(result[1]);
+        quantiserRight.process(result[1], rng);
         result = clampToFullScale(stereo::make(left, quantiserRight.output()));
     }
-    out = result;
+    s.out = result;
 }
 
 // Peak with decay, held peak with its countdown, and mean square, on the output.
-VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage()
+VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(FrameState& s)
 {
     using stereo::select;
-    const StereoVector m = stereo::abs(out);
-    const StereoMask rising = m > peakMeter;
-    const StereoMask newHold = rising & (m > peakHold);
-    peakMeter = select(rising, m, peakMeter * rate.meterDecayCoef);
-    const StereoMask remaining = select(newHold, rate.holdDurationFrames, holdCount);
+    const StereoVector m = stereo::abs(s.out);
+    const StereoMask rising = m > s.peakMeter;
+    const StereoMask newHold = rising & (m > s.peakHold);
+    s.peakMeter = select(rising, m, s.peakMeter * rate.meterDecayCoef);
+    const StereoMask remaining = select(newHold, rate.holdDurationFrames, s.holdCount);
     // A hold that has just been set never expires in the same frame.
     const StereoMask expired = remaining < 0;
-    holdCount = select(expired, rate.holdDurationFrames, remaining - 1);
-    peakHold = select(newHold | expired, m, peakHold);
-    rmsMeter = rate.meterRmsFresh * (out * out) + rate.meterRmsCoef * rmsMeter;
-    publishLevelMeters();
+    s.holdCount = select(expired, rate.holdDurationFrames, remaining - 1);
+    s.peakHold = select(newHold | expired, m, s.peakHold);
+    s.rmsMeter = rate.meterRmsFresh * (s.out * s.out) + rate.meterRmsCoef * s.rmsMeter;
 }
 
-VARNHOLT_ENGINE_INLINE void LimiterEngine::publishLevelMeters()
+VARNHOLT_ENGINE_INLINE void LimiterEngine::publishLevelMeters(const FrameState& s)
 {
-    shownPeak.publish(peakMeter);
-    shownRms.publish(rmsMeter);
-    shownPeakHold.publish(peakHold);
-    shownPower.publish(power);
-    shownCrossPower.publish(power[2]);
+    shownPeak.publish(s.peakMeter);
+    shownRms.publish(s.rmsMeter);
+    shownPeakHold.publish(s.peakHold);
+    shownPower.publish(s.power);
+    shownCrossPower.publish(s.power[2]);
+}
+
+VARNHOLT_ENGINE_INLINE void LimiterEngine::publishGains(const FrameGains& gains)
+{
+    shownLimiterGain.publish(gains.limiter);
+    shownRmsGain.store(gains.leveller, std::memory_order_relaxed);
 }
 
 // Bypass keeps the 512-frame delay and the input noise but no gain, clamp or dither; the
@@ -277,9 +356,10 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::publishLevelMeters()
 VARNHOLT_ENGINE_INLINE void LimiterEngine::bypassFrame(StereoVector input)
 {
     delay.write(input + noise.uniformPair());
-    out = delay.readOldest();
-    updateCorrelationStatistics(out);
-    meterStage();
+    state.out = delay.readOldest();
+    updateCorrelationStatistics(state, state.out);
+    meterStage(state);
+    publishLevelMeters(state);
 }
 
 #undef VARNHOLT_ENGINE_INLINE

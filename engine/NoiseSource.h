@@ -17,25 +17,32 @@ class NoiseSource
 
     // Two successive uniform values in lanes 0 and 1 (lanes 2 and 3 hold two more, unused):
     // each from -128 to +127 steps, with mean -0.5 steps, not 0.
-    StereoVector uniformPair()
+    StereoVector uniformPair() { return uniformPair(*generator); }
+
+    // The same from a generator the caller holds, a copy of this one's kept in a register across
+    // a block; the caller copies it back.
+    StereoVector uniformPair(RandomGenerator& from) const
     {
         constexpr std::uint32_t lowByteMask = 0xFFu;
         constexpr std::int32_t midStep = 128;
-        const StereoMask steps =
-            reinterpret_cast<StereoMask>(generator->next() & lowByteMask) - midStep;
+        const StereoMask steps = reinterpret_cast<StereoMask>(from.next() & lowByteMask) - midStep;
         return __builtin_convertvector(steps, StereoVector) * amplitude;
     }
 
     float uniform() { return uniformPair()[0]; }
 
     // Half the sum of two uniform values: the same range, triangular distribution.
-    float triangular()
+    float triangular() { return triangular(*generator); }
+
+    float triangular(RandomGenerator& from) const
     {
-        const StereoVector pair = uniformPair();
+        const StereoVector pair = uniformPair(from);
         const float first = pair[0];
         const float second = pair[1];
         return (second + first) * 0.5f;
     }
+
+    RandomGenerator& source() const { return *generator; }
 
   private:
     RandomGenerator* generator;

@@ -21,14 +21,17 @@ class Quantiser
     void setWordLength(int bits);
 
     // x in full-scale units (+-1.0).
-    void process(float x)
+    void process(float x) { process(x, dither.source()); }
+
+    // The same, drawing the dither from the caller's copy of the shared generator.
+    void process(float x, RandomGenerator& random)
     {
         // Keeps the rounding inside the integer range whatever gain precedes the quantiser;
         // full-scale audio is far inside it.
         constexpr float limit = engine_constants::kInputLimit;
         x = std::min(std::max(x, -limit), limit);
         const float v = x * scale - feedback;
-        const float s = v + dither.triangular();
+        const float s = v + dither.triangular(random);
         const std::int64_t q =
             s > 0.0f ? static_cast<std::int64_t>(s + 0.5f) : static_cast<std::int64_t>(s - 0.5f);
         lastValue = q;

@@ -80,24 +80,14 @@ void LimiterEffect::setSampleRate(float rate)
     setEngineSampleRate(rate);
 }
 
-// The loop stays this small so the engine's inline frame path is compiled into it. Each frame's
-// inputs are read before its outputs are written, so in-place buffers are fine.
+// The engine's block path keeps the frame state in registers across the block.
 void LimiterEffect::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
     if (sampleFrames <= 0)
     {
         return;
     }
-    const float* const leftIn = inputs[0];
-    const float* const rightIn = inputs[1];
-    float* const leftOut = outputs[0];
-    float* const rightOut = outputs[1];
-    for (VstInt32 i = 0; i < sampleFrames; ++i)
-    {
-        processSample(leftIn[i], rightIn[i]);
-        leftOut[i] = getOutputLeft();
-        rightOut[i] = getOutputRight();
-    }
+    processBlock(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames);
 }
 
 void LimiterEffect::processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames)
@@ -106,16 +96,7 @@ void LimiterEffect::processDoubleReplacing(double** inputs, double** outputs, Vs
     {
         return;
     }
-    const double* const leftIn = inputs[0];
-    const double* const rightIn = inputs[1];
-    double* const leftOut = outputs[0];
-    double* const rightOut = outputs[1];
-    for (VstInt32 i = 0; i < sampleFrames; ++i)
-    {
-        processSample(static_cast<float>(leftIn[i]), static_cast<float>(rightIn[i]));
-        leftOut[i] = getOutputLeft();
-        rightOut[i] = getOutputRight();
-    }
+    processBlock(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames);
 }
 
 bool LimiterEffect::acceptsParameter(VstInt32 index, float value)

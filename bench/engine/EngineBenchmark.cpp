@@ -1,5 +1,6 @@
-// Cost of LimiterEngine::processSample per stereo frame, driven the way the plug-in shell
-// drives it: a block loop that processes a frame and stores both outputs.
+// Cost of the engine per stereo frame: processBlock on 512-frame blocks of separate channel
+// buffers, as the plug-in's processReplacing calls it, and processSample in a frame loop for
+// the per-frame users.
 
 #include "engine/LimiterEngine.h"
 
@@ -73,21 +74,72 @@ std::vector<float> makeProgramme(float sampleRateHz)
     return interleaved;
 }
 
+struct Channels
+{
+    std::vector<float> left;
+    std::vector<float> right;
+};
+
+Channels makeChannels(float sampleRateHz)
+{
+    const std::vector<float> interleaved = makeProgramme(sampleRateHz);
+    Channels channels;
+    for (std::size_t i = 0; i + 1 < interleaved.size(); i += 2)
+    {
+        channels.left.push_back(interleaved[i]);
+        channels.right.push_back(interleaved[i + 1]);
+    }
+    return channels;
+}
+
+void reportPerFrame(benchmark::State& state)
+{
+    const double frames = static_cast<double>(state.iterations()) * kBlockFrames;
+    // Inverted rate: seconds per stereo frame, printed with an SI prefix (n for nanoseconds).
+    state.counters["per_frame"] =
+        benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void processBlocks(benchmark::State& state, const Settings& settings, float sampleRateHz)
 {
     LimiterEngine engine;
     applySettings(engine, settings, sampleRateHz);
-    const std::vector<float> input = makeProgramme(sampleRateHz);
-    const int totalFrames = static_cast<int>(input.size() / 2);
+    const Channels input = makeChannels(sampleRateHz);
+    const int totalFrames = static_cast<int>(input.left.size());
     std::vector<float> outLeft(kBlockFrames);
     std::vector<float> outRight(kBlockFrames);
     int offset = 0;
     for (auto _ : state)
     {
-        const float* frame = input.data() + 2 * static_cast<std::size_t>(offset);
+        engine.processBlock(input.left.data() + offset, input.right.data() + offset, outLeft.data(),
+                            outRight.data(), kBlockFrames);
+        benchmark::DoNotOptimize(outLeft.data());
+        benchmark::DoNotOptimize(outRight.data());
+        benchmark::ClobberMemory();
+        offset += kBlockFrames;
+        if (offset + kBlockFrames > totalFrames)
+        {
+            offset = 0;
+        }
+    }
+    reportPerFrame(state);
+}
+
+// processSample frame by frame, storing both outputs.
+void processFrames(benchmark::State& state, const Settings& settings, float sampleRateHz)
+{
+    LimiterEngine engine;
+    applySettings(engine, settings, sampleRateHz);
+    const Channels input = makeChannels(sampleRateHz);
+    const int totalFrames = static_cast<int>(input.left.size());
+    std::vector<float> outLeft(kBlockFrames);
+    std::vector<float> outRight(kBlockFrames);
+    int offset = 0;
+    for (auto _ : state)
+    {
         for (int i = 0; i < kBlockFrames; ++i)
         {
-            engine.processSample(frame[2 * i], frame[2 * i + 1]);
+            engine.processSample(input.left[offset + i], input.right[offset + i]);
             outLeft[i] = engine.getOutputLeft();
             outRight[i] = engine.getOutputRight();
         }
@@ -100,10 +152,7 @@ void processBlocks(benchmark::State& state, const Settings& settings, float samp
             offset = 0;
         }
     }
-    const double frames = static_cast<double>(state.iterations()) * kBlockFrames;
-    // Inverted rate: seconds per stereo frame, printed with an SI prefix (n for nanoseconds).
-    state.counters["per_frame"] =
-        benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    reportPerFrame(state);
 }
 
 Settings withInterSamplePeak(Settings settings)
@@ -121,6 +170,11 @@ Settings withDither16(Settings settings)
 void BM_Program0(benchmark::State& state)
 {
     processBlocks(state, kProgram0, static_cast<float>(state.range(0)));
+}
+
+void BM_Program0PerFrame(benchmark::State& state)
+{
+    processFrames(state, kProgram0, static_cast<float>(state.range(0)));
 }
 
 void BM_Program0InterSamplePeak(benchmark::State& state)
@@ -146,6 +200,7 @@ void BM_Program2InterSamplePeakDither16(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_Program0)->Arg(44100)->Arg(48000)->Arg(96000);
+BENCHMARK(BM_Program0PerFrame)->Arg(48000);
 BENCHMARK(BM_Program0InterSamplePeak)->Arg(44100)->Arg(48000)->Arg(96000);
 BENCHMARK(BM_Program2SoftclipLeveller)->Arg(44100)->Arg(48000)->Arg(96000);
 BENCHMARK(BM_Program0Dither16)->Arg(44100)->Arg(48000)->Arg(96000);

@@ -1,0 +1,125 @@
+// processBlock must give exactly what processSample gives frame by frame: every output bit, and
+// every meter at the end of each block, whatever the block shape, the sample type, in-place
+// buffers, the bypass path, NaN input and requests posted between blocks.
+
+#include "EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace engine_test;
+
+namespace
+{
+constexpr float kSampleRateHz = 48000.0f;
+constexpr int kFrames = 3 * 48000;
+
+// Loud, wide material with a NaN and an out-of-range burst, so every stage and the input bound
+// take part.
+Frame material(int i)
+{
+    if (i == 40000)
+    {
+        return {std::numeric_limits<float>::quiet_NaN(), 0.5f};
+    }
+    if (i >= 50000 && i < 50004)
+    {
+        return {3e7f, -3e7f};
+    }
+    const double t = i / double(kSampleRateHz);
+    const double swell = 0.6 + 0.5 * std::sin(2.0 * kPi * 0.7 * t);
+    return {float(swell * (0.9 * std::sin(2.0 * kPi * 60.0 * t) + 0.3 * std::sin(i * 0.37))),
+            float(swell * (0.7 * std::sin(2.0 * kPi * 90.0 * t) - 0.4 * std::sin(i * 0.23)))};
+}
+
+void configure(LimiterEngine& engine, bool busy)
+{
+    engine.setEngineSampleRate(kSampleRateHz);
+    engine.setInputGain(busy ? 0.4f : 0.1f);
+    engine.setSideGain(0.8f);
+    engine.setCorrelationThreshold(busy ? 0.2f : -1.0f);
+    engine.setSoftclipAmount(busy ? 0.5f : 0.0f);
+    engine.setRmsThreshold(busy ? -10.0f : 8.0f);
+    engine.setInterSamplePeak(busy);
+    engine.setDitherBits(busy ? 16 : 64);
+}
+
+void expectSameMeters(LimiterEngine& frameWise, LimiterEngine& blockWise, int frame)
+{
+    SCOPED_TRACE("after frame " + std::to_string(frame));
+    EXPECT_EQ(frameWise.getPeakLeft(), blockWise.getPeakLeft());
+    EXPECT_EQ(frameWise.getPeakRight(), blockWise.getPeakRight());
+    EXPECT_EQ(frameWise.getRmsLeft(), blockWise.getRmsLeft());
+    EXPECT_EQ(frameWise.getRmsRight(), blockWise.getRmsRight());
+    EXPECT_EQ(frameWise.getPeakHoldLeft(), blockWise.getPeakHoldLeft());
+    EXPECT_EQ(frameWise.getPeakHoldRight(), blockWise.getPeakHoldRight());
+    EXPECT_EQ(frameWise.getCorrelation(), blockWise.getCorrelation());
+    EXPECT_EQ(frameWise.getLimiterGainLeft(), blockWise.getLimiterGainLeft());
+    EXPECT_EQ(frameWise.getLimiterGainRight(), blockWise.getLimiterGainRight());
+    EXPECT_EQ(frameWise.getRmsGain(), blockWise.getRmsGain());
+    EXPECT_EQ(frameWise.getSoftclipGainLeft(), blockWise.getSoftclipGainLeft());
+    EXPECT_EQ(frameWise.getSoftclipGainRight(), blockWise.getSoftclipGainRight());
+}
+
+// Renders the material both ways in blocks of blockFrames (Sample buffers, in place if asked),
+// with a bypass from 20000 to 30000 and a held-peak reset at 60000, posted between blocks.
+template <typename Sample> void expectSameRender(bool busy, int blockFrames, bool inPlace)
+{
+    SCOPED_TRACE(std::string(busy ? "busy" : "program 0") + ", block " +
+                 std::to_string(blockFrames) + (inPlace ? ", in place" : ""));
+    LimiterEngine frameWise;
+    LimiterEngine blockWise;
+    configure(frameWise, busy);
+    configure(blockWise, busy);
+    std::vector<Sample> left(blockFrames), right(blockFrames), outLeft(blockFrames),
+        outRight(blockFrames);
+    int mismatches = 0;
+    for (int start = 0; start < kFrames; start += blockFrames)
+    {
+        for (LimiterEngine* engine : {&frameWise, &blockWise})
+        {
+            if (start <= 20000 && 20000 < start + blockFrames)
+                engine->setBypassed(true);
+            if (start <= 30000 && 30000 < start + blockFrames)
+                engine->setBypassed(false);
+            if (start <= 60000 && 60000 < start + blockFrames)
+                engine->resetPeakHold();
+        }
+        const int frames = std::min(blockFrames, kFrames - start);
+        for (int i = 0; i < frames; ++i)
+        {
+            const Frame in = material(start + i);
+            left[i] = in.left;
+            right[i] = in.right;
+        }
+        Sample* const leftOut = inPlace ? left.data() : outLeft.data();
+        Sample* const rightOut = inPlace ? right.data() : outRight.data();
+        blockWise.processBlock(left.data(), right.data(), leftOut, rightOut, frames);
+        for (int i = 0; i < frames; ++i)
+        {
+            const Frame in = material(start + i);
+            frameWise.processSample(static_cast<float>(static_cast<Sample>(in.left)),
+                                    static_cast<float>(static_cast<Sample>(in.right)));
+            const bool same = static_cast<Sample>(frameWise.getOutputLeft()) == leftOut[i] &&
+                              static_cast<Sample>(frameWise.getOutputRight()) == rightOut[i];
+            mismatches += same ? 0 : 1;
+        }
+        if (start % (16 * blockFrames) == 0 || start + blockFrames >= kFrames)
+            expectSameMeters(frameWise, blockWise, start + frames);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+} // namespace
+
+TEST(BlockPath, EqualsTheFramePathBitForBit)
+{
+    for (const bool busy : {false, true})
+    {
+        for (const int blockFrames : {1, 7, 512, 4096})
+            expectSameRender<float>(busy, blockFrames, false);
+        expectSameRender<float>(busy, 512, true);
+        expectSameRender<double>(busy, 333, false);
+    }
+}
