@@ -34,11 +34,20 @@ std::ptrdiff_t clampedTap(int frames)
 
 LimiterEngine::LimiterEngine()
 {
+    __builtin_cpu_init();
+    wideVectorsOffered = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+                         __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
+    wideVectors = wideVectorsOffered;
     delay.configure(ec::kDelayCapacityFrames, ec::kDelayCapacityFrames, 1.0f);
     recomputeCoefficients();
 }
 
 LimiterEngine::~LimiterEngine() = default;
+
+void LimiterEngine::allowWideVectors(bool allowed)
+{
+    wideVectors = allowed && wideVectorsOffered;
+}
 
 void LimiterEngine::setEngineSampleRate(float sampleRateHz)
 {

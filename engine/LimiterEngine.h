@@ -63,6 +63,9 @@ class LimiterEngine
     template <typename Sample>
     inline void processBlock(const Sample* inLeft, const Sample* inRight, Sample* outLeft,
                              Sample* outRight, int frames);
+    // Set-up thread. With false, processBlock keeps to the SSE2 baseline code even where the
+    // processor offers AVX-512 (which gives the same output bits): for tests and benchmarks.
+    void allowWideVectors(bool allowed);
     // Processing thread.
     float getOutputLeft() const { return state.out[0]; }
     // Processing thread.
@@ -166,6 +169,9 @@ class LimiterEngine
     template <typename Sample>
     inline int processRun(const Sample* inLeft, const Sample* inRight, Sample* outLeft,
                           Sample* outRight, int first, int frames);
+    template <typename Sample>
+    int processRunWide(const Sample* inLeft, const Sample* inRight, Sample* outLeft,
+                       Sample* outRight, int first, int frames);
     inline FrameGains processFrame(FrameState& s, RandomGenerator& rng,
                                    StereoDelayLine::Cursor& line, StereoVector input);
     float correlation() const;
@@ -270,6 +276,9 @@ class LimiterEngine
     RateCoefficients rate{};
 
     bool bypassActive = false;
+    // Set at construction where the processor and system offer AVX-512 (see processRunWide).
+    bool wideVectors = false;
+    bool wideVectorsOffered = false;
     FrameState state{};
 
     // What the meter reads see, published by the processing thread once per frame.

@@ -100,9 +100,11 @@ void reportPerFrame(benchmark::State& state)
         benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void processBlocks(benchmark::State& state, const Settings& settings, float sampleRateHz)
+void processBlocks(benchmark::State& state, const Settings& settings, float sampleRateHz,
+                   bool wideVectors = true)
 {
     LimiterEngine engine;
+    engine.allowWideVectors(wideVectors);
     applySettings(engine, settings, sampleRateHz);
     const Channels input = makeChannels(sampleRateHz);
     const int totalFrames = static_cast<int>(input.left.size());
@@ -172,6 +174,12 @@ void BM_Program0(benchmark::State& state)
     processBlocks(state, kProgram0, static_cast<float>(state.range(0)));
 }
 
+// The SSE2 baseline code where the processor would offer AVX-512.
+void BM_Program0Baseline(benchmark::State& state)
+{
+    processBlocks(state, kProgram0, static_cast<float>(state.range(0)), false);
+}
+
 void BM_Program0PerFrame(benchmark::State& state)
 {
     processFrames(state, kProgram0, static_cast<float>(state.range(0)));
@@ -200,6 +208,7 @@ void BM_Program2InterSamplePeakDither16(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_Program0)->Arg(44100)->Arg(48000)->Arg(96000);
+BENCHMARK(BM_Program0Baseline)->Arg(48000);
 BENCHMARK(BM_Program0PerFrame)->Arg(48000);
 BENCHMARK(BM_Program0InterSamplePeak)->Arg(44100)->Arg(48000)->Arg(96000);
 BENCHMARK(BM_Program2SoftclipLeveller)->Arg(44100)->Arg(48000)->Arg(96000);
