@@ -1,0 +1,151 @@
+// The editor's costs, headless (drawn into its back buffer, no window): one idle call with all
+// eleven meters moving, one open (bitmaps decoded, views built), and the resident memory of one
+// and of eight effects with their editors open. Medians come from the repetitions.
+
+#include "editor/LimiterEditor.h"
+#include "plugin/LimiterEffectEdit.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+constexpr int kBlockFrames = 512;
+constexpr float kSampleRateHz = 44100.0f;
+constexpr int kLoudProgram = 2; // soft clipper and leveller working, so their meters move too
+constexpr int kRepetitions = 7;
+constexpr int kInstancesForMemory = 8;
+constexpr double kKibibytesPerMebibyte = 1024.0;
+
+VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? kVstVersion : 0;
+}
+
+std::unique_ptr<LimiterEffectEdit> makeEffect()
+{
+    auto effect = std::make_unique<LimiterEffectEdit>(quietHost);
+    effect->setProgram(kLoudProgram);
+    effect->resume();
+    return effect;
+}
+
+LimiterEditor& editorOf(LimiterEffectEdit& effect)
+{
+    return *static_cast<LimiterEditor*>(effect.getEditor());
+}
+
+// A block of wide, swelling sines whose level changes from block to block, so every meter
+// (levels, held peaks, gains, soft clipper, correlation) has something new at each idle.
+void processMovingBlock(LimiterEffectEdit& effect, int block)
+{
+    constexpr float twoPi = 6.2831853f;
+    std::vector<float> left(kBlockFrames), right(kBlockFrames);
+    const float level = 0.3f + 0.7f * std::fabs(std::sin(0.37f * static_cast<float>(block)));
+    for (int i = 0; i < kBlockFrames; ++i)
+    {
+        const float t = static_cast<float>(block * kBlockFrames + i) / kSampleRateHz;
+        left[i] = level * std::sin(twoPi * 220.0f * t);
+        right[i] = level * std::sin(twoPi * 330.0f * t + static_cast<float>(block));
+    }
+    float* channels[] = {left.data(), right.data()};
+    effect.processReplacing(channels, channels, kBlockFrames);
+}
+
+double residentMebibytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key)
+    {
+        if (key == "VmRSS:")
+        {
+            double kibibytes = 0.0;
+            status >> kibibytes;
+            return kibibytes / kKibibytesPerMebibyte;
+        }
+        status.ignore(256, '\n');
+    }
+    return 0.0;
+}
+
+void BM_EditorIdleWithMetersMoving(benchmark::State& state)
+{
+    auto effect = makeEffect();
+    LimiterEditor& editor = editorOf(*effect);
+    editor.open(nullptr);
+    int block = 0;
+    for (auto _ : state)
+    {
+        processMovingBlock(*effect, block++);
+        const auto started = std::chrono::steady_clock::now();
+        editor.idle();
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    }
+    editor.close();
+}
+
+void BM_EditorOpen(benchmark::State& state)
+{
+    auto effect = makeEffect();
+    LimiterEditor& editor = editorOf(*effect);
+    for (auto _ : state)
+    {
+        const auto started = std::chrono::steady_clock::now();
+        editor.open(nullptr);
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+        editor.close();
+    }
+}
+
+// Resident memory of the whole process with 1 and with 8 effects whose editors are open.
+void BM_EditorResidentMemory(benchmark::State& state)
+{
+    for (auto _ : state)
+    {
+        const double before = residentMebibytes();
+        std::vector<std::unique_ptr<LimiterEffectEdit>> effects;
+        for (int instance = 0; instance < kInstancesForMemory; ++instance)
+        {
+            effects.push_back(makeEffect());
+            editorOf(*effects.back()).open(nullptr);
+            editorOf(*effects.back()).idle();
+            if (instance == 0)
+            {
+                state.counters["rss_1_editor_MiB"] = residentMebibytes();
+            }
+        }
+        state.counters["rss_8_editors_MiB"] = residentMebibytes();
+        state.counters["rss_before_MiB"] = before;
+        state.counters["added_per_extra_editor_MiB"] =
+            (state.counters["rss_8_editors_MiB"] - state.counters["rss_1_editor_MiB"]) /
+            (kInstancesForMemory - 1);
+        for (auto& effect : effects)
+        {
+            editorOf(*effect).close();
+        }
+    }
+}
+} // namespace
+
+BENCHMARK(BM_EditorIdleWithMetersMoving)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_EditorOpen)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_EditorResidentMemory)->Iterations(1);
+
+BENCHMARK_MAIN();
