@@ -174,6 +174,10 @@ class LimiterEngine
                        Sample* outRight, int first, int frames);
     inline FrameGains processFrame(FrameState& s, RandomGenerator& rng,
                                    StereoDelayLine::Cursor& line, StereoVector input);
+    inline StereoVector processFramePair(FrameState& s, RandomGenerator& rng,
+                                         StereoDelayLine::Cursor& line, StereoVector inputs,
+                                         FrameGains& secondGains);
+    static inline StereoVector boundInputPair(StereoVector inputs);
     float correlation() const;
     float softclipGain(std::atomic<float>& peak);
 
@@ -182,11 +186,16 @@ class LimiterEngine
     static inline StereoVector boundInput(StereoVector input);
     inline StereoVector inputStage(RandomGenerator& rng, StereoVector input);
     inline StereoVector stereoWidthStage(FrameState& s, StereoVector work);
+    inline StereoVector imageStage(StereoVector work) const;
     inline void updateCorrelationStatistics(FrameState& s, StereoVector work);
-    inline StereoVector softclipStage(StereoVector work);
+    template <bool twoFrames> inline StereoVector softclipStage(StereoVector work);
+    template <bool twoFrames>
     inline StereoVector detectionStage(const StereoVector* window, StereoVector tap) const;
-    inline float rmsLevellerStage(FrameState& s, StereoVector tap, StereoVector& detected);
-    inline StereoVector envelopeStage(FrameState& s, StereoVector detected);
+    inline float rmsLevellerStage(FrameState& s, float squareLeft, float squareRight);
+    inline StereoVector envelopeStage(FrameState& s, StereoVector e);
+    inline StereoVector linkedGains(StereoVector envelope) const;
+    static inline StereoVector clampToFullScale(StereoVector v);
+    inline StereoVector clampedOutput(StereoVector gained) const;
     inline void outputStage(FrameState& s, RandomGenerator& rng, StereoVector oldest,
                             float levellerGain, StereoVector limiterGains);
     inline void meterStage(FrameState& s);

@@ -60,7 +60,9 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::processBlock(const Sample* inLeft, co
 
 // Frames from `first` until the block ends or a request waits; returns where it stopped. The
 // state lives in locals meanwhile: members would be reloaded and stored around every atomic
-// access, and those are in every frame.
+// access, and those are in every frame. Where the settings allow, frames go two at a time, and
+// requests are looked for after every pair: a request that arrives in the middle of a pair is
+// carried out one frame later than it would be frame by frame.
 template <typename Sample>
 VARNHOLT_ENGINE_INLINE int LimiterEngine::processRun(const Sample* inLeft, const Sample* inRight,
                                                      Sample* outLeft, Sample* outRight, int first,
@@ -71,7 +73,24 @@ VARNHOLT_ENGINE_INLINE int LimiterEngine::processRun(const Sample* inLeft, const
     StereoDelayLine::Cursor line = delay.cursor();
     FrameGains gains{};
     int next = first;
-    do
+    bool requested = false;
+    if (!frame.correlationLimiterOn && !frame.quantising)
+    {
+        while (next + 1 < frames && !requested)
+        {
+            const StereoVector inputs = boundInputPair(StereoVector{
+                static_cast<float>(inLeft[next]), static_cast<float>(inRight[next]),
+                static_cast<float>(inLeft[next + 1]), static_cast<float>(inRight[next + 1])});
+            const StereoVector outputs = processFramePair(s, rng, line, inputs, gains);
+            outLeft[next] = static_cast<Sample>(outputs[0]);
+            outRight[next] = static_cast<Sample>(outputs[1]);
+            outLeft[next + 1] = static_cast<Sample>(outputs[2]);
+            outRight[next + 1] = static_cast<Sample>(outputs[3]);
+            next += 2;
+            requested = pendingRequests.load(std::memory_order_relaxed) != 0;
+        }
+    }
+    while (next < frames && !requested)
     {
         const StereoVector input = boundInput(
             stereo::make(static_cast<float>(inLeft[next]), static_cast<float>(inRight[next])));
@@ -79,7 +98,8 @@ VARNHOLT_ENGINE_INLINE int LimiterEngine::processRun(const Sample* inLeft, const
         outLeft[next] = static_cast<Sample>(s.out[0]);
         outRight[next] = static_cast<Sample>(s.out[1]);
         ++next;
-    } while (next < frames && pendingRequests.load(std::memory_order_relaxed) == 0);
+        requested = pendingRequests.load(std::memory_order_relaxed) != 0;
+    }
     state = s;
     random = rng;
     delay.setPosition(line);
@@ -107,17 +127,67 @@ LimiterEngine::processFrame(FrameState& s, RandomGenerator& rng, StereoDelayLine
 {
     StereoVector work = inputStage(rng, input);
     work = stereoWidthStage(s, work);
-    work = softclipStage(work);
+    work = softclipStage<false>(work);
     line.write(work);
     // The line has unit gain, so its raw slots are exactly what readAt returns.
     const StereoVector* window = line.fromOldest();
     const StereoVector tap = window[rate.tapAtLookAhead];
-    StereoVector detected = detectionStage(window, tap);
-    const float levellerGain = rmsLevellerStage(s, tap, detected);
-    const StereoVector limiterGains = envelopeStage(s, detected);
+    StereoVector detected = detectionStage<false>(window, tap);
+    const StereoVector squares = tap * tap;
+    const float levellerGain = rmsLevellerStage(s, squares[0], squares[1]);
+    // Times 1 where the leveller rests: the same bits as leaving it.
+    detected = detected * levellerGain;
+    const StereoVector limiterGains = linkedGains(envelopeStage(s, stereo::abs(detected) - 1.0f));
     outputStage(s, rng, window[0], levellerGain, limiterGains);
     meterStage(s);
     return {limiterGains, levellerGain};
+}
+
+// Two frames at once where the stages allow it: lanes 0 and 1 carry the first frame's pair,
+// lanes 2 and 3 the second's (elsewhere they carry unread values). The stages without feedback
+// (input, noise, image, soft clipper, detection, link, gains, output) run joined, the recursive
+// ones frame by frame, in frame order per state. Every lane sees exactly processFrame's
+// operations, so the output bits are the same. Not for the correlation limiter (the image
+// depends on the previous frame's statistics) nor the quantisers (their dither draws alternate
+// with the input noise's). Returns both outputs; the second frame's are left in s.out.
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::processFramePair(FrameState& s,
+                                                                    RandomGenerator& rng,
+                                                                    StereoDelayLine::Cursor& line,
+                                                                    StereoVector inputs,
+                                                                    FrameGains& secondGains)
+{
+    using stereo::joinPairs;
+    using stereo::secondPair;
+    StereoVector work = noise.uniformTwoPairs(rng) + inputs * frame.inputGain;
+    work = imageStage(work);
+    updateCorrelationStatistics(s, work);
+    updateCorrelationStatistics(s, secondPair(work));
+    work = softclipStage<true>(work);
+    line.write(work);
+    const StereoVector* window = line.fromOldest();
+    // The second write takes the first frame's oldest slot: read both oldest samples before it.
+    // The first frame's other slots stay; the second frame's window is this one plus one.
+    const StereoVector oldest = joinPairs(window[0], window[1]);
+    line.write(secondPair(work));
+    const StereoVector tap =
+        joinPairs(window[rate.tapAtLookAhead], window[rate.tapAtLookAhead + 1]);
+    StereoVector detected = detectionStage<true>(window, tap);
+    const StereoVector squares = tap * tap;
+    const float firstLeveller = rmsLevellerStage(s, squares[0], squares[1]);
+    const float secondLeveller = rmsLevellerStage(s, squares[2], squares[3]);
+    const StereoVector levellerGains{firstLeveller, firstLeveller, secondLeveller, secondLeveller};
+    detected = detected * levellerGains;
+    const StereoVector excess = stereo::abs(detected) - 1.0f;
+    const StereoVector firstEnvelope = envelopeStage(s, excess);
+    const StereoVector limiterGains =
+        linkedGains(joinPairs(firstEnvelope, envelopeStage(s, secondPair(excess))));
+    const StereoVector result = clampedOutput(oldest * levellerGains * limiterGains);
+    s.out = result;
+    meterStage(s);
+    s.out = secondPair(result);
+    meterStage(s);
+    secondGains = {secondPair(limiterGains), secondLeveller};
+    return result;
 }
 
 namespace limiter_engine_detail
@@ -146,6 +216,18 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::boundInput(StereoVector input
                         limiter_engine_detail::boundSample(input[1]));
 }
 
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::boundInputPair(StereoVector inputs)
+{
+    const StereoMask inRange = stereo::abs(inputs) <= engine_constants::kInputLimit;
+    if (__builtin_expect(stereo::allFourSet(inRange), 1))
+    {
+        return inputs;
+    }
+    using limiter_engine_detail::boundSample;
+    return StereoVector{boundSample(inputs[0]), boundSample(inputs[1]), boundSample(inputs[2]),
+                        boundSample(inputs[3])};
+}
+
 // Drive, plus noise at -160 dB that keeps every recursive state away from denormals.
 VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::inputStage(RandomGenerator& rng,
                                                               StereoVector input)
@@ -160,7 +242,7 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::stereoWidthStage(FrameState& 
     const StereoVector right = stereo::rightInBoth(work);
     const StereoVector difference = left - right;
     const StereoVector mid = (left + right) * 0.5f;
-    work = mid + frame.signedSideGain * difference;
+    work = imageStage(work);
 
     updateCorrelationStatistics(s, work);
 
@@ -184,6 +266,16 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::stereoWidthStage(FrameState& 
         }
     }
     return work;
+}
+
+// Mid plus side times the side gain, per frame pair of the vector.
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::imageStage(StereoVector work) const
+{
+    const StereoVector left = stereo::leftInBoth(work);
+    const StereoVector right = stereo::rightInBoth(work);
+    const StereoVector difference = left - right;
+    const StereoVector mid = (left + right) * 0.5f;
+    return mid + frame.signedSideGain * difference;
 }
 
 // Powers of both channels and their cross power after the 800 Hz high-pass.
@@ -218,6 +310,8 @@ inline void raisePeak(std::atomic<float>& peak, float magnitude)
 }
 } // namespace limiter_engine_detail
 
+// With twoFrames, the peaks of the second frame (lanes 2, 3) are raised after the first's.
+template <bool twoFrames>
 VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::softclipStage(StereoVector work)
 {
     if (!frame.softclipOn)
@@ -227,6 +321,11 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::softclipStage(StereoVector wo
     const StereoVector magnitude = stereo::abs(work);
     limiter_engine_detail::raisePeak(softclipPeakLeft, magnitude[0]);
     limiter_engine_detail::raisePeak(softclipPeakRight, magnitude[1]);
+    if (twoFrames)
+    {
+        limiter_engine_detail::raisePeak(softclipPeakLeft, magnitude[2]);
+        limiter_engine_detail::raisePeak(softclipPeakRight, magnitude[3]);
+    }
     const StereoVector clipped =
         limiter_engine_detail::softclipCurve(work * frame.softclipInScale) * frame.softclipOutScale;
     return frame.softclipDry * work + frame.softclipAmount * clipped;
@@ -235,35 +334,38 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::softclipStage(StereoVector wo
 // Without inter-sample-peak detection the detection value is the smallest magnitude among the
 // tap and its two neighbours, so one- and two-sample excursions are left to the output clamp.
 // With it, the larger of the tap and the half-way estimate towards the next newer sample.
+// With twoFrames, the second frame's window is the first's plus one slot.
+template <bool twoFrames>
 VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::detectionStage(const StereoVector* window,
                                                                   StereoVector tap) const
 {
     using stereo::abs;
     using stereo::select;
+    const auto slot = [window](std::ptrdiff_t k)
+    { return twoFrames ? stereo::joinPairs(window[k], window[k + 1]) : window[k]; };
     if (frame.interSamplePeak)
     {
         StereoVector estimate = stereo::splat(0.0f);
         for (int i = 0; i < engine_constants::kInterpolatorTapCount; ++i)
         {
-            estimate = estimate +
-                       engine_constants::kInterpolatorTaps[i] * window[rate.interpolatorTaps[i]];
+            estimate =
+                estimate + engine_constants::kInterpolatorTaps[i] * slot(rate.interpolatorTaps[i]);
         }
         return select(abs(tap) < abs(estimate), estimate, tap);
     }
-    const StereoVector older = window[rate.tapBeforeLookAhead];
+    const StereoVector older = slot(rate.tapBeforeLookAhead);
     const StereoVector v = select(abs(tap) > abs(older), older, tap);
-    const StereoVector newer = window[rate.tapAfterLookAhead];
+    const StereoVector newer = slot(rate.tapAfterLookAhead);
     return select(abs(v) > abs(newer), newer, v);
 }
 
-// One gain for both channels that holds the tracked mean square of the tap at the threshold;
-// it also scales the detection values. Returns the gain.
-VARNHOLT_ENGINE_INLINE float LimiterEngine::rmsLevellerStage(FrameState& s, StereoVector tap,
-                                                             StereoVector& detected)
+// One gain for both channels that holds the tracked mean square of the tap at the threshold,
+// from the squares of the tap; it also scales the detection values. Returns the gain, 1 at rest.
+VARNHOLT_ENGINE_INLINE float LimiterEngine::rmsLevellerStage(FrameState& s, float squareLeft,
+                                                             float squareRight)
 {
     constexpr float eps = engine_constants::kEpsilon;
-    const StereoVector squares = tap * tap;
-    s.meanSquare = ((squares[1] + squares[0]) * 0.5f + eps) * rate.meanSquareFresh +
+    s.meanSquare = ((squareRight + squareLeft) * 0.5f + eps) * rate.meanSquareFresh +
                    rate.meanSquareCoef * s.meanSquare;
     const float attacked =
         frame.rmsAttackFresh * s.meanSquare + frame.rmsAttackCoef * s.rmsAttackState;
@@ -272,21 +374,17 @@ VARNHOLT_ENGINE_INLINE float LimiterEngine::rmsLevellerStage(FrameState& s, Ster
     s.rmsEnvelope = attacked > s.rmsEnvelope ? attacked : released;
     if (s.rmsEnvelope > frame.rmsThresholdPower)
     {
-        const float gain = std::sqrt(frame.rmsThresholdPower / s.rmsEnvelope);
-        detected = detected * gain;
-        return gain;
+        return std::sqrt(frame.rmsThresholdPower / s.rmsEnvelope);
     }
     return 1.0f;
 }
 
-// Held, smoothed, released and averaged excess over full scale per channel, then the stereo
-// link; returns the limiter gains.
-VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::envelopeStage(FrameState& s,
-                                                                 StereoVector detected)
+// Held, smoothed, released and averaged excess e of the detection value over full scale per
+// channel; returns the envelope.
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::envelopeStage(FrameState& s, StereoVector e)
 {
     using stereo::select;
     const StereoVector eps = stereo::splat(engine_constants::kEpsilon);
-    const StereoVector e = stereo::abs(detected) - 1.0f;
     const StereoVector decayed = select(s.excess > eps, s.excess * rate.peakHoldCoef, s.excess);
     s.excess = select(e > s.excess, e, decayed);
     s.smooth =
@@ -294,9 +392,13 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::envelopeStage(FrameState& s,
     s.release = select(s.release > s.smooth, s.release * frame.envelopeReleaseCoef, s.smooth);
     s.average =
         frame.envelopeHysteresisCoef * s.average + frame.envelopeHysteresisFresh * s.release;
-    StereoVector envelope =
-        stereo::maxOf(s.average * engine_constants::kHysteresisWeight, s.release);
+    return stereo::maxOf(s.average * engine_constants::kHysteresisWeight, s.release);
+}
 
+// The stereo link and the limiter gains from the envelopes, per frame pair of the vector.
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::linkedGains(StereoVector envelope) const
+{
+    using stereo::select;
     // The right channel is raised to link * left if below it; otherwise the left to
     // link * right if below that.
     const StereoVector linked = frame.stereoLink * stereo::swapped(envelope);
@@ -308,21 +410,29 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::envelopeStage(FrameState& s,
     // Below twice the rest value the gain is exactly 1, so a quiet signal passes untouched.
     const StereoMask limiting = envelope > 2.0f * engine_constants::kEpsilon;
     const StereoVector unity = stereo::splat(1.0f);
-    if (!stereo::eitherSet(limiting))
+    if (!stereo::anyOfFourSet(limiting))
     {
         return unity;
     }
     return select(limiting, unity / (envelope + 1.0f), unity);
 }
 
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::clampToFullScale(StereoVector v)
+{
+    return stereo::maxOf(stereo::splat(-1.0f), stereo::minOf(stereo::splat(1.0f), v));
+}
+
+// The gained sample clamped to full scale, then trimmed.
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::clampedOutput(StereoVector gained) const
+{
+    return clampToFullScale(gained) * frame.outputGain;
+}
+
 VARNHOLT_ENGINE_INLINE void LimiterEngine::outputStage(FrameState& s, RandomGenerator& rng,
                                                        StereoVector oldest, float levellerGain,
                                                        StereoVector limiterGains)
 {
-    const auto clampToFullScale = [](StereoVector v)
-    { return stereo::maxOf(stereo::splat(-1.0f), stereo::minOf(stereo::splat(1.0f), v)); };
-    StereoVector result = oldest * levellerGain * limiterGains;
-    result = clampToFullScale(result) * frame.outputGain;
+    StereoVector result = clampedOutput(oldest * levellerGain * limiterGains);
     if (frame.quantising)
     {
         quantiserLeft.process(result[0], rng);

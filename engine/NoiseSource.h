@@ -29,6 +29,19 @@ class NoiseSource
         return __builtin_convertvector(steps, StereoVector) * amplitude;
     }
 
+    // Lanes 0 and 1 of two successive draws in lanes 0, 1 and 2, 3: the uniformPair values of
+    // two frames, converted together.
+    StereoVector uniformTwoPairs(RandomGenerator& from) const
+    {
+        constexpr std::uint32_t lowByteMask = 0xFFu;
+        constexpr std::int32_t midStep = 128;
+        const RandomGenerator::Lanes first = from.next();
+        const RandomGenerator::Lanes second = from.next();
+        const RandomGenerator::Lanes both = __builtin_shufflevector(first, second, 0, 1, 4, 5);
+        const StereoMask steps = reinterpret_cast<StereoMask>(both & lowByteMask) - midStep;
+        return __builtin_convertvector(steps, StereoVector) * amplitude;
+    }
+
     float uniform() { return uniformPair()[0]; }
 
     // Half the sum of two uniform values: the same range, triangular distribution.

@@ -98,6 +98,36 @@ inline int channelBits(StereoMask m)
 #endif
 }
 
+// Lanes 0, 1 of a followed by lanes 0, 1 of b: two frames' pairs in one vector.
+inline StereoVector joinPairs(StereoVector a, StereoVector b)
+{
+    return __builtin_shufflevector(a, b, 0, 1, 4, 5);
+}
+
+// Lanes 2 and 3 (the second frame of a joined vector) moved to lanes 0 and 1, and repeated.
+inline StereoVector secondPair(StereoVector v)
+{
+    return __builtin_shufflevector(v, v, 2, 3, 2, 3);
+}
+
+inline bool allFourSet(StereoMask m)
+{
+#if defined(__SSE2__)
+    return _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(m))) == 0xF;
+#else
+    return m[0] && m[1] && m[2] && m[3];
+#endif
+}
+
+inline bool anyOfFourSet(StereoMask m)
+{
+#if defined(__SSE2__)
+    return _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(m))) != 0;
+#else
+    return m[0] || m[1] || m[2] || m[3];
+#endif
+}
+
 inline bool bothSet(StereoMask m)
 {
     return channelBits(m) == 3;
