@@ -32,8 +32,10 @@ class Quantiser
         x = std::min(std::max(x, -limit), limit);
         const float v = x * scale - feedback;
         const float s = v + dither.triangular(random);
+        // Rounds half away from zero: s + 0.5 above zero, else s - 0.5 (exactly s + -0.5). The
+        // sign of dithered audio is a coin toss near silence, so the choice is not a branch.
         const std::int64_t q =
-            s > 0.0f ? static_cast<std::int64_t>(s + 0.5f) : static_cast<std::int64_t>(s - 0.5f);
+            static_cast<std::int64_t>(s + stereo::selectGreater(s, 0.0f, 0.5f, -0.5f));
         lastValue = q;
         const float error = static_cast<float>(q) - v;
         switch (shaping)
