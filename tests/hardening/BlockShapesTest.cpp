@@ -2,6 +2,8 @@
 // the cut, and a count of zero or below touches nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "HardeningHost.h"
 
 namespace

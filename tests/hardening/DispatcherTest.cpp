@@ -3,6 +3,7 @@
 // output stays finite and, outside bypass, within full scale.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <iostream>

@@ -7,9 +7,7 @@
 
 #include <X11/Xlib.h>
 #include <dirent.h>
-#include <unistd.h>
 
-#include <fstream>
 #include <memory>
 
 #include "HardeningHost.h"
@@ -37,15 +35,6 @@ int openFileDescriptors()
         closedir(folder);
     }
     return count;
-}
-
-long residentBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    long sizePages = 0;
-    long residentPages = 0;
-    statm >> sizePages >> residentPages;
-    return residentPages * sysconf(_SC_PAGESIZE);
 }
 
 class EditorLifecycle : public testing::Test

@@ -2,7 +2,11 @@
 
 #include <dlfcn.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <stdexcept>
 
 namespace
@@ -60,6 +64,15 @@ void Instance::close()
 {
     dispatch(effClose);
     effect = nullptr;
+}
+
+long residentBytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long sizePages = 0;
+    long residentPages = 0;
+    statm >> sizePages >> residentPages;
+    return residentPages * sysconf(_SC_PAGESIZE);
 }
 
 template <typename Sample> double largestMagnitude(const StereoBlock<Sample>& block)

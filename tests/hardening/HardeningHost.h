@@ -71,6 +71,9 @@ void fillNoise(StereoBlock<Sample>& block, std::mt19937& random, float peak)
 // The largest magnitude of a block; infinity if any sample is not finite.
 template <typename Sample> double largestMagnitude(const StereoBlock<Sample>& block);
 
+// The process's resident memory now, in bytes.
+long residentBytes();
+
 // Fixed seed, so a failure can be replayed.
 constexpr std::uint32_t kHardeningSeed = 20240611u;
 constexpr VstInt32 kParameterCount = 17;

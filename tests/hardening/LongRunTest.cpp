@@ -2,9 +2,6 @@
 // block: the output stays finite and within full scale outside bypass, and memory stays flat.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <fstream>
 #include <iostream>
 
 #include "HardeningHost.h"
@@ -23,15 +20,6 @@ constexpr VstInt32 kSmallestBlockFrames = 1;
 constexpr VstInt32 kLargestBlockFrames = 128;
 // What the process may grow by while running: allocator and stack noise, no steady growth.
 constexpr long kAllowedGrowthBytes = 256 * 1024;
-
-long residentBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    long sizePages = 0;
-    long residentPages = 0;
-    statm >> sizePages >> residentPages;
-    return residentPages * sysconf(_SC_PAGESIZE);
-}
 } // namespace
 
 TEST(LongRun, AnHourOfRandomAutomation)
