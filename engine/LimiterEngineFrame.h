@@ -60,8 +60,8 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::processBlock(const Sample* inLeft, co
 
 // Frames from `first` until the block ends or a request waits; returns where it stopped. The
 // state lives in locals meanwhile: members would be reloaded and stored around every atomic
-// access, and those are in every frame. Where the settings allow, frames go two at a time, and
-// requests are looked for after every pair: a request that arrives in the middle of a pair is
+// access, and those are in every frame. Without the correlation limiter, frames go two at a time,
+// and requests are looked for after every pair: a request that arrives in the middle of a pair is
 // carried out one frame later than it would be frame by frame.
 template <typename Sample>
 VARNHOLT_ENGINE_INLINE int LimiterEngine::processRun(const Sample* inLeft, const Sample* inRight,
@@ -74,7 +74,7 @@ VARNHOLT_ENGINE_INLINE int LimiterEngine::processRun(const Sample* inLeft, const
     FrameGains gains{};
     int next = first;
     bool requested = false;
-    if (!frame.correlationLimiterOn && !frame.quantising)
+    if (!frame.correlationLimiterOn)
     {
         while (next + 1 < frames && !requested)
         {
@@ -147,9 +147,10 @@ LimiterEngine::processFrame(FrameState& s, RandomGenerator& rng, StereoDelayLine
 // lanes 2 and 3 the second's (elsewhere they carry unread values). The stages without feedback
 // (input, noise, image, soft clipper, detection, link, gains, output) run joined, the recursive
 // ones frame by frame, in frame order per state. Every lane sees exactly processFrame's
-// operations, so the output bits are the same. Not for the correlation limiter (the image
-// depends on the previous frame's statistics) nor the quantisers (their dither draws alternate
-// with the input noise's). Returns both outputs; the second frame's are left in s.out.
+// operations, and the generator's draws are taken in processFrame's order (input noise, left
+// dither, right dither, per frame), so the output bits are the same. Not for the correlation
+// limiter: its image depends on the previous frame's statistics. Returns both outputs; the
+// second frame's are left in s.out.
 VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::processFramePair(FrameState& s,
                                                                     RandomGenerator& rng,
                                                                     StereoDelayLine::Cursor& line,
@@ -158,7 +159,15 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::processFramePair(FrameState& 
 {
     using stereo::joinPairs;
     using stereo::secondPair;
-    StereoVector work = noise.uniformTwoPairs(rng) + inputs * frame.inputGain;
+    using Draw = RandomGenerator::Lanes;
+    const bool quantising = frame.quantising;
+    const Draw firstNoise = rng.next();
+    const Draw firstLeftDither = quantising ? rng.next() : Draw{};
+    const Draw firstRightDither = quantising ? rng.next() : Draw{};
+    const Draw secondNoise = rng.next();
+    const Draw secondLeftDither = quantising ? rng.next() : Draw{};
+    const Draw secondRightDither = quantising ? rng.next() : Draw{};
+    StereoVector work = noise.uniformTwoPairsOf(firstNoise, secondNoise) + inputs * frame.inputGain;
     work = imageStage(work);
     updateCorrelationStatistics(s, work);
     updateCorrelationStatistics(s, secondPair(work));
@@ -181,7 +190,19 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::processFramePair(FrameState& 
     const StereoVector firstEnvelope = envelopeStage(s, excess);
     const StereoVector limiterGains =
         linkedGains(joinPairs(firstEnvelope, envelopeStage(s, secondPair(excess))));
-    const StereoVector result = clampedOutput(oldest * levellerGains * limiterGains);
+    StereoVector result = clampedOutput(oldest * levellerGains * limiterGains);
+    if (quantising)
+    {
+        quantiserLeft.processDrawn(result[0], firstLeftDither);
+        const float firstLeft = quantiserLeft.output();
+        quantiserRight.processDrawn(result[1], firstRightDither);
+        const float firstRight = quantiserRight.output();
+        quantiserLeft.processDrawn(result[2], secondLeftDither);
+        const float secondLeft = quantiserLeft.output();
+        quantiserRight.processDrawn(result[3], secondRightDither);
+        result = clampToFullScale(
+            StereoVector{firstLeft, firstRight, secondLeft, quantiserRight.output()});
+    }
     s.out = result;
     meterStage(s);
     s.out = secondPair(result);

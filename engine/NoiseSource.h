@@ -21,25 +21,23 @@ class NoiseSource
 
     // The same from a generator the caller holds, a copy of this one's kept in a register across
     // a block; the caller copies it back.
-    StereoVector uniformPair(RandomGenerator& from) const
+    StereoVector uniformPair(RandomGenerator& from) const { return uniformPairOf(from.next()); }
+
+    // The same from a draw the caller took from the generator.
+    StereoVector uniformPairOf(RandomGenerator::Lanes draw) const
     {
         constexpr std::uint32_t lowByteMask = 0xFFu;
         constexpr std::int32_t midStep = 128;
-        const StereoMask steps = reinterpret_cast<StereoMask>(from.next() & lowByteMask) - midStep;
+        const StereoMask steps = reinterpret_cast<StereoMask>(draw & lowByteMask) - midStep;
         return __builtin_convertvector(steps, StereoVector) * amplitude;
     }
 
-    // Lanes 0 and 1 of two successive draws in lanes 0, 1 and 2, 3: the uniformPair values of
-    // two frames, converted together.
-    StereoVector uniformTwoPairs(RandomGenerator& from) const
+    // The uniformPair values of two draws in lanes 0, 1 and 2, 3 (two frames), converted
+    // together.
+    StereoVector uniformTwoPairsOf(RandomGenerator::Lanes first,
+                                   RandomGenerator::Lanes second) const
     {
-        constexpr std::uint32_t lowByteMask = 0xFFu;
-        constexpr std::int32_t midStep = 128;
-        const RandomGenerator::Lanes first = from.next();
-        const RandomGenerator::Lanes second = from.next();
-        const RandomGenerator::Lanes both = __builtin_shufflevector(first, second, 0, 1, 4, 5);
-        const StereoMask steps = reinterpret_cast<StereoMask>(both & lowByteMask) - midStep;
-        return __builtin_convertvector(steps, StereoVector) * amplitude;
+        return uniformPairOf(__builtin_shufflevector(first, second, 0, 1, 4, 5));
     }
 
     float uniform() { return uniformPair()[0]; }
@@ -47,9 +45,11 @@ class NoiseSource
     // Half the sum of two uniform values: the same range, triangular distribution.
     float triangular() { return triangular(*generator); }
 
-    float triangular(RandomGenerator& from) const
+    float triangular(RandomGenerator& from) const { return triangularOf(from.next()); }
+
+    float triangularOf(RandomGenerator::Lanes draw) const
     {
-        const StereoVector pair = uniformPair(from);
+        const StereoVector pair = uniformPairOf(draw);
         const float first = pair[0];
         const float second = pair[1];
         return (second + first) * 0.5f;

@@ -24,14 +24,17 @@ class Quantiser
     void process(float x) { process(x, dither.source()); }
 
     // The same, drawing the dither from the caller's copy of the shared generator.
-    void process(float x, RandomGenerator& random)
+    void process(float x, RandomGenerator& random) { processDrawn(x, random.next()); }
+
+    // The same with the dither's draw already taken from the generator.
+    void processDrawn(float x, RandomGenerator::Lanes draw)
     {
         // Keeps the rounding inside the integer range whatever gain precedes the quantiser;
         // full-scale audio is far inside it.
         constexpr float limit = engine_constants::kInputLimit;
         x = std::min(std::max(x, -limit), limit);
         const float v = x * scale - feedback;
-        const float s = v + dither.triangular(random);
+        const float s = v + dither.triangularOf(draw);
         // Rounds half away from zero: s + 0.5 above zero, else s - 0.5 (exactly s + -0.5). The
         // sign of dithered audio is a coin toss near silence, so the choice is not a branch.
         const std::int64_t q =
