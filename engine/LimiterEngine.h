@@ -22,10 +22,11 @@
 // is a relaxed atomic written and read whole, so a reader may see values of different frames.
 // Requests that rebuild state (setBypassed clears the delay lines, setDitherBits resets the
 // quantisers, resetPeakHold and setInterSamplePeak re-arm the held peaks) are recorded and
-// carried out by the processing thread at the start of its next frame, so they never touch a
-// buffer mid-frame. The set-up operations (construction, setEngineSampleRate,
-// recomputeCoefficients, resetState) must not overlap processSample: the host calls them while
-// processing is suspended, or the processing thread calls them between frames.
+// carried out by the processing thread at the start of its next frame (processBlock: of its next
+// frame pair, at most one frame later), so they never touch a buffer mid-frame. The set-up
+// operations (construction, setEngineSampleRate, recomputeCoefficients, resetState,
+// allowWideVectors) must not overlap processing: the host calls them while processing is
+// suspended, or the processing thread calls them between frames.
 class LimiterEngine
 {
   public:
@@ -55,11 +56,12 @@ class LimiterEngine
 
     // Processing thread. Processes one frame; read it with getOutputLeft/getOutputRight.
     inline void processSample(float left, float right);
-    // Processing thread. Processes `frames` frames exactly as processSample would, one by one,
-    // with the frame state kept in registers; Sample is float or double (rounded to float on
-    // the way in). Each frame's inputs are read before its outputs are written, so the outputs
-    // may be the inputs. Level meters, gains and the correlation are published at the end of
-    // the block (and wherever a request is carried out), not after every frame.
+    // Processing thread. Processes `frames` frames with exactly the output bits processSample
+    // would give one by one, with the frame state kept in registers and, where nothing feeds
+    // back, two frames per vector; Sample is float or double (rounded to float on the way in).
+    // Each frame's inputs are read before its outputs are written, so the outputs may be the
+    // inputs. Level meters, gains and the correlation are published at the end of the block
+    // (and wherever a request is carried out), not after every frame.
     template <typename Sample>
     inline void processBlock(const Sample* inLeft, const Sample* inRight, Sample* outLeft,
                              Sample* outRight, int frames);
