@@ -141,11 +141,6 @@ inline bool bothSet(StereoMask m)
     return channelBits(m) == 3;
 }
 
-inline bool eitherSet(StereoMask m)
-{
-    return channelBits(m) != 0;
-}
-
 // A float, or the same float in every lane, for code shared by mono and stereo blocks.
 template <typename Sample> Sample broadcast(float value);
 
