@@ -1,5 +1,5 @@
-// PeakHoldMeter on its own, drawn into an image: ballistics per redraw, the marker's row and
-// colour, and values that are out of range or not numbers.
+// PeakHoldMeter on its own, drawn into an image: the marker's row and colour, and values that are
+// out of range or not numbers.
 #include "EditorTestSupport.h"
 
 #include "editor/PeakHoldMeter.h"
@@ -42,22 +42,6 @@ class MeterOnImage
     BitmapPixels unlit{kUnlit};
 };
 } // namespace
-
-TEST(PeakHoldMeter, LevelMetersRiseAtOnceAndFallByTheStepPerRedraw)
-{
-    MeterOnImage level(0.1f);
-    for (int redraw = 1; redraw <= 10; ++redraw)
-        EXPECT_NEAR(level.draw(), 1.0f - 0.1f * redraw, 1e-5f) << "falls from full when opened";
-    EXPECT_EQ(level.draw(), 0.0f);
-    level.meter.setValue(0.7f);
-    EXPECT_EQ(level.draw(), 0.7f);
-
-    MeterOnImage gain(-0.05f);
-    gain.meter.setValue(0.2f);
-    EXPECT_EQ(gain.draw(), 0.2f) << "more reduction shows at once";
-    gain.meter.setValue(1.0f);
-    EXPECT_NEAR(gain.draw(), 0.25f, 1e-6f) << "recovery by 0.05 per redraw";
-}
 
 TEST(PeakHoldMeter, TheMarkerTakesTheLitStripsColourAtItsRow)
 {
