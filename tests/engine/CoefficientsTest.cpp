@@ -9,34 +9,34 @@ namespace ec = engine_constants;
 
 TEST(Coefficients, OnePoleTableAt44100)
 {
-    constexpr float fs = 44100.0f;
-    EXPECT_NEAR(onePoleCoefficient(1.0f, fs), 0.99997735, 1e-8);
-    EXPECT_NEAR(onePoleCoefficient(0.25f, fs), 0.99990928, 1e-8);
-    EXPECT_NEAR(onePoleCoefficient(0.5f * 0.1f, fs), 0.99954659, 1e-8);
-    EXPECT_NEAR(onePoleCoefficient(ec::kPeakSmoothTimeSeconds, fs), 0.98499656, 1e-8);
-    EXPECT_NEAR(onePoleCoefficient(ec::kPeakHoldTimeSeconds, fs), 0.99547511, 1e-8);
-    EXPECT_NEAR(onePoleCoefficient(0.05f, fs), 0.99954659, 1e-8);
-    EXPECT_NEAR(onePoleCoefficient(0.3f, fs), 0.99992442, 1e-8);
-    EXPECT_NEAR(onePoleCoefficient(0.5f * 0.2f, fs), 0.99977326, 1e-8);
-    EXPECT_NEAR(onePoleCoefficient(0.001f, fs), 0.97757941, 1e-8);
+    const struct
+    {
+        float seconds;
+        double coefficient;
+    } table[] = {{1.0f, 0.99997735},  {0.25f, 0.99990928},
+                 {0.05f, 0.99954659}, {ec::kPeakSmoothTimeSeconds, 0.98499656},
+                 {0.3f, 0.99992442},  {ec::kPeakHoldTimeSeconds, 0.99547511},
+                 {0.1f, 0.99977326},  {0.001f, 0.97757941}};
+    for (const auto& row : table)
+        EXPECT_NEAR(onePoleCoefficient(row.seconds, 44100.0f), row.coefficient, 1e-8)
+            << row.seconds;
 }
 
-TEST(Coefficients, PeakNormalisationAndLookAhead)
+TEST(Coefficients, PeakNormalisationAndLookAheadPerRate)
 {
     EXPECT_FLOAT_EQ(peakNormalisationFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds),
                     1.6752934f);
     const struct
     {
-        float rate;
+        float rateHz;
         int frames;
     } cases[] = {{5000, 13},   {44100, 114},  {48000, 124}, {88200, 228},
                  {96000, 248}, {176400, 456}, {192000, 496}};
     for (const auto& c : cases)
-    {
-        EXPECT_EQ(lookAheadFramesFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds, c.rate),
-                  c.frames)
-            << c.rate;
-    }
+        EXPECT_EQ(
+            lookAheadFramesFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds, c.rateHz),
+            c.frames)
+            << c.rateHz;
 }
 
 TEST(Coefficients, InterpolatorTapsKeepTheirBitPatterns)

@@ -2,6 +2,7 @@
 
 #include "engine/LimiterEngine.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -45,6 +46,19 @@ inline std::vector<Frame> render(LimiterEngine& engine, int frames,
 inline std::vector<Frame> renderConstant(LimiterEngine& engine, int frames, float left, float right)
 {
     return render(engine, frames, [=](int) { return Frame{left, right}; });
+}
+
+// Every meter a user-interface thread reads (the soft clipper's reset on reading), in one
+// array so two engines compare with one EXPECT_EQ.
+inline std::array<float, 13> meterReadings(LimiterEngine& e)
+{
+    return {e.getPeakLeft(),         e.getPeakRight(),
+            e.getRmsLeft(),          e.getRmsRight(),
+            e.getPeakHoldLeft(),     e.getPeakHoldRight(),
+            e.getCorrelation(),      e.getCorrelationShortfall(),
+            e.getLimiterGainLeft(),  e.getLimiterGainRight(),
+            e.getSoftclipGainLeft(), e.getSoftclipGainRight(),
+            e.getRmsGain()};
 }
 
 // FNV-1a over the bit patterns: any change of any output bit changes it.

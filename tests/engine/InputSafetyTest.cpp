@@ -9,6 +9,9 @@ using namespace engine_test;
 
 namespace
 {
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
 void applyProgramLikeSettings(LimiterEngine& engine)
 {
     engine.setInputGain(0.19f);
@@ -29,46 +32,23 @@ Frame music(int i)
             float(0.6 * std::sin(i * 0.029 + 1.0) - 0.2 * std::sin(i * 0.5))};
 }
 
-bool allFinite(const LimiterEngine& engine)
+bool allFinite(LimiterEngine& engine)
 {
-    const LimiterEngine& e = engine;
-    for (const float value :
-         {e.getOutputLeft(), e.getOutputRight(), e.getPeakLeft(), e.getPeakRight(), e.getRmsLeft(),
-          e.getRmsRight(), e.getPeakHoldLeft(), e.getPeakHoldRight(), e.getCorrelation(),
-          e.getCorrelationShortfall(), e.getLimiterGainLeft(), e.getLimiterGainRight(),
-          e.getRmsGain()})
-    {
-        if (!std::isfinite(value))
-        {
-            return false;
-        }
-    }
-    return true;
+    bool finite = std::isfinite(engine.getOutputLeft()) && std::isfinite(engine.getOutputRight());
+    for (const float value : meterReadings(engine))
+        finite = finite && std::isfinite(value);
+    return finite;
 }
 } // namespace
 
-TEST(InputSafety, EnginesBuiltAndFedAlikeGiveIdenticalOutput)
-{
-    LimiterEngine first;
-    LimiterEngine second;
-    applyProgramLikeSettings(first);
-    applyProgramLikeSettings(second);
-    EXPECT_EQ(hashOutputs(render(first, 20000, music)), hashOutputs(render(second, 20000, music)));
-}
-
 TEST(InputSafety, NonFiniteAndHugeInputNeverPoisonsTheState)
 {
-    constexpr float inf = std::numeric_limits<float>::infinity();
-    const float bursts[] = {std::numeric_limits<float>::quiet_NaN(),  inf,    -inf, 1e30f, -1e30f,
-                            std::numeric_limits<float>::denorm_min(), -1e-40f};
-    constexpr int burstStart = 10000;
-    constexpr int burstEnd = 12000;
+    const float bursts[] = {
+        kNaN, kInf, -kInf, 1e30f, -1e30f, std::numeric_limits<float>::denorm_min(), -1e-40f};
     const auto damaged = [&](int i)
     {
-        if (i >= burstStart && i < burstEnd)
-        {
+        if (i >= 10000 && i < 12000)
             return Frame{bursts[i % 7], bursts[(i / 7) % 7]};
-        }
         return music(i);
     };
 
@@ -86,8 +66,7 @@ TEST(InputSafety, NonFiniteAndHugeInputNeverPoisonsTheState)
     constexpr int frames = 6 * 44100;
     for (int i = 0; i < frames; ++i)
     {
-        const Frame in = damaged(i);
-        engine.processSample(in.left, in.right);
+        engine.processSample(damaged(i).left, damaged(i).right);
         fresh.processSample(music(i).left, music(i).right);
         ASSERT_TRUE(allFinite(engine)) << "frame " << i;
         ASSERT_LE(std::fabs(engine.getOutputLeft()), kCeiling);
@@ -102,28 +81,26 @@ TEST(InputSafety, BypassedPathAlsoTreatsNonFiniteInputAsSilence)
 {
     LimiterEngine engine;
     engine.setBypassed(true);
-    const auto out = renderConstant(engine, 600, std::numeric_limits<float>::quiet_NaN(), 2e7f);
+    const auto out = renderConstant(engine, 600, kNaN, 2e7f);
     EXPECT_NEAR(out.back().left, 0.0f, 1e-7f);
     EXPECT_EQ(out.back().right, 1e6f);
     EXPECT_TRUE(allFinite(engine));
 }
 
-TEST(InputSafety, AbsurdSampleRatesAreBounded)
+TEST(InputSafety, SampleRatesAreBoundedTo5kHzUpTo10MHz)
 {
     const struct
     {
-        float requested;
-        float stored;
-    } cases[] = {{std::numeric_limits<float>::quiet_NaN(), 5000.0f},
-                 {-std::numeric_limits<float>::infinity(), 5000.0f},
-                 {std::numeric_limits<float>::infinity(), 1e7f},
-                 {1e30f, 1e7f}};
+        float requestedHz;
+        float storedHz;
+    } cases[] = {
+        {1000.0f, 5000.0f}, {kNaN, 5000.0f}, {-kInf, 5000.0f}, {kInf, 1e7f}, {1e30f, 1e7f}};
     for (const auto& c : cases)
     {
         LimiterEngine engine;
-        engine.setEngineSampleRate(c.requested);
-        EXPECT_EQ(engine.getEngineSampleRate(), c.stored);
+        engine.setEngineSampleRate(c.requestedHz);
+        EXPECT_EQ(engine.getEngineSampleRate(), c.storedHz);
         render(engine, 20000, music);
-        EXPECT_TRUE(allFinite(engine)) << c.requested;
+        EXPECT_TRUE(allFinite(engine)) << c.requestedHz;
     }
 }

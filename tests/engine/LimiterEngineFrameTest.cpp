@@ -6,43 +6,21 @@
 
 using namespace engine_test;
 
-TEST(LimiterEngineFrame, ImpulseLeavesAt512FramesAtEveryRate)
+TEST(LimiterEngineFrame, ImpulseLeavesAt512FramesAtEveryRateAfterExactSilence)
 {
-    for (const float rate : {5000.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f})
+    constexpr int latency = LimiterEngine::kLatencyFrames;
+    const auto impulse = [](int i) { return i == 0 ? Frame{0.5f, 0.5f} : Frame{0, 0}; };
+    for (const float rateHz : {5000.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f})
     {
         LimiterEngine engine;
-        engine.setEngineSampleRate(rate);
-        const auto out = render(engine, 2048,
-                                [](int i) {
-                                    return i == 0 ? Frame{0.5f, 0.5f} : Frame{0, 0};
-                                });
+        engine.setEngineSampleRate(rateHz);
+        const auto out = render(engine, 2048, impulse);
+        // Exact zeros until the impulse arrives, then the noise floor of at most 1e-8 per
+        // channel, doubled by the construction side gain of 1.0.
         for (int i = 0; i < 2048; ++i)
-        {
-            const float expected = i == LimiterEngine::kLatencyFrames ? 0.5f : 0.0f;
-            ASSERT_NEAR(out[i].left, expected, 1e-7f) << rate << " frame " << i;
-            ASSERT_NEAR(out[i].right, expected, 1e-7f) << rate << " frame " << i;
-        }
+            ASSERT_NEAR(out[i].left, i == latency ? 0.5f : 0.0f, i < latency ? 0.0f : 2e-8f)
+                << rateHz << " Hz, frame " << i;
     }
-}
-
-TEST(LimiterEngineFrame, SilenceGivesExactZerosThenTheNoiseFloor)
-{
-    LimiterEngine engine;
-    const auto out = renderConstant(engine, 1024, 0.0f, 0.0f);
-    for (int i = 0; i < 512; ++i)
-    {
-        ASSERT_EQ(out[i].left, 0.0f);
-        ASSERT_EQ(out[i].right, 0.0f);
-    }
-    float loudest = 0.0f;
-    for (int i = 512; i < 1024; ++i)
-    {
-        loudest = std::max({loudest, std::fabs(out[i].left), std::fabs(out[i].right)});
-    }
-    // Noise of at most 1e-8 per channel; the construction side gain of 1.0 widens the image, so
-    // the difference between the channels' noise can reach twice that.
-    EXPECT_GT(loudest, 1e-9f);
-    EXPECT_LE(loudest, 2e-8f);
 }
 
 TEST(LimiterEngineFrame, BypassClearsTheLinesAndPassesTheDelayedInputUnclamped)
@@ -56,45 +34,29 @@ TEST(LimiterEngineFrame, BypassClearsTheLinesAndPassesTheDelayedInputUnclamped)
         engine.setBypassed(on);
         const auto out = renderConstant(engine, 600, 1.5f, -1.5f);
         for (int i = 0; i < 512; ++i)
-        {
             ASSERT_EQ(out[i].left, 0.0f) << on << " frame " << i;
-        }
-        if (on)
-        {
-            EXPECT_NEAR(out[599].left, 1.5f, 1e-7f);
-            EXPECT_NEAR(out[599].right, -1.5f, 1e-7f);
-        }
-        else
-        {
-            EXPECT_LE(std::fabs(out[599].left), 0.5f);
-        }
+        // Bypassed, 1.5 comes through as it is; processed, within the output gain of 0.5.
+        EXPECT_NEAR(out[599].left, on ? 1.5f : 0.0f, on ? 1e-7f : 0.5f) << on;
     }
 }
 
-TEST(LimiterEngineFrame, SampleRateAndWordLengthLimits)
+TEST(LimiterEngineFrame, WordLengthsAbove24BitsLeaveFloatOutputUnchanged)
 {
-    LimiterEngine engine;
-    engine.setEngineSampleRate(1000.0f);
-    EXPECT_EQ(engine.getEngineSampleRate(), 5000.0f);
-    EXPECT_EQ(engine.getLookAhead(), 13);
-
     const auto renderAt = [](int bits)
     {
-        LimiterEngine quantised;
-        makeNeutral(quantised);
-        quantised.setDitherBits(bits);
-        return render(quantised, 1500,
+        LimiterEngine engine;
+        makeNeutral(engine);
+        engine.setDitherBits(bits);
+        return render(engine, 1500,
                       [](int i) {
-                          return Frame{float(0.4 * std::sin(i * 0.05)), 0.1f};
+                          return Frame{float(0.4 * std::sin(i * 0.05)), 0};
                       });
     };
     EXPECT_EQ(hashOutputs(renderAt(32)), hashOutputs(renderAt(64)));
     const auto at24 = renderAt(24);
     EXPECT_NE(hashOutputs(at24), hashOutputs(renderAt(64)));
     for (const Frame& frame : at24)
-    {
         ASSERT_EQ(std::ldexp(frame.left, 23), std::round(std::ldexp(frame.left, 23)));
-    }
 }
 
 TEST(LimiterEngineFrame, HeldPeakDropsAfterTenSecondsOrAtTheSecondFrameAfterAReset)
@@ -102,20 +64,17 @@ TEST(LimiterEngineFrame, HeldPeakDropsAfterTenSecondsOrAtTheSecondFrameAfterARes
     LimiterEngine engine;
     engine.setEngineSampleRate(5000.0f);
     makeNeutral(engine);
-    const int holdFrames = 50000;
+    constexpr int holdFrames = 10 * 5000;
     renderConstant(engine, 512, 0.0f, 0.0f);
     EXPECT_EQ(engine.getPeakHoldDbLeft(), -INFINITY);
     engine.processSample(0.0f, 0.9f);
-    renderConstant(engine, 512, 0.1f, 0.1f);
-    EXPECT_NEAR(engine.getPeakHoldRight(), 0.9f, 1e-6f);
-    renderConstant(engine, holdFrames, 0.1f, 0.1f);
+    renderConstant(engine, 512 + holdFrames, 0.1f, 0.1f);
     EXPECT_NEAR(engine.getPeakHoldRight(), 0.9f, 1e-6f);
     renderConstant(engine, 1, 0.1f, 0.1f);
     EXPECT_NEAR(engine.getPeakHoldRight(), 0.1f, 1e-6f);
 
     engine.processSample(0.8f, 0.8f);
     renderConstant(engine, 600, 0.1f, 0.1f);
-    EXPECT_NEAR(engine.getPeakHoldLeft(), 0.8f, 1e-6f);
     engine.resetPeakHold();
     renderConstant(engine, 1, 0.1f, 0.1f);
     EXPECT_NEAR(engine.getPeakHoldLeft(), 0.8f, 1e-6f);
@@ -146,21 +105,25 @@ TEST(LimiterEngineFrame, PeakAndRmsMetersFollowTheOutput)
 
 TEST(LimiterEngineFrame, TimeSettersFloorAtFiveMilliseconds)
 {
-    using Setter = void (LimiterEngine::*)(float);
-    // Each time with a correlation threshold that puts its stage to work, along with the
-    // leveller and the limiter.
+    // Each setter with a correlation threshold that puts its stage to work, with the leveller and
+    // the limiter; loud, then quiet, so the releases show too.
     const struct
     {
-        Setter setter;
+        void (LimiterEngine::*setter)(float);
         float correlationThreshold;
     } cases[] = {{&LimiterEngine::setCorrelationTime, 0.5f},
                  {&LimiterEngine::setEnvelopeHysteresis, -1.0f},
                  {&LimiterEngine::setEnvelopeRelease, -1.0f},
                  {&LimiterEngine::setRmsAttack, -1.0f},
                  {&LimiterEngine::setRmsRelease, -1.0f}};
+    const auto loudThenQuiet = [](int i)
+    {
+        const double level = i < 3000 ? 2.0 : 0.5;
+        return Frame{float(level * std::sin(i * 0.3)), float(level * std::sin(i * 0.7))};
+    };
     for (const auto& c : cases)
     {
-        const auto renderWith = [&c](float seconds)
+        const auto renderWith = [&](float seconds)
         {
             LimiterEngine engine;
             makeNeutral(engine);
@@ -168,12 +131,6 @@ TEST(LimiterEngineFrame, TimeSettersFloorAtFiveMilliseconds)
             engine.setRmsThreshold(0.0f);
             engine.setRmsAttack(0.01f);
             (engine.*c.setter)(seconds);
-            // Loud, then quiet, so the releases show too.
-            const auto loudThenQuiet = [](int i)
-            {
-                const double level = i < 3000 ? 2.0 : 0.5;
-                return Frame{float(level * std::sin(i * 0.3)), float(level * std::sin(i * 0.7))};
-            };
             return hashOutputs(render(engine, 6000, loudThenQuiet));
         };
         EXPECT_EQ(renderWith(0.0f), renderWith(0.005f));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 #include <vector>
 
 namespace
@@ -26,6 +27,14 @@ std::vector<double> errorSteps(float sampleRateHz, int samples, float input)
     return errors;
 }
 
+double largestError(float sampleRateHz, float input)
+{
+    double largest = 0.0;
+    for (const double error : errorSteps(sampleRateHz, 20000, input))
+        largest = std::max(largest, std::fabs(error));
+    return largest;
+}
+
 // Mean power (dB) at one frequency over Hann-windowed segments of 1024 samples.
 double levelDb(const std::vector<double>& signal, double frequencyHz, double sampleRateHz)
 {
@@ -34,66 +43,30 @@ double levelDb(const std::vector<double>& signal, double frequencyHz, double sam
     int segments = 0;
     for (std::size_t start = 0; start + segment <= signal.size(); start += segment, ++segments)
     {
-        double re = 0.0;
-        double im = 0.0;
+        std::complex<double> sum;
         for (int n = 0; n < segment; ++n)
         {
             const double window = 0.5 - 0.5 * std::cos(2.0 * kPi * n / segment);
-            const double phase = 2.0 * kPi * frequencyHz * n / sampleRateHz;
-            re += window * signal[start + n] * std::cos(phase);
-            im -= window * signal[start + n] * std::sin(phase);
+            sum += window * signal[start + n] *
+                   std::polar(1.0, -2.0 * kPi * frequencyHz * n / sampleRateHz);
         }
-        power += re * re + im * im;
+        power += std::norm(sum);
     }
     return 10.0 * std::log10(power / segments);
 }
 } // namespace
 
-TEST(Quantiser, WordLengthSetsScaleAndStep)
-{
-    RandomGenerator generator;
-    Quantiser quantiser(generator);
-    quantiser.setWordLength(64);
-    EXPECT_EQ(quantiser.getWordLength(), 32);
-    quantiser.setWordLength(16);
-    EXPECT_EQ(quantiser.getScale(), 32768.0f);
-    EXPECT_EQ(quantiser.getStep(), kStep16);
-}
-
-TEST(Quantiser, UnshapedBelow32kHzIsDitherOnly)
+TEST(Quantiser, ErrorBoundsPerShapingFilter)
 {
     for (const double error : errorSteps(22050.0f, 20000, 0.0f))
-    {
         ASSERT_TRUE(error == -1.0 || error == 0.0 || error == 1.0) << error;
-    }
-    for (const double error : errorSteps(22050.0f, 20000, 0.25f))
-    {
-        ASSERT_GE(error, -1.0);
-        ASSERT_LE(error, 1.0);
-    }
-    double largest = 0.0;
-    for (const double error : errorSteps(31999.0f, 20000, 0.0f))
-    {
-        largest = std::max(largest, std::fabs(error));
-    }
-    EXPECT_EQ(largest, 1.0);
-}
-
-TEST(Quantiser, ShapingFilterChangesAt32And120kHz)
-{
-    const auto largestError = [](float rate)
-    {
-        double largest = 0.0;
-        for (const double error : errorSteps(rate, 20000, 0.0f))
-        {
-            largest = std::max(largest, std::fabs(error));
-        }
-        return largest;
-    };
-    // Eight-tap feedback lets the error run well past two steps; first order stays within two.
-    EXPECT_GT(largestError(32000.0f), 2.0);
-    EXPECT_GT(largestError(119999.0f), 2.0);
-    EXPECT_EQ(largestError(120000.0f), 2.0);
+    // Below 32 kHz dither only, within one step; eight-tap feedback lets the error run well past
+    // two steps; first order from 120 kHz on stays within two.
+    EXPECT_LE(largestError(22050.0f, 0.25f), 1.0);
+    EXPECT_EQ(largestError(31999.0f, 0.0f), 1.0);
+    EXPECT_GT(largestError(32000.0f, 0.0f), 2.0);
+    EXPECT_GT(largestError(119999.0f, 0.0f), 2.0);
+    EXPECT_EQ(largestError(120000.0f, 0.0f), 2.0);
 }
 
 TEST(Quantiser, ShapedErrorSpectrumAt44100)

@@ -6,29 +6,31 @@
 
 using namespace engine_test;
 
-namespace
-{
-// Output for a constant input through the soft clipper; the limiter has nothing to do.
-float clipped(float thresholdDb, float amount, float input)
-{
-    LimiterEngine engine;
-    makeNeutral(engine);
-    engine.setSoftclipThreshold(thresholdDb);
-    engine.setSoftclipAmount(amount);
-    return renderConstant(engine, 600, input, input).back().left;
-}
-} // namespace
-
 TEST(SoftClipper, CurveValues)
 {
-    EXPECT_NEAR(clipped(0.0f, 1.0f, 0.5f), 0.4375f, 1e-7f);
-    EXPECT_NEAR(clipped(0.0f, 1.0f, -0.5f), -0.4375f, 1e-7f);
-    EXPECT_EQ(clipped(0.0f, 1.0f, 2.0f), 1.0f);
-    EXPECT_EQ(clipped(0.0f, 1.0f, 7.0f), 1.0f);
-    // Ceiling T = 0.1 at -20 dB, half mixed: 0.3 becomes 0.5 * 0.3 + 0.5 * 0.1.
-    EXPECT_NEAR(clipped(-20.0f, 0.5f, 0.3f), 0.2f, 1e-7f);
-    EXPECT_NEAR(clipped(20.0f, 1.0f, 1.0f), 0.975f, 1e-6f);
-    EXPECT_NEAR(clipped(0.0f, 0.01f, 0.5f), 0.5f, 1e-7f);
+    const struct
+    {
+        float thresholdDb, amount, input, output, tolerance;
+    } table[] = {
+        {0.0f, 1.0f, 0.5f, 0.4375f, 1e-7f},
+        {0.0f, 1.0f, -0.5f, -0.4375f, 1e-7f},
+        {0.0f, 1.0f, 2.0f, 1.0f, 0.0f},
+        {0.0f, 1.0f, 7.0f, 1.0f, 0.0f},
+        // Ceiling T = 0.1 at -20 dB, half mixed: 0.3 becomes 0.5 * 0.3 + 0.5 * 0.1.
+        {-20.0f, 0.5f, 0.3f, 0.2f, 1e-7f},
+        {20.0f, 1.0f, 1.0f, 0.975f, 1e-6f},
+        {0.0f, 0.01f, 0.5f, 0.5f, 1e-7f},
+    };
+    for (const auto& row : table)
+    {
+        LimiterEngine engine;
+        makeNeutral(engine);
+        engine.setSoftclipThreshold(row.thresholdDb);
+        engine.setSoftclipAmount(row.amount);
+        EXPECT_NEAR(renderConstant(engine, 600, row.input, row.input).back().left, row.output,
+                    row.tolerance)
+            << row.thresholdDb << " dB, amount " << row.amount << ", input " << row.input;
+    }
 }
 
 TEST(SoftClipper, GainMeterReportsThePeakSinceTheLastRead)
@@ -50,20 +52,19 @@ TEST(SoftClipper, GainMeterReportsThePeakSinceTheLastRead)
 
 TEST(RmsLeveller, HoldsTheTrackedLevelAtTheThreshold)
 {
-    const auto fullScaleSine = [](int i)
+    const auto rmsGain = [](float thresholdDb)
     {
-        const float v = float(std::sin(2.0 * kPi * 1000.0 * i / 44100.0));
-        return Frame{v, v};
+        LimiterEngine engine;
+        makeNeutral(engine);
+        engine.setRmsThreshold(thresholdDb);
+        render(engine, 3 * 44100,
+               [](int i)
+               {
+                   const float v = float(std::sin(2.0 * kPi * 1000.0 * i / 44100.0));
+                   return Frame{v, v};
+               });
+        return engine.getRmsGain();
     };
-    LimiterEngine engine;
-    makeNeutral(engine);
-    engine.setRmsThreshold(-12.0f);
-    render(engine, 3 * 44100, fullScaleSine);
-    EXPECT_NEAR(engine.getRmsGain(), 0.355f, 0.003f);
-
-    LimiterEngine below;
-    makeNeutral(below);
-    below.setRmsThreshold(0.0f);
-    render(below, 44100, fullScaleSine);
-    EXPECT_EQ(below.getRmsGain(), 1.0f);
+    EXPECT_NEAR(rmsGain(-12.0f), 0.355f, 0.003f);
+    EXPECT_EQ(rmsGain(0.0f), 1.0f);
 }
