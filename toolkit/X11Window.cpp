@@ -126,6 +126,29 @@ VstKeyCode translateKey(XKeyEvent& event)
         key.modifier |= MODIFIER_ALTERNATE;
     return key;
 }
+
+// Set by recordError during parentIsUsable, which runs on the GUI thread only.
+bool errorSeen = false;
+
+int recordError(Display*, XErrorEvent*)
+{
+    errorSeen = true;
+    return 0;
+}
+
+// A host may hand over a window it has already destroyed (or no window id at all). Asked about
+// it, the server answers BadWindow, and Xlib's default handler would end the host's process; so
+// the question is asked under a handler of our own, put back straight after.
+bool parentIsUsable(Display* display, Window parent, XWindowAttributes& attributes)
+{
+    XSync(display, False);
+    errorSeen = false;
+    const XErrorHandler previous = XSetErrorHandler(recordError);
+    const Status status = XGetWindowAttributes(display, parent, &attributes);
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    return status != 0 && !errorSeen;
+}
 } // namespace
 
 X11Window::X11Window(unsigned long parentWindow, long width, long height)
@@ -134,7 +157,7 @@ X11Window::X11Window(unsigned long parentWindow, long width, long height)
     if (!display)
         return;
     XWindowAttributes parent;
-    if (!XGetWindowAttributes(display, parentWindow, &parent))
+    if (!parentIsUsable(display, parentWindow, parent))
     {
         XCloseDisplay(display);
         display = nullptr;

@@ -76,6 +76,19 @@ TEST_F(X11FrameTest, DragAndClickThroughXTestReachTheControlsAndTheScreen)
     EXPECT_EQ(shot->getPixel(140, 50), kBlackCColor) << "the parent beside the frame";
 }
 
+TEST_F(X11FrameTest, AParentTheHostHasAlreadyDestroyedLeavesTheFrameHeadless)
+{
+    const Window stale =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+    XDestroyWindow(display, stale);
+    XSync(display, False);
+
+    RecordingEditor editor;
+    CFrame frame(CRect(0, 0, 120, 80), reinterpret_cast<void*>(stale), &editor);
+    EXPECT_FALSE(frame.isWindowOpen());
+    frame.idle();
+}
+
 TEST_F(X11FrameTest, OpeningAndClosingRepeatsCleanly)
 {
     for (int round = 0; round < 5; ++round)
