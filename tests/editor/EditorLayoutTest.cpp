@@ -8,6 +8,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -44,7 +45,6 @@ const ExpectedView kViews[] = {
 };
 constexpr long kViewCount = sizeof(kViews) / sizeof(kViews[0]);
 constexpr long kFirstKnob = 19;
-constexpr long kLastKnob = 29;
 
 long bitmapOf(CView* view)
 {
@@ -53,20 +53,20 @@ long bitmapOf(CView* view)
     return view->getBackground() ? view->getBackground()->getResourceId() : kNone;
 }
 
-// Pixels of rect that differ from the bitmap's part at source; where the bitmap has keyColor
-// the panel must show through instead.
+// Pixels of rect that differ from the bitmap's part at source; where the bitmap has the knobs'
+// key colour the panel must show through instead.
 int mismatches(EditorFixture& fixture, const CRect& rect, long bitmapId, CPoint source,
-               const CColor* keyColor = nullptr)
+               bool keyed = false)
 {
-    BitmapPixels bitmap(bitmapId);
-    BitmapPixels panel(1024);
+    const auto bitmap = bitmapImage(bitmapId);
+    const auto panel = bitmapImage(1024);
     int count = 0;
     for (long y = rect.top; y < rect.bottom; ++y)
         for (long x = rect.left; x < rect.right; ++x)
         {
-            CColor expected = bitmap.at(source.x + x - rect.left, source.y + y - rect.top);
-            if (keyColor && expected.sameRgb(*keyColor))
-                expected = panel.at(x, y);
+            CColor expected = bitmap->getPixel(source.x + x - rect.left, source.y + y - rect.top);
+            if (keyed && expected.sameRgb(kKnobKey))
+                expected = panel->getPixel(x, y);
             count += !fixture.pixel(x, y).sameRgb(expected);
         }
     return count;
@@ -81,53 +81,54 @@ int textPixels(EditorFixture& fixture, const CRect& rect, const CColor& backgrou
     return count;
 }
 
-void expectControlsShowProgram(EditorFixture& fixture, int program, long litScaleButton,
-                               long handleTopTrim, long handleTopDrive)
+// What a part of the window must show: the bitmap's rows from sourceTop.
+struct RenderedPart
+{
+    CRect rect;
+    long bitmap;
+    long sourceTop; // pixels
+    const char* what;
+    bool keyed = false;
+};
+
+RenderedPart knob(EditorFixture& fixture, long index)
+{
+    const ExpectedView& view = kViews[index];
+    const long frame = std::lround(std::floor(fixture.effect().getParameter(view.tag) * 64));
+    return {view.rect, view.bitmap, frame * view.rect.height(), "knob", true};
+}
+
+// scale: 0 for PK, 1 for K12. The fader handles are 34 pixels high over their track.
+void expectControlsShowProgram(EditorFixture& fixture, int program, long scale, long handleTopTrim,
+                               long handleTopDrive)
 {
     SCOPED_TRACE("program " + std::to_string(program));
-    for (long index = kFirstKnob; index <= kLastKnob; ++index)
-    {
-        const ExpectedView& knob = kViews[index];
-        const long size = knob.rect.width();
-        const long frame = std::lround(std::floor(fixture.effect().getParameter(knob.tag) * 64));
-        EXPECT_EQ(mismatches(fixture, knob.rect, knob.bitmap, CPoint(0, frame * size), &kKnobKey),
-                  0)
-            << "knob " << knob.tag << " frame " << frame;
-    }
-    for (long button = 13; button <= 16; ++button)
-        EXPECT_EQ(mismatches(fixture, kViews[button].rect, 1042,
-                             CPoint(0, button == litScaleButton ? 20 : 0)),
-                  0)
-            << "scale button " << button;
-    EXPECT_EQ(mismatches(fixture, kViews[17].rect, 1041, CPoint(0, 0)), 0) << "Bypass off";
-    EXPECT_EQ(mismatches(fixture, kViews[30].rect, 1042, CPoint(0, 0)), 0) << "ISP off";
-    const long legend = 1032 + (litScaleButton - 13);
-    EXPECT_EQ(mismatches(fixture, kViews[12].rect, legend, CPoint(0, 0)), 0) << "legend";
+    const CRect trim = kViews[11].rect, drive = kViews[18].rect;
+    std::vector<RenderedPart> parts = {
+        {kViews[13 + scale].rect, 1042, 20, "lit scale button"},
+        {kViews[14 - scale].rect, 1042, 0, "dark scale button"},
+        {kViews[17].rect, 1041, 0, "Bypass off"},
+        {kViews[30].rect, 1042, 0, "ISP off"},
+        {kViews[12].rect, 1032 + scale, 0, "legend"},
+        {CRect(trim.left, handleTopTrim, trim.right, handleTopTrim + 34), 1026, 0, "trim handle"},
+        {CRect(drive.left, handleTopDrive, drive.right, handleTopDrive + 34), 1026, 0, "drive"},
+        {CRect(drive.left, drive.top, drive.right, handleTopDrive), 1025, 0, "drive track"},
+        knob(fixture, 19),
+        knob(fixture, 20),
+        knob(fixture, 23),
+        knob(fixture, 25),
+    };
     // The output meters fall from full by 0.1 per redraw: the lower half is still lit.
     for (long meter = 0; meter < 4; ++meter)
     {
         const CRect& rect = kViews[meter].rect;
-        EXPECT_EQ(mismatches(fixture, CRect(rect.left, rect.top + 127, rect.right, rect.bottom),
-                             1028 + (litScaleButton - 13), CPoint(0, 127)),
-                  0)
-            << "output meter " << meter + 1 << " in the scale's strip";
+        parts.push_back({CRect(rect.left, rect.top + 127, rect.right, rect.bottom), 1028 + scale,
+                         127, "output meter in the scale's strip"});
     }
-    const struct
-    {
-        long view;
-        long handleTop;
-    } faders[] = {{11, handleTopTrim}, {18, handleTopDrive}};
-    for (const auto& fader : faders)
-    {
-        const CRect& rect = kViews[fader.view].rect;
-        EXPECT_EQ(mismatches(fixture,
-                             CRect(rect.left, fader.handleTop, rect.right, fader.handleTop + 34),
-                             1026, CPoint(0, 0)),
-                  0);
-        EXPECT_EQ(mismatches(fixture, CRect(rect.left, rect.top, rect.right, fader.handleTop), 1025,
-                             CPoint(0, 0)),
-                  0);
-    }
+    for (const RenderedPart& part : parts)
+        EXPECT_EQ(
+            mismatches(fixture, part.rect, part.bitmap, CPoint(0, part.sourceTop), part.keyed), 0)
+            << part.what << " at " << part.rect.left << "," << part.rect.top;
     EXPECT_GT(textPixels(fixture, kViews[31].rect, kBlackCColor), 20) << "menu text";
 }
 } // namespace
@@ -172,13 +173,13 @@ TEST(EditorLayout, ProgramsZeroAndSevenDrawTheirControlsStripsAndLegend)
     EditorFixture fixture;
     fixture.openHeadless();
     fixture.idle();
-    fixture.writePng("editor-program-0.png");
-    expectControlsShowProgram(fixture, 0, 13, 55, 176);
+    fixture.frame().writePng(testOutputPath("editor-program-0.png").c_str());
+    expectControlsShowProgram(fixture, 0, 0, 55, 176);
     EXPECT_EQ(mismatches(fixture, kViews[32].rect, 1043, CPoint(0, 0)), 0) << "empty status line";
 
     fixture.effect().setProgram(7);
     fixture.idle();
-    fixture.writePng("editor-program-7.png");
-    expectControlsShowProgram(fixture, 7, 14, 55, 141);
+    fixture.frame().writePng(testOutputPath("editor-program-7.png").c_str());
+    expectControlsShowProgram(fixture, 7, 1, 55, 141);
     EXPECT_GT(textPixels(fixture, kViews[33].rect, kDisplayDark), 20) << "readout text";
 }

@@ -1,7 +1,10 @@
-// The meters, markers and readout after the engine has processed known signals. Bypass passes
-// the input to the output unchanged (but for the delay), so output levels are the input's.
+// The meter law, the output scale choice, and the meters, markers and readout after the engine has
+// processed known signals. Bypass passes the input to the output unchanged (but for the delay), so
+// output levels are the input's.
 #include "EditorTestSupport.h"
 
+#include "editor/GainToPosition.h"
+#include "editor/OutputScale.h"
 #include "editor/PeakHoldMeter.h"
 #include "toolkit/CTextLabel.h"
 
@@ -10,8 +13,9 @@
 
 namespace
 {
-constexpr long kPeakLeft = 0, kCorrelation = 4, kReadout = 33, kStatus = 32;
-constexpr long kMeterTop = 71;
+constexpr long kPeakLeft = 0, kCorrelation = 4, kReadout = 33;
+constexpr long kMeterTop = 71, kMeterRows = 253; // pixels
+constexpr long kUnlit = 1027, kLitPk = 1028, kLitCorrelation = 1036;
 constexpr int kSettleFrames = 2048; // past the 512-frame delay
 constexpr int kSettleRedraws = 25;  // a bar crosses the whole meter in 20
 constexpr int kSecondOfFrames = 44100;
@@ -19,6 +23,45 @@ constexpr int kSecondOfFrames = 44100;
 float fromDb(float db)
 {
     return std::pow(10.0f, db / 20.0f);
+}
+
+TEST(MeterLaw, TwoSegmentsWithAFullScaleStepAt099)
+{
+    EXPECT_EQ(gainToPosition(0.99f), 1.0f);
+    EXPECT_EQ(gainToPosition(4.0f), 1.0f);
+    EXPECT_NEAR(gainToPosition(0.98f), 0.9958f, 1e-4f);
+    EXPECT_NEAR(gainToPosition(fromDb(-6.0f)), 36.0f / 42.0f, 1e-6f);
+    EXPECT_NEAR(gainToPosition(fromDb(-36.0f)), 1.0f / 7.0f, 1e-6f);
+    EXPECT_NEAR(gainToPosition(fromDb(-54.0f)), 18.0f / 252.0f, 1e-6f);
+    EXPECT_NEAR(gainToPosition(fromDb(-72.0f)), 0.0f, 1e-5f);
+    EXPECT_NEAR(gainToPosition(fromDb(-80.0f)), -80.0f, 1e-3f) << "below the scale: the dB";
+    EXPECT_NEAR(gainToPosition(0.0f), -600.0f, 1e-3f) << "silence is far below empty";
+}
+
+TEST(OutputScaleChoice, BoundariesBelongToTheHigherScaleForStripsAndReadoutAlike)
+{
+    const struct
+    {
+        float value;
+        OutputScale scale;
+        int strip, legend;
+        float offsetDb;
+    } cases[] = {
+        {0.0f, OutputScale::pk, 1028, 1032, 0.0f},     {0.1249f, OutputScale::pk, 1028, 1032, 0.0f},
+        {0.125f, OutputScale::k12, 1029, 1033, 12.0f}, {0.25f, OutputScale::k12, 1029, 1033, 12.0f},
+        {0.375f, OutputScale::k14, 1030, 1034, 14.0f}, {0.5f, OutputScale::k14, 1030, 1034, 14.0f},
+        {0.625f, OutputScale::k20, 1031, 1035, 20.0f}, {1.0f, OutputScale::k20, 1031, 1035, 20.0f},
+    };
+    for (const auto& expected : cases)
+    {
+        const OutputScale scale = outputScaleFor(expected.value);
+        EXPECT_EQ(scale, expected.scale) << expected.value;
+        EXPECT_EQ(outputScaleLook(scale).litStripId, expected.strip);
+        EXPECT_EQ(outputScaleLook(scale).legendId, expected.legend);
+        EXPECT_EQ(outputScaleLook(scale).readoutOffsetDb, expected.offsetDb);
+        EXPECT_EQ(outputScaleFor(outputScaleLook(scale).parameterValue), scale)
+            << "a button's value selects its own scale";
+    }
 }
 
 class EditorMeters : public ::testing::Test
@@ -35,20 +78,52 @@ class EditorMeters : public ::testing::Test
     bool rowShows(long meterIndex, long row, long stripId)
     {
         const CRect& rect = meter(meterIndex).getViewSize();
-        return fixture.pixel(rect.left + 2, kMeterTop + row) == BitmapPixels(stripId).at(2, row);
+        return fixture.pixel(rect.left + 2, kMeterTop + row) ==
+               bitmapImage(stripId)->getPixel(2, row);
     }
 
     EditorFixture fixture;
 };
 } // namespace
 
+TEST_F(EditorMeters, TheMarkerIsOneLitRowAndOutOfRangeOrNotANumberValuesAreClamped)
+{
+    PeakHoldMeter& level = meter(kPeakLeft);
+    level.setValue(0.0f);
+    level.setOldValue(0.0f);
+    level.setPeak(1.0f / 7.0f);
+    fixture.frame().idle();
+    EXPECT_TRUE(rowShows(kPeakLeft, 216, kUnlit));
+    EXPECT_TRUE(rowShows(kPeakLeft, 217, kLitPk)) << "one row, at trunc(6/7 x 253 + 0.5)";
+    EXPECT_TRUE(rowShows(kPeakLeft, 218, kUnlit));
+
+    level.setPeak(1.5f);
+    EXPECT_EQ(level.getPeak(), 1.0f);
+    level.setPeak(-0.5f);
+    EXPECT_EQ(level.getPeak(), 0.0f);
+    level.setValue(-600.0f);
+    EXPECT_EQ(level.getValue(), -600.0f) << "kept as given until drawn";
+    level.setValue(std::nanf(""));
+    level.setPeak(std::nanf(""));
+    EXPECT_EQ(level.getValue(), 0.0f);
+    EXPECT_EQ(level.getPeak(), 0.0f);
+    level.setValue(3.0f);
+    fixture.frame().idle();
+    EXPECT_EQ(level.getOldValue(), 1.0f);
+
+    level.setValueMapper([](float value) { return value / 2.0f; });
+    level.setValueMapper(nullptr); // keeps the mapper
+    level.setValue(0.5f);
+    EXPECT_EQ(level.getValue(), 0.25f);
+}
+
 TEST_F(EditorMeters, MinusThirtySixDbfsSitsAtOneSeventhAndNearFullScaleFillsTheBar)
 {
     fixture.process(fromDb(-36.0f), fromDb(-36.0f), kSettleFrames);
     fixture.idle(kSettleRedraws);
-    EXPECT_TRUE(rowShows(kPeakLeft, 216, 1027));
-    EXPECT_TRUE(rowShows(kPeakLeft, 217, 1028)) << "the top 36 of 253 rows are lit";
-    EXPECT_TRUE(rowShows(kPeakLeft, 252, 1028));
+    EXPECT_TRUE(rowShows(kPeakLeft, 216, kUnlit));
+    EXPECT_TRUE(rowShows(kPeakLeft, 217, kLitPk)) << "the top 36 of 253 rows are lit";
+    EXPECT_TRUE(rowShows(kPeakLeft, 252, kLitPk));
     EXPECT_EQ(readout(), "-36.0 dB -36.0");
 
     // The engine's peak meter decays between frames, so a steady 0.99 reads a little below;
@@ -57,7 +132,7 @@ TEST_F(EditorMeters, MinusThirtySixDbfsSitsAtOneSeventhAndNearFullScaleFillsTheB
     fixture.idle(2);
     EXPECT_EQ(meter(kPeakLeft).getOldValue(), 1.0f);
     EXPECT_EQ(meter(kPeakLeft).getPeak(), 1.0f);
-    EXPECT_TRUE(rowShows(kPeakLeft, 0, 1028));
+    EXPECT_TRUE(rowShows(kPeakLeft, 0, kLitPk));
     EXPECT_EQ(readout(), "0.0 dB 0.0");
 }
 
@@ -72,28 +147,15 @@ TEST_F(EditorMeters, TheReadoutAddsTheScalesOffset)
     EXPECT_EQ(readout(), "-20.0 dB -20.0");
 }
 
-TEST_F(EditorMeters, ClickingTheReadoutResetsTheHeldPeaks)
-{
-    fixture.process(fromDb(-3.0f), fromDb(-12.0f), kSettleFrames);
-    fixture.process(fromDb(-36.0f), fromDb(-36.0f), kSettleFrames);
-    fixture.idle();
-    EXPECT_EQ(readout(), "-3.0 dB -12.0") << "held for ten seconds";
-    fixture.frame().onMouseDown(CPoint(355, 351), kLButton);
-    EXPECT_STREQ(fixture.view<CTextLabel>(kStatus)->getText(), "Reset peak hold");
-    fixture.process(fromDb(-36.0f), fromDb(-36.0f), 2);
-    fixture.idle();
-    EXPECT_EQ(readout(), "-36.0 dB -36.0");
-}
-
 TEST_F(EditorMeters, TheCorrelationMarkerFollowsTheCorrelation)
 {
     fixture.processSine(0.5f, 1.0f, kSecondOfFrames);
     fixture.idle(kSettleRedraws);
-    EXPECT_TRUE(rowShows(kCorrelation, 0, 1036)) << "+1 puts it in the top row";
-    EXPECT_TRUE(rowShows(kCorrelation, 1, 1027));
+    EXPECT_TRUE(rowShows(kCorrelation, 0, kLitCorrelation)) << "+1 puts it in the top row";
+    EXPECT_TRUE(rowShows(kCorrelation, 1, kUnlit));
 
     fixture.processSine(0.5f, -1.0f, 3 * kSecondOfFrames); // the statistics swing over
     fixture.idle(2);
-    for (long row = 0; row < 253; ++row)
-        ASSERT_TRUE(rowShows(kCorrelation, row, 1027)) << "-1 hides the marker; row " << row;
+    for (long row = 0; row < kMeterRows; ++row)
+        ASSERT_TRUE(rowShows(kCorrelation, row, kUnlit)) << "-1 hides the marker; row " << row;
 }

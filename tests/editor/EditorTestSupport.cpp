@@ -37,6 +37,16 @@ void expectHostCalls(const std::vector<RecordedHostCall>& expected)
     calls.clear();
 }
 
+std::vector<RecordedHostCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edits)
+{
+    std::vector<RecordedHostCall> calls;
+    for (const auto& [index, value] : edits)
+        calls.insert(calls.end(), {{audioMasterBeginEdit, index, 0},
+                                   {audioMasterAutomate, index, value},
+                                   {audioMasterEndEdit, index, 0}});
+    return calls;
+}
+
 EditorFixture::EditorFixture() : effectObject(std::make_unique<LimiterEffectEdit>(recordingHost))
 {
     recordedHostCalls().clear();
@@ -74,28 +84,19 @@ void EditorFixture::processBuffers(std::vector<float> left, std::vector<float> r
     effectObject->processReplacing(channels, channels, static_cast<VstInt32>(left.size()));
 }
 
-CColor EditorFixture::pixel(long x, long y)
-{
-    return frame().getDrawContext()->getPixel(x, y);
-}
-
-void EditorFixture::writePng(const char* name)
-{
-    frame().writePng(testOutputPath(name).c_str());
-}
-
-BitmapPixels::BitmapPixels(long id)
+std::unique_ptr<COffscreenContext> bitmapImage(long id)
 {
     CBitmap* bitmap = new CBitmap(id);
-    image = std::make_unique<COffscreenContext>(bitmap->getWidth(), bitmap->getHeight());
+    auto image = std::make_unique<COffscreenContext>(bitmap->getWidth(), bitmap->getHeight());
     bitmap->draw(image.get(), CRect(0, 0, bitmap->getWidth(), bitmap->getHeight()));
     bitmap->forget();
+    return image;
 }
 
 CColor knobCentre(long bitmapId, long size, float value)
 {
-    const long frame = static_cast<long>(value * 64.0f);
-    return BitmapPixels(bitmapId).at(size / 2, frame * size + size / 2);
+    const long frame = static_cast<long>(value * 64.0f); // 65 frames: floor(value x 64)
+    return bitmapImage(bitmapId)->getPixel(size / 2, frame * size + size / 2);
 }
 
 std::string testOutputPath(const char* name)

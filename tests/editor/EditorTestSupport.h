@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct RecordedHostCall
@@ -26,6 +27,8 @@ VstIntPtr recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstInt
 std::vector<RecordedHostCall>& recordedHostCalls();
 // Checks the recorded calls (values within 1e-6) and forgets them.
 void expectHostCalls(const std::vector<RecordedHostCall>& expected);
+// The calls of edits made through the window, each bracketed: begin, automate, end.
+std::vector<RecordedHostCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edits);
 
 class EditorFixture
 {
@@ -50,9 +53,7 @@ class EditorFixture
     void processSine(float amplitude, float rightSign, int frames);
 
     // A pixel of the frame as last drawn.
-    CColor pixel(long x, long y);
-    // The whole frame redrawn and written as a PNG in the test build directory.
-    void writePng(const char* name);
+    CColor pixel(long x, long y) { return frame().getDrawContext()->getPixel(x, y); }
 
   private:
     void processBuffers(std::vector<float> left, std::vector<float> right);
@@ -60,20 +61,9 @@ class EditorFixture
     std::unique_ptr<LimiterEffectEdit> effectObject;
 };
 
+// One bitmap resource drawn into an image of its own, for comparing with rendered pixels.
+std::unique_ptr<COffscreenContext> bitmapImage(long id);
 // The filmstrip frame a knob of this size shows for value, at the knob's centre.
 CColor knobCentre(long bitmapId, long size, float value);
-
-// One bitmap resource drawn into an image of its own, for comparing with rendered pixels.
-class BitmapPixels
-{
-  public:
-    explicit BitmapPixels(long id);
-    CColor at(long x, long y) const { return image->getPixel(x, y); }
-    long width() const { return image->getWidth(); }
-    long height() const { return image->getHeight(); }
-
-  private:
-    std::unique_ptr<COffscreenContext> image;
-};
 
 std::string testOutputPath(const char* name);

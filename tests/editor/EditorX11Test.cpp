@@ -61,30 +61,24 @@ class EditorX11 : public X11TestWindow
         idle();
         expectHostCalls(expected);
     }
-    void drag(int x, int y, int toY)
-    {
-        fakeMotion(x, y);
-        idle();
-        fakeButton(true);
-        idle();
-        fakeMotion(x, toY);
-        idle();
-        fakeButton(false);
-    }
-    void click(int x, int y, KeySym modifier = 0)
+    // Button 1 pressed at (x, y) and released at (x, toY), with idles between the steps.
+    void drag(int x, int y, int toY, KeySym modifier = 0)
     {
         fakeMotion(x, y);
         idle();
         fakeButton(true, modifier);
         idle();
+        fakeMotion(x, toY);
+        idle();
         fakeButton(false, modifier);
         idle();
     }
+    void click(int x, int y, KeySym modifier = 0) { drag(x, y, y, modifier); }
 
     AEffect* effect = nullptr;
 };
 
-const CColor kSmallButtonLit = BitmapPixels(1042).at(11, 30);
+const CColor kSmallButtonLit = bitmapImage(1042)->getPixel(11, 30);
 } // namespace
 
 TEST_F(EditorX11, AHostOpensDrivesAndReopensTheEditor)
@@ -98,29 +92,20 @@ TEST_F(EditorX11, AHostOpensDrivesAndReopensTheEditor)
     idle(5);
 
     drag(188, 193, 130); // the drive fader's handle (0.52), 63 of 252 pixels up
-    expectCallsAfterIdles({{audioMasterBeginEdit, 3, 0},
-                           {audioMasterAutomate, 3, 0.77f},
-                           {audioMasterEndEdit, 3, 0}});
+    expectCallsAfterIdles(bracketedEdits({{3, 0.77f}}));
     click(459, 76);               // Bypass
     click(549, 71);               // K14
     click(407, 24);               // the word-length menu opens its list below
     click(400, 120);              // its seventh row, " 8 bit"
-    click(57, 292, XK_Control_L); // the side gain knob to its default
-    expectCallsAfterIdles({{audioMasterBeginEdit, 2, 0},
-                           {audioMasterAutomate, 2, 1.0f},
-                           {audioMasterEndEdit, 2, 0},
-                           {audioMasterBeginEdit, 1, 0},
-                           {audioMasterAutomate, 1, 0.5f},
-                           {audioMasterEndEdit, 1, 0},
-                           {audioMasterBeginEdit, 16, 0},
-                           {audioMasterAutomate, 16, 6.0f},
-                           {audioMasterEndEdit, 16, 0},
-                           {audioMasterBeginEdit, 4, 0},
-                           {audioMasterAutomate, 4, 0.5f},
-                           {audioMasterEndEdit, 4, 0}});
+    drag(57, 292, 252);           // the side gain knob up 40 of 200 pixels
+    click(57, 292, XK_Control_L); // and back to its default
+    click(413, 70, XK_Control_L); // the trim fader's handle to its default
+    expectCallsAfterIdles(
+        bracketedEdits({{2, 1.0f}, {1, 0.5f}, {16, 6.0f}, {4, 0.7f}, {4, 0.5f}, {0, 1.0f}}));
+    EXPECT_EQ(effect->getParameter(effect, 16), 6.0f);
     auto shot = screenshot(testOutputPath("editor-x11-after-input.png"));
     EXPECT_EQ(shot->getPixel(549, 71), kSmallButtonLit) << "K14";
-    EXPECT_EQ(shot->getPixel(459, 76), BitmapPixels(1041).at(16, 49)) << "Bypass";
+    EXPECT_EQ(shot->getPixel(459, 76), bitmapImage(1041)->getPixel(16, 49)) << "Bypass";
 
     dispatch(effSetProgram, 7); // K12, side gain 0.7
     idle();
