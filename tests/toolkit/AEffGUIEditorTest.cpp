@@ -94,23 +94,18 @@ class GuiEditorBaseTest : public ::testing::Test
     TestEditor* editor = new TestEditor(&effect); // the effect deletes its editor
 };
 
-TEST_F(GuiEditorBaseTest, EditBracketsReachTheHostOnlyForParameterIndices)
+TEST_F(GuiEditorBaseTest, EditBracketsForParametersAndKeysReachTheHostKnobModeIsProcessWide)
 {
     editor->beginEdit(16);
     editor->endEdit(16);
-    editor->beginEdit(100);
+    editor->beginEdit(100); // not parameters: the host hears nothing
     editor->endEdit(kParameters);
     editor->beginEdit(-1);
-    EXPECT_EQ(hostLog, (std::vector<std::string>{"begin 16", "end 16"}));
-}
-
-TEST_F(GuiEditorBaseTest, KeysReachTheFocusedControlAndKnobModeIsProcessWide)
-{
     VstKeyCode tab = keyCode(VKEY_TAB), up = keyCode(VKEY_UP);
     EXPECT_TRUE(editor->onKeyDown(tab));
     EXPECT_TRUE(editor->onKeyDown(up));
     EXPECT_FLOAT_EQ(editor->slider->getValue(), 0.1f);
-    EXPECT_EQ(hostLog, (std::vector<std::string>{"begin 0", "end 0"}));
+    EXPECT_EQ(hostLog, (std::vector<std::string>{"begin 16", "end 16", "begin 0", "end 0"}));
 
     EXPECT_TRUE(editor->setKnobMode(kRelativCircularMode));
     EXPECT_EQ(getProcessKnobMode(), kRelativCircularMode);

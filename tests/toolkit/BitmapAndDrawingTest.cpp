@@ -66,62 +66,59 @@ TEST(BitmapTest, DecodedImagesAreSharedByIdAndLiveUntilTheLastForget)
     EXPECT_EQ(SharedImage::load(kKnobId).get(), decoded) << "the second bitmap still uses it";
 }
 
-TEST_F(DrawingTest, KnobShowsFrameFloorOfValueTimes64AndKeyedCornersShowTheBackground)
+TEST_F(DrawingTest, KnobSliderAndMovieButtonShowWhatTheirValuesSay)
 {
-    BitmapRef strip(kKnobId);
+    BitmapRef strip(kKnobId), track(kTrackId), handle(kHandleId), buttonBitmap(kButtonId);
     strip.get()->setTransparentColor(kKnobKeyColor);
     auto* knob =
         new CAnimKnob(CRect(20, 20, 30, 30), nullptr, 1, kKnobFrames, kKnobSizePixels, strip.get());
     knob->setTransparency(true);
-    frame.addView(knob);
+    // The handle (20 pixels high) has its top travel from row 0 to row 60, the minimum lowest.
+    auto* slider = new CSlider(CRect(50, 0, 60, 80), nullptr, 2, 0, 60, handle.get(), track.get());
+    auto* button = new CMovieButton(CRect(5, 5, 15, 15), nullptr, 3, 10, buttonBitmap.get());
+    for (CView* view :
+         {static_cast<CView*>(knob), static_cast<CView*>(slider), static_cast<CView*>(button)})
+        frame.addView(view);
 
     const struct
     {
+        CControl* control;
         float value;
-        int frame;
-    } cases[] = {{0.0f, 0}, {0.5f, 32}, {0.999f, 63}, {1.0f, 64}, {0.0157f, 1}, {1.5f, 64}};
+        CPoint at;
+        CColor color;
+    } cases[] = {
+        // The knob shows frame floor(value x 64); its keyed corners show the background.
+        {knob, 0.0f, {25, 25}, knobFrameColor(0)},
+        {knob, 0.5f, {25, 25}, knobFrameColor(32)},
+        {knob, 0.999f, {25, 25}, knobFrameColor(63)},
+        {knob, 1.0f, {25, 25}, knobFrameColor(64)},
+        {knob, 0.0157f, {25, 25}, knobFrameColor(1)},
+        {knob, 1.5f, {25, 25}, knobFrameColor(64)},
+        {knob, 0.5f, {20, 20}, kBackgroundColor},
+        {slider, 0.0f, {55, 60}, kHandleColor},
+        {slider, 0.0f, {55, 59}, kTrackColor},
+        {slider, 1.0f, {55, 19}, kHandleColor},
+        {slider, 1.0f, {55, 20}, kTrackColor},
+        {slider, 0.5f, {55, 30}, kHandleColor},
+        {slider, 0.5f, {55, 29}, kTrackColor},
+        {slider, 0.25f, {55, 64}, kHandleColor},
+        {slider, 0.25f, {55, 65}, kTrackColor},
+        // The button shows frame 0 only at the minimum.
+        {button, 0.0f, {10, 10}, kButtonOffColor},
+        {button, 1.0f, {10, 10}, kButtonOnColor},
+        {button, 0.3f, {10, 10}, kButtonOnColor},
+    };
     for (const auto& c : cases)
     {
-        knob->setValue(c.value);
+        c.control->setValue(c.value);
         frame.idle();
-        EXPECT_EQ(pixel(25, 25), knobFrameColor(c.frame)) << "value " << c.value;
-        EXPECT_EQ(pixel(20, 20), kBackgroundColor) << "keyed corner";
+        EXPECT_EQ(pixel(c.at.x, c.at.y), c.color)
+            << "tag " << c.control->getTag() << " value " << c.value << " at " << c.at.y;
     }
 
     knob->setTransparency(false);
     frame.idle();
     EXPECT_EQ(pixel(20, 20), kKnobKeyColor) << "opaque drawing keeps the key colour";
-}
-
-TEST_F(DrawingTest, SliderHandleSitsWhereTheValueSaysWithTheMinimumAtTheBottom)
-{
-    BitmapRef track(kTrackId);
-    BitmapRef handle(kHandleId);
-    // The handle's top travels from row 0 to row 60 (60 pixels).
-    auto* slider = new CSlider(CRect(50, 0, 60, 80), nullptr, 1, 0, 60, handle.get(), track.get());
-    frame.addView(slider);
-    for (const auto& [value, top] : {std::pair{0.0f, 60L}, {1.0f, 0L}, {0.5f, 30L}, {0.25f, 45L}})
-    {
-        slider->setValue(value);
-        frame.idle();
-        EXPECT_EQ(pixel(55, top), kHandleColor) << "value " << value;
-        EXPECT_EQ(pixel(55, top + 19), kHandleColor) << "value " << value;
-        EXPECT_EQ(pixel(55, top > 0 ? top - 1 : top + 20), kTrackColor) << "value " << value;
-    }
-}
-
-TEST_F(DrawingTest, MovieButtonShowsFrameZeroOnlyAtTheMinimum)
-{
-    BitmapRef bitmap(kButtonId);
-    auto* button = new CMovieButton(CRect(5, 5, 15, 15), nullptr, 1, 10, bitmap.get());
-    frame.addView(button);
-    for (const auto& [value, color] :
-         {std::pair{0.0f, kButtonOffColor}, {1.0f, kButtonOnColor}, {0.3f, kButtonOnColor}})
-    {
-        button->setValue(value);
-        frame.idle();
-        EXPECT_EQ(pixel(10, 10), color) << "value " << value;
-    }
 }
 
 class MeterTest : public DrawingTest
@@ -154,7 +151,7 @@ class MeterTest : public DrawingTest
     CVuMeter* meter;
 };
 
-TEST_F(MeterTest, FallsByTheFallStepPerRedrawAndRisesAtOnce)
+TEST_F(MeterTest, FallsByTheFallStepPerRedrawAndRisesAtOnceOrTheOtherWayWithANegativeStep)
 {
     meter->setValue(0.5f);
     // The displayed value starts at full scale and falls 0.1 per redraw down to the value.
@@ -170,10 +167,7 @@ TEST_F(MeterTest, FallsByTheFallStepPerRedrawAndRisesAtOnce)
     meter->setValue(-3.0f);      // clamped when drawn
     frame.idle();
     EXPECT_FLOAT_EQ(meter->getOldValue(), 0.86f);
-}
 
-TEST_F(MeterTest, NegativeFallStepFallsAtOnceAndRisesSlowlyWithOrWithoutOffscreen)
-{
     for (bool offscreen : {true, false})
     {
         meter->setUseOffscreen(offscreen);
@@ -181,7 +175,7 @@ TEST_F(MeterTest, NegativeFallStepFallsAtOnceAndRisesSlowlyWithOrWithoutOffscree
         meter->setOldValue(1.0f);
         meter->setValue(0.2f);
         frame.idle();
-        EXPECT_EQ(litSplitRow(), 40);
+        EXPECT_EQ(litSplitRow(), 40) << "falls at once";
         meter->setValue(1.0f);
         frame.idle();
         EXPECT_EQ(litSplitRow(), 38); // 0.25: trunc(37.5 + 0.5)

@@ -124,7 +124,7 @@ TEST_F(KnobInputTest, LinearDragOf200PixelsCoversTheRangeShiftIsFinerCtrlClickRe
     EXPECT_EQ(editor.log, (Log{"begin 4", "change 4 0.5000", "end 4"}));
 }
 
-TEST_F(KnobInputTest, CircularModeJumpsToThePointerAngleAndAltSwitchesModes)
+TEST_F(KnobInputTest, CircularModesFollowThePointerAngleAndAltSwitchesModes)
 {
     // Linear mode with Alt: circular. Straight up is the middle of the 270 degree travel.
     frame.onMouseDown(CPoint(centre, 11), kLButton | kAlt);
@@ -172,22 +172,12 @@ TEST_F(InputTest, MovieButtonTogglesAndFollowsWhetherThePointerIsInsideWhileHeld
     EXPECT_FLOAT_EQ(button->getValue(), 1.0f) << "released outside: unchanged";
 }
 
-class MenuTest : public InputTest
+TEST_F(InputTest, MenuPopupChoosesEntryIByClickOrKeysAndSetValueTakesOnlyExistingEntries)
 {
-  protected:
-    MenuTest()
-    {
-        menu = new COptionMenu(CRect(10, 5, 45, 15), &editor, 16, nullptr, nullptr, kNoFrame);
-        for (const char* entry :
-             {"64 bit", "32 bit", "24 bit", "20 bit", "16 bit", "12 bit", " 8 bit"})
-            menu->addEntry(entry);
-        frame.addView(menu);
-    }
-    COptionMenu* menu;
-};
-
-TEST_F(MenuTest, ClickOpensThePopupAndChoosingEntryISetsValueI)
-{
+    auto* menu = new COptionMenu(CRect(10, 5, 45, 15), &editor, 16, nullptr, nullptr, kNoFrame);
+    for (const char* entry : {"64 bit", "32 bit", "24 bit", "20 bit", "16 bit", "12 bit", " 8 bit"})
+        menu->addEntry(entry);
+    frame.addView(menu);
     frame.onMouseDown(CPoint(20, 10), kLButton);
     frame.onMouseUp(CPoint(20, 10), kLButton);
     ASSERT_NE(frame.getModalView(), nullptr);
@@ -209,15 +199,13 @@ TEST_F(MenuTest, ClickOpensThePopupAndChoosingEntryISetsValueI)
     EXPECT_EQ(frame.getModalView(), nullptr);
     EXPECT_TRUE(editor.log.empty());
 
-    frame.onMouseDown(CPoint(20, 10), kLButton); // keys: Down from entry 6 stays, Up, Return
+    frame.onMouseDown(CPoint(20, 10), kLButton); // keys: Up from entry 6, Return
     VstKeyCode up = keyCode(VKEY_UP), enter = keyCode(VKEY_RETURN);
     frame.onKeyDown(up);
     frame.onKeyDown(enter);
     EXPECT_EQ(editor.log, (Log{"begin 16", "change 16 5.0000", "end 16"}));
-}
 
-TEST_F(MenuTest, SetValueSelectsEntryIntOfValueOnlyWhenItExists)
-{
+    // setValue selects entry int(value) only when it exists.
     for (const auto& [given, expected] : {std::pair{2.0f, 2.0f},
                                           {6.9f, 6.0f},
                                           {7.0f, 6.0f},

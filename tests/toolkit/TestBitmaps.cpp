@@ -3,23 +3,12 @@
 #include "toolkit/BitmapResource.h"
 
 #include <cairo.h>
-#include <functional>
 #include <map>
 #include <vector>
 
 namespace
 {
-void setColor(cairo_t* cr, const CColor& color)
-{
-    cairo_set_source_rgb(cr, color.red / 255.0, color.green / 255.0, color.blue / 255.0);
-}
-
-void fill(cairo_t* cr, double x, double y, double w, double h, const CColor& color)
-{
-    setColor(cr, color);
-    cairo_rectangle(cr, x, y, w, h);
-    cairo_fill(cr);
-}
+using PixelColor = CColor (*)(int x, int y);
 
 cairo_status_t appendPng(void* closure, const unsigned char* data, unsigned int length)
 {
@@ -28,18 +17,33 @@ cairo_status_t appendPng(void* closure, const unsigned char* data, unsigned int 
     return CAIRO_STATUS_SUCCESS;
 }
 
-std::vector<unsigned char> paintPng(int width, int height, bool alpha,
-                                    const std::function<void(cairo_t*)>& paint)
+// A PNG of width x height pixels, each coloured by colorAt.
+std::vector<unsigned char> paintPng(int width, int height, bool alpha, PixelColor colorAt)
 {
     cairo_surface_t* surface =
         cairo_image_surface_create(alpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, width, height);
     cairo_t* cr = cairo_create(surface);
-    paint(cr);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+        {
+            const CColor color = colorAt(x, y);
+            cairo_set_source_rgb(cr, color.red / 255.0, color.green / 255.0, color.blue / 255.0);
+            cairo_rectangle(cr, x, y, 1, 1);
+            cairo_fill(cr);
+        }
     cairo_destroy(cr);
     std::vector<unsigned char> png;
     cairo_surface_write_to_png_stream(surface, appendPng, &png);
     cairo_surface_destroy(surface);
     return png;
+}
+
+CColor knobPixel(int x, int y)
+{
+    const int frameRow = y % kKnobSizePixels; // a 2-pixel key-coloured border round each frame
+    const bool border =
+        x < 2 || x >= kKnobSizePixels - 2 || frameRow < 2 || frameRow >= kKnobSizePixels - 2;
+    return border ? kKnobKeyColor : knobFrameColor(y / kKnobSizePixels);
 }
 
 struct StoredBitmap
@@ -50,60 +54,43 @@ struct StoredBitmap
 
 std::map<int, StoredBitmap> makeBitmaps()
 {
-    std::map<int, StoredBitmap> bitmaps;
-    auto add =
-        [&](int id, int width, int height, bool alpha, const std::function<void(cairo_t*)>& paint)
+    const struct
+    {
+        int id, width, height;
+        bool alpha;
+        PixelColor colorAt;
+    } painted[] = {
+        {kBackgroundId, 120, 80, false, [](int, int) { return kBackgroundColor; }},
+        {kKnobId, kKnobSizePixels, kKnobSizePixels * kKnobFrames, true, knobPixel},
+        {kTrackId, 10, 100, false, [](int, int) { return kTrackColor; }},
+        {kHandleId, 10, 20, false, [](int, int) { return kHandleColor; }},
+        {kButtonId, 10, 20, false,
+         [](int, int y) { return y < 10 ? kButtonOffColor : kButtonOnColor; }},
+        {kLitStripId, 4, kStripHeightPixels, false,
+         [](int, int y) {
+             return CColor{200, static_cast<unsigned char>(y), 0, 255};
+         }},
+        {kUnlitStripId, 4, kStripHeightPixels, false,
+         [](int, int y) {
+             return CColor{0, static_cast<unsigned char>(y), 200, 255};
+         }},
+    };
+    std::map<int, StoredBitmap> bitmaps; // its nodes stay put, so the data pointers hold
+    auto store = [&](int id, int width, int height, int depth, std::vector<unsigned char> png)
     {
         StoredBitmap& stored = bitmaps[id];
-        stored.png = paintPng(width, height, alpha, paint);
+        stored.png = std::move(png);
         stored.resource = {id,
                            width,
                            height,
-                           alpha ? 32 : 24,
+                           depth,
                            stored.png.data(),
                            static_cast<unsigned long>(stored.png.size())};
     };
-    add(kBackgroundId, 120, 80, false,
-        [](cairo_t* cr) { fill(cr, 0, 0, 120, 80, kBackgroundColor); });
-    add(kKnobId, kKnobSizePixels, kKnobSizePixels * kKnobFrames, true,
-        [](cairo_t* cr)
-        {
-            for (int frame = 0; frame < kKnobFrames; ++frame)
-            {
-                const double top = frame * kKnobSizePixels;
-                fill(cr, 0, top, kKnobSizePixels, kKnobSizePixels, kKnobKeyColor);
-                fill(cr, 2, top + 2, kKnobSizePixels - 4, kKnobSizePixels - 4,
-                     knobFrameColor(frame));
-            }
-        });
-    add(kTrackId, 10, 100, false, [](cairo_t* cr) { fill(cr, 0, 0, 10, 100, kTrackColor); });
-    add(kHandleId, 10, 20, false, [](cairo_t* cr) { fill(cr, 0, 0, 10, 20, kHandleColor); });
-    add(kButtonId, 10, 20, false,
-        [](cairo_t* cr)
-        {
-            fill(cr, 0, 0, 10, 10, kButtonOffColor);
-            fill(cr, 0, 10, 10, 10, kButtonOnColor);
-        });
-    add(kLitStripId, 4, kStripHeightPixels, false,
-        [](cairo_t* cr)
-        {
-            for (int row = 0; row < kStripHeightPixels; ++row)
-                fill(cr, 0, row, 4, 1, CColor{200, static_cast<unsigned char>(row), 0, 255});
-        });
-    add(kUnlitStripId, 4, kStripHeightPixels, false,
-        [](cairo_t* cr)
-        {
-            for (int row = 0; row < kStripHeightPixels; ++row)
-                fill(cr, 0, row, 4, 1, CColor{0, static_cast<unsigned char>(row), 200, 255});
-        });
-    StoredBitmap& corrupt = bitmaps[kCorruptPngId];
-    corrupt.png = {'n', 'o', 't', ' ', 'p', 'n', 'g'};
-    corrupt.resource = {kCorruptPngId,
-                        4,
-                        4,
-                        24,
-                        corrupt.png.data(),
-                        static_cast<unsigned long>(corrupt.png.size())};
+    for (const auto& bitmap : painted)
+        store(bitmap.id, bitmap.width, bitmap.height, bitmap.alpha ? 32 : 24,
+              paintPng(bitmap.width, bitmap.height, bitmap.alpha, bitmap.colorAt));
+    store(kCorruptPngId, 4, 4, 24, {'n', 'o', 't', ' ', 'p', 'n', 'g'});
     return bitmaps;
 }
 } // namespace
