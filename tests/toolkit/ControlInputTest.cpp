@@ -16,10 +16,20 @@ namespace
 {
 using Log = std::vector<std::string>;
 
+// A button, a slider and a knob, in that (tab) order; the menu test adds a menu.
 class InputTest : public ::testing::Test
 {
   protected:
-    InputTest() { setProcessKnobMode(kLinearMode); }
+    InputTest()
+    {
+        setProcessKnobMode(kLinearMode);
+        for (CView* view :
+             {static_cast<CView*>(button), static_cast<CView*>(slider), static_cast<CView*>(knob)})
+            frame.addView(view);
+        slider->setValue(0.5f); // handle rows 40 to 59
+        slider->setDefaultValue(1.0f);
+        knob->setValue(0.2f);
+    }
     ~InputTest() override { setProcessKnobMode(kLinearMode); }
 
     void drag(CPoint from, CPoint to, long modifiers = 0)
@@ -29,26 +39,24 @@ class InputTest : public ::testing::Test
         frame.onMouseUp(to, kLButton | modifiers);
     }
 
+    static constexpr long centre = 20; // of the knob, both ways
     RecordingEditor editor;
     CFrame frame{CRect(0, 0, 120, 160), nullptr, &editor};
-    BitmapRef track{kTrackId};
-    BitmapRef handle{kHandleId};
-    BitmapRef knobStrip{kKnobId};
-    BitmapRef buttonBitmap{kButtonId};
+    BitmapRef track{kTrackId}, handle{kHandleId}, knobStrip{kKnobId}, buttonBitmap{kButtonId};
+    CMovieButton* button =
+        new CMovieButton(CRect(70, 120, 80, 130), &editor, 2, 10, buttonBitmap.get());
+    // Handle 20 pixels high, its top travelling over rows 0 to 80.
+    CSlider* slider =
+        new CSlider(CRect(50, 0, 60, 100), &editor, 3, 0, 80, handle.get(), track.get());
+    CAnimKnob* knob = new CAnimKnob(CRect(10, 10, 30, 30), &editor, 4, kKnobFrames, kKnobSizePixels,
+                                    knobStrip.get());
 };
 
 class SliderInputTest : public InputTest
 {
-  protected:
-    SliderInputTest()
-    {
-        // Handle 20 pixels high, its top travelling over rows 0 to 80.
-        slider = new CSlider(CRect(50, 0, 60, 100), &editor, 3, 0, 80, handle.get(), track.get());
-        slider->setValue(0.5f); // handle rows 40 to 59
-        slider->setDefaultValue(1.0f);
-        frame.addView(slider);
-    }
-    CSlider* slider;
+};
+class KnobInputTest : public InputTest
+{
 };
 
 TEST_F(SliderInputTest, DragKeepsTheGrabOffsetAndShiftMakesItTenTimesFinerWithoutAJump)
@@ -86,20 +94,6 @@ TEST_F(SliderInputTest, PressOffTheHandleNeedsFreeClickAndCtrlClickAloneRestores
     frame.onMouseUp(CPoint(55, 10), kLButton);
     EXPECT_EQ(editor.log, (Log{"begin 3", "change 3 1.0000", "end 3"}));
 }
-
-class KnobInputTest : public InputTest
-{
-  protected:
-    KnobInputTest()
-    {
-        knob = new CAnimKnob(CRect(10, 10, 30, 30), &editor, 4, kKnobFrames, kKnobSizePixels,
-                             knobStrip.get());
-        knob->setValue(0.2f);
-        frame.addView(knob);
-    }
-    static constexpr long centre = 20;
-    CAnimKnob* knob;
-};
 
 TEST_F(KnobInputTest, LinearDragOf200PixelsCoversTheRangeShiftIsFinerCtrlClickResets)
 {
@@ -158,16 +152,14 @@ TEST_F(KnobInputTest, CircularModesFollowThePointerAngleAndAltSwitchesModes)
 
 TEST_F(InputTest, MovieButtonTogglesAndFollowsWhetherThePointerIsInsideWhileHeld)
 {
-    auto* button = new CMovieButton(CRect(5, 5, 15, 15), &editor, 2, 10, buttonBitmap.get());
-    frame.addView(button);
-    frame.onMouseDown(CPoint(10, 10), kLButton);
-    frame.onMouseMoved(CPoint(40, 10), kLButton);
-    frame.onMouseMoved(CPoint(12, 12), kLButton);
-    frame.onMouseUp(CPoint(12, 12), kLButton);
+    frame.onMouseDown(CPoint(75, 125), kLButton);
+    frame.onMouseMoved(CPoint(105, 125), kLButton);
+    frame.onMouseMoved(CPoint(77, 127), kLButton);
+    frame.onMouseUp(CPoint(77, 127), kLButton);
     EXPECT_EQ(editor.log,
               (Log{"begin 2", "change 2 1.0000", "change 2 0.0000", "change 2 1.0000", "end 2"}));
     editor.log.clear();
-    drag(CPoint(10, 10), CPoint(40, 40));
+    drag(CPoint(75, 125), CPoint(105, 155));
     EXPECT_EQ(editor.log, (Log{"begin 2", "change 2 0.0000", "change 2 1.0000", "end 2"}));
     EXPECT_FLOAT_EQ(button->getValue(), 1.0f) << "released outside: unchanged";
 }
@@ -222,25 +214,17 @@ TEST_F(InputTest, MenuPopupChoosesEntryIByClickOrKeysAndSetValueTakesOnlyExistin
 
 TEST_F(InputTest, TabMovesTheFocusAndArrowsStepTheFocusedControl)
 {
-    auto* slider = new CSlider(CRect(50, 0, 60, 100), &editor, 0, 0, 80, handle.get(), track.get());
-    auto* knob = new CAnimKnob(CRect(10, 10, 20, 20), &editor, 7, kKnobFrames, kKnobSizePixels,
-                               knobStrip.get());
-    frame.addView(new CMovieButton(CRect(0, 0, 5, 5), &editor, 2, 10, buttonBitmap.get()));
-    frame.addView(slider);
-    frame.addView(knob);
-
     VstKeyCode up = keyCode(VKEY_UP);
     EXPECT_FALSE(frame.onKeyDown(up)) << "no focus: the host gets the key";
     VstKeyCode tab = keyCode(VKEY_TAB);
     EXPECT_TRUE(frame.onKeyDown(tab));
     EXPECT_EQ(frame.getFocusView(), slider) << "buttons take no focus";
-    slider->setValue(0.5f);
     VstKeyCode fineDown = keyCode(VKEY_DOWN, MODIFIER_SHIFT);
     VstKeyCode right = keyCode(VKEY_RIGHT);
     frame.onKeyDown(up);
     frame.onKeyDown(fineDown);
     EXPECT_EQ(editor.log,
-              (Log{"begin 0", "change 0 0.6000", "end 0", "begin 0", "change 0 0.5900", "end 0"}));
+              (Log{"begin 3", "change 3 0.6000", "end 3", "begin 3", "change 3 0.5900", "end 3"}));
     frame.onKeyDown(tab);
     EXPECT_EQ(frame.getFocusView(), knob);
     knob->setValue(0.95f);
