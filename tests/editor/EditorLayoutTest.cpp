@@ -152,7 +152,7 @@ TEST(EditorLayout, OpenBuildsTheViewsInOrderBoundToTheParameters)
             continue;
         EXPECT_EQ(control->getTag(), expected.tag);
         EXPECT_EQ(control->getListener(), &fixture.editor());
-        if (expected.tag < 17)
+        if (expected.tag < 17) // the scale buttons' tags are 100 to 104
         {
             EXPECT_EQ(control->getValue(), fixture.effect().getParameter(expected.tag));
         }

@@ -1,14 +1,6 @@
 #include "EditorTestSupport.h"
 
-#include <cmath>
-
 #include <gtest/gtest.h>
-
-namespace
-{
-constexpr float kSineHz = 1000.0f;
-constexpr float kSampleRateHz = 44100.0f;
-} // namespace
 
 VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
 {
@@ -53,32 +45,7 @@ EditorFixture::EditorFixture() : effectObject(std::make_unique<LimiterEffectEdit
     effectObject->resume();
 }
 
-EditorFixture::~EditorFixture() = default;
-
-void EditorFixture::idle(int times)
-{
-    for (int round = 0; round < times; ++round)
-        editor().idle();
-}
-
-void EditorFixture::process(float left, float right, int frames)
-{
-    processBuffers(std::vector<float>(frames, left), std::vector<float>(frames, right));
-}
-
-void EditorFixture::processSine(float amplitude, float rightSign, int frames)
-{
-    std::vector<float> left(frames), right(frames);
-    for (int frame = 0; frame < frames; ++frame)
-    {
-        left[frame] =
-            amplitude * std::sin(2.0f * float(M_PI) * kSineHz * float(frame) / kSampleRateHz);
-        right[frame] = rightSign * left[frame];
-    }
-    processBuffers(std::move(left), std::move(right));
-}
-
-void EditorFixture::processBuffers(std::vector<float> left, std::vector<float> right)
+void EditorFixture::process(std::vector<float> left, std::vector<float> right)
 {
     float* channels[] = {left.data(), right.data()};
     effectObject->processReplacing(channels, channels, static_cast<VstInt32>(left.size()));

@@ -34,7 +34,6 @@ class EditorFixture
 {
   public:
     EditorFixture();
-    ~EditorFixture();
 
     LimiterEffectEdit& effect() { return *effectObject; }
     LimiterEditor& editor() { return *static_cast<LimiterEditor*>(effectObject->getEditor()); }
@@ -46,18 +45,22 @@ class EditorFixture
     }
 
     void openHeadless() { editor().open(nullptr); }
-    void idle(int times = 1);
-    // Frames of a constant stereo input through processReplacing.
-    void process(float left, float right, int frames);
-    // frames of a sine of peak amplitude, 1 kHz at 44.1 kHz, the right channel times rightSign.
-    void processSine(float amplitude, float rightSign, int frames);
+    void idle(int times = 1)
+    {
+        for (int round = 0; round < times; ++round)
+            editor().idle();
+    }
+    // A stereo input through processReplacing.
+    void process(std::vector<float> left, std::vector<float> right);
+    void process(float left, float right, int frames)
+    {
+        process(std::vector<float>(frames, left), std::vector<float>(frames, right));
+    }
 
     // A pixel of the frame as last drawn.
     CColor pixel(long x, long y) { return frame().getDrawContext()->getPixel(x, y); }
 
   private:
-    void processBuffers(std::vector<float> left, std::vector<float> right);
-
     std::unique_ptr<LimiterEffectEdit> effectObject;
 };
 

@@ -7,6 +7,7 @@
 #include "toolkit/COptionMenu.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace
 {
@@ -66,45 +67,36 @@ TEST(FrameTest, IdleRedrawsDirtyViewsInTheOrderAddedWithWhatOverlapsThem)
     EXPECT_EQ(frame.getNbViews(), 2);
 }
 
-TEST(FrameTest, PopupDrawsOverTheViewsAndClosingItRedrawsWhatWasUnder)
+TEST(FrameTest, PopupDrawsOverTheViewsAndClosingOrDeletingTheFrameReleasesIt)
 {
     std::vector<std::string> drawn;
     RecordingEditor editor;
-    CFrame frame(CRect(0, 0, 100, 100), nullptr, &editor);
-    frame.addView(new ColourView(CRect(0, 20, 100, 100), kBlue, drawn, "under"));
-    auto* menu = new COptionMenu(CRect(0, 0, 40, 20), &editor, 16);
-    menu->addEntry("one");
-    menu->addEntry("two");
-    frame.addView(menu);
-    frame.idle();
-
-    frame.onMouseDown(CPoint(5, 5), kLButton);
-    drawn.clear();
-    frame.idle();
-    EXPECT_EQ(drawn, (std::vector<std::string>{"under"}));
-    EXPECT_NE(frame.getDrawContext()->getPixel(2, 22), kBlue) << "the list covers the view";
-
-    VstKeyCode escape = keyCode(VKEY_ESCAPE);
-    EXPECT_TRUE(frame.onKeyDown(escape));
-    EXPECT_EQ(frame.getModalView(), nullptr);
-    frame.idle();
-    EXPECT_EQ(frame.getDrawContext()->getPixel(2, 22), kBlue);
-    EXPECT_TRUE(editor.log.empty());
-}
-
-TEST(FrameTest, DeletingTheFrameWithAnOpenPopupReleasesEverything)
-{
-    RecordingEditor editor;
     BitmapRef background(kBackgroundId);
-    auto* frame = new CFrame(CRect(0, 0, 120, 80), nullptr, &editor);
-    frame->setBackground(background.get());
+    auto frame = std::make_unique<CFrame>(CRect(0, 0, 100, 100), nullptr, &editor);
+    frame->addView(new ColourView(CRect(0, 20, 100, 100), kBlue, drawn, "under"));
     auto* menu =
         new COptionMenu(CRect(0, 0, 40, 20), &editor, 16, background.get(), background.get());
     menu->addEntry("one");
+    menu->addEntry("two");
     frame->addView(menu);
+    frame->idle();
+
     frame->onMouseDown(CPoint(5, 5), kLButton);
-    EXPECT_EQ(background.get()->getNbReference(), 4);
-    delete frame;
+    drawn.clear();
+    frame->idle();
+    EXPECT_EQ(drawn, (std::vector<std::string>{"under"}));
+    EXPECT_NE(frame->getDrawContext()->getPixel(2, 22), kBlue) << "the list covers the view";
+
+    VstKeyCode escape = keyCode(VKEY_ESCAPE);
+    EXPECT_TRUE(frame->onKeyDown(escape));
+    EXPECT_EQ(frame->getModalView(), nullptr);
+    frame->idle();
+    EXPECT_EQ(frame->getDrawContext()->getPixel(2, 22), kBlue);
+    EXPECT_TRUE(editor.log.empty());
+
+    frame->onMouseDown(CPoint(5, 5), kLButton); // open again, then the host closes the window
+    EXPECT_EQ(background.get()->getNbReference(), 3) << "the menu's two and the popup's";
+    frame.reset();
     EXPECT_EQ(background.get()->getNbReference(), 1);
 }
 } // namespace
