@@ -1,14 +1,13 @@
+// Unreadable inputs and refused formats are covered, message by message, by RenderCommandTest.
 #include "host/AudioFile.h"
 #include "TempFolder.h"
-#include "host/HostError.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
 
 namespace
 {
 constexpr int sampleRateHz = 44100;
+constexpr int wavFloat = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
 
 std::vector<float> readAll(const std::string& path)
 {
@@ -17,47 +16,35 @@ std::vector<float> readAll(const std::string& path)
     samples.resize(2 * reader.read(samples.data(), samples.size() / 2));
     return samples;
 }
-
-void writeAll(const std::string& path, int format, const std::vector<float>& interleaved)
-{
-    AudioWriter writer(path, format, sampleRateHz);
-    writer.write(interleaved.data(), interleaved.size() / 2);
-    writer.commit();
-}
 } // namespace
 
-TEST(AudioFile, SixteenBitSamplesSurviveARoundTripAndOversClipInsteadOfWrapping)
+TEST(AudioFile, SixteenBitCodesRoundTripOversClipInsteadOfWrappingAndMonoFillsBothChannels)
 {
     TempFolder folder;
-    const std::vector<float> codes = {-1.0f,        -12345.0f / 32768, 0.0f,
-                                      1.0f / 32768, 32767.0f / 32768,  0.5f};
-    writeAll(folder / "a.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, codes);
-    EXPECT_EQ(readAll(folder / "a.wav"), codes);
+    const std::vector<float> written = {
+        -1.0f, -12345.0f / 32768, 0.0f, 1.0f / 32768, 32767.0f / 32768, 0.5f, 1.5f, -1.5f};
+    std::vector<float> expected = written;
+    expected[6] = 32767.0f / 32768;
+    expected[7] = -1.0f;
+    AudioWriter writer(folder / "a.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, sampleRateHz);
+    writer.write(written.data(), written.size() / 2);
+    writer.commit();
+    EXPECT_EQ(readAll(folder / "a.wav"), expected);
 
-    writeAll(folder / "b.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, {1.5f, -1.5f});
-    const std::vector<float> clipped = {32767.0f / 32768, -1.0f};
-    EXPECT_EQ(readAll(folder / "b.wav"), clipped);
+    writeSoundFile(folder / "mono.wav", wavFloat, 1, sampleRateHz, {0.25f, -0.5f});
+    EXPECT_EQ(readAll(folder / "mono.wav"), (std::vector<float>{0.25f, 0.25f, -0.5f, -0.5f}));
 }
 
-TEST(AudioFile, MonoGoesToBothChannelsAndMoreThanTwoIsRefused)
+TEST(AudioFile, AnUncommittedOutputLeavesNothingBehind)
 {
     TempFolder folder;
-    writeSoundFile(folder / "mono.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, sampleRateHz,
-                   {0.25f, -0.5f, 0.75f});
-    const std::vector<float> stereo = {0.25f, 0.25f, -0.5f, -0.5f, 0.75f, 0.75f};
-    EXPECT_EQ(readAll(folder / "mono.wav"), stereo);
-
-    writeSoundFile(folder / "three.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 3, sampleRateHz,
-                   {0.1f, 0.2f, 0.3f});
-    EXPECT_THROW(AudioReader(folder / "three.wav"), HostError);
-    EXPECT_THROW(AudioReader(folder / "missing.wav"), HostError);
-    std::ofstream(folder / "text.wav") << "not audio";
-    EXPECT_THROW(AudioReader(folder / "text.wav"), HostError);
+    const float frame[] = {0.1f, 0.2f};
+    AudioWriter(folder / "out.wav", wavFloat, sampleRateHz).write(frame, 1);
+    EXPECT_TRUE(folder.fileNames().empty());
 }
 
 TEST(AudioFile, OutputKeepsTheInputsFormatUnlessToldOtherwise)
 {
-    const int wavFloat = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
     EXPECT_EQ(chooseOutputFormat(wavFloat, "out.wav", 0, sampleRateHz), wavFloat);
     EXPECT_EQ(chooseOutputFormat(wavFloat, "out", 0, sampleRateHz), wavFloat);
     EXPECT_EQ(chooseOutputFormat(wavFloat, "out.wav", SF_FORMAT_PCM_16, sampleRateHz),
@@ -69,19 +56,5 @@ TEST(AudioFile, OutputKeepsTheInputsFormatUnlessToldOtherwise)
               SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
     EXPECT_EQ(chooseOutputFormat(wavFloat, "out.ogg", 0, sampleRateHz),
               SF_FORMAT_OGG | SF_FORMAT_VORBIS);
-    EXPECT_THROW(chooseOutputFormat(wavFloat, "out.flac", SF_FORMAT_FLOAT, sampleRateHz),
-                 HostError);
     EXPECT_EQ(sampleTypeNamed("int24"), SF_FORMAT_PCM_24);
-    EXPECT_THROW(sampleTypeNamed("int12"), HostError);
-}
-
-TEST(AudioFile, AnUncommittedOutputLeavesNothingBehind)
-{
-    TempFolder folder;
-    {
-        AudioWriter writer(folder / "out.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, sampleRateHz);
-        const float frame[] = {0.1f, 0.2f};
-        writer.write(frame, 1);
-    }
-    EXPECT_EQ(folder.fileCount(), 0u);
 }

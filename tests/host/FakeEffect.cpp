@@ -1,7 +1,6 @@
 #include "FakeEffect.h"
 
 #include <map>
-#include <utility>
 
 namespace
 {
@@ -9,8 +8,8 @@ struct FakeEffect
 {
     AEffect effect{};
     audioMasterCallback host = nullptr;
-    std::vector<float> delayLine[2];
-    std::size_t position = 0;
+    std::size_t delayFrames = 0;
+    std::vector<float> inputs[2]; // every input so far: a test renders only seconds
 };
 
 FakeEffect& of(AEffect* effect)
@@ -43,41 +42,29 @@ VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr value, 
     return 0;
 }
 
-void delay(AEffect* effect, float** inputs, float** outputs, VstInt32 frames, bool accumulate)
+template <bool accumulate>
+void delay(AEffect* effect, float** inputs, float** outputs, VstInt32 frames)
 {
     FakeEffect& fake = of(effect);
     log("process");
     const auto* time = reinterpret_cast<const VstTimeInfo*>(
         fake.host(effect, audioMasterGetTime, 0, kVstPpqPosValid, nullptr, 0.0f));
     fakeEffectRecord().blockPositions.push_back(time ? time->samplePos : -1.0);
-    const std::size_t delayFrames = fake.delayLine[0].size();
+    const std::size_t delayFrames = fake.delayFrames;
     for (VstInt32 frame = 0; frame < frames; ++frame)
-    {
         for (int channel = 0; channel < 2; ++channel)
         {
-            const float input = inputs[channel][frame];
+            std::vector<float>& history = fake.inputs[channel];
+            history.push_back(inputs[channel][frame]);
             const float delayed =
-                delayFrames == 0 ? input
-                                 : std::exchange(fake.delayLine[channel][fake.position], input);
+                history.size() > delayFrames ? history[history.size() - 1 - delayFrames] : 0.0f;
             outputs[channel][frame] = accumulate ? outputs[channel][frame] + delayed : delayed;
         }
-        if (delayFrames > 0)
-            fake.position = (fake.position + 1) % delayFrames;
-    }
     if (effect->initialDelay != static_cast<VstInt32>(delayFrames))
     {
         effect->initialDelay = static_cast<VstInt32>(delayFrames);
         fake.host(effect, audioMasterIOChanged, 0, 0, nullptr, 0.0f);
     }
-}
-void processReplacing(AEffect* effect, float** inputs, float** outputs, VstInt32 frames)
-{
-    delay(effect, inputs, outputs, frames, false);
-}
-
-void processAccumulating(AEffect* effect, float** inputs, float** outputs, VstInt32 frames)
-{
-    delay(effect, inputs, outputs, frames, true);
 }
 } // namespace
 
@@ -101,13 +88,12 @@ extern "C" AEffect* fakeEffectMain(audioMasterCallback host)
     }
     auto* fake = new FakeEffect;
     fake->host = host;
-    for (auto& line : fake->delayLine)
-        line.assign(settings.delayFrames, 0.0f);
+    fake->delayFrames = settings.delayFrames;
     AEffect& effect = fake->effect;
     effect.magic = kEffectMagic;
     effect.dispatcher = dispatch;
-    effect.process = processAccumulating;
-    effect.processReplacing = settings.accumulating ? nullptr : processReplacing;
+    effect.process = delay<true>;
+    effect.processReplacing = settings.accumulating ? nullptr : delay<false>;
     effect.numInputs = settings.inputs;
     effect.numOutputs = 2;
     effect.flags = settings.accumulating ? 0 : effFlagsCanReplacing;

@@ -1,23 +1,25 @@
 #include "host/LoudnessMeter.h"
 #include "host/AudioFile.h"
+#include "host/DemoSynth.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace
 {
 constexpr int sampleRateHz = 48000;
-constexpr double pi = 3.14159265358979323846;
 
 LoudnessFigures measureSine(double amplitude, double leftGain, double rightGain)
 {
+    constexpr double twoPi = 6.283185307179586;
     const std::size_t frames = 10 * sampleRateHz;
     std::vector<float> samples(2 * frames);
     for (std::size_t frame = 0; frame < frames; ++frame)
     {
-        const double sample = amplitude * std::sin(2.0 * pi * 997.0 * frame / sampleRateHz);
+        const double sample = amplitude * std::sin(twoPi * 997.0 * frame / sampleRateHz);
         samples[2 * frame] = static_cast<float>(leftGain * sample);
         samples[2 * frame + 1] = static_cast<float>(rightGain * sample);
     }
@@ -27,7 +29,7 @@ LoudnessFigures measureSine(double amplitude, double leftGain, double rightGain)
 }
 } // namespace
 
-TEST(LoudnessMeter, FullScaleSineReadsItsKnownLoudnessAndPeaks)
+TEST(LoudnessMeter, SinesAndSilenceReadTheirKnownLoudnessAndPeaks)
 {
     // BS.1770 puts a full-scale 1 kHz sine in both channels at 0 LUFS, in one channel at -3.01.
     const LoudnessFigures both = measureSine(1.0, 1.0, 1.0);
@@ -41,17 +43,11 @@ TEST(LoudnessMeter, FullScaleSineReadsItsKnownLoudnessAndPeaks)
     const LoudnessFigures quiet = measureSine(0.1, 1.0, 1.0);
     EXPECT_NEAR(quiet.integratedLufs, -20.0, 0.05);
     EXPECT_NEAR(quiet.samplePeakDbfs, -20.0, 0.001);
-}
 
-TEST(LoudnessMeter, SilenceHasNoLevel)
-{
-    std::vector<float> silence(2 * sampleRateHz, 0.0f);
-    LoudnessMeter meter(sampleRateHz, 1.0f);
-    meter.add(silence.data(), sampleRateHz);
-    const LoudnessFigures figures = meter.figures();
-    EXPECT_TRUE(std::isinf(figures.integratedLufs) && figures.integratedLufs < 0);
-    EXPECT_TRUE(std::isinf(figures.samplePeakDbfs) && figures.samplePeakDbfs < 0);
-    EXPECT_EQ(figures.loudnessRangeLu, 0.0);
+    const LoudnessFigures silence = measureSine(0.0, 1.0, 1.0);
+    EXPECT_EQ(silence.integratedLufs, -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(silence.samplePeakDbfs, -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(silence.loudnessRangeLu, 0.0);
 }
 
 TEST(LoudnessMeter, CountsSamplesAtOrBeyondTheFormatsFullScale)
@@ -59,11 +55,32 @@ TEST(LoudnessMeter, CountsSamplesAtOrBeyondTheFormatsFullScale)
     const float top16 = 32767.0f / 32768.0f;
     const std::vector<float> samples = {1.0f,  -1.0f, 0.999f, 1.5f, -1.2f,
                                         top16, 0.5f,  -top16, 0.0f, 0.99f};
-    LoudnessMeter floatMeter(sampleRateHz, fullScaleLevel(SF_FORMAT_WAV | SF_FORMAT_FLOAT));
-    floatMeter.add(samples.data(), samples.size() / 2);
-    EXPECT_EQ(floatMeter.figures().samplesAtFullScale, 4u);
     // In a 16-bit file the top code 32767 is full scale too.
-    LoudnessMeter pcmMeter(sampleRateHz, fullScaleLevel(SF_FORMAT_WAV | SF_FORMAT_PCM_16));
-    pcmMeter.add(samples.data(), samples.size() / 2);
-    EXPECT_EQ(pcmMeter.figures().samplesAtFullScale, 6u);
+    for (const auto& [format, count] : {std::pair{SF_FORMAT_WAV | SF_FORMAT_FLOAT, 4u},
+                                        std::pair{SF_FORMAT_WAV | SF_FORMAT_PCM_16, 6u}})
+    {
+        LoudnessMeter meter(sampleRateHz, fullScaleLevel(format));
+        meter.add(samples.data(), samples.size() / 2);
+        EXPECT_EQ(meter.figures().samplesAtFullScale, count) << format;
+    }
+}
+
+TEST(DemoSynth, IsTheSameModestStereoMixEveryTime)
+{
+    const std::vector<float> demo = synthesiseDemo(demoSampleRateHz);
+    EXPECT_EQ(demo, synthesiseDemo(demoSampleRateHz));
+    const std::size_t frames = demo.size() / 2;
+    EXPECT_EQ(frames, 24u * demoSampleRateHz);
+
+    LoudnessMeter meter(demoSampleRateHz, 1.0f);
+    meter.add(demo.data(), frames);
+    const LoudnessFigures figures = meter.figures();
+    EXPECT_NEAR(figures.samplePeakDbfs, -1.0, 0.01);
+    EXPECT_GT(figures.integratedLufs, -19.0);
+    EXPECT_LT(figures.integratedLufs, -15.0);
+
+    std::size_t differingFrames = 0;
+    for (std::size_t frame = 0; frame < frames; ++frame)
+        differingFrames += demo[2 * frame] != demo[2 * frame + 1];
+    EXPECT_GT(differingFrames, frames / 2) << "the chords are wide";
 }

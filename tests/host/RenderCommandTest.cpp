@@ -2,11 +2,11 @@
 #include "LspLimiter.h"
 #include "TempFolder.h"
 #include "host/AudioFile.h"
+#include "host/CommandLine.h"
 #include "host/PluginLibrary.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -29,15 +29,6 @@ CommandRun run(const std::vector<std::string>& arguments)
     return {status, report.str(), errors.str()};
 }
 
-std::vector<std::string> fileNames(const TempFolder& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.path))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class RenderCommand : public ::testing::Test
 {
   protected:
@@ -57,6 +48,28 @@ class RenderCommand : public ::testing::Test
     const std::string lsp = lspLimiterPath();
 };
 } // namespace
+
+TEST(CommandLine, ReadsEveryOptionInBothSpellings)
+{
+    const CommandLine options = parseCommandLine(
+        {"--plugin", "p.so", "--program=Loud", "--set", "a=0.5", "--set=b=1", "--set-raw", "c=4",
+         "--block", "7", "--format", "int24", "--output-dir=out", "--json", "in.wav", "out.flac"});
+    EXPECT_EQ(options.pluginPath, "p.so");
+    EXPECT_EQ(options.program, "Loud");
+    EXPECT_EQ(options.settings, (std::vector<std::string>{"a=0.5", "b=1"}));
+    EXPECT_EQ(options.rawSettings, (std::vector<std::string>{"c=4"}));
+    EXPECT_EQ(options.blockFrames, 7);
+    EXPECT_EQ(options.sampleFormat, "int24");
+    EXPECT_EQ(options.outputDirectory, "out");
+    EXPECT_TRUE(options.json);
+    EXPECT_FALSE(options.list);
+    EXPECT_EQ(options.inputPath, "in.wav");
+    EXPECT_EQ(options.outputPath, "out.flac");
+
+    const CommandLine defaults = parseCommandLine({});
+    EXPECT_EQ(defaults.blockFrames, 512);
+    EXPECT_TRUE(defaults.inputPath.empty());
+}
 
 TEST_F(RenderCommand, EachFailureIsOneLineAndLeavesNoOutputBehind)
 {
@@ -88,8 +101,14 @@ TEST_F(RenderCommand, EachFailureIsOneLineAndLeavesNoOutputBehind)
          "cannot hold float32"},
         {{"--plugin", lsp, input, input}, "the output would overwrite the input file"},
         {{"--block", "0", input}, "--block needs a whole number"},
+        {{"--block", "12x", input}, "--block needs a whole number"},
+        {{"--block", "99999999999", input}, "--block needs a whole number"},
+        {{input, "--block"}, "--block needs a value"},
+        {{"--json=yes", input}, "--json takes no value"},
+        {{"--loud", input}, "unknown option --loud (see --help)"},
+        {{input, folder / "b.wav", folder / "c.wav"}, "too many arguments: "},
     };
-    const std::vector<std::string> before = fileNames(folder);
+    const std::vector<std::string> before = folder.fileNames();
     for (const auto& failure : failures)
     {
         const CommandRun result = run(failure.arguments);
@@ -98,7 +117,7 @@ TEST_F(RenderCommand, EachFailureIsOneLineAndLeavesNoOutputBehind)
         EXPECT_NE(result.errors.find(failure.message), std::string::npos) << result.errors;
         EXPECT_EQ(std::count(result.errors.begin(), result.errors.end(), '\n'), 1) << result.errors;
         EXPECT_TRUE(result.report.empty());
-        EXPECT_EQ(fileNames(folder), before) << failure.message;
+        EXPECT_EQ(folder.fileNames(), before) << failure.message;
     }
 }
 
@@ -132,9 +151,10 @@ TEST_F(RenderCommand, DemoWritesInputAndOutputSideBySide)
 #ifdef VARNHOLT_PLUGIN_PATH
 TEST_F(RenderCommand, SetsOurDitheringMenuPositionBeyondOne)
 {
-    // Position 4 is 16 bits; its display is seven times the stored value.
+    // Position 4 is 16 bits; its display is seven times the stored value. Names are found
+    // regardless of case and padding.
     const CommandRun result =
-        run({"--plugin", VARNHOLT_PLUGIN_PATH, "--set-raw", "Dithering=4", "--list"});
+        run({"--plugin", VARNHOLT_PLUGIN_PATH, "--set-raw", " DITHERING =4", "--list"});
     ASSERT_EQ(result.status, 0) << result.errors;
     EXPECT_NE(result.report.find("Dithering: 28.000 Bt"), std::string::npos) << result.report;
 }

@@ -1,21 +1,61 @@
+// Rendering in-memory stereo through plug-ins: the fake delay in every shape, and real limiters
+// loaded from disk: Debian's LSP limiter, which proves the host is not tied to our plug-in, and
+// ours when it is part of the build.
+#include "host/Renderer.h"
 #include "FakeEffect.h"
-#include "RenderHelpers.h"
+#include "LspLimiter.h"
 #include "host/HostError.h"
+#include "host/PluginInstance.h"
+#include "host/PluginLibrary.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace
 {
-constexpr double sampleRateHz = 48000.0;
 constexpr std::size_t inputFrames = 10007; // odd, so no block size divides it
 constexpr std::size_t clickFrame = 4321;
 
-std::vector<float> renderClickThroughFake(const FakeEffectSettings& settings, int blockFrames,
-                                          RenderResult& result)
+// Interleaved stereo silence with one click on both channels.
+std::vector<float> stereoClick()
+{
+    std::vector<float> samples(2 * inputFrames, 0.0f);
+    samples[2 * clickFrame] = samples[2 * clickFrame + 1] = 0.5f;
+    return samples;
+}
+
+struct ClickRender
+{
+    std::vector<float> output;
+    RenderResult result;
+};
+
+ClickRender renderClick(PluginInstance& plugin, int blockFrames)
+{
+    const std::vector<float> input = stereoClick();
+    std::size_t readFrames = 0;
+    ClickRender render;
+    render.result = renderThroughPlugin(
+        plugin, blockFrames,
+        [&](float* interleaved, std::size_t frames)
+        {
+            const std::size_t got = std::min(frames, inputFrames - readFrames);
+            std::copy_n(input.begin() + 2 * readFrames, 2 * got, interleaved);
+            readFrames += got;
+            return got;
+        },
+        [&](const float* interleaved, std::size_t frames)
+        { render.output.insert(render.output.end(), interleaved, interleaved + 2 * frames); });
+    return render;
+}
+
+ClickRender renderClickThroughFake(const FakeEffectSettings& settings, int blockFrames)
 {
     fakeEffectRecord() = FakeEffectRecord{settings, {}, {}};
-    PluginInstance plugin(fakeEffectMain, sampleRateHz, blockFrames);
-    return renderBuffer(plugin, blockFrames, stereoClick(inputFrames, clickFrame, 0.5f), &result);
+    PluginInstance plugin(fakeEffectMain, 48000.0, blockFrames);
+    return renderClick(plugin, blockFrames);
 }
 } // namespace
 
@@ -36,22 +76,19 @@ TEST(Renderer, KeepsLengthAndClickPositionForAnyBlockSizeAndLatency)
                          (latency.announceDelayLate ? " late" : "") +
                          (latency.accumulating ? ", accumulating" : "") + ", block " +
                          std::to_string(blockFrames));
-            RenderResult result;
-            const std::vector<float> output = renderClickThroughFake(latency, blockFrames, result);
-            ASSERT_EQ(output.size(), 2 * inputFrames);
-            EXPECT_EQ(result.frames, static_cast<long long>(inputFrames));
-            EXPECT_EQ(result.latencyFrames, latency.delayFrames);
-            EXPECT_EQ(result.framesProcessed,
+            const ClickRender render = renderClickThroughFake(latency, blockFrames);
+            EXPECT_EQ(render.output, stereoClick());
+            EXPECT_EQ(render.result.frames, static_cast<long long>(inputFrames));
+            EXPECT_EQ(render.result.latencyFrames, latency.delayFrames);
+            EXPECT_EQ(render.result.framesProcessed,
                       static_cast<long long>(inputFrames) + latency.delayFrames);
-            EXPECT_GT(result.processSeconds, 0.0);
-            EXPECT_EQ(output, stereoClick(inputFrames, clickFrame, 0.5f));
+            EXPECT_GT(render.result.processSeconds, 0.0);
         }
 }
 
 TEST(Renderer, DrivesThePlugInInTheOrderHostsUse)
 {
-    RenderResult result;
-    renderClickThroughFake({100, true}, 4096, result);
+    renderClickThroughFake({100, true}, 4096);
     const std::vector<std::string> expected = {"open",    "rate 48000", "block 4096",
                                                "mains 1", "start",      "process",
                                                "stop",    "mains 0",    "close"};
@@ -80,12 +117,46 @@ TEST(PluginInstance, RejectsWhatIsNoStereoEffect)
         fakeEffectRecord() = FakeEffectRecord{rejected.settings, {}, {}};
         try
         {
-            PluginInstance plugin(fakeEffectMain, sampleRateHz, 64);
+            PluginInstance plugin(fakeEffectMain, 48000.0, 64);
             ADD_FAILURE() << "accepted: " << rejected.message;
         }
         catch (const HostError& error)
         {
             EXPECT_STREQ(error.what(), rejected.message);
         }
+    }
+}
+
+TEST(PeerPlugin, RealLimitersGiveTheClickBackAtTheFrameItWentIn)
+{
+    ASSERT_TRUE(std::filesystem::exists(lspLimiterPath())) << "install lsp-plugins-vst";
+    constexpr int oddBlockFrames = 333;
+    const struct
+    {
+        std::string path;
+        double sampleRateHz;
+        int latencyFrames; // 0: any look-ahead
+    } plugins[] = {
+        {lspLimiterPath(), 44100.0, 0},
+        {lspLimiterPath(), 96000.0, 0},
+#ifdef VARNHOLT_PLUGIN_PATH
+        {VARNHOLT_PLUGIN_PATH, 44100.0, 512},
+#endif
+    };
+    for (const auto& plugin : plugins)
+    {
+        SCOPED_TRACE(plugin.path + " at " + std::to_string(plugin.sampleRateHz));
+        PluginInstance instance(loadPluginEntry(plugin.path), plugin.sampleRateHz, oddBlockFrames);
+        const ClickRender render = renderClick(instance, oddBlockFrames);
+        EXPECT_GT(render.result.latencyFrames, 0) << "the look-ahead delays the signal";
+        if (plugin.latencyFrames > 0)
+        {
+            EXPECT_EQ(render.result.latencyFrames, plugin.latencyFrames);
+        }
+        ASSERT_EQ(render.output.size(), 2 * inputFrames);
+        const auto loudest =
+            std::max_element(render.output.begin(), render.output.end(),
+                             [](float a, float b) { return std::fabs(a) < std::fabs(b); });
+        EXPECT_EQ(static_cast<std::size_t>(loudest - render.output.begin()) / 2, clickFrame);
     }
 }

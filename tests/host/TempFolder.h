@@ -1,12 +1,12 @@
 // A private folder for a test's files, removed with everything in it afterwards.
 #pragma once
 
+#include <sndfile.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-
-#include <sndfile.h>
-
 #include <vector>
 
 class TempFolder
@@ -21,10 +21,13 @@ class TempFolder
     ~TempFolder() { std::filesystem::remove_all(path); }
 
     std::string operator/(const std::string& name) const { return (path / name).string(); }
-    std::size_t fileCount() const
+    std::vector<std::string> fileNames() const
     {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path),
-                                                      std::filesystem::directory_iterator()));
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     std::filesystem::path path;
@@ -40,6 +43,6 @@ inline void writeSoundFile(const std::string& path, int format, int channels, in
     info.samplerate = sampleRateHz;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     sf_writef_float(file, interleaved.data(),
-                    static_cast<sf_count_t>(interleaved.size() / channels));
+                    static_cast<sf_count_t>(interleaved.size()) / channels);
     sf_close(file);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "plugin/Parameters.h"
 
@@ -36,12 +37,8 @@ TEST(Conversions, EngineArgumentsFromTheRanges)
     EXPECT_FALSE(switchIsOn(0.5f));
     EXPECT_TRUE(switchIsOn(0.51f));
 
-    EXPECT_EQ(ditherBitsFromPosition(6.0f), 8);
-    EXPECT_EQ(ditherBitsFromPosition(5.5f), 12);
-    EXPECT_EQ(ditherBitsFromPosition(4.0f), 16);
-    EXPECT_EQ(ditherBitsFromPosition(3.0f), 20);
-    EXPECT_EQ(ditherBitsFromPosition(2.0f), 24);
-    EXPECT_EQ(ditherBitsFromPosition(1.0f), 32);
-    EXPECT_EQ(ditherBitsFromPosition(0.5f), 64);
-    EXPECT_EQ(ditherBitsFromPosition(0.0f), 64);
+    const std::pair<float, int> ditherBits[] = {{6.0f, 8},  {5.5f, 12}, {4.0f, 16}, {3.0f, 20},
+                                                {2.0f, 24}, {1.0f, 32}, {0.5f, 64}, {0.0f, 64}};
+    for (const auto& [position, bits] : ditherBits)
+        EXPECT_EQ(ditherBitsFromPosition(position), bits) << position;
 }

@@ -1,3 +1,4 @@
+// Hostile dispatcher calls in bulk are tests/hardening's; these are the exact answers.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -28,15 +29,11 @@ TEST(HostRequests, CanDoTableIsExactAndCaseSensitive)
     { return e.dispatch(effCanDo, 0, 0, const_cast<char*>(feature)); };
     for (const char* yes : {"plugAsChannelInsert", "plugAsSend", "mixDryWet", "1in1out", "1in2out",
                             "2in1out", "2in2out", "bypass"})
-    {
         EXPECT_EQ(canDo(yes), 1) << yes;
-    }
     for (const char* no : {"sendVstEvents", "sendVstMidiEvent", "receiveVstEvents",
                            "receiveVstMidiEvent", "receiveVstTimeInfo", "offline",
                            "midiProgramNames", "Bypass", "bypass ", "", "sizeWindow"})
-    {
         EXPECT_EQ(canDo(no), -1) << no;
-    }
     EXPECT_EQ(e.dispatch(effCanDo, 0, 0, nullptr), 0);
 }
 
@@ -47,9 +44,8 @@ TEST(HostRequests, OutOfRangeIndicesChangeNothingAndAnswerZero)
     {
         e.setParameter(index, 0.3f);
         EXPECT_EQ(e.getParameter(index), 0.0f);
-        EXPECT_EQ(e.text(effGetParamName, index), "untouched");
-        EXPECT_EQ(e.text(effGetParamLabel, index), "untouched");
-        EXPECT_EQ(e.text(effGetParamDisplay, index), "untouched");
+        for (VstInt32 opcode : {effGetParamName, effGetParamLabel, effGetParamDisplay})
+            EXPECT_EQ(e.text(opcode, index), "untouched");
         EXPECT_EQ(e.dispatch(effCanBeAutomated, index), 0);
     }
     for (VstInt32 program : {18, -1, 1 << 30})
@@ -59,10 +55,8 @@ TEST(HostRequests, OutOfRangeIndicesChangeNothingAndAnswerZero)
         EXPECT_EQ(e.dispatch(effGetProgram), 0);
     }
     for (VstInt32 index = 0; index < 17; ++index)
-    {
-        e.setParameter(index, NAN);
-        e.setParameter(index, INFINITY);
-    }
+        for (float value : {NAN, INFINITY})
+            e.setParameter(index, value);
     EXPECT_EQ(e.getParameter(3), 0.52f);
     EXPECT_EQ(e.display(0), "0.000");
 }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
-#include <cmath>
 
 #include "PluginHost.h"
 
@@ -12,9 +11,7 @@ TEST(ParameterTexts, ProgramZeroShowsTheFactoryDisplays)
         "0.000",  "0.000", "0.000", "-14.560", "100.000", "500.000", "-1.000", "100.000", "80.000",
         "50.000", "0.000", "0.000", "100.000", "100.000", "8.000",   "0.000",  "0.000"};
     for (VstInt32 index = 0; index < 17; ++index)
-    {
         EXPECT_EQ(e.display(index), displays[index]) << index;
-    }
     EXPECT_EQ(e.text(effGetParamName, 12), "RMS attack     ");
     EXPECT_EQ(e.text(effGetParamName, 6), "XCorr threshold");
     EXPECT_EQ(e.text(effGetParamLabel, 6), "--");
@@ -22,7 +19,10 @@ TEST(ParameterTexts, ProgramZeroShowsTheFactoryDisplays)
     EXPECT_EQ(e.text(effGetParamLabel, 16), "Bt");
 }
 
-TEST(ParameterTexts, DisplaysFollowTheStoredValueUnclamped)
+// Displays follow the stored value unclamped. "%3.3f" would need more than the interface's
+// 8 bytes for the large ones: decimals go first, then the exponent form takes over. (That no
+// value overruns the 8 bytes is tests/hardening's.)
+TEST(ParameterTexts, DisplaysFollowTheStoredValueUnclampedWithinEightBytes)
 {
     HostedEffect e;
     const struct
@@ -31,43 +31,17 @@ TEST(ParameterTexts, DisplaysFollowTheStoredValueUnclamped)
         float value;
         const char* display;
     } cases[] = {
-        {0, 1.5f, "36.000"},  {0, 0.0f, "-72.000"}, {2, 0.4f, "0.400"},    {1, 0.75f, "3.000"},
-        {16, 6.0f, "42.000"}, {16, 1.0f, "7.000"},  {5, -0.1f, "-50.000"}, {3, 1.0f, "20.000"},
+        {0, 1.5f, "36.000"},      {0, 0.0f, "-72.000"},    {2, 0.4f, "0.400"},
+        {1, 0.75f, "3.000"},      {16, 6.0f, "42.000"},    {16, 1.0f, "7.000"},
+        {5, -0.1f, "-50.000"},    {3, 1.0f, "20.000"},     {5, 2.5f, "1250.00"},
+        {5, 25.0f, "12500.0"},    {5, -250.0f, "-125000"}, {5, 2000.0f, "1000000"},
+        {5, 2e4f, "1e+07"},       {5, -2e4f, "-1e+07"},    {0, FLT_MAX, "2e+40"},
+        {16, -FLT_MAX, "-2e+39"},
     };
     for (const auto& c : cases)
     {
         e.setParameter(c.index, c.value);
         EXPECT_EQ(e.getParameter(c.index), c.value);
         EXPECT_EQ(e.display(c.index), c.display) << c.index << " at " << c.value;
-    }
-}
-
-// "%3.3f" would need more than the interface's 8 bytes here; decimals go first, then the
-// exponent form takes over.
-TEST(ParameterTexts, OverLongNumbersStayWithinEightBytes)
-{
-    HostedEffect e;
-    const struct
-    {
-        VstInt32 index;
-        float value;
-        const char* display;
-    } cases[] = {
-        {5, 2.5f, "1250.00"},    {5, 25.0f, "12500.0"},    {5, -250.0f, "-125000"},
-        {5, 2000.0f, "1000000"}, {5, 2e4f, "1e+07"},       {5, -2e4f, "-1e+07"},
-        {0, FLT_MAX, "2e+40"},   {16, -FLT_MAX, "-2e+39"},
-    };
-    for (const auto& c : cases)
-    {
-        e.setParameter(c.index, c.value);
-        EXPECT_EQ(e.display(c.index), c.display) << c.index << " at " << c.value;
-    }
-    for (VstInt32 index = 0; index < 17; ++index)
-    {
-        for (float value : {-FLT_MAX, -1e9f, -3e3f, -1.0f, FLT_MIN, 0.999999f, 77.7f, 1e12f})
-        {
-            e.setParameter(index, value);
-            EXPECT_LE(e.display(index).size(), 7u) << index << " at " << value;
-        }
     }
 }

@@ -1,19 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "ProbeEffect.h"
 
-namespace
-{
 using Calls = std::vector<std::string>;
-
-VstIntPtr dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                   void* ptr = nullptr, float opt = 0.0f)
-{
-    return e->dispatcher(e, opcode, index, value, ptr, opt);
-}
-} // namespace
 
 TEST(AudioEffect, RecordIsFilledForTheHostAndReservedFieldsStayTheHosts)
 {
@@ -23,18 +15,13 @@ TEST(AudioEffect, RecordIsFilledForTheHostAndReservedFieldsStayTheHosts)
     EXPECT_EQ(e->numPrograms, 3);
     EXPECT_EQ(e->numParams, 4);
     EXPECT_EQ(e->flags, effFlagsCanReplacing);
-    EXPECT_EQ(e->resvd1, 0);
-    EXPECT_EQ(e->resvd2, 0);
+    EXPECT_EQ(e->resvd1 | e->resvd2, 0);
 
     e->resvd1 = 0x1111;
     e->resvd2 = 0x2222;
     for (VstInt32 opcode = effOpen + 1; opcode <= effGetNumMidiOutputChannels; ++opcode)
-    {
         if (opcode != effClose)
-        {
             dispatch(e, opcode, 0, 1, nullptr, 1.0f);
-        }
-    }
     probe->canDoubleReplacing(true);
     probe->noTail(true);
     EXPECT_EQ(e->flags, effFlagsCanReplacing | effFlagsCanDoubleReplacing | effFlagsNoSoundInStop);
@@ -56,26 +43,16 @@ TEST(AudioEffect, DispatcherAnswersWhatTheBaseLeavesToIt)
     EXPECT_EQ(dispatch(e, effCanBeAutomated, 3), 1);
     EXPECT_EQ(dispatch(e, effCanBeAutomated, 4), 0);
     EXPECT_EQ(dispatch(e, effCanBeAutomated, -1), 0);
-    const std::initializer_list<VstInt32> unanswered{effProcessEvents,
-                                                     effGetInputProperties,
-                                                     effSetProcessPrecision,
-                                                     effStartProcess,
-                                                     effGetParameterProperties,
-                                                     effVendorSpecific,
-                                                     80,
-                                                     -1};
-    for (VstInt32 opcode : unanswered)
-    {
-        EXPECT_EQ(dispatch(e, opcode, 0, 1, &chunk, 1.0f), 0) << opcode;
-    }
+    for (VstInt32 unanswered : std::initializer_list<VstInt32>{
+             effProcessEvents, effGetInputProperties, effSetProcessPrecision, effStartProcess,
+             effGetParameterProperties, effVendorSpecific, 80, -1})
+        EXPECT_EQ(dispatch(e, unanswered, 0, 1, &chunk, 1.0f), 0) << unanswered;
 
     dispatch(e, effSetBlockSize, 0, 512);
     EXPECT_EQ(probe.getBlockSize(), 512);
     dispatch(e, effSetSampleRate, 0, 0, nullptr, 48000.0f);
     for (float bad : {0.0f, -44100.0f, NAN, INFINITY})
-    {
         dispatch(e, effSetSampleRate, 0, 0, nullptr, bad);
-    }
     EXPECT_EQ(probe.getSampleRate(), 48000.0f);
 
     dispatch(e, effSetProgram, 0, 2);
@@ -96,9 +73,7 @@ TEST(AudioEffect, NullTextPointersAreAnsweredWithZeroAndReachNothing)
                             effGetParamDisplay, effGetParamName, effGetProgramNameIndexed,
                             effGetEffectName, effGetVendorString, effGetProductString, effCanDo,
                             effString2Parameter, effGetChunk, effSetChunk, effEditGetRect})
-    {
         EXPECT_EQ(dispatch(e, opcode, 0, 0, nullptr), 0) << opcode;
-    }
     EXPECT_TRUE(probe.calls.empty());
 }
 
@@ -121,4 +96,46 @@ TEST(AudioEffect, EntriesReachTheObjectAndCloseDeletesIt)
 
     EXPECT_EQ(dispatch(e, effClose), 1);
     EXPECT_EQ(destroyed, 1);
+}
+
+namespace
+{
+using HostCall = std::tuple<VstInt32, VstInt32, float>; // opcode, index, opt
+std::vector<HostCall> hostCalls;
+
+extern "C" VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
+                                   float opt)
+{
+    hostCalls.emplace_back(opcode, index, opt);
+    return opcode == audioMasterVersion ? 2300 : 1;
+}
+} // namespace
+
+TEST(HostCalls, EditsAreReportedToTheHostInOrder)
+{
+    hostCalls.clear();
+    ProbeEffect probe(recordingHost);
+    EXPECT_EQ(probe.getMasterVersion(), 2300);
+    EXPECT_TRUE(probe.beginEdit(2));
+    probe.setParameterAutomated(2, 0.25f);
+    EXPECT_TRUE(probe.endEdit(2));
+    probe.masterIdle();
+    const std::vector<HostCall> expected{{audioMasterVersion, 0, 0.0f},
+                                         {audioMasterBeginEdit, 2, 0.0f},
+                                         {audioMasterAutomate, 2, 0.25f},
+                                         {audioMasterEndEdit, 2, 0.0f},
+                                         {audioMasterIdle, 0, 0.0f}};
+    EXPECT_EQ(hostCalls, expected);
+    EXPECT_EQ(probe.calls, (std::vector<std::string>{"setParameter 2 0.250000"}));
+}
+
+TEST(HostCalls, WithoutAHostCallbackEveryCallAnswersZero)
+{
+    ProbeEffect probe(nullptr);
+    EXPECT_EQ(probe.getMasterVersion(), 0);
+    EXPECT_FALSE(probe.beginEdit(0));
+    EXPECT_FALSE(probe.endEdit(0));
+    probe.masterIdle();
+    probe.setParameterAutomated(1, 1.0f);
+    EXPECT_EQ(probe.calls.size(), 1u);
 }

@@ -46,12 +46,6 @@ struct FakeEditor : AEffEditor
     VstInt32 knobMode = -1;
     VstKeyCode lastKey{};
 };
-
-VstIntPtr dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                   void* ptr = nullptr, float opt = 0.0f)
-{
-    return e->dispatcher(e, opcode, index, value, ptr, opt);
-}
 } // namespace
 
 TEST(EditorDispatch, EditorOpcodesReachTheEditorInTheSlot)

@@ -15,9 +15,7 @@ struct ProbeEffect : AudioEffectX
     ~ProbeEffect() override
     {
         if (destroyedCount != nullptr)
-        {
             ++*destroyedCount;
-        }
     }
 
     void processReplacing(float**, float**, VstInt32 frames) override { processedFrames += frames; }
@@ -45,3 +43,9 @@ struct ProbeEffect : AudioEffectX
     VstInt32 processedFrames = 0;
     std::vector<std::string> calls;
 };
+
+inline VstIntPtr dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                          void* ptr = nullptr, float opt = 0.0f)
+{
+    return e->dispatcher(e, opcode, index, value, ptr, opt);
+}
