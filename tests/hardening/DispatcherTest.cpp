@@ -3,7 +3,6 @@
 // output stays finite and, outside bypass, within full scale.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <iostream>
@@ -13,142 +12,109 @@
 
 namespace
 {
-// Values that break careless code, mixed with plain random ones.
+// Values that break careless code, half the time; else a plain random one.
 VstIntPtr hostileValue(std::mt19937& random)
 {
     static constexpr VstIntPtr specials[] = {
         0, 1, -1, 2, 17, 18, INT_MAX, INT_MIN, LONG_MAX, LONG_MIN, 0x10000, 44100, 1 << 20};
-    std::uniform_int_distribution<std::size_t> pick(0, 2 * std::size(specials));
-    const std::size_t choice = pick(random);
-    if (choice < std::size(specials))
-    {
-        return specials[choice];
-    }
-    return static_cast<VstIntPtr>(std::uniform_int_distribution<long>()(random));
+    const std::size_t choice = random() % (2 * std::size(specials));
+    return choice < std::size(specials)
+               ? specials[choice]
+               : static_cast<VstIntPtr>(std::uint64_t{random()} << 32 | random());
 }
 
 float hostileFloat(std::mt19937& random)
 {
     static constexpr float specials[] = {
         0.0f,    -0.0f,  0.5f,  1.0f,   -1.0f,    NAN,       INFINITY, -INFINITY, FLT_MAX, -FLT_MAX,
-        FLT_MIN, 1e-45f, 1e30f, -1e30f, 44100.0f, 192000.0f, 1.0f,     9.0f,      256.0f,  7.0f};
-    std::uniform_int_distribution<std::size_t> pick(0, 2 * std::size(specials));
-    const std::size_t choice = pick(random);
-    if (choice < std::size(specials))
-    {
-        return specials[choice];
-    }
-    // Any bit pattern: NaNs with payloads, denormals, anything.
-    return __builtin_bit_cast(float, static_cast<std::uint32_t>(random()));
+        FLT_MIN, 1e-45f, 1e30f, -1e30f, 44100.0f, 192000.0f, 9.0f,     256.0f,    7.0f};
+    const std::size_t choice = random() % (2 * std::size(specials));
+    // Else any bit pattern: NaNs with payloads, denormals, anything.
+    return choice < std::size(specials)
+               ? specials[choice]
+               : __builtin_bit_cast(float, static_cast<std::uint32_t>(random()));
 }
+} // namespace
 
-HostileCall randomCall(std::mt19937& random, VstInt32 opcode)
+// One instance after another through a shuffled run of every opcode, each several times, with
+// the parameter entries interleaved as hosts do and blocks of every shape in between.
+TEST(Dispatcher, SurvivesEveryOpcodeWithHostileArguments)
 {
-    std::uniform_int_distribution<int> pointer(HostileCall::kNull, HostileCall::kLarger);
-    std::uniform_int_distribution<int> smallIndex(-3, 20);
-    const bool plainIndex = random() % 2 == 0;
-    return {opcode,
-            plainIndex ? smallIndex(random) : static_cast<VstInt32>(hostileValue(random)),
-            hostileValue(random),
-            static_cast<HostileCall::Pointer>(pointer(random)),
-            random(),
-            hostileFloat(random)};
-}
-
-struct Tally
-{
-    long calls = 0;
-    long overWrites = 0;
-    long badBlocks = 0;
-};
-
-// One instance through a shuffled run of every opcode, each several times, with blocks of
-// every shape in between.
-void fuzzOneInstance(std::mt19937& random, Tally& tally)
-{
+    constexpr int instances = 40;
     constexpr int callsPerOpcode = 8;
     constexpr int callsBetweenBlocks = 16;
     constexpr VstInt32 largestBlockFrames = 700;
-    Instance instance;
-    instance.start();
+    std::mt19937 random(kHardeningSeed);
     std::vector<VstInt32> opcodes;
     for (VstInt32 opcode = kLowestHostileOpcode; opcode <= kHighestHostileOpcode; ++opcode)
-    {
         if (!isLeftOutOfRandomCalls(opcode))
-        {
             opcodes.insert(opcodes.end(), callsPerOpcode, opcode);
-        }
-    }
-    std::shuffle(opcodes.begin(), opcodes.end(), random);
-
     GuardedBuffer pointed;
     GuardedBuffer valuePointed;
     StereoBlock<float> floats(largestBlockFrames * 2);
     StereoBlock<double> doubles(largestBlockFrames * 2);
-    std::uniform_int_distribution<VstInt32> frames(0, largestBlockFrames);
+    std::uniform_int_distribution<int> pointer(HostileCall::kNull, HostileCall::kLarger);
+    std::uniform_int_distribution<int> smallIndex(-3, 20);
     std::uniform_int_distribution<VstInt32> parameterIndex(-2, kParameterCount + 1);
-    for (std::size_t n = 0; n < opcodes.size(); ++n)
+    std::uniform_int_distribution<VstInt32> frames(0, largestBlockFrames);
+    // Into the front of a block, in place or behind; through the entry of the block's type.
+    const auto loudBlock = [&](auto& block, const Instance& instance)
     {
-        const HostileCall call = randomCall(random, opcodes[n]);
-        if (!performHostileCall(instance.get(), call, random, pointed, valuePointed))
-        {
-            ++tally.overWrites;
-            ADD_FAILURE() << "opcode " << call.opcode << " index " << call.index
-                          << " wrote outside the host's buffer";
-        }
-        // The parameter entries, interleaved with the dispatcher as hosts do.
-        instance.setParameter(parameterIndex(random), hostileFloat(random));
-        instance.getParameter(parameterIndex(random));
-        tally.calls += 3;
-
-        if (n % callsBetweenBlocks == 0)
-        {
-            const VstInt32 count = frames(random);
-            const bool inPlace = random() % 2 == 0;
-            const bool ok =
-                random() % 2 == 0
-                    ? processHostileBlock(instance.get(), random, floats.left.data(),
-                                          floats.right.data(), floats.left.data() + count,
-                                          floats.right.data() + count, count, inPlace)
-                    : processHostileBlock(instance.get(), random, doubles.left.data(),
-                                          doubles.right.data(), doubles.left.data() + count,
-                                          doubles.right.data() + count, count, inPlace);
-            if (!ok)
-            {
-                ++tally.badBlocks;
-                ADD_FAILURE() << "bad output after opcode " << call.opcode;
-            }
-        }
-    }
-}
-} // namespace
-
-TEST(Dispatcher, SurvivesEveryOpcodeWithHostileArguments)
-{
-    constexpr int instances = 40;
-    std::mt19937 random(kHardeningSeed);
-    Tally tally;
+        const VstInt32 count = frames(random);
+        return processHostileBlock(instance.get(), random, block.left.data(), block.right.data(),
+                                   block.left.data() + count, block.right.data() + count, count,
+                                   random() % 2 == 0);
+    };
+    long calls = 0;
     for (int i = 0; i < instances && !HasFailure(); ++i)
     {
-        fuzzOneInstance(random, tally);
+        Instance instance;
+        instance.start();
+        std::shuffle(opcodes.begin(), opcodes.end(), random);
+        for (std::size_t n = 0; n < opcodes.size(); ++n)
+        {
+            const HostileCall call{opcodes[n],
+                                   random() % 2 == 0 ? smallIndex(random)
+                                                     : static_cast<VstInt32>(hostileValue(random)),
+                                   hostileValue(random),
+                                   static_cast<HostileCall::Pointer>(pointer(random)),
+                                   random(),
+                                   hostileFloat(random)};
+            EXPECT_TRUE(performHostileCall(instance.get(), call, random, pointed, valuePointed))
+                << "opcode " << call.opcode << " index " << call.index
+                << " wrote outside the host's buffer";
+            instance.setParameter(parameterIndex(random), hostileFloat(random));
+            instance.getParameter(parameterIndex(random));
+            calls += 3;
+            EXPECT_TRUE(
+                n % callsBetweenBlocks != 0 ||
+                (random() % 2 == 0 ? loudBlock(floats, instance) : loudBlock(doubles, instance)))
+                << "bad output after opcode " << call.opcode;
+        }
     }
-    std::cout << "dispatcher and parameter calls: " << tally.calls << "\n";
-    RecordProperty("calls", static_cast<int>(tally.calls));
-    EXPECT_EQ(tally.overWrites, 0);
-    EXPECT_EQ(tally.badBlocks, 0);
+    std::cout << "dispatcher and parameter calls: " << calls << "\n";
+    RecordProperty("calls", static_cast<int>(calls));
 }
 
+// Guards the mended faults of host values far outside 0..1: trim above 1 raised the output past
+// full scale, huge drive, side gain or soft-clip values gave NaN, a correlation threshold outside
+// -1..1 misbehaved. Every index gets each value on a fresh instance, then must recover.
 TEST(Dispatcher, ParameterValuesNoHostShouldSendLeaveTheOutputSound)
 {
     const float hostile[] = {NAN,    -NAN,  INFINITY, -INFINITY, FLT_MAX,  -FLT_MAX, 1e30f,
                              -1e30f, 1e6f,  -1e6f,    1000.0f,   -1000.0f, 100.0f,   -100.0f,
                              7.5f,   -7.5f, 2.0f,     -1.0f,     1e-45f,   -0.0f};
     constexpr VstInt32 blockFrames = 1024;
+    constexpr int blocksWhileSet = 4;
     std::mt19937 random(kHardeningSeed);
     StereoBlock<float> block(blockFrames);
     StereoBlock<float> out(blockFrames);
-    for (VstInt32 index = 0; index < kParameterCount; ++index)
+    const auto soundBlock = [&](const Instance& instance, bool inPlace)
     {
+        return processHostileBlock(instance.get(), random, block.left.data(), block.right.data(),
+                                   out.left.data(), out.right.data(), blockFrames, inPlace);
+    };
+    for (VstInt32 index = 0; index < kParameterCount; ++index)
         for (float value : hostile)
         {
             SCOPED_TRACE(testing::Message() << "index " << index << " value " << value);
@@ -160,20 +126,10 @@ TEST(Dispatcher, ParameterValuesNoHostShouldSendLeaveTheOutputSound)
             display.prepare(random, kVstMaxParamStrLen, kVstMaxParamStrLen, false);
             instance.dispatch(effGetParamDisplay, index, 0, display.data());
             EXPECT_TRUE(display.intact());
-            bool sound = true;
-            for (int pass = 0; pass < 4; ++pass)
-            {
-                sound = sound && processHostileBlock(instance.get(), random, block.left.data(),
-                                                     block.right.data(), out.left.data(),
-                                                     out.right.data(), blockFrames, false);
-            }
-            EXPECT_TRUE(sound) << "while set";
+            for (int pass = 0; pass < blocksWhileSet; ++pass)
+                EXPECT_TRUE(soundBlock(instance, false)) << "while set";
             // Back to a sane value, the effect must recover: no poisoned state.
             instance.setParameter(index, stored);
-            EXPECT_TRUE(processHostileBlock(instance.get(), random, block.left.data(),
-                                            block.right.data(), out.left.data(), out.right.data(),
-                                            blockFrames, true))
-                << "after recovery";
+            EXPECT_TRUE(soundBlock(instance, true)) << "after recovery";
         }
-    }
 }

@@ -6,35 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
-#include <dirent.h>
 
+#include <climits>
+#include <filesystem>
 #include <memory>
 
 #include "HardeningHost.h"
 
 namespace
 {
-constexpr unsigned kParentSizePixels = 800;
-// The sanitizers' quarantine keeps freed memory resident; there the leak check at exit covers
-// every cycle instead.
-#ifdef HARDENING_SANITIZED
-constexpr bool kResidentMemoryTellsLeaks = false;
-#else
-constexpr bool kResidentMemoryTellsLeaks = true;
-#endif
-
 int openFileDescriptors()
 {
-    int count = 0;
-    if (DIR* folder = opendir("/proc/self/fd"))
-    {
-        while (readdir(folder) != nullptr)
-        {
-            ++count;
-        }
-        closedir(folder);
-    }
-    return count;
+    const std::filesystem::directory_iterator descriptors("/proc/self/fd");
+    return static_cast<int>(std::distance(begin(descriptors), end(descriptors)));
 }
 
 class EditorLifecycle : public testing::Test
@@ -42,107 +26,63 @@ class EditorLifecycle : public testing::Test
   protected:
     void SetUp() override
     {
+        constexpr unsigned parentSizePixels = 800;
         if (getenv("DISPLAY") == nullptr || (display = XOpenDisplay(nullptr)) == nullptr)
-        {
             GTEST_SKIP() << "no X display";
-        }
-        parent = newParent();
+        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, parentSizePixels,
+                                     parentSizePixels, 0, 0, 0);
+        XMapWindow(display, parent);
+        XSync(display, False);
+        instance.start();
     }
 
     void TearDown() override
     {
         if (display != nullptr)
-        {
             XCloseDisplay(display);
-        }
     }
 
-    Window newParent() const
-    {
-        const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0,
-                                                  kParentSizePixels, kParentSizePixels, 0, 0, 0);
-        XMapWindow(display, window);
-        XSync(display, False);
-        return window;
-    }
-
-    // Windows the editors made under a parent, as the server sees them now.
-    unsigned childrenOf(Window window) const
+    // Windows the editors made under the parent, as the server sees them now.
+    unsigned children() const
     {
         XSync(display, False);
         Window root = 0;
         Window grandParent = 0;
-        Window* children = nullptr;
+        Window* windows = nullptr;
         unsigned count = 0;
-        XQueryTree(display, window, &root, &grandParent, &children, &count);
-        if (children != nullptr)
-        {
-            XFree(children);
-        }
+        XQueryTree(display, parent, &root, &grandParent, &windows, &count);
+        XFree(windows); // null is fine
         return count;
     }
 
-    static VstIntPtr open(const Instance& instance, Window window)
+    VstIntPtr open(const Instance& editorOf) const
     {
-        return instance.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(window));
+        return editorOf.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent));
     }
 
     Display* display = nullptr;
     Window parent = 0;
+    Instance instance;
 };
 } // namespace
 
-TEST_F(EditorLifecycle, OpenTwiceCloseTwiceAndIdleWhileClosed)
-{
-    Instance instance;
-    instance.start();
-    ASSERT_TRUE(instance->flags & effFlagsHasEditor);
-    instance.dispatch(effEditIdle);
-    instance.dispatch(effEditClose);
-    EXPECT_EQ(open(instance, parent), 1);
-    EXPECT_EQ(open(instance, parent), 1);
-    instance.dispatch(effEditIdle);
-    EXPECT_EQ(childrenOf(parent), 1u);
-    instance.dispatch(effEditClose);
-    instance.dispatch(effEditClose);
-    instance.dispatch(effEditIdle);
-    EXPECT_EQ(childrenOf(parent), 0u);
-}
-
-TEST_F(EditorLifecycle, ClosingTheEffectWithTheEditorOpenLeavesNothing)
-{
-    const int descriptorsBefore = openFileDescriptors();
-    {
-        Instance instance;
-        instance.start();
-        ASSERT_EQ(open(instance, parent), 1);
-        instance.dispatch(effEditIdle);
-        instance.close();
-    }
-    EXPECT_EQ(childrenOf(parent), 0u);
-    EXPECT_EQ(openFileDescriptors(), descriptorsBefore);
-}
-
-TEST_F(EditorLifecycle, AMissingParentIsRefused)
-{
-    Instance instance;
-    instance.start();
-    EXPECT_EQ(instance.dispatch(effEditOpen, 0, 0, nullptr), 0);
-    instance.dispatch(effEditIdle);
-    instance.dispatch(effEditClose);
-    // Still opens in a real window afterwards.
-    EXPECT_EQ(open(instance, parent), 1);
-    EXPECT_EQ(childrenOf(parent), 1u);
-    instance.dispatch(effEditClose);
-}
-
-TEST_F(EditorLifecycle, FiveHundredOpenCloseCyclesLeaveNothing)
+// Cycles as careless hosts make them: opened twice, idled, closed twice, idled while closed.
+TEST_F(EditorLifecycle, FiveHundredCarelessOpenCloseCyclesLeaveNothing)
 {
     constexpr int cycles = 500;
     constexpr int warmUpCycles = 20; // library caches (fonts, cairo) fill once
+    // The sanitizers' quarantine keeps freed memory resident; there the leak check at exit
+    // covers every cycle instead.
+#ifdef HARDENING_SANITIZED
+    constexpr long allowedGrowthBytes = LONG_MAX;
+#else
     constexpr long allowedGrowthBytes = 2 * 1024 * 1024;
-    Instance instance;
-    instance.start();
+#endif
+    ASSERT_TRUE(instance->flags & effFlagsHasEditor);
+    instance.dispatch(effEditIdle);
+    instance.dispatch(effEditClose);
+    // Without a parent there is nothing to open in: no success claimed, nothing left open.
+    EXPECT_EQ(instance.dispatch(effEditOpen, 0, 0, nullptr), 0);
     int descriptorsAfterWarmUp = 0;
     long residentAfterWarmUp = 0;
     for (int cycle = 0; cycle < cycles; ++cycle)
@@ -152,19 +92,23 @@ TEST_F(EditorLifecycle, FiveHundredOpenCloseCyclesLeaveNothing)
             descriptorsAfterWarmUp = openFileDescriptors();
             residentAfterWarmUp = residentBytes();
         }
-        ASSERT_EQ(open(instance, parent), 1) << "cycle " << cycle;
+        const bool careless = cycle % 10 == 0; // a tenth of the cycles: opening twice is slow
+        for (int opening = 0; opening <= careless; ++opening)
+            ASSERT_EQ(open(instance), 1) << "cycle " << cycle;
         instance.dispatch(effEditIdle);
+        ASSERT_EQ(children(), 1u) << "cycle " << cycle;
         instance.dispatch(effEditClose);
+        instance.dispatch(effEditClose);
+        instance.dispatch(effEditIdle);
     }
-    EXPECT_EQ(childrenOf(parent), 0u);
+    EXPECT_EQ(children(), 0u);
     EXPECT_EQ(openFileDescriptors(), descriptorsAfterWarmUp);
-    if (kResidentMemoryTellsLeaks)
-    {
-        EXPECT_LE(residentBytes() - residentAfterWarmUp, allowedGrowthBytes);
-    }
+    EXPECT_LE(residentBytes() - residentAfterWarmUp, allowedGrowthBytes);
 }
 
-TEST_F(EditorLifecycle, EightEditorsOpenAtOnce)
+// Half the editors closed as hosts should, half left open when the effect is closed, as hosts
+// that crash or quit in a hurry do.
+TEST_F(EditorLifecycle, EightEditorsAtOnceClosedOrLeftOpenLeaveNothing)
 {
     constexpr int editors = 8;
     const int descriptorsBefore = openFileDescriptors();
@@ -175,18 +119,14 @@ TEST_F(EditorLifecycle, EightEditorsOpenAtOnce)
             instances.push_back(std::make_unique<Instance>());
             instances.back()->start();
             instances.back()->dispatch(effSetProgram, 0, n);
-            ASSERT_EQ(open(*instances.back(), parent), 1);
+            ASSERT_EQ(open(*instances.back()), 1);
         }
-        for (const auto& instance : instances)
-        {
-            instance->dispatch(effEditIdle);
-        }
-        EXPECT_EQ(childrenOf(parent), static_cast<unsigned>(editors));
-        for (const auto& instance : instances)
-        {
-            instance->dispatch(effEditClose);
-        }
+        for (const auto& each : instances)
+            each->dispatch(effEditIdle);
+        EXPECT_EQ(children(), static_cast<unsigned>(editors));
+        for (int n = 0; n < editors; n += 2)
+            instances[n]->dispatch(effEditClose);
     }
-    EXPECT_EQ(childrenOf(parent), 0u);
+    EXPECT_EQ(children(), 0u);
     EXPECT_EQ(openFileDescriptors(), descriptorsBefore);
 }
