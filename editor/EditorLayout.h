@@ -48,7 +48,7 @@ enum MeterIndex
 // The output meters' lit strip follows the output scale.
 constexpr int outputMeterCount = 4;
 
-struct MeterSpec
+struct MeterEntry
 {
     PixelRect rect;
     int litId;
@@ -57,7 +57,7 @@ struct MeterSpec
     bool showsGain; // starts at 1, no reduction; level meters start at 0
 };
 
-constexpr MeterSpec meterTable[meterCount] = {
+constexpr MeterEntry meterTable[meterCount] = {
     {layout::outputPeakLeft, bitmapId::stripPk, bitmapId::stripUnlit, levelFallStep, false},
     {layout::outputPeakRight, bitmapId::stripPk, bitmapId::stripUnlit, levelFallStep, false},
     {layout::outputRmsLeft, bitmapId::stripPk, bitmapId::stripUnlit, levelFallStep, false},
@@ -78,14 +78,14 @@ constexpr long faderTravelBottomPx = art::faderTravelTopPx + art::faderTravelPx;
 constexpr float outputTrimDefault = 1.0f; // 0 dB
 constexpr float inputDriveDefault = 0.5239f;
 
-struct KnobSpec
+struct KnobEntry
 {
     PixelRect rect;
     int bitmap;
     long tag;
 };
 
-constexpr KnobSpec knobTable[] = {
+constexpr KnobEntry knobTable[] = {
     {layout::sideGain, bitmapId::knobLargeBipolar, tag::sideGain},
     {layout::xcorrTime, bitmapId::knobSmall, tag::xcorrTime},
     {layout::xcorrThreshold, bitmapId::knobSmall, tag::xcorrThreshold},

@@ -72,11 +72,11 @@ void LimiterEditor::addMeters()
 {
     for (int index = 0; index < meterCount; ++index)
     {
-        const MeterSpec& spec = meterTable[index];
-        auto* meter = new PeakHoldMeter(toRect(spec.rect), controlBitmap(spec.litId),
-                                        controlBitmap(spec.unlitId), meterSegments, kVertical);
-        meter->setDecreaseStepValue(spec.fallStep);
-        if (spec.showsGain)
+        const MeterEntry& entry = meterTable[index];
+        auto* meter = new PeakHoldMeter(toRect(entry.rect), controlBitmap(entry.litId),
+                                        controlBitmap(entry.unlitId), meterSegments, kVertical);
+        meter->setDecreaseStepValue(entry.fallStep);
+        if (entry.showsGain)
         {
             meter->setValue(1.0f);
             meter->setOldValue(1.0f);
@@ -118,11 +118,11 @@ void LimiterEditor::addButton(const PixelRect& buttonRect, int buttonBitmapId, l
 
 void LimiterEditor::addKnobs()
 {
-    for (const KnobSpec& spec : knobTable)
+    for (const KnobEntry& entry : knobTable)
     {
-        CBitmap* strip = controlBitmap(spec.bitmap);
+        CBitmap* strip = controlBitmap(entry.bitmap);
         const long frameHeight = strip->getHeight() / art::knobFrameCount;
-        auto* knob = new CAnimKnob(toRect(spec.rect), this, spec.tag, art::knobFrameCount,
+        auto* knob = new CAnimKnob(toRect(entry.rect), this, entry.tag, art::knobFrameCount,
                                    frameHeight, strip);
         knob->setTransparency(true);
         addParameterControl(knob);

@@ -2,7 +2,7 @@
 
 namespace
 {
-struct ButtonSpec
+struct ButtonEntry
 {
     int id;
     int widthPx;
@@ -10,35 +10,36 @@ struct ButtonSpec
     double lampRadiusPx;
 };
 
-const ButtonSpec buttonSpecs[] = {
+const ButtonEntry buttonSpecs[] = {
     {bitmapId::buttonLarge, art::largeButtonPx, art::largeButtonPx, 5.5},
     {bitmapId::buttonSmall, art::smallButtonWidthPx, art::smallButtonHeightPx, 3.5},
 };
 
-void drawFace(cairo_t* cr, const ButtonSpec& spec, int top)
+void drawFace(cairo_t* cr, const ButtonEntry& entry, int top)
 {
     const double radius = 3.0;
     setColour(cr, palette::knobRim);
-    fillRoundedRect(cr, 0.0, top, spec.widthPx, spec.frameHeightPx, radius);
+    fillRoundedRect(cr, 0.0, top, entry.widthPx, entry.frameHeightPx, radius);
 
-    cairo_pattern_t* face = cairo_pattern_create_linear(0, top, 0, top + spec.frameHeightPx);
+    cairo_pattern_t* face = cairo_pattern_create_linear(0, top, 0, top + entry.frameHeightPx);
     addColourStop(face, 0.0, palette::buttonFaceLight);
     addColourStop(face, 1.0, palette::buttonFaceDark);
     cairo_set_source(cr, face);
-    fillRoundedRect(cr, 1.0, top + 1.0, spec.widthPx - 2.0, spec.frameHeightPx - 2.0, radius - 1.0);
+    fillRoundedRect(cr, 1.0, top + 1.0, entry.widthPx - 2.0, entry.frameHeightPx - 2.0,
+                    radius - 1.0);
     cairo_pattern_destroy(face);
 
     // A one-pixel highlight along the top edge.
     setColour(cr, mixColour(palette::buttonFaceLight, palette::caption, 0.25));
-    cairo_rectangle(cr, 2.0, top + 1.0, spec.widthPx - 4.0, 1.0);
+    cairo_rectangle(cr, 2.0, top + 1.0, entry.widthPx - 4.0, 1.0);
     cairo_fill(cr);
 }
 
-void drawLamp(cairo_t* cr, const ButtonSpec& spec, int top, bool lit)
+void drawLamp(cairo_t* cr, const ButtonEntry& entry, int top, bool lit)
 {
-    const double x = spec.widthPx / 2.0;
-    const double y = top + spec.frameHeightPx / 2.0;
-    const double r = spec.lampRadiusPx;
+    const double x = entry.widthPx / 2.0;
+    const double y = top + entry.frameHeightPx / 2.0;
+    const double r = entry.lampRadiusPx;
     if (lit)
     {
         cairo_pattern_t* glow = cairo_pattern_create_radial(x, y, r, x, y, r * 2.4);
@@ -67,21 +68,21 @@ void drawLamp(cairo_t* cr, const ButtonSpec& spec, int top, bool lit)
 }
 
 // Frame 0 unlit, frame 1 lit, one above the other.
-ArtBitmap drawButton(const ButtonSpec& spec)
+ArtBitmap drawButton(const ButtonEntry& entry)
 {
     ArtBitmap button =
-        makeBitmap(spec.id, spec.widthPx, spec.frameHeightPx * art::buttonFrameCount, 24);
+        makeBitmap(entry.id, entry.widthPx, entry.frameHeightPx * art::buttonFrameCount, 24);
     ContextPtr cr = makeContext(button);
-    fillRect(cr.get(), {0, 0, spec.widthPx, spec.frameHeightPx * art::buttonFrameCount},
+    fillRect(cr.get(), {0, 0, entry.widthPx, entry.frameHeightPx * art::buttonFrameCount},
              palette::plate);
     for (int frameIndex = 0; frameIndex < art::buttonFrameCount; ++frameIndex)
     {
-        const int top = frameIndex * spec.frameHeightPx;
+        const int top = frameIndex * entry.frameHeightPx;
         cairo_save(cr.get());
-        cairo_rectangle(cr.get(), 0, top, spec.widthPx, spec.frameHeightPx);
+        cairo_rectangle(cr.get(), 0, top, entry.widthPx, entry.frameHeightPx);
         cairo_clip(cr.get());
-        drawFace(cr.get(), spec, top);
-        drawLamp(cr.get(), spec, top, frameIndex == 1);
+        drawFace(cr.get(), entry, top);
+        drawLamp(cr.get(), entry, top, frameIndex == 1);
         cairo_restore(cr.get());
     }
     return button;
@@ -91,7 +92,7 @@ ArtBitmap drawButton(const ButtonSpec& spec)
 std::vector<ArtBitmap> drawButtons()
 {
     std::vector<ArtBitmap> buttons;
-    for (const ButtonSpec& spec : buttonSpecs)
-        buttons.push_back(drawButton(spec));
+    for (const ButtonEntry& entry : buttonSpecs)
+        buttons.push_back(drawButton(entry));
     return buttons;
 }

@@ -5,14 +5,14 @@
 
 namespace
 {
-struct KnobSpec
+struct KnobEntry
 {
     int id;
     int sizePx;
     bool bipolar;
 };
 
-const KnobSpec knobSpecs[] = {
+const KnobEntry knobSpecs[] = {
     {bitmapId::knobSmall, art::smallKnobPx, false},
     {bitmapId::knobSmallBipolar, art::smallKnobPx, true},
     {bitmapId::knobLarge, art::largeKnobPx, false},
@@ -148,22 +148,22 @@ void keyCorners(cairo_surface_t* frame, const KnobShape& shape)
     cairo_surface_mark_dirty(frame);
 }
 
-ArtBitmap drawFilmstrip(const KnobSpec& spec)
+ArtBitmap drawFilmstrip(const KnobEntry& entry)
 {
-    ArtBitmap strip = makeBitmap(spec.id, spec.sizePx, spec.sizePx * art::knobFrameCount, 32);
-    const KnobShape shape = shapeFor(spec.sizePx);
+    ArtBitmap strip = makeBitmap(entry.id, entry.sizePx, entry.sizePx * art::knobFrameCount, 32);
+    const KnobShape shape = shapeFor(entry.sizePx);
     for (int frameIndex = 0; frameIndex < art::knobFrameCount; ++frameIndex)
     {
         const double value = double(frameIndex) / (art::knobFrameCount - 1);
-        ArtBitmap frame = makeBitmap(spec.id, spec.sizePx, spec.sizePx, 32);
+        ArtBitmap frame = makeBitmap(entry.id, entry.sizePx, entry.sizePx, 32);
         ContextPtr cr = makeContext(frame);
-        fillRect(cr.get(), {0, 0, spec.sizePx, spec.sizePx}, palette::plate);
-        drawRing(cr.get(), shape, spec.bipolar, value);
+        fillRect(cr.get(), {0, 0, entry.sizePx, entry.sizePx}, palette::plate);
+        drawRing(cr.get(), shape, entry.bipolar, value);
         drawCap(cr.get(), shape, value);
         cr.reset();
         keyCorners(frame.surface.get(), shape);
-        blit(strip.surface.get(), 0, frameIndex * spec.sizePx, frame.surface.get(), 0, 0,
-             spec.sizePx, spec.sizePx);
+        blit(strip.surface.get(), 0, frameIndex * entry.sizePx, frame.surface.get(), 0, 0,
+             entry.sizePx, entry.sizePx);
     }
     return strip;
 }
@@ -172,7 +172,7 @@ ArtBitmap drawFilmstrip(const KnobSpec& spec)
 std::vector<ArtBitmap> drawKnobFilmstrips()
 {
     std::vector<ArtBitmap> filmstrips;
-    for (const KnobSpec& spec : knobSpecs)
-        filmstrips.push_back(drawFilmstrip(spec));
+    for (const KnobEntry& entry : knobSpecs)
+        filmstrips.push_back(drawFilmstrip(entry));
     return filmstrips;
 }

@@ -65,17 +65,17 @@ ArtBitmap drawUnlitStrip()
     return strip;
 }
 
-ArtBitmap drawZonedStrip(const ZonedStrip& spec)
+ArtBitmap drawZonedStrip(const ZonedStrip& entry)
 {
-    ArtBitmap strip = makeStrip(spec.id);
+    ArtBitmap strip = makeStrip(entry.id);
     ContextPtr cr = makeContext(strip);
-    const int greenTopRow = stripRowForDb(spec.zonesFromTop.back().fromDb, art::stripHeightPx);
+    const int greenTopRow = stripRowForDb(entry.zonesFromTop.back().fromDb, art::stripHeightPx);
     for (int row = 0; row < art::stripHeightPx; ++row)
     {
         // Green deepens toward the floor so the lower part of a bar stays calm.
         const double depth = double(row - greenTopRow) / (art::stripHeightPx - greenTopRow);
         ArtColour colour = mixColour(palette::meterGreen, scaled(palette::meterGreen, 0.72), depth);
-        for (auto zone = spec.zonesFromTop.rbegin(); zone != spec.zonesFromTop.rend(); ++zone)
+        for (auto zone = entry.zonesFromTop.rbegin(); zone != entry.zonesFromTop.rend(); ++zone)
             if (row < stripRowForDb(zone->fromDb, art::stripHeightPx))
                 colour = zone->colour;
         paintRow(cr.get(), row, colour);
@@ -116,8 +116,8 @@ std::vector<ArtBitmap> drawMeterStrips()
 {
     std::vector<ArtBitmap> strips;
     strips.push_back(drawUnlitStrip());
-    for (const ZonedStrip& spec : zonedStrips)
-        strips.push_back(drawZonedStrip(spec));
+    for (const ZonedStrip& entry : zonedStrips)
+        strips.push_back(drawZonedStrip(entry));
     strips.push_back(drawInvertedStrip());
     return strips;
 }
