@@ -4,6 +4,7 @@
 #include "toolkit/KnobMode.h"
 #include "vst/AudioEffect.h"
 
+#include <chrono>
 #include <thread>
 
 AEffGUIEditor::AEffGUIEditor(AudioEffect* owner) : AEffEditor(owner) {}

@@ -3,7 +3,6 @@
 #include "toolkit/VSTGUIEditorInterface.h"
 #include "vst/AEffEditor.h"
 
-#include <chrono>
 #include <cstdint>
 #include <limits>
 

@@ -24,8 +24,5 @@ void CAnimKnob::draw(CDrawContext* context)
         return;
     const CPoint source(offset.x, offset.y + getFrameIndex() * heightOfOneImage);
     const CRect frameRect(size.left, size.top, size.right, size.top + heightOfOneImage);
-    if (transparent)
-        background->drawTransparent(context, frameRect, source);
-    else
-        background->draw(context, frameRect, source);
+    drawBitmap(background, context, frameRect, source);
 }

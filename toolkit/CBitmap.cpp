@@ -25,6 +25,18 @@ void CBitmap::forget()
         delete this;
 }
 
+bool replaceBitmap(CBitmap*& slot, CBitmap* bitmap)
+{
+    if (bitmap == slot)
+        return false;
+    if (bitmap)
+        bitmap->remember();
+    if (slot)
+        slot->forget();
+    slot = bitmap;
+    return true;
+}
+
 void CBitmap::setTransparentColor(const CColor& color)
 {
     if (!color.sameRgb(transparentColor))

@@ -53,3 +53,7 @@ class CBitmap
     CColor transparentColor = kWhiteCColor;
     std::atomic<long> references{1};
 };
+
+// Points slot at bitmap, taking a reference to it and dropping the one slot held (null clears).
+// Returns false when slot already held bitmap.
+bool replaceBitmap(CBitmap*& slot, CBitmap* bitmap);

@@ -66,14 +66,8 @@ unsigned long CFrame::getWindowId() const
 
 void CFrame::setBackground(CBitmap* bitmap)
 {
-    if (bitmap == background)
-        return;
-    if (bitmap)
-        bitmap->remember();
-    if (background)
-        background->forget();
-    background = bitmap;
-    invalidate(size);
+    if (replaceBitmap(background, bitmap))
+        invalidate(size);
 }
 
 bool CFrame::addView(CView* view)

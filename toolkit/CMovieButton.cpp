@@ -15,10 +15,7 @@ void CMovieButton::draw(CDrawContext* context)
         return;
     const long frameIndex = getValue() == vmin ? 0 : 1;
     const CPoint source(offset.x, offset.y + frameIndex * heightOfOneImage);
-    if (transparent)
-        background->drawTransparent(context, size, source);
-    else
-        background->draw(context, size, source);
+    drawBitmap(background, context, size, source);
 }
 
 CMouseEventResult CMovieButton::onMouseDown(CPoint& where, const long& buttons)

@@ -67,12 +67,7 @@ void CParamDisplay::drawWithBackground(CDrawContext* context, CBitmap* bitmap,
                                        const std::string& text)
 {
     if (bitmap)
-    {
-        if (transparent)
-            bitmap->drawTransparent(context, size);
-        else
-            bitmap->draw(context, size);
-    }
+        drawBitmap(bitmap, context, size);
     else
     {
         context->setFillColor(backColor);

@@ -39,20 +39,8 @@ CRect CSlider::handleRect() const
 
 void CSlider::draw(CDrawContext* context)
 {
-    if (background)
-    {
-        if (transparent)
-            background->drawTransparent(context, size, offset);
-        else
-            background->draw(context, size, offset);
-    }
-    if (handle)
-    {
-        if (transparent)
-            handle->drawTransparent(context, handleRect());
-        else
-            handle->draw(context, handleRect());
-    }
+    drawBitmap(background, context, size, offset);
+    drawBitmap(handle, context, handleRect());
 }
 
 float CSlider::valueForDrag(long dy, bool fine) const

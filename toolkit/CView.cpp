@@ -12,12 +12,18 @@ CView::~CView()
 
 void CView::draw(CDrawContext* context)
 {
-    if (!background)
+    drawBitmap(background, context, size);
+}
+
+void CView::drawBitmap(CBitmap* bitmap, CDrawContext* context, const CRect& rect,
+                       const CPoint& offset) const
+{
+    if (!bitmap)
         return;
     if (transparent)
-        background->drawTransparent(context, size);
+        bitmap->drawTransparent(context, rect, offset);
     else
-        background->draw(context, size);
+        bitmap->draw(context, rect, offset);
 }
 
 CMouseEventResult CView::onMouseDown(CPoint&, const long&)
@@ -48,14 +54,8 @@ void CView::setTransparency(bool value)
 
 void CView::setBackground(CBitmap* bitmap)
 {
-    if (bitmap == background)
-        return;
-    if (bitmap)
-        bitmap->remember();
-    if (background)
-        background->forget();
-    background = bitmap;
-    setDirty();
+    if (replaceBitmap(background, bitmap))
+        setDirty();
 }
 
 void CView::setViewSize(const CRect& rect)

@@ -73,6 +73,11 @@ class CView
     void setFrame(CFrame* owner) { frame = owner; }
 
   protected:
+    // Draws the part of bitmap (may be null) that starts at offset into rect, with the key colour
+    // left out when the view is transparent.
+    void drawBitmap(CBitmap* bitmap, CDrawContext* context, const CRect& rect,
+                    const CPoint& offset = CPoint()) const;
+
     CRect size;
     CFrame* frame = nullptr;
     CBitmap* background = nullptr;

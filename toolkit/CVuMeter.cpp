@@ -3,31 +3,6 @@
 #include "toolkit/CBitmap.h"
 #include "toolkit/CDrawContext.h"
 
-namespace
-{
-void replaceBitmap(CBitmap*& slot, CBitmap* bitmap)
-{
-    if (bitmap == slot)
-        return;
-    if (bitmap)
-        bitmap->remember();
-    if (slot)
-        slot->forget();
-    slot = bitmap;
-}
-
-void drawStrip(CBitmap* strip, bool keyed, CDrawContext* context, const CRect& rect,
-               const CPoint& source)
-{
-    if (!strip || rect.isEmpty())
-        return;
-    if (keyed)
-        strip->drawTransparent(context, rect, source);
-    else
-        strip->draw(context, rect, source);
-}
-} // namespace
-
 CVuMeter::CVuMeter(const CRect& rect, CBitmap* lit, CBitmap* unlit, long segments, long meterStyle)
     : CControl(rect), nbLed(segments > 0 ? segments : 1), style(meterStyle)
 {
@@ -97,22 +72,22 @@ void CVuMeter::drawBar(CDrawContext* context)
         const long steps = static_cast<long>(displayed * segments + 0.5f);
         const long split =
             static_cast<long>(static_cast<float>(steps) / segments * onBitmap->getWidth());
-        drawStrip(onBitmap, transparent, target,
-                  CRect(originX, originY, originX + split, originY + height), CPoint(0, 0));
-        drawStrip(offBitmap, transparent, target,
-                  CRect(originX + split, originY, originX + width, originY + height),
-                  CPoint(split, 0));
+        drawBitmap(onBitmap, target, CRect(originX, originY, originX + split, originY + height),
+                   CPoint(0, 0));
+        drawBitmap(offBitmap, target,
+                   CRect(originX + split, originY, originX + width, originY + height),
+                   CPoint(split, 0));
     }
     else
     {
         const long steps = static_cast<long>((1.0f - displayed) * segments + 0.5f);
         const long split =
             static_cast<long>(static_cast<float>(steps) / segments * onBitmap->getHeight());
-        drawStrip(offBitmap, transparent, target,
-                  CRect(originX, originY, originX + width, originY + split), CPoint(0, 0));
-        drawStrip(onBitmap, transparent, target,
-                  CRect(originX, originY + split, originX + width, originY + height),
-                  CPoint(0, split));
+        drawBitmap(offBitmap, target, CRect(originX, originY, originX + width, originY + split),
+                   CPoint(0, 0));
+        drawBitmap(onBitmap, target,
+                   CRect(originX, originY + split, originX + width, originY + height),
+                   CPoint(0, split));
     }
     if (useOffscreen)
         offscreen->copyFrom(context, size);
