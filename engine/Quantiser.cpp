@@ -6,18 +6,18 @@
 
 Quantiser::Quantiser(RandomGenerator& generator) : dither(generator)
 {
-    setSampleRate(sampleRate);
+    dither.setLevel(engine_constants::kDitherLevelDb);
+    setSampleRate(engine_constants::kDefaultSampleRateHz);
     reset();
 }
 
 void Quantiser::setSampleRate(float sampleRateHz)
 {
-    sampleRate = sampleRateHz;
-    if (sampleRate >= engine_constants::kFirstOrderShapingSampleRateHz)
+    if (sampleRateHz >= engine_constants::kFirstOrderShapingSampleRateHz)
     {
         shaping = Shaping::firstOrder;
     }
-    else if (sampleRate >= engine_constants::kShapingMinSampleRateHz)
+    else if (sampleRateHz >= engine_constants::kShapingMinSampleRateHz)
     {
         shaping = Shaping::eightTap;
     }
@@ -37,7 +37,6 @@ void Quantiser::reset()
 {
     scale = std::ldexp(1.0f, wordLength - 1);
     step = std::ldexp(1.0f, 1 - wordLength);
-    dither.setLevel(engine_constants::kDitherLevelDb);
     std::fill(std::begin(errorHistory), std::end(errorHistory), 0.0f);
     feedback = 0.0f;
     historyIndex = 0;

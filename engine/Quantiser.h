@@ -56,10 +56,6 @@ class Quantiser
 
     float output() const { return static_cast<float>(lastValue) * step; }
 
-    int getWordLength() const { return wordLength; }
-    float getScale() const { return scale; }
-    float getStep() const { return step; }
-
   private:
     enum class Shaping
     {
@@ -86,7 +82,6 @@ class Quantiser
     }
 
     int wordLength = engine_constants::kMaxWordLengthBits;
-    float sampleRate = engine_constants::kDefaultSampleRateHz;
     Shaping shaping = Shaping::eightTap;
     float scale = 0.0f;
     float step = 0.0f;
