@@ -41,7 +41,6 @@ template <typename Sample> class BasicBiquadFilter
         b0 = stereo::broadcast<Sample>(c.b0);
         b1 = stereo::broadcast<Sample>(c.b1);
         b2 = stereo::broadcast<Sample>(c.b2);
-        a0 = stereo::broadcast<Sample>(1.0f);
         a1 = stereo::broadcast<Sample>(c.a1);
         a2 = stereo::broadcast<Sample>(c.a2);
     }
@@ -69,7 +68,6 @@ template <typename Sample> class BasicBiquadFilter
     Sample b0 = stereo::broadcast<Sample>(1.0f);
     Sample b1{};
     Sample b2{};
-    Sample a0 = stereo::broadcast<Sample>(1.0f);
     Sample a1{};
     Sample a2{};
     Sample s1{};

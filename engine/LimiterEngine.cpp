@@ -38,7 +38,7 @@ LimiterEngine::LimiterEngine()
     wideVectorsOffered = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
                          __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
     wideVectors = wideVectorsOffered;
-    delay.configure(ec::kDelayCapacityFrames, ec::kDelayCapacityFrames, 1.0f);
+    delay.configure(ec::kDelayCapacityFrames, ec::kDelayCapacityFrames);
     recomputeCoefficients();
 }
 
@@ -69,13 +69,10 @@ void LimiterEngine::recomputeCoefficients()
     rate.meterDecayCoef = splat(meterDecayCoef);
     rate.meterRmsCoef = splat(meterRmsCoef);
     rate.meterRmsFresh = splat(1.0f - meterRmsCoef);
-    correlationCoef.store(onePoleCoefficient(0.5f * correlationTime.load(relaxed), fs), relaxed);
     const float peakSmoothCoef = onePoleCoefficient(ec::kPeakSmoothTimeSeconds, fs);
     rate.peakSmoothCoef = splat(peakSmoothCoef);
     rate.peakSmoothFresh = splat(1.0f - peakSmoothCoef);
     rate.peakHoldCoef = splat(onePoleCoefficient(ec::kPeakHoldTimeSeconds, fs));
-    envelopeReleaseCoef.store(onePoleCoefficient(envelopeRelease.load(relaxed), fs), relaxed);
-    envelopeHysteresisCoef.store(onePoleCoefficient(envelopeHysteresis.load(relaxed), fs), relaxed);
     rate.peakNormalisation =
         splat(peakNormalisationFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds));
 
@@ -92,14 +89,17 @@ void LimiterEngine::recomputeCoefficients()
 
     correlationFilters.design(fs, ec::kCorrelationFilterKind, ec::kCorrelationFilterFrequencyHz,
                               ec::kCorrelationFilterQ, ec::kCorrelationFilterGainDb);
+    // The setters derive the coefficients of the stored times and levels at the new rate.
+    setCorrelationTime(correlationTime.load(relaxed));
+    setEnvelopeRelease(envelopeRelease.load(relaxed));
+    setEnvelopeHysteresis(envelopeHysteresis.load(relaxed));
     setSoftclipThreshold(softclipThresholdDb.load(relaxed));
+    setRmsAttack(rmsAttack.load(relaxed));
+    setRmsRelease(rmsRelease.load(relaxed));
     setRmsThreshold(rmsThresholdDb.load(relaxed));
-    rmsAttackCoef.store(onePoleCoefficient(0.5f * rmsAttack.load(relaxed), fs), relaxed);
-    rmsReleaseCoef.store(onePoleCoefficient(0.5f * rmsRelease.load(relaxed), fs), relaxed);
     const float meanSquareCoef = onePoleCoefficient(ec::kMeanSquareTimeSeconds, fs);
     rate.meanSquareCoef = meanSquareCoef;
     rate.meanSquareFresh = 1.0f - meanSquareCoef;
-    noise.setLevel(ec::kInputNoiseLevelDb);
     quantiserLeft.setSampleRate(fs);
     quantiserRight.setSampleRate(fs);
     applyDitherBits(ditherBits.load(relaxed));
@@ -237,12 +237,19 @@ void LimiterEngine::setSideGain(float gain)
     postRequest(kRequestParameters);
 }
 
+void LimiterEngine::setTime(std::atomic<float>& time, std::atomic<float>& coefficient,
+                            float seconds, float timeScale)
+{
+    const float floored = flooredTime(seconds);
+    time.store(floored, relaxed);
+    coefficient.store(onePoleCoefficient(timeScale * floored, engineSampleRate.load(relaxed)),
+                      relaxed);
+    postRequest(kRequestParameters);
+}
+
 void LimiterEngine::setCorrelationTime(float seconds)
 {
-    const float time = flooredTime(seconds);
-    correlationTime.store(time, relaxed);
-    correlationCoef.store(onePoleCoefficient(0.5f * time, engineSampleRate.load(relaxed)), relaxed);
-    postRequest(kRequestParameters);
+    setTime(correlationTime, correlationCoef, seconds, 0.5f);
 }
 
 void LimiterEngine::setCorrelationThreshold(float threshold)
@@ -253,18 +260,12 @@ void LimiterEngine::setCorrelationThreshold(float threshold)
 
 void LimiterEngine::setEnvelopeHysteresis(float seconds)
 {
-    const float time = flooredTime(seconds);
-    envelopeHysteresis.store(time, relaxed);
-    envelopeHysteresisCoef.store(onePoleCoefficient(time, engineSampleRate.load(relaxed)), relaxed);
-    postRequest(kRequestParameters);
+    setTime(envelopeHysteresis, envelopeHysteresisCoef, seconds, 1.0f);
 }
 
 void LimiterEngine::setEnvelopeRelease(float seconds)
 {
-    const float time = flooredTime(seconds);
-    envelopeRelease.store(time, relaxed);
-    envelopeReleaseCoef.store(onePoleCoefficient(time, engineSampleRate.load(relaxed)), relaxed);
-    postRequest(kRequestParameters);
+    setTime(envelopeRelease, envelopeReleaseCoef, seconds, 1.0f);
 }
 
 void LimiterEngine::setStereoLink(float link)
@@ -292,18 +293,12 @@ void LimiterEngine::setSoftclipAmount(float amount)
 
 void LimiterEngine::setRmsAttack(float seconds)
 {
-    const float time = flooredTime(seconds);
-    rmsAttack.store(time, relaxed);
-    rmsAttackCoef.store(onePoleCoefficient(0.5f * time, engineSampleRate.load(relaxed)), relaxed);
-    postRequest(kRequestParameters);
+    setTime(rmsAttack, rmsAttackCoef, seconds, 0.5f);
 }
 
 void LimiterEngine::setRmsRelease(float seconds)
 {
-    const float time = flooredTime(seconds);
-    rmsRelease.store(time, relaxed);
-    rmsReleaseCoef.store(onePoleCoefficient(0.5f * time, engineSampleRate.load(relaxed)), relaxed);
-    postRequest(kRequestParameters);
+    setTime(rmsRelease, rmsReleaseCoef, seconds, 0.5f);
 }
 
 void LimiterEngine::setRmsThreshold(float thresholdDb)

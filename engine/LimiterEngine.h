@@ -132,6 +132,10 @@ class LimiterEngine
     };
 
     void postRequest(Request request);
+    // Floors and stores a time, and the one-pole coefficient of timeScale times it at the
+    // current rate.
+    void setTime(std::atomic<float>& time, std::atomic<float>& coefficient, float seconds,
+                 float timeScale);
     void carryOutRequests();
     void loadFrameParameters();
     void applyBypass(bool on);
@@ -189,6 +193,7 @@ class LimiterEngine
     inline StereoVector inputStage(RandomGenerator& rng, StereoVector input);
     inline StereoVector stereoWidthStage(FrameState& s, StereoVector work);
     inline StereoVector imageStage(StereoVector work) const;
+    static inline StereoVector imageStage(StereoVector work, StereoVector signedSideGain);
     inline void updateCorrelationStatistics(FrameState& s, StereoVector work);
     template <bool twoFrames> inline StereoVector softclipStage(StereoVector work);
     template <bool twoFrames>

@@ -129,7 +129,6 @@ LimiterEngine::processFrame(FrameState& s, RandomGenerator& rng, StereoDelayLine
     work = stereoWidthStage(s, work);
     work = softclipStage<false>(work);
     line.write(work);
-    // The line has unit gain, so its raw slots are exactly what readAt returns.
     const StereoVector* window = line.fromOldest();
     const StereoVector tap = window[rate.tapAtLookAhead];
     StereoVector detected = detectionStage<false>(window, tap);
@@ -259,44 +258,47 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::inputStage(RandomGenerator& r
 VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::stereoWidthStage(FrameState& s,
                                                                     StereoVector work)
 {
-    const StereoVector left = stereo::leftInBoth(work);
-    const StereoVector right = stereo::rightInBoth(work);
-    const StereoVector difference = left - right;
-    const StereoVector mid = (left + right) * 0.5f;
-    work = imageStage(work);
-
-    updateCorrelationStatistics(s, work);
-
-    if (frame.correlationLimiterOn)
+    const StereoVector image = imageStage(work);
+    updateCorrelationStatistics(s, image);
+    if (!frame.correlationLimiterOn)
     {
-        // Powers of the filtered mid and side, each weighted by the threshold; the side is
-        // narrowed just enough to bring the mid/side correlation back to the threshold.
-        constexpr float eps = engine_constants::kEpsilon;
-        const float powerLeft = s.power[0];
-        const float powerRight = s.power[1];
-        const float crossPower = s.power[2];
-        const float midWeighted =
-            (eps + 2.0f * crossPower + powerRight + powerLeft) * frame.oneMinusThreshold;
-        const float sideWeighted =
-            (eps + powerRight + powerLeft - 2.0f * crossPower) * frame.onePlusThreshold;
-        if (midWeighted < sideWeighted)
-        {
-            const float ratio = midWeighted / sideWeighted;
-            const float narrowing = ratio >= 0.0f ? std::sqrt(ratio) : 0.0f;
-            work = mid + frame.signedSideGain * narrowing * difference;
-        }
+        return image;
     }
-    return work;
+    // Powers of the filtered mid and side, each weighted by the threshold; the side is narrowed
+    // just enough to bring the mid/side correlation back to the threshold.
+    constexpr float eps = engine_constants::kEpsilon;
+    const float powerLeft = s.power[0];
+    const float powerRight = s.power[1];
+    const float crossPower = s.power[2];
+    const float midWeighted =
+        (eps + 2.0f * crossPower + powerRight + powerLeft) * frame.oneMinusThreshold;
+    const float sideWeighted =
+        (eps + powerRight + powerLeft - 2.0f * crossPower) * frame.onePlusThreshold;
+    if (!(midWeighted < sideWeighted))
+    {
+        return image;
+    }
+    const float ratio = midWeighted / sideWeighted;
+    const float narrowing = ratio >= 0.0f ? std::sqrt(ratio) : 0.0f;
+    return imageStage(work, frame.signedSideGain * narrowing);
 }
 
 // Mid plus side times the side gain, per frame pair of the vector.
 VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::imageStage(StereoVector work) const
 {
+    return imageStage(work, frame.signedSideGain);
+}
+
+// Mid plus the difference times signedSideGain (the side gain on the left, its negation on the
+// right).
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::imageStage(StereoVector work,
+                                                              StereoVector signedSideGain)
+{
     const StereoVector left = stereo::leftInBoth(work);
     const StereoVector right = stereo::rightInBoth(work);
     const StereoVector difference = left - right;
     const StereoVector mid = (left + right) * 0.5f;
-    return mid + frame.signedSideGain * difference;
+    return mid + signedSideGain * difference;
 }
 
 // Powers of both channels and their cross power after the 800 Hz high-pass.
