@@ -51,49 +51,60 @@ void applySettings(LimiterEngine& engine, const Settings& settings, float sample
     engine.setDitherBits(settings.ditherBits);
 }
 
-// Programme-like material near full scale: a few sines with slow level movement plus noise,
-// different on the two channels.
-std::vector<float> makeProgramme(float sampleRateHz)
-{
-    constexpr double twoPi = 6.283185307179586;
-    const int frames = static_cast<int>(sampleRateHz) * kSignalSeconds;
-    std::vector<float> interleaved(2 * static_cast<std::size_t>(frames));
-    std::uint32_t noiseState = 12345u;
-    for (int i = 0; i < frames; ++i)
-    {
-        const double t = i / static_cast<double>(sampleRateHz);
-        noiseState = noiseState * 1664525u + 1013904223u;
-        const double noise = (static_cast<double>(noiseState >> 8) / 16777216.0 - 0.5) * 0.3;
-        const double swell = 0.75 + 0.25 * std::sin(twoPi * 0.5 * t);
-        const double bass = 0.45 * std::sin(twoPi * 55.0 * t);
-        const double mid = 0.25 * std::sin(twoPi * 440.0 * t);
-        const double high = 0.12 * std::sin(twoPi * 3520.0 * t + 1.0);
-        interleaved[2 * i] = static_cast<float>(swell * (bass + mid + high) + noise);
-        interleaved[2 * i + 1] = static_cast<float>(swell * (bass - high + 0.8 * mid) - noise);
-    }
-    return interleaved;
-}
-
 struct Channels
 {
     std::vector<float> left;
     std::vector<float> right;
 };
 
-Channels makeChannels(float sampleRateHz)
+// Programme-like material near full scale: a few sines with slow level movement plus noise,
+// different on the two channels.
+Channels makeProgramme(float sampleRateHz)
 {
-    const std::vector<float> interleaved = makeProgramme(sampleRateHz);
-    Channels channels;
-    for (std::size_t i = 0; i + 1 < interleaved.size(); i += 2)
+    constexpr double twoPi = 6.283185307179586;
+    const std::size_t frames = static_cast<std::size_t>(sampleRateHz) * kSignalSeconds;
+    Channels channels{std::vector<float>(frames), std::vector<float>(frames)};
+    std::uint32_t noiseState = 12345u;
+    for (std::size_t i = 0; i < frames; ++i)
     {
-        channels.left.push_back(interleaved[i]);
-        channels.right.push_back(interleaved[i + 1]);
+        const double t = static_cast<double>(i) / static_cast<double>(sampleRateHz);
+        noiseState = noiseState * 1664525u + 1013904223u;
+        const double noise = (static_cast<double>(noiseState >> 8) / 16777216.0 - 0.5) * 0.3;
+        const double swell = 0.75 + 0.25 * std::sin(twoPi * 0.5 * t);
+        const double bass = 0.45 * std::sin(twoPi * 55.0 * t);
+        const double mid = 0.25 * std::sin(twoPi * 440.0 * t);
+        const double high = 0.12 * std::sin(twoPi * 3520.0 * t + 1.0);
+        channels.left[i] = static_cast<float>(swell * (bass + mid + high) + noise);
+        channels.right[i] = static_cast<float>(swell * (bass - high + 0.8 * mid) - noise);
     }
     return channels;
 }
 
-void reportPerFrame(benchmark::State& state)
+// Runs processOneBlock(engine, inLeft, inRight, outLeft, outRight) on successive 512-frame
+// blocks of the programme, wrapping at its end, and reports the time per stereo frame.
+template <typename ProcessOneBlock>
+void runBlocks(benchmark::State& state, LimiterEngine& engine, const Settings& settings,
+               float sampleRateHz, ProcessOneBlock processOneBlock)
 {
+    applySettings(engine, settings, sampleRateHz);
+    const Channels input = makeProgramme(sampleRateHz);
+    const int totalFrames = static_cast<int>(input.left.size());
+    std::vector<float> outLeft(kBlockFrames);
+    std::vector<float> outRight(kBlockFrames);
+    int offset = 0;
+    for (auto _ : state)
+    {
+        processOneBlock(engine, input.left.data() + offset, input.right.data() + offset,
+                        outLeft.data(), outRight.data());
+        benchmark::DoNotOptimize(outLeft.data());
+        benchmark::DoNotOptimize(outRight.data());
+        benchmark::ClobberMemory();
+        offset += kBlockFrames;
+        if (offset + kBlockFrames > totalFrames)
+        {
+            offset = 0;
+        }
+    }
     const double frames = static_cast<double>(state.iterations()) * kBlockFrames;
     // Inverted rate: seconds per stereo frame, printed with an SI prefix (n for nanoseconds).
     state.counters["per_frame"] =
@@ -105,56 +116,27 @@ void processBlocks(benchmark::State& state, const Settings& settings, float samp
 {
     LimiterEngine engine;
     engine.allowWideVectors(wideVectors);
-    applySettings(engine, settings, sampleRateHz);
-    const Channels input = makeChannels(sampleRateHz);
-    const int totalFrames = static_cast<int>(input.left.size());
-    std::vector<float> outLeft(kBlockFrames);
-    std::vector<float> outRight(kBlockFrames);
-    int offset = 0;
-    for (auto _ : state)
-    {
-        engine.processBlock(input.left.data() + offset, input.right.data() + offset, outLeft.data(),
-                            outRight.data(), kBlockFrames);
-        benchmark::DoNotOptimize(outLeft.data());
-        benchmark::DoNotOptimize(outRight.data());
-        benchmark::ClobberMemory();
-        offset += kBlockFrames;
-        if (offset + kBlockFrames > totalFrames)
-        {
-            offset = 0;
-        }
-    }
-    reportPerFrame(state);
+    runBlocks(state, engine, settings, sampleRateHz,
+              [](LimiterEngine& e, const float* inLeft, const float* inRight, float* outLeft,
+                 float* outRight)
+              { e.processBlock(inLeft, inRight, outLeft, outRight, kBlockFrames); });
 }
 
 // processSample frame by frame, storing both outputs.
 void processFrames(benchmark::State& state, const Settings& settings, float sampleRateHz)
 {
     LimiterEngine engine;
-    applySettings(engine, settings, sampleRateHz);
-    const Channels input = makeChannels(sampleRateHz);
-    const int totalFrames = static_cast<int>(input.left.size());
-    std::vector<float> outLeft(kBlockFrames);
-    std::vector<float> outRight(kBlockFrames);
-    int offset = 0;
-    for (auto _ : state)
-    {
-        for (int i = 0; i < kBlockFrames; ++i)
-        {
-            engine.processSample(input.left[offset + i], input.right[offset + i]);
-            outLeft[i] = engine.getOutputLeft();
-            outRight[i] = engine.getOutputRight();
-        }
-        benchmark::DoNotOptimize(outLeft.data());
-        benchmark::DoNotOptimize(outRight.data());
-        benchmark::ClobberMemory();
-        offset += kBlockFrames;
-        if (offset + kBlockFrames > totalFrames)
-        {
-            offset = 0;
-        }
-    }
-    reportPerFrame(state);
+    runBlocks(state, engine, settings, sampleRateHz,
+              [](LimiterEngine& e, const float* inLeft, const float* inRight, float* outLeft,
+                 float* outRight)
+              {
+                  for (int i = 0; i < kBlockFrames; ++i)
+                  {
+                      e.processSample(inLeft[i], inRight[i]);
+                      outLeft[i] = e.getOutputLeft();
+                      outRight[i] = e.getOutputRight();
+                  }
+              });
 }
 
 Settings withInterSamplePeak(Settings settings)
