@@ -1,5 +1,7 @@
 #include "host/HostCallback.h"
 
+#include "vst/TextCopy.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -22,12 +24,11 @@ HostContext* contextOf(AEffect* effect)
     return instantiatingContext;
 }
 
-VstIntPtr copyText(void* destination, const char* text, std::size_t capacity)
+VstIntPtr answerText(void* destination, const char* text, std::size_t capacity)
 {
     if (destination == nullptr)
         return 0;
-    std::strncpy(static_cast<char*>(destination), text, capacity - 1);
-    static_cast<char*>(destination)[capacity - 1] = '\0';
+    copyText(static_cast<char*>(destination), text, capacity);
     return 1;
 }
 
@@ -90,9 +91,9 @@ extern "C" VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32, Vs
     case audioMasterCanDo:
         return canDo(ptr);
     case audioMasterGetVendorString:
-        return copyText(ptr, hostVendor, kVstMaxVendorStrLen);
+        return answerText(ptr, hostVendor, kVstMaxVendorStrLen);
     case audioMasterGetProductString:
-        return copyText(ptr, hostProduct, kVstMaxProductStrLen);
+        return answerText(ptr, hostProduct, kVstMaxProductStrLen);
     case audioMasterBeginEdit:
     case audioMasterEndEdit:
         return 1;
