@@ -53,19 +53,26 @@ float normalisedToGain(float x)
     return static_cast<float>(std::pow(10.0, dbToExponent * gainDb));
 }
 
-float rangeValue(int index, float x)
+namespace
+{
+// Worked in double and rounded once by the callers, so the engine's values stay bit-exact.
+double rangePoint(int index, float x)
 {
     const double low = paramRange[index].low;
     const double high = paramRange[index].high;
-    return static_cast<float>(low + x * (high - low));
+    return low + x * (high - low);
+}
+} // namespace
+
+float rangeValue(int index, float x)
+{
+    return static_cast<float>(rangePoint(index, x));
 }
 
 float rangeValueSeconds(int index, float x)
 {
     constexpr float secondsPerMillisecond = 0.001f;
-    const double low = paramRange[index].low;
-    const double high = paramRange[index].high;
-    return static_cast<float>((low + x * (high - low)) * secondsPerMillisecond);
+    return static_cast<float>(rangePoint(index, x) * secondsPerMillisecond);
 }
 
 int ditherBitsFromPosition(float position)

@@ -1,7 +1,7 @@
 // Base of a plug-in editor: the effect hands the effEdit* opcodes to the object in its editor slot.
 #pragma once
 
-#include "VstAbi.h"
+#include "vst/VstAbi.h"
 
 class AudioEffect;
 
