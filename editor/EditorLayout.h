@@ -3,6 +3,7 @@
 // The editor's panel: where each view sits, what it draws and how it is set up. The rectangles
 // and bitmap ids are shared with the art generator, which paints the panel around them.
 #include "editor/ControlTags.h"
+#include "resources/generator/ArtColour.h"
 #include "resources/generator/ArtGeometry.h"
 #include "toolkit/CColor.h"
 #include "toolkit/CRect.h"
@@ -14,9 +15,16 @@ constexpr CRect toRect(const PixelRect& rect)
     return CRect(rect.left, rect.top, rect.right, rect.bottom);
 }
 
-constexpr CColor textGrey{160, 160, 160, 255}; // menu, status line and readout text
-constexpr CColor displayDark{72, 72, 72, 255}; // menu and readout background
-constexpr CColor knobKey{232, 225, 207, 255};  // keyed-out corners of the knob filmstrips
+constexpr CColor opaque(const ArtColour& colour)
+{
+    return CColor{static_cast<unsigned char>(colour.red), static_cast<unsigned char>(colour.green),
+                  static_cast<unsigned char>(colour.blue), 255};
+}
+
+// The art is drawn around these, so they come from its palette.
+constexpr CColor textGrey = opaque(palette::displayText);    // menu, status line and readout text
+constexpr CColor displayDark = opaque(palette::displayDark); // menu and readout background
+constexpr CColor knobKey = opaque(palette::knobKey); // keyed-out corners of the knob filmstrips
 
 // The bitmaps open() loads and close() releases: every one but the panel.
 constexpr int firstControlBitmapId = bitmapId::faderTrack;
@@ -98,9 +106,6 @@ constexpr KnobEntry knobTable[] = {
     {layout::rmsRelease, bitmapId::knobSmall, tag::rmsRelease},
     {layout::rmsThreshold, bitmapId::knobLarge, tag::rmsThreshold},
 };
-
-constexpr PixelRect scaleButtonRects[] = {layout::scalePk, layout::scaleK12, layout::scaleK14,
-                                          layout::scaleK20};
 
 // The "Dithering" menu: entry i is menu position i (64 bit down to 8 bit).
 constexpr const char* wordLengthEntries[] = {"64 bit", "32 bit", "24 bit", "20 bit",

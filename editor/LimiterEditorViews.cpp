@@ -12,6 +12,8 @@
 #include "toolkit/CTextLabel.h"
 #include "vst/AudioEffect.h"
 
+#include <iterator>
+
 using namespace editor_layout;
 
 namespace
@@ -100,9 +102,10 @@ void LimiterEditor::addFader(const PixelRect& faderRect, long faderTag, float de
 
 void LimiterEditor::addScaleButtons()
 {
+    static_assert(std::size(layout::scaleButtons) == kScaleButtonCount, "one rectangle per scale");
     for (int button = 0; button < kScaleButtonCount; ++button)
     {
-        const PixelRect& buttonRect = scaleButtonRects[button];
+        const PixelRect& buttonRect = layout::scaleButtons[button];
         scaleButtons[button] =
             new CMovieButton(toRect(buttonRect), this, tag::scalePk + button, buttonRect.height(),
                              controlBitmap(bitmapId::buttonSmall));

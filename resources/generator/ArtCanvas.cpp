@@ -1,7 +1,6 @@
 #include "ArtCanvas.h"
 
 #include <cmath>
-#include <cstdint>
 #include <fstream>
 #include <png.h>
 #include <stdexcept>
@@ -16,13 +15,13 @@ void selectFont(cairo_t* cr, const TextStyle& style)
                            style.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, style.sizePx);
 }
+} // namespace
 
 uint32_t packedPixel(ArtColour colour)
 {
     return 0xff000000u | uint32_t(colour.red) << 16 | uint32_t(colour.green) << 8 |
            uint32_t(colour.blue);
 }
-} // namespace
 
 ArtBitmap makeBitmap(int id, int widthPx, int heightPx, int depth)
 {

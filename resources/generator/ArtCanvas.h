@@ -4,11 +4,18 @@
 #include "ArtGeometry.h"
 
 #include <cairo.h>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 constexpr double pi = 3.14159265358979323846;
+
+// Angles measured clockwise from the top, as a listener reads a dial; cairo counts from +x.
+inline double cairoAngle(double degreesFromTop)
+{
+    return (degreesFromTop - 90.0) * pi / 180.0;
+}
 
 struct SurfaceRelease
 {
@@ -72,6 +79,9 @@ void pathRoundedRect(cairo_t* cr, double left, double top, double width, double 
 // A one-pixel horizontal or vertical line covering whole pixels.
 void drawHorizontalLine(cairo_t* cr, int left, int right, int row, ArtColour colour);
 void drawVerticalLine(cairo_t* cr, int column, int top, int bottom, ArtColour colour);
+
+// The opaque pixel of colour as it sits in a cairo image surface's memory.
+uint32_t packedPixel(ArtColour colour);
 
 // Copies a rectangle of source (at sourceX, sourceY) into target at (targetX, targetY); with
 // keyColour given, pixels of exactly that colour are left out, as the editor draws knobs.

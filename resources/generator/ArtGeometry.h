@@ -101,6 +101,8 @@ constexpr PixelRect scalePk{488, 61, 510, 81};
 constexpr PixelRect scaleK12{513, 61, 535, 81};
 constexpr PixelRect scaleK14{538, 61, 560, 81};
 constexpr PixelRect scaleK20{563, 61, 585, 81};
+// The output scale buttons, PK, K12, K14, K20 in this order.
+constexpr PixelRect scaleButtons[] = {scalePk, scaleK12, scaleK14, scaleK20};
 constexpr PixelRect bypass{443, 60, 476, 93};
 constexpr PixelRect interSamplePeak{130, 181, 152, 201};
 

@@ -1,7 +1,6 @@
 #include "ArtFamilies.h"
 
 #include <cmath>
-#include <cstdint>
 
 namespace
 {
@@ -34,12 +33,6 @@ KnobShape shapeFor(int sizePx)
     const double half = sizePx / 2.0;
     const bool large = sizePx >= art::largeKnobPx;
     return {half, half - 4.0, large ? 4.5 : 3.5, large ? 22.0 : 14.5, large ? 2.6 : 2.0};
-}
-
-// Angles measured clockwise from the top, as a listener reads a dial; cairo counts from +x.
-double cairoAngle(double degreesFromTop)
-{
-    return (degreesFromTop - 90.0) * pi / 180.0;
 }
 
 void strokeArc(cairo_t* cr, const KnobShape& shape, double fromDegrees, double toDegrees)
@@ -128,8 +121,7 @@ void keyCorners(cairo_surface_t* frame, const KnobShape& shape)
 {
     const double outerRadius = shape.ringRadius + (shape.ringWidth + 1.5) / 2.0;
     const double keyBeyond = outerRadius + 0.75;
-    const uint32_t key = 0xff000000u | uint32_t(palette::knobKey.red) << 16 |
-                         uint32_t(palette::knobKey.green) << 8 | uint32_t(palette::knobKey.blue);
+    const uint32_t key = packedPixel(palette::knobKey);
     cairo_surface_flush(frame);
     const int size = cairo_image_surface_get_width(frame);
     const int stride = cairo_image_surface_get_stride(frame);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -146,7 +147,7 @@ void drawKnobLegend(cairo_t* cr, const KnobLegend& knob)
     {
         const double degrees =
             art::knobMinimumDegrees + art::knobSweepDegrees * tick / (knobTickCount - 1);
-        const double angle = (degrees - 90.0) * pi / 180.0;
+        const double angle = cairoAngle(degrees);
         const double inner = half + knobTickGapPx;
         const double outer = inner + knobTickLengthPx;
         cairo_move_to(cr, cx + std::cos(angle) * inner, cy + std::sin(angle) * inner);
@@ -314,16 +315,14 @@ void drawRightColumnCaptions(cairo_t* cr)
 {
     drawText(cr, "BYPASS", layout::bypass.centreX(), layout::bypass.top - captionAbovePx,
              TextAlign::centre, titleStyle);
-    const PixelRect buttons[] = {layout::scalePk, layout::scaleK12, layout::scaleK14,
-                                 layout::scaleK20};
     const char* const names[] = {"PK", "K12", "K14", "K20"};
     const double scaleCentre = (layout::scalePk.left + layout::scaleK20.right) / 2.0;
     // A title line above the buttons' own captions.
     drawText(cr, "OUTPUT SCALE", scaleCentre, layout::scalePk.top - captionAbovePx - 12,
              TextAlign::centre, titleStyle);
-    for (int index = 0; index < 4; ++index)
-        drawText(cr, names[index], buttons[index].centreX(), buttons[index].top - captionAbovePx,
-                 TextAlign::centre, captionStyle);
+    for (int index = 0; index < int(std::size(names)); ++index)
+        drawText(cr, names[index], layout::scaleButtons[index].centreX(),
+                 layout::scaleButtons[index].top - captionAbovePx, TextAlign::centre, captionStyle);
     // The ISP button is small and sits in a corner: its caption goes beside it.
     drawText(cr, "ISP", layout::interSamplePeak.left - plateMarginPx,
              layout::interSamplePeak.centreY(), TextAlign::right, captionStyle);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <stdexcept>
 
 namespace
@@ -204,10 +205,9 @@ void drawControls(Preview& preview, const EditorMoment& moment)
 {
     preview.fader(layout::trimFader, moment.trim);
     preview.bitmap(bitmapId::legendPk + moment.scaleIndex, layout::outputLegend);
-    const PixelRect scaleButtons[] = {layout::scalePk, layout::scaleK12, layout::scaleK14,
-                                      layout::scaleK20};
-    for (int index = 0; index < 4; ++index)
-        preview.button(scaleButtons[index], bitmapId::buttonSmall, index == moment.scaleIndex);
+    for (int index = 0; index < int(std::size(layout::scaleButtons)); ++index)
+        preview.button(layout::scaleButtons[index], bitmapId::buttonSmall,
+                       index == moment.scaleIndex);
     preview.button(layout::bypass, bitmapId::buttonLarge, moment.bypass);
     preview.fader(layout::driveFader, moment.drive);
     preview.knob(layout::sideGain, bitmapId::knobLargeBipolar, moment.sideGain);
