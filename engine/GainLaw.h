@@ -1,0 +1,28 @@
+#pragma once
+
+// The two-segment law shared by "Output trim", "Input drive", their faders and the meters: the
+// first seventh of the travel spans -72..-36 dB, the other six sevenths -36..0 dB. Positions are
+// the normalised parameter values 0..1.
+namespace gain_law
+{
+constexpr double kBottomDb = -72.0;
+constexpr double kKneeDb = -36.0;
+constexpr double kTopDb = 0.0;
+constexpr double kKneePosition = 1.0 / 7.0;
+constexpr double kLowerDbPerUnit = (kKneeDb - kBottomDb) / kKneePosition;        // 252 dB
+constexpr double kUpperDbPerUnit = (kTopDb - kKneeDb) / (1.0 - kKneePosition); // 42 dB
+
+// dB of a position; positions outside 0..1 extend the nearer segment.
+constexpr double positionToDb(double position)
+{
+    return position >= kKneePosition ? kKneeDb + (position - kKneePosition) * kUpperDbPerUnit
+                                     : kBottomDb + position * kLowerDbPerUnit;
+}
+
+// The position of a level in dB, the inverse of positionToDb.
+constexpr double dbToPosition(double db)
+{
+    return db >= kKneeDb ? kKneePosition + (db - kKneeDb) / kUpperDbPerUnit
+                         : (db - kBottomDb) / kLowerDbPerUnit;
+}
+} // namespace gain_law
