@@ -5,7 +5,7 @@
 #include "FakeEffect.h"
 #include "LspLimiter.h"
 #include "host/HostError.h"
-#include "host/PluginInstance.h"
+#include "host/VstPluginInstance.h"
 #include "host/PluginLibrary.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +54,7 @@ ClickRender renderClick(PluginInstance& plugin, int blockFrames)
 ClickRender renderClickThroughFake(const FakeEffectSettings& settings, int blockFrames)
 {
     fakeEffectRecord() = FakeEffectRecord{settings, {}, {}};
-    PluginInstance plugin(fakeEffectMain, 48000.0, blockFrames);
+    VstPluginInstance plugin(fakeEffectMain, 48000.0, blockFrames);
     return renderClick(plugin, blockFrames);
 }
 } // namespace
@@ -117,7 +117,7 @@ TEST(PluginInstance, RejectsWhatIsNoStereoEffect)
         fakeEffectRecord() = FakeEffectRecord{rejected.settings, {}, {}};
         try
         {
-            PluginInstance plugin(fakeEffectMain, 48000.0, 64);
+            VstPluginInstance plugin(fakeEffectMain, 48000.0, 64);
             ADD_FAILURE() << "accepted: " << rejected.message;
         }
         catch (const HostError& error)
@@ -146,7 +146,7 @@ TEST(PeerPlugin, RealLimitersGiveTheClickBackAtTheFrameItWentIn)
     for (const auto& plugin : plugins)
     {
         SCOPED_TRACE(plugin.path + " at " + std::to_string(plugin.sampleRateHz));
-        PluginInstance instance(loadPluginEntry(plugin.path), plugin.sampleRateHz, oddBlockFrames);
+        VstPluginInstance instance(loadPluginEntry(plugin.path), plugin.sampleRateHz, oddBlockFrames);
         const ClickRender render = renderClick(instance, oddBlockFrames);
         EXPECT_GT(render.result.latencyFrames, 0) << "the look-ahead delays the signal";
         if (plugin.latencyFrames > 0)
