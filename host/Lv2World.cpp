@@ -59,6 +59,7 @@ Lv2World::~Lv2World()
 void Lv2World::loadInstalled()
 {
     lilv_world_load_all(world);
+    loadUnits();
 }
 
 void Lv2World::loadBundle(const std::string& folder)
@@ -71,11 +72,14 @@ void Lv2World::loadBundle(const std::string& folder)
     loadUnits();
 }
 
-// The units vocabulary gives unit symbols ("dB" for units:db); it holds no plug-in, so it can
-// join any bundle.
+// The units vocabulary gives unit symbols ("dB" for units:db). It holds no plug-in, so taking
+// it from lilv's default path too, when LV2_PATH leaves it out, changes no plug-in choice.
 void Lv2World::loadUnits()
 {
-    std::stringstream path(lv2SearchPath());
+    const Lv2Node decibel(lilv_new_uri(world, LV2_UNITS__db));
+    if (lilv_world_ask(world, decibel.get(), words->unitSymbol.get(), nullptr))
+        return;
+    std::stringstream path(lv2SearchPath() + ":" + kDefaultLv2Path);
     std::string folder;
     while (std::getline(path, folder, ':'))
     {

@@ -115,12 +115,12 @@ void applySetting(PluginInstance& plugin, const std::string& setting, bool check
     plugin.setParam(param, static_cast<float>(value));
 }
 
-std::string formatPluginChoices(const std::vector<std::pair<std::string, std::string>>& choices)
+std::string formatPluginChoices(const std::vector<std::string>& uris)
 {
     std::ostringstream listing;
     listing << "Plug-ins in this bundle (choose one with --uri):\n";
-    for (const auto& [uri, name] : choices)
-        listing << "  " << uri << "  " << name << "\n";
+    for (const std::string& uri : uris)
+        listing << "  " << uri << "\n";
     return listing.str();
 }
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <utility>
 #include <vector>
 
 class PluginInstance;
@@ -19,5 +18,5 @@ void applySetting(PluginInstance& plugin, const std::string& setting, bool check
 // Every program, and every parameter with its name, display text and label.
 std::string formatPluginListing(const PluginInstance& plugin);
 
-// The plug-ins of a bundle to choose from, URI and name.
-std::string formatPluginChoices(const std::vector<std::pair<std::string, std::string>>& choices);
+// The plug-ins of a bundle to choose from, by URI.
+std::string formatPluginChoices(const std::vector<std::string>& uris);

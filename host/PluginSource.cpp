@@ -53,25 +53,25 @@ bool endsWith(const std::string& text, const std::string& suffix)
            text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+// Only URIs: a plug-in's name would cost reading its whole description, for each of them.
 [[noreturn]] void refuseUnchosen(const std::string& folder,
                                  const std::vector<const LilvPlugin*>& plugins)
 {
-    std::vector<std::pair<std::string, std::string>> choices;
+    std::vector<std::string> uris;
     std::string named;
     for (const LilvPlugin* plugin : plugins)
     {
-        choices.emplace_back(lv2NodeText(lilv_plugin_get_uri(plugin)),
-                             lv2TakeNodeText(lilv_plugin_get_name(plugin)));
-        if (choices.size() <= kChoicesNamed)
-            named += (choices.size() > 1 ? ", " : "") + choices.back().first;
+        uris.push_back(lv2NodeText(lilv_plugin_get_uri(plugin)));
+        if (uris.size() <= kChoicesNamed)
+            named += (uris.size() > 1 ? ", " : "") + uris.back();
     }
-    if (choices.size() > kChoicesNamed)
-        named += " and " + std::to_string(choices.size() - kChoicesNamed) + " more";
+    if (uris.size() > kChoicesNamed)
+        named += " and " + std::to_string(uris.size() - kChoicesNamed) + " more";
     const std::string message = "the LV2 bundle " + folder + " holds " +
-                                std::to_string(choices.size()) +
+                                std::to_string(uris.size()) +
                                 " plug-ins; choose one with --uri (--list shows them all): " +
                                 named;
-    throw PluginChoiceNeeded(message, std::move(choices));
+    throw PluginChoiceNeeded(message, std::move(uris));
 }
 
 std::unique_ptr<PluginSource> openLv2Bundle(const std::string& folder, const std::string& uri)

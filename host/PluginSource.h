@@ -18,15 +18,14 @@ class PluginSource
                                                         int maxBlockFrames) const = 0;
 };
 
-// An LV2 bundle holding several plug-ins, named without --uri: what the user can choose from.
+// An LV2 bundle holding several plug-ins, named without --uri: the URIs to choose from.
 struct PluginChoiceNeeded : HostError
 {
-    PluginChoiceNeeded(const std::string& message,
-                       std::vector<std::pair<std::string, std::string>> uriAndName)
-        : HostError(message), choices(std::move(uriAndName))
+    PluginChoiceNeeded(const std::string& message, std::vector<std::string> pluginUris)
+        : HostError(message), uris(std::move(pluginUris))
     {
     }
-    std::vector<std::pair<std::string, std::string>> choices;
+    std::vector<std::string> uris;
 };
 
 // Reads --plugin's argument: a path ending in .so is a VST 2.4 library; a folder holding

@@ -163,7 +163,7 @@ int run(const CommandLine& options, std::ostream& out, std::ostream& errors)
     {
         if (!options.list)
             throw;
-        out << formatPluginChoices(choice.choices);
+        out << formatPluginChoices(choice.uris);
         return 0;
     }
     if (options.list)

@@ -4,9 +4,10 @@
 #include "host/Renderer.h"
 #include "FakeEffect.h"
 #include "LspLimiter.h"
+#include "RenderInMemory.h"
 #include "host/HostError.h"
-#include "host/VstPluginInstance.h"
 #include "host/PluginLibrary.h"
+#include "host/VstPluginInstance.h"
 
 #include <gtest/gtest.h>
 
@@ -26,29 +27,11 @@ std::vector<float> stereoClick()
     return samples;
 }
 
-struct ClickRender
-{
-    std::vector<float> output;
-    RenderResult result;
-};
+using ClickRender = InMemoryRender;
 
 ClickRender renderClick(PluginInstance& plugin, int blockFrames)
 {
-    const std::vector<float> input = stereoClick();
-    std::size_t readFrames = 0;
-    ClickRender render;
-    render.result = renderThroughPlugin(
-        plugin, blockFrames,
-        [&](float* interleaved, std::size_t frames)
-        {
-            const std::size_t got = std::min(frames, inputFrames - readFrames);
-            std::copy_n(input.begin() + 2 * readFrames, 2 * got, interleaved);
-            readFrames += got;
-            return got;
-        },
-        [&](const float* interleaved, std::size_t frames)
-        { render.output.insert(render.output.end(), interleaved, interleaved + 2 * frames); });
-    return render;
+    return renderInMemory(plugin, blockFrames, stereoClick());
 }
 
 ClickRender renderClickThroughFake(const FakeEffectSettings& settings, int blockFrames)
