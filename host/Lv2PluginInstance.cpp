@@ -29,8 +29,8 @@ std::size_t atomWords(std::size_t bytes)
 
 Lv2PluginInstance::Lv2PluginInstance(std::shared_ptr<Lv2World> world, const LilvPlugin* plugin,
                                      double sampleRateHz, int maxBlockFrames)
-    : world(std::move(world)), plugin(plugin), maxBlockFrames(maxBlockFrames),
-      sampleRateHz(static_cast<float>(sampleRateHz))
+    : world(std::move(world)), plugin(plugin), maxBlockOption(maxBlockFrames),
+      sampleRateOption(static_cast<float>(sampleRateHz))
 {
     Lv2World& lv2 = *this->world;
     refuseMissingFeatures();
@@ -47,15 +47,17 @@ Lv2PluginInstance::Lv2PluginInstance(std::shared_ptr<Lv2World> world, const Lilv
 
     Lv2UridMap& urids = lv2.urids();
     const LV2_URID intType = urids.map(LV2_ATOM__Int);
+    sequenceType = urids.map(LV2_ATOM__Sequence);
+    chunkType = urids.map(LV2_ATOM__Chunk);
     options = {
         {LV2_OPTIONS_INSTANCE, 0, urids.map(LV2_BUF_SIZE__minBlockLength), sizeof(std::int32_t),
-         intType, &minBlockFrames},
+         intType, &minBlockOption},
         {LV2_OPTIONS_INSTANCE, 0, urids.map(LV2_BUF_SIZE__maxBlockLength), sizeof(std::int32_t),
-         intType, &this->maxBlockFrames},
-        {LV2_OPTIONS_INSTANCE, 0, urids.map(LV2_BUF_SIZE__nominalBlockLength),
-         sizeof(std::int32_t), intType, &this->maxBlockFrames},
+         intType, &maxBlockOption},
+        {LV2_OPTIONS_INSTANCE, 0, urids.map(LV2_BUF_SIZE__nominalBlockLength), sizeof(std::int32_t),
+         intType, &maxBlockOption},
         {LV2_OPTIONS_INSTANCE, 0, urids.map(LV2_PARAMETERS__sampleRate), sizeof(float),
-         urids.map(LV2_ATOM__Float), &this->sampleRateHz},
+         urids.map(LV2_ATOM__Float), &sampleRateOption},
         {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr},
     };
     featureRecords = {{LV2_URID__map, urids.mapFeatureData()},
@@ -109,7 +111,7 @@ void Lv2PluginInstance::refuseMissingFeatures() const
 {
     LilvNodes* required = lilv_plugin_get_required_features(plugin);
     std::string missing;
-    LILV_FOREACH (nodes, entry, required)
+    LILV_FOREACH(nodes, entry, required)
     {
         const std::string uri = lv2NodeText(lilv_nodes_get(required, entry));
         const bool given = uri == LV2_URID__map || uri == LV2_URID__unmap ||
@@ -130,9 +132,8 @@ void Lv2PluginInstance::connectFixedPorts(LilvInstance* instance, std::size_t at
 {
     for (const Lv2ControlPort& port : layout.controls)
         lilv_instance_connect_port(instance, port.index, &portValues[port.index]);
-    if (layout.latencyPort >= 0)
-        lilv_instance_connect_port(instance, static_cast<std::uint32_t>(layout.latencyPort),
-                                   &portValues[static_cast<std::size_t>(layout.latencyPort)]);
+    for (std::uint32_t port : layout.controlOutputs)
+        lilv_instance_connect_port(instance, port, &portValues[port]);
     for (std::size_t port = 0; port < layout.silentInputs.size(); ++port)
         lilv_instance_connect_port(instance, layout.silentInputs[port], silentInputs[port].data());
     for (std::size_t port = 0; port < layout.ignoredOutputs.size(); ++port)
@@ -151,9 +152,6 @@ void Lv2PluginInstance::connectFixedPorts(LilvInstance* instance, std::size_t at
 // Inputs get an empty event sequence; outputs are offered their whole capacity.
 void Lv2PluginInstance::resetAtomBuffers()
 {
-    Lv2UridMap& urids = world->urids();
-    const LV2_URID sequenceType = urids.map(LV2_ATOM__Sequence);
-    const LV2_URID chunkType = urids.map(LV2_ATOM__Chunk);
     for (std::vector<std::uint64_t>& buffer : atomInputs)
     {
         auto* sequence = reinterpret_cast<LV2_Atom_Sequence*>(buffer.data());
@@ -165,8 +163,8 @@ void Lv2PluginInstance::resetAtomBuffers()
     for (std::vector<std::uint64_t>& buffer : atomOutputs)
     {
         auto* atom = reinterpret_cast<LV2_Atom*>(buffer.data());
-        atom->size = static_cast<std::uint32_t>(buffer.size() * sizeof(std::uint64_t) -
-                                                sizeof(LV2_Atom));
+        atom->size =
+            static_cast<std::uint32_t>(buffer.size() * sizeof(std::uint64_t) - sizeof(LV2_Atom));
         atom->type = chunkType;
     }
 }
@@ -279,8 +277,7 @@ void Lv2PluginInstance::process(const float* const input[2], float* const output
         {
             lilv_instance_connect_port(instance, layout.mainInputs[port],
                                        const_cast<float*>(input[channel + port]));
-            lilv_instance_connect_port(instance, layout.mainOutputs[port],
-                                       output[channel + port]);
+            lilv_instance_connect_port(instance, layout.mainOutputs[port], output[channel + port]);
         }
         for (std::vector<float>& silence : silentInputs)
             std::fill_n(silence.begin(), frames, 0.0f);

@@ -61,9 +61,10 @@ class Lv2PluginInstance final : public PluginInstance
     Lv2PortLayout layout;
     std::vector<Lv2Preset> presets;
 
-    std::int32_t maxBlockFrames;
-    std::int32_t minBlockFrames = 1;
-    float sampleRateHz;
+    // What the options feature points at.
+    std::int32_t maxBlockOption;
+    std::int32_t minBlockOption = 1;
+    float sampleRateOption;
     std::vector<LV2_Options_Option> options;
     std::vector<LV2_Feature> featureRecords;
     std::vector<const LV2_Feature*> features; // null-terminated
@@ -72,5 +73,7 @@ class Lv2PluginInstance final : public PluginInstance
     std::vector<float> portValues; // every control port's value, by port index, for all instances
     std::vector<std::vector<float>> silentInputs, ignoredOutputs;
     std::vector<std::vector<std::uint64_t>> atomInputs, atomOutputs; // 64-bit aligned atoms
+    LV2_URID sequenceType = 0; // mapped once: mapping takes a lock, the audio path none
+    LV2_URID chunkType = 0;
     bool running = false;
 };

@@ -25,7 +25,8 @@ std::string unitSymbol(const Lv2World& world, const LilvPlugin* plugin, const Li
     if (units != nullptr && lilv_nodes_size(units) > 0)
     {
         const LilvNode* unit = lilv_nodes_get_first(units);
-        symbol = lv2TakeNodeText(lilv_world_get(world.get(), unit, words.unitSymbol.get(), nullptr));
+        symbol =
+            lv2TakeNodeText(lilv_world_get(world.get(), unit, words.unitSymbol.get(), nullptr));
         if (symbol.empty() && lilv_node_is_uri(unit))
         {
             const std::string uri = lv2NodeText(unit);
@@ -55,7 +56,7 @@ Lv2ControlPort describeControl(const Lv2World& world, const LilvPlugin* plugin,
     control.defaultValue = std::isnan(defaultValue) ? fallback : defaultValue;
 
     LilvScalePoints* points = lilv_port_get_scale_points(plugin, port);
-    LILV_FOREACH (scale_points, entry, points)
+    LILV_FOREACH(scale_points, entry, points)
     {
         const LilvScalePoint* point = lilv_scale_points_get(points, entry);
         control.scalePoints.emplace_back(lilv_node_as_float(lilv_scale_point_get_value(point)),
@@ -71,7 +72,8 @@ std::size_t atomCapacity(const Lv2World& world, const LilvPlugin* plugin, const 
     std::size_t capacity = kDefaultAtomCapacityBytes;
     if (sizes != nullptr && lilv_nodes_size(sizes) > 0)
         capacity = std::max<std::size_t>(
-            capacity, static_cast<std::size_t>(std::max(0, lilv_node_as_int(lilv_nodes_get_first(sizes)))));
+            capacity,
+            static_cast<std::size_t>(std::max(0, lilv_node_as_int(lilv_nodes_get_first(sizes)))));
     lilv_nodes_free(sizes);
     return capacity;
 }
@@ -97,9 +99,10 @@ Lv2PortLayout describePorts(const Lv2World& world, const LilvPlugin* plugin)
                                                       maximums[index], defaults[index]));
         else if (lilv_port_is_a(plugin, port, words.controlPort.get()) && output)
         {
-            const bool designated = lilv_port_has_property(plugin, port,
-                                                           words.reportsLatency.get());
-            if (designated && layout.latencyPort < 0)
+            layout.controlOutputs.push_back(index);
+            const bool reportsLatency =
+                lilv_port_has_property(plugin, port, words.reportsLatency.get());
+            if (reportsLatency && layout.latencyPort < 0)
                 layout.latencyPort = static_cast<int>(index);
         }
         else if (lilv_port_is_a(plugin, port, words.audioPort.get()) && !sideChain)
@@ -118,8 +121,8 @@ Lv2PortLayout describePorts(const Lv2World& world, const LilvPlugin* plugin)
                             "' is of a kind varnholt-render cannot connect");
     }
     // The designated latency port is the current way to state it; reportsLatency the old one.
-    if (const LilvPort* port = lilv_plugin_get_port_by_designation(
-            plugin, words.outputPort.get(), words.latency.get()))
+    if (const LilvPort* port = lilv_plugin_get_port_by_designation(plugin, words.outputPort.get(),
+                                                                   words.latency.get()))
         layout.latencyPort = static_cast<int>(lilv_port_get_index(plugin, port));
     return layout;
 }

@@ -31,13 +31,14 @@ struct Lv2AtomPort
 struct Lv2PortLayout
 {
     std::uint32_t portCount = 0;
-    std::vector<Lv2ControlPort> controls; // control inputs, the parameters users set
+    std::vector<Lv2ControlPort> controls;               // control inputs, the parameters users set
+    std::vector<std::uint32_t> controlOutputs;          // meters and the latency
     std::vector<std::uint32_t> mainInputs, mainOutputs; // audio, side-chains excluded
-    std::vector<std::uint32_t> silentInputs;  // side-chain audio and CV inputs: fed silence
+    std::vector<std::uint32_t> silentInputs;   // side-chain audio and CV inputs: fed silence
     std::vector<std::uint32_t> ignoredOutputs; // side-chain audio and CV outputs
     std::vector<Lv2AtomPort> atomInputs, atomOutputs;
     std::vector<std::uint32_t> unconnected; // optional ports of kinds the host does not feed
-    int latencyPort = -1; // the control output stating the delay; -1 if none
+    int latencyPort = -1;                   // the control output stating the delay; -1 if none
 };
 
 // Sorts the ports; throws HostError for a port the host cannot connect that the plug-in needs.

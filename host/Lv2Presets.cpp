@@ -56,7 +56,7 @@ std::vector<Lv2Preset> findPresets(Lv2World& world, const LilvPlugin* plugin)
 {
     std::vector<Lv2Preset> presets;
     LilvNodes* related = lilv_plugin_get_related(plugin, world.vocabulary().preset.get());
-    LILV_FOREACH (nodes, entry, related)
+    LILV_FOREACH(nodes, entry, related)
     {
         const LilvNode* preset = lilv_nodes_get(related, entry);
         lilv_world_load_resource(world.get(), preset);
@@ -65,7 +65,8 @@ std::vector<Lv2Preset> findPresets(Lv2World& world, const LilvPlugin* plugin)
         presets.push_back({lv2NodeText(preset), label.empty() ? lv2NodeText(preset) : label});
     }
     lilv_nodes_free(related);
-    std::sort(presets.begin(), presets.end(), [](const Lv2Preset& a, const Lv2Preset& b)
+    std::sort(presets.begin(), presets.end(),
+              [](const Lv2Preset& a, const Lv2Preset& b)
               { return a.label != b.label ? a.label < b.label : a.uri < b.uri; });
     return presets;
 }

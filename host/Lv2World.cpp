@@ -110,7 +110,7 @@ std::vector<const LilvPlugin*> Lv2World::plugins() const
 {
     std::vector<const LilvPlugin*> found;
     const LilvPlugins* all = lilv_world_get_all_plugins(world);
-    LILV_FOREACH (plugins, entry, all)
+    LILV_FOREACH(plugins, entry, all)
     {
         found.push_back(lilv_plugins_get(all, entry));
     }

@@ -96,10 +96,10 @@ void applySetting(PluginInstance& plugin, const std::string& setting, bool check
     char* end = nullptr;
     const double value = std::strtod(valueText.c_str(), &end);
     if (valueText.empty() || *end != '\0')
-        throw HostError("'" + valueText + "' is not a number (--set " + name + "=VALUE takes " +
-                        (portUnits ? "a value in the parameter's units"
-                                   : "a normalised value from 0 to 1") +
-                        ")");
+        throw HostError(
+            "'" + valueText + "' is not a number (--set " + name + "=VALUE takes " +
+            (portUnits ? "a value in the parameter's units" : "a normalised value from 0 to 1") +
+            ")");
     if (!checked && !std::isfinite(value))
         throw HostError("--set-raw " + name + "=" + valueText + ": the value must be finite");
     if (checked && !portUnits && !(value >= 0.0 && value <= 1.0))
@@ -109,8 +109,8 @@ void applySetting(PluginInstance& plugin, const std::string& setting, bool check
     const int param = findParam(plugin, name);
     if (checked && portUnits &&
         !(value >= plugin.paramMinimum(param) && value <= plugin.paramMaximum(param)))
-        throw HostError("--set " + name + "=" + valueText + ": " + trimmed(plugin.paramName(param)) +
-                        " takes " + rangeText(plugin, param) +
+        throw HostError("--set " + name + "=" + valueText + ": " +
+                        trimmed(plugin.paramName(param)) + " takes " + rangeText(plugin, param) +
                         " (LV2 values are in the port's units; --set-raw skips this check)");
     plugin.setParam(param, static_cast<float>(value));
 }

@@ -67,10 +67,9 @@ bool endsWith(const std::string& text, const std::string& suffix)
     }
     if (uris.size() > kChoicesNamed)
         named += " and " + std::to_string(uris.size() - kChoicesNamed) + " more";
-    const std::string message = "the LV2 bundle " + folder + " holds " +
-                                std::to_string(uris.size()) +
-                                " plug-ins; choose one with --uri (--list shows them all): " +
-                                named;
+    const std::string message =
+        "the LV2 bundle " + folder + " holds " + std::to_string(uris.size()) +
+        " plug-ins; choose one with --uri (--list shows them all): " + named;
     throw PluginChoiceNeeded(message, std::move(uris));
 }
 
@@ -116,8 +115,8 @@ std::unique_ptr<PluginSource> openPluginSource(const std::string& plugin, const 
         return openLv2Bundle(plugin, uri);
     }
     if (!uri.empty())
-        throw HostError("--uri chooses among the plug-ins of an LV2 bundle folder, and " +
-                        plugin + " is none");
+        throw HostError("--uri chooses among the plug-ins of an LV2 bundle folder, and " + plugin +
+                        " is none");
     const bool lv2Uri = plugin.find(':') != std::string::npos && !endsWith(plugin, kVstSuffix) &&
                         !fs::exists(plugin, error);
     if (lv2Uri)

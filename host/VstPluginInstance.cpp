@@ -62,7 +62,7 @@ VstPluginInstance::~VstPluginInstance()
 }
 
 VstIntPtr VstPluginInstance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                   float opt) const
+                                      float opt) const
 {
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }

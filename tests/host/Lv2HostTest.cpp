@@ -211,8 +211,7 @@ TEST_F(Lv2Command, SetsPortValuesBySymbolOrNameAndPresetsByNumberOrName)
         {{"--plugin", kLspBundle, "--uri", kLspLimiterUri},
          {"Operating mode [mode]: Herm Thin (0 to 11)", "Enabled [enabled]: on (0 to 1)"}},
         {{"--plugin", kLspBundle},
-         {"Plug-ins in this bundle (choose one with --uri):",
-          "  " + kLspLimiterUri + "\n"}},
+         {"Plug-ins in this bundle (choose one with --uri):", "  " + kLspLimiterUri + "\n"}},
     };
     for (const auto& listing : listings)
     {
@@ -231,16 +230,17 @@ TEST_F(Lv2Command, RendersAFileThroughAnLv2PlugInWithItsLatencyCompensated)
     const CommandRun result = run({"--plugin", kZamMaximUri, "--set", "thresh=-12", "--set",
                                    "ceil=-1", "--json", input, output});
     ASSERT_EQ(result.status, 0) << result.errors;
-    EXPECT_EQ(result.report.rfind("{\"plugin\": {\"name\": \"ZaMaximX2\", \"latency_frames\": 480",
-                                  0),
-              0u)
+    EXPECT_EQ(
+        result.report.rfind("{\"plugin\": {\"name\": \"ZaMaximX2\", \"latency_frames\": 480", 0),
+        0u)
         << result.report;
     AudioReader rendered(output);
     EXPECT_EQ(rendered.frames(), static_cast<long long>(kInputFrames));
     std::vector<float> samples(2 * kInputFrames);
     ASSERT_EQ(rendered.read(samples.data(), kInputFrames), kInputFrames);
-    const float peak = std::fabs(*std::max_element(
-        samples.begin(), samples.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); }));
+    const float peak =
+        std::fabs(*std::max_element(samples.begin(), samples.end(),
+                                    [](float a, float b) { return std::fabs(a) < std::fabs(b); }));
     // 12 dB of drive into a -1 dB ceiling: the ramp's 0.45 peak is raised and held below it.
     EXPECT_GT(peak, 0.8f);
     EXPECT_LE(peak, std::pow(10.0f, -1.0f / 20.0f) + 1e-4f);

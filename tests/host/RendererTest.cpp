@@ -129,7 +129,8 @@ TEST(PeerPlugin, RealLimitersGiveTheClickBackAtTheFrameItWentIn)
     for (const auto& plugin : plugins)
     {
         SCOPED_TRACE(plugin.path + " at " + std::to_string(plugin.sampleRateHz));
-        VstPluginInstance instance(loadPluginEntry(plugin.path), plugin.sampleRateHz, oddBlockFrames);
+        VstPluginInstance instance(loadPluginEntry(plugin.path), plugin.sampleRateHz,
+                                   oddBlockFrames);
         const ClickRender render = renderClick(instance, oddBlockFrames);
         EXPECT_GT(render.result.latencyFrames, 0) << "the look-ahead delays the signal";
         if (plugin.latencyFrames > 0)
