@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <dlfcn.h>
 #include <sstream>
 
 namespace
@@ -20,6 +21,17 @@ const char* const kPromisedFeatures[] = {LV2_BUF_SIZE__boundedBlockLength, LV2_C
                                          LV2_CORE__inPlaceBroken, LV2_CORE__isLive};
 constexpr int kStereoChannels = 2;
 constexpr int kDisplayDigits = 6;
+
+// As with VST 2.4 libraries, the plug-in's library stays loaded until the program ends: plug-ins
+// leave allocations and threads behind, which lilv would otherwise unload with its world.
+void keepLibraryLoaded(const LilvPlugin* plugin)
+{
+    char* path =
+        lilv_file_uri_parse(lilv_node_as_uri(lilv_plugin_get_library_uri(plugin)), nullptr);
+    if (path != nullptr)
+        dlopen(path, RTLD_NOW | RTLD_NOLOAD);
+    lilv_free(path);
+}
 
 std::size_t atomWords(std::size_t bytes)
 {
@@ -90,6 +102,7 @@ Lv2PluginInstance::Lv2PluginInstance(std::shared_ptr<Lv2World> world, const Lilv
                             std::to_string(static_cast<int>(sampleRateHz)) + " Hz)");
         }
         instances.push_back(instance);
+        keepLibraryLoaded(plugin);
         const std::size_t atomBuffersFrom = atomInputs.size();
         for (const Lv2AtomPort& port : layout.atomInputs)
             atomInputs.emplace_back(atomWords(port.capacityBytes), 0);
