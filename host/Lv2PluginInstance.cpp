@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <dlfcn.h>
+#include <filesystem>
 #include <sstream>
 
 namespace
@@ -46,15 +47,16 @@ Lv2PluginInstance::Lv2PluginInstance(std::shared_ptr<Lv2World> world, const Lilv
 {
     Lv2World& lv2 = *this->world;
     refuseMissingFeatures();
+    refuseMissingLibrary();
     layout = describePorts(lv2, plugin);
     const std::size_t inputs = layout.mainInputs.size();
     const std::size_t outputs = layout.mainOutputs.size();
     const bool stereo = inputs == kStereoChannels && outputs == kStereoChannels;
     const bool mono = inputs == 1 && outputs == 1;
     if (!stereo && !mono)
-        throw HostError("the LV2 plug-in is neither a stereo nor a mono effect (it has " +
-                        std::to_string(inputs) + " audio inputs and " + std::to_string(outputs) +
-                        " audio outputs)");
+        throw HostError("the LV2 plug-in " + uri() +
+                        " is neither a stereo nor a mono effect (it has " + std::to_string(inputs) +
+                        " audio inputs and " + std::to_string(outputs) + " audio outputs)");
     presets = findPresets(lv2, plugin);
 
     Lv2UridMap& urids = lv2.urids();
@@ -96,7 +98,7 @@ Lv2PluginInstance::Lv2PluginInstance(std::shared_ptr<Lv2World> world, const Lilv
         {
             for (LilvInstance* made : instances)
                 lilv_instance_free(made);
-            throw HostError("the LV2 plug-in " + lv2NodeText(lilv_plugin_get_uri(plugin)) +
+            throw HostError("the LV2 plug-in " + uri() +
                             " could not be instantiated (its library did not load or it refused "
                             "the sample rate of " +
                             std::to_string(static_cast<int>(sampleRateHz)) + " Hz)");
@@ -136,9 +138,26 @@ void Lv2PluginInstance::refuseMissingFeatures() const
     }
     lilv_nodes_free(required);
     if (!missing.empty())
-        throw HostError("the LV2 plug-in " + lv2NodeText(lilv_plugin_get_uri(plugin)) +
-                        " requires the feature " + missing +
+        throw HostError("the LV2 plug-in " + uri() + " requires the feature " + missing +
                         ", which varnholt-render does not provide");
+}
+
+void Lv2PluginInstance::refuseMissingLibrary() const
+{
+    char* path =
+        lilv_file_uri_parse(lv2NodeText(lilv_plugin_get_library_uri(plugin)).c_str(), nullptr);
+    const std::string library = path != nullptr ? path : "";
+    lilv_free(path);
+    std::error_code error;
+    if (library.empty())
+        throw HostError("the LV2 plug-in " + uri() + " names no library (lv2:binary)");
+    if (!std::filesystem::is_regular_file(library, error))
+        throw HostError("the LV2 plug-in " + uri() + "'s library " + library + " does not exist");
+}
+
+std::string Lv2PluginInstance::uri() const
+{
+    return lv2NodeText(lilv_plugin_get_uri(plugin));
 }
 
 void Lv2PluginInstance::connectFixedPorts(LilvInstance* instance, std::size_t atomBuffersFrom)

@@ -52,6 +52,8 @@ class Lv2PluginInstance final : public PluginInstance
 
   private:
     void refuseMissingFeatures() const;
+    void refuseMissingLibrary() const;
+    std::string uri() const;
     void connectFixedPorts(LilvInstance* instance, std::size_t atomBuffersFrom);
     void resetAtomBuffers();
     const Lv2ControlPort* control(int param) const;

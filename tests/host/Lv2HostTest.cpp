@@ -128,6 +128,11 @@ TEST_F(Lv2Command, EachWrongPlugInIsOneLineAndLeavesNoOutputBehind)
     const std::filesystem::path needsWorker = folder.path / "needs-worker.lv2";
     const std::filesystem::path oneToTwo = folder.path / "one-to-two.lv2";
     const std::filesystem::path two = folder.path / "two.lv2";
+    const std::filesystem::path noLibrary = folder.path / "no-library.lv2";
+    std::filesystem::create_directories(noLibrary);
+    std::ofstream(noLibrary / "manifest.ttl")
+        << "<urn:varnholt:gone> a <http://lv2plug.in/ns/lv2core#Plugin> ;"
+           " <http://lv2plug.in/ns/lv2core#binary> <gone.so> .\n";
     std::filesystem::create_directories(empty);
     std::filesystem::create_directories(noPlugin);
     std::ofstream(noPlugin / "manifest.ttl") << "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n";
@@ -164,8 +169,11 @@ TEST_F(Lv2Command, EachWrongPlugInIsOneLineAndLeavesNoOutputBehind)
          "the LV2 plug-in urn:varnholt:worker requires the feature "
          "http://lv2plug.in/ns/ext/worker#schedule, which varnholt-render does not provide"},
         {{"--plugin", oneToTwo.string(), input},
-         "the LV2 plug-in is neither a stereo nor a mono effect (it has 1 audio inputs and 2 "
-         "audio outputs)"},
+         "the LV2 plug-in urn:varnholt:split is neither a stereo nor a mono effect (it has 1 "
+         "audio inputs and 2 audio outputs)"},
+        {{"--plugin", noLibrary.string(), input},
+         "the LV2 plug-in urn:varnholt:gone's library " + (noLibrary / "gone.so").string() +
+             " does not exist"},
         {{"--plugin", zam, "--set", "ceil=5", input},
          "--set ceil=5: Output Ceiling takes -30 to 0 dB (LV2 values are in the port's units"},
         {{"--plugin", zam, "--set", "Output Ceiling=-30.5", input},
