@@ -105,12 +105,11 @@ Lv2PluginInstance::Lv2PluginInstance(std::shared_ptr<Lv2World> world, const Lilv
         }
         instances.push_back(instance);
         keepLibraryLoaded(plugin);
-        const std::size_t atomBuffersFrom = atomInputs.size();
         for (const Lv2AtomPort& port : layout.atomInputs)
             atomInputs.emplace_back(atomWords(port.capacityBytes), 0);
         for (const Lv2AtomPort& port : layout.atomOutputs)
             atomOutputs.emplace_back(atomWords(port.capacityBytes), 0);
-        connectFixedPorts(instance, atomBuffersFrom);
+        connectFixedPorts(instance, static_cast<std::size_t>(channel));
     }
     resetAtomBuffers();
 }
@@ -160,8 +159,10 @@ std::string Lv2PluginInstance::uri() const
     return lv2NodeText(lilv_plugin_get_uri(plugin));
 }
 
-void Lv2PluginInstance::connectFixedPorts(LilvInstance* instance, std::size_t atomBuffersFrom)
+void Lv2PluginInstance::connectFixedPorts(LilvInstance* instance, std::size_t instanceNumber)
 {
+    const std::size_t atomInputsFrom = instanceNumber * layout.atomInputs.size();
+    const std::size_t atomOutputsFrom = instanceNumber * layout.atomOutputs.size();
     for (const Lv2ControlPort& port : layout.controls)
         lilv_instance_connect_port(instance, port.index, &portValues[port.index]);
     for (std::uint32_t port : layout.controlOutputs)
@@ -173,10 +174,10 @@ void Lv2PluginInstance::connectFixedPorts(LilvInstance* instance, std::size_t at
                                    ignoredOutputs[port].data());
     for (std::size_t port = 0; port < layout.atomInputs.size(); ++port)
         lilv_instance_connect_port(instance, layout.atomInputs[port].index,
-                                   atomInputs[atomBuffersFrom + port].data());
+                                   atomInputs[atomInputsFrom + port].data());
     for (std::size_t port = 0; port < layout.atomOutputs.size(); ++port)
         lilv_instance_connect_port(instance, layout.atomOutputs[port].index,
-                                   atomOutputs[atomBuffersFrom + port].data());
+                                   atomOutputs[atomOutputsFrom + port].data());
     for (std::uint32_t port : layout.unconnected)
         lilv_instance_connect_port(instance, port, nullptr);
 }

@@ -54,7 +54,9 @@ class Lv2PluginInstance final : public PluginInstance
     void refuseMissingFeatures() const;
     void refuseMissingLibrary() const;
     std::string uri() const;
-    void connectFixedPorts(LilvInstance* instance, std::size_t atomBuffersFrom);
+    // Every port but the main audio ones, which process connects; instances have their own
+    // atom buffers.
+    void connectFixedPorts(LilvInstance* instance, std::size_t instanceNumber);
     void resetAtomBuffers();
     const Lv2ControlPort* control(int param) const;
 
@@ -74,7 +76,8 @@ class Lv2PluginInstance final : public PluginInstance
     std::vector<LilvInstance*> instances;
     std::vector<float> portValues; // every control port's value, by port index, for all instances
     std::vector<std::vector<float>> silentInputs, ignoredOutputs;
-    std::vector<std::vector<std::uint64_t>> atomInputs, atomOutputs; // 64-bit aligned atoms
+    // 64-bit aligned atom buffers, those of instance 0 first
+    std::vector<std::vector<std::uint64_t>> atomInputs, atomOutputs;
     LV2_URID sequenceType = 0; // mapped once: mapping takes a lock, the audio path none
     LV2_URID chunkType = 0;
     bool running = false;

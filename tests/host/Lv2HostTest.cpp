@@ -121,6 +121,38 @@ TEST(Lv2Peer, MonoEffectRunsOnceForEachChannel)
         ASSERT_NEAR(render.output[sample], input[sample], 1e-4) << "frame " << sample / 2;
 }
 
+TEST(Lv2FakeDelay, EachChannelHasItsOwnValidEventBuffersAndTheLateLatencyIsCompensated)
+{
+    TempFolder folder;
+    const std::filesystem::path bundle = folder.path / "fake-delay.lv2";
+    std::filesystem::create_directories(bundle);
+    const std::string atom = "a lv2:InputPort, atom:AtomPort ; atom:bufferType atom:Sequence ;";
+    std::ofstream(bundle / "manifest.ttl")
+        << "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+           "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
+           "@prefix rsz: <http://lv2plug.in/ns/ext/resize-port#> .\n"
+           "<urn:varnholt:fake-delay> a lv2:Plugin ; lv2:binary <file://" FAKE_LV2_DELAY_PATH
+           "> ;\n"
+           " lv2:requiredFeature <http://lv2plug.in/ns/ext/urid#map> ;\n"
+        << audioPort(0, true) << audioPort(1, false) << " lv2:port [ " << atom
+        << " lv2:index 2 ; lv2:symbol \"a\" ; lv2:name \"A\" ] ,\n"
+        << " [ " << atom << " lv2:index 3 ; lv2:symbol \"b\" ; lv2:name \"B\" ] ,\n"
+        << " [ a lv2:OutputPort, atom:AtomPort ; atom:bufferType atom:Sequence ;"
+           " rsz:minimumSize 4096 ; lv2:index 4 ; lv2:symbol \"c\" ; lv2:name \"C\" ] ,\n"
+           " [ a lv2:OutputPort, lv2:ControlPort ; lv2:designation lv2:latency ;"
+           " lv2:index 5 ; lv2:symbol \"latency\" ; lv2:name \"Latency\" ] .\n";
+    const std::vector<float> input = clicks(0.5f, -0.25f);
+    for (int blockFrames : {1, 7, 64, kOddBlockFrames})
+    {
+        SCOPED_TRACE("block " + std::to_string(blockFrames));
+        const auto instance =
+            openPluginSource(bundle.string(), "")->instantiate(48000.0, blockFrames);
+        const InMemoryRender render = renderInMemory(*instance, blockFrames, input);
+        EXPECT_EQ(render.result.latencyFrames, 7);
+        EXPECT_EQ(render.output, input);
+    }
+}
+
 TEST_F(Lv2Command, EachWrongPlugInIsOneLineAndLeavesNoOutputBehind)
 {
     const std::filesystem::path empty = folder.path / "empty.lv2";
