@@ -132,7 +132,9 @@ std::string formatPluginListing(const PluginInstance& plugin)
         listing << "  (none)\n";
     for (int program = 0; program < plugin.numPrograms(); ++program)
         listing << "  " << program << "  " << trimmed(plugin.programName(program)) << "\n";
-    listing << "\nParameters (name: value label):\n";
+    listing << (plugin.paramScale() == ParamScale::PortUnits
+                    ? "\nParameters (name [symbol]: value unit (range), values in port units):\n"
+                    : "\nParameters (name: value label):\n");
     for (int param = 0; param < plugin.numParams(); ++param)
     {
         const std::string label = trimmed(plugin.paramLabel(param));
