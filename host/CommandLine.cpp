@@ -23,15 +23,19 @@ int parseBlockFrames(const std::string& text)
 
 const char* const usageText =
     "usage: varnholt-render [options] [INPUT [OUTPUT]]\n"
-    "Renders INPUT (WAV, FLAC, AIFF, Ogg; mono or stereo) through a VST 2.4 plug-in and\n"
-    "reports loudness and peaks. Without INPUT, renders a built-in demo mix and writes\n"
+    "Renders INPUT (WAV, FLAC, AIFF, Ogg; mono or stereo) through a VST 2.4 or LV2 plug-in\n"
+    "and reports loudness and peaks. Without INPUT, renders a built-in demo mix and writes\n"
     "varnholt-demo-input.wav and varnholt-demo-output.wav.\n"
     "\n"
     "  OUTPUT             default: INPUT's name with -varnholt before the extension\n"
-    "  --plugin PATH      plug-in to load (default: Varnholt Pro beside this program)\n"
-    "  --program N|NAME   select a program by number (from 0) or name\n"
-    "  --set NAME=VALUE   set a parameter by name to a normalised value 0..1 (repeatable)\n"
-    "  --set-raw NAME=VALUE  the same for any finite value, for parameters beyond 0..1\n"
+    "  --plugin PLUGIN    plug-in to load (default: Varnholt Pro beside this program):\n"
+    "                     a VST 2.4 library (.so), an LV2 bundle folder or an LV2 URI\n"
+    "  --uri URI          the plug-in to take from an LV2 bundle holding several\n"
+    "  --program N|NAME   select a program (LV2: a preset) by number (from 0) or name\n"
+    "  --set NAME=VALUE   set a parameter by name (LV2: or port symbol), repeatable;\n"
+    "                     VST 2.4 values are normalised 0..1, LV2 values are in the\n"
+    "                     port's units within its range (see --list)\n"
+    "  --set-raw NAME=VALUE  the same for any finite value, unchecked\n"
     "                     (e.g. Varnholt Pro's Dithering menu position: 4 gives 16 bits)\n"
     "  --list             list the plug-in's programs and parameters, then exit\n"
     "  --block N          frames per process call, 1 or more (default 512)\n"
@@ -73,6 +77,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
 
         if (option == "--plugin")
             options.pluginPath = value();
+        else if (option == "--uri")
+            options.pluginUri = value();
         else if (option == "--program")
             options.program = value();
         else if (option == "--set")

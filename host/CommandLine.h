@@ -10,6 +10,7 @@ struct CommandLine
     std::string outputPath; // empty: derived from the input's name
     std::string outputDirectory;
     std::string pluginPath;            // empty: our own plug-in beside the program
+    std::string pluginUri;             // chooses within an LV2 bundle; alone, an LV2 URI
     std::string program;               // number or name; empty keeps the plug-in's current program
     std::vector<std::string> settings; // NAME=VALUE, applied in order after the program
     // NAME=VALUE with any finite value, applied after `settings`: for parameters that hold

@@ -33,6 +33,34 @@ bool isWholeNumber(const std::string& text)
     return !text.empty() && std::all_of(text.begin(), text.end(),
                                         [](unsigned char c) { return std::isdigit(c) != 0; });
 }
+
+// By name (case and padding ignored) or, where the plug-in has them, by symbol (exact).
+int findParam(const PluginInstance& plugin, const std::string& name)
+{
+    const std::string key = nameKey(name);
+    for (int param = 0; param < plugin.numParams(); ++param)
+        if (nameKey(plugin.paramName(param)) == key)
+            return param;
+    for (int param = 0; param < plugin.numParams(); ++param)
+        if (!plugin.paramSymbol(param).empty() && plugin.paramSymbol(param) == trimmed(name))
+            return param;
+    throw HostError("unknown parameter '" + name + "' (see --list)");
+}
+
+std::string number(float value)
+{
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+// "-30 to 0 dB"
+std::string rangeText(const PluginInstance& plugin, int param)
+{
+    const std::string label = trimmed(plugin.paramLabel(param));
+    return number(plugin.paramMinimum(param)) + " to " + number(plugin.paramMaximum(param)) +
+           (label.empty() ? "" : " " + label);
+}
 } // namespace
 
 void selectProgram(PluginInstance& plugin, const std::string& numberOrName)
@@ -56,33 +84,44 @@ void selectProgram(PluginInstance& plugin, const std::string& numberOrName)
     throw HostError("unknown program '" + numberOrName + "' (see --list)");
 }
 
-void applySetting(PluginInstance& plugin, const std::string& setting, bool normalisedOnly)
+void applySetting(PluginInstance& plugin, const std::string& setting, bool checked)
 {
     const std::size_t equals = setting.rfind('=');
     if (equals == std::string::npos)
         throw HostError("--set needs NAME=VALUE, not '" + setting + "'");
     const std::string name = setting.substr(0, equals);
     const std::string valueText = trimmed(setting.substr(equals + 1));
+    const bool portUnits = plugin.paramScale() == ParamScale::PortUnits;
 
     char* end = nullptr;
     const double value = std::strtod(valueText.c_str(), &end);
     if (valueText.empty() || *end != '\0')
-        throw HostError("'" + valueText + "' is not a number (--set " + name +
-                        "=VALUE takes a normalised value from 0 to 1)");
-    if (!normalisedOnly && !std::isfinite(value))
+        throw HostError(
+            "'" + valueText + "' is not a number (--set " + name + "=VALUE takes " +
+            (portUnits ? "a value in the parameter's units" : "a normalised value from 0 to 1") +
+            ")");
+    if (!checked && !std::isfinite(value))
         throw HostError("--set-raw " + name + "=" + valueText + ": the value must be finite");
-    if (normalisedOnly && !(value >= 0.0 && value <= 1.0))
+    if (checked && !portUnits && !(value >= 0.0 && value <= 1.0))
         throw HostError("--set " + name + "=" + valueText +
                         ": the value is normalised and must lie from 0 to 1");
 
-    const std::string key = nameKey(name);
-    for (int param = 0; param < plugin.numParams(); ++param)
-        if (nameKey(plugin.paramName(param)) == key)
-        {
-            plugin.setParam(param, static_cast<float>(value));
-            return;
-        }
-    throw HostError("unknown parameter '" + name + "' (see --list)");
+    const int param = findParam(plugin, name);
+    if (checked && portUnits &&
+        !(value >= plugin.paramMinimum(param) && value <= plugin.paramMaximum(param)))
+        throw HostError("--set " + name + "=" + valueText + ": " +
+                        trimmed(plugin.paramName(param)) + " takes " + rangeText(plugin, param) +
+                        " (LV2 values are in the port's units; --set-raw skips this check)");
+    plugin.setParam(param, static_cast<float>(value));
+}
+
+std::string formatPluginChoices(const std::vector<std::string>& uris)
+{
+    std::ostringstream listing;
+    listing << "Plug-ins in this bundle (choose one with --uri):\n";
+    for (const std::string& uri : uris)
+        listing << "  " << uri << "\n";
+    return listing.str();
 }
 
 std::string formatPluginListing(const PluginInstance& plugin)
@@ -93,13 +132,19 @@ std::string formatPluginListing(const PluginInstance& plugin)
         listing << "  (none)\n";
     for (int program = 0; program < plugin.numPrograms(); ++program)
         listing << "  " << program << "  " << trimmed(plugin.programName(program)) << "\n";
-    listing << "\nParameters (name: value label):\n";
+    listing << (plugin.paramScale() == ParamScale::PortUnits
+                    ? "\nParameters (name [symbol]: value unit (range), values in port units):\n"
+                    : "\nParameters (name: value label):\n");
     for (int param = 0; param < plugin.numParams(); ++param)
     {
         const std::string label = trimmed(plugin.paramLabel(param));
-        listing << "  " << trimmed(plugin.paramName(param)) << ": "
-                << trimmed(plugin.paramDisplay(param)) << (label.empty() ? "" : " " + label)
-                << "\n";
+        const std::string symbol = plugin.paramSymbol(param);
+        listing << "  " << trimmed(plugin.paramName(param))
+                << (symbol.empty() ? "" : " [" + symbol + "]") << ": "
+                << trimmed(plugin.paramDisplay(param)) << (label.empty() ? "" : " " + label);
+        if (plugin.paramScale() == ParamScale::PortUnits)
+            listing << " (" << rangeText(plugin, param) << ")";
+        listing << "\n";
     }
     return listing.str();
 }

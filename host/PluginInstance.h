@@ -1,58 +1,52 @@
-// One effect instance, driven through the VST 2.4 dispatcher in the order hosts use.
+// One loaded effect instance as the renderer drives it, whatever its plug-in format.
 #pragma once
 
-#include "host/HostCallback.h"
-#include "vst/VstAbi.h"
-
 #include <string>
-#include <vector>
+
+// How a plug-in reads the values handed to setParam.
+enum class ParamScale
+{
+    Normalised, // 0..1, the plug-in converts (VST 2.4)
+    PortUnits,  // the parameter's own units within its stated range (LV2 control ports)
+};
 
 class PluginInstance
 {
   public:
-    // Calls the entry point, checks the record, then sends effOpen, effSetSampleRate and
-    // effSetBlockSize. Throws HostError when the library gives no usable stereo effect.
-    PluginInstance(VstPluginMainProc entry, double sampleRateHz, int maxBlockFrames);
-    // Stops processing if it runs, then effClose.
-    ~PluginInstance();
+    virtual ~PluginInstance() = default;
     PluginInstance(const PluginInstance&) = delete;
     PluginInstance& operator=(const PluginInstance&) = delete;
 
-    // Effect name, else product string, else empty.
-    std::string name() const;
+    // The plug-in's name as it gives it; empty if it gives none.
+    virtual std::string name() const = 0;
 
-    int numPrograms() const { return effect->numPrograms; }
-    std::string programName(int program) const;
-    void setProgram(int program);
+    virtual int numPrograms() const = 0;
+    virtual std::string programName(int program) const = 0;
+    virtual void setProgram(int program) = 0;
 
-    int numParams() const { return effect->numParams; }
-    std::string paramName(int param) const;
-    std::string paramLabel(int param) const;
-    std::string paramDisplay(int param) const;
-    void setParam(int param, float normalised);
+    virtual int numParams() const = 0;
+    virtual std::string paramName(int param) const = 0;
+    // A short machine name users may type instead of the name (LV2 port symbol); else empty.
+    virtual std::string paramSymbol(int param) const = 0;
+    virtual std::string paramLabel(int param) const = 0;
+    virtual std::string paramDisplay(int param) const = 0;
+    virtual ParamScale paramScale() const = 0;
+    // The range setParam accepts for checked settings: 0..1 when normalised.
+    virtual float paramMinimum(int param) const = 0;
+    virtual float paramMaximum(int param) const = 0;
+    // `value` is read as paramScale() says.
+    virtual void setParam(int param, float value) = 0;
 
-    // effMainsChanged 1 and effStartProcess (32-bit precision asked first where offered).
-    void start();
-    // Processes frames <= the block size given at construction; the two stereo channel
-    // pointers are copied into the plug-in's (possibly wider) channel arrays.
-    void process(const float* const input[2], float* const output[2], int frames, double samplePos);
-    // effStopProcess and effMainsChanged 0.
-    void stop();
+    // Prepares the plug-in for process calls.
+    virtual void start() = 0;
+    // Processes frames <= the block size given at construction, from and to two channels.
+    virtual void process(const float* const input[2], float* const output[2], int frames,
+                         double samplePos) = 0;
+    virtual void stop() = 0;
 
-    // Current initialDelay in frames, as the plug-in states it now.
-    int latencyFrames() const { return effect->initialDelay; }
+    // The delay in frames the plug-in states now; some state it only after their first block.
+    virtual int latencyFrames() const = 0;
 
-  private:
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                       void* ptr = nullptr, float opt = 0.0f) const;
-    std::string text(VstInt32 opcode, VstInt32 index) const;
-    [[noreturn]] void closeAndRefuse(const std::string& reason);
-
-    HostContext context;
-    AEffect* effect = nullptr;
-    bool replacing = false; // processReplacing offered; else the old accumulating process
-    bool running = false;
-    std::vector<std::vector<float>> spareChannels; // extra inputs get silence, extra outputs go
-    std::vector<float*> inputChannels;
-    std::vector<float*> outputChannels;
+  protected:
+    PluginInstance() = default;
 };

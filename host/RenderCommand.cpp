@@ -8,6 +8,7 @@
 #include "host/PluginControls.h"
 #include "host/PluginInstance.h"
 #include "host/PluginLibrary.h"
+#include "host/PluginSource.h"
 #include "host/ProgressBar.h"
 #include "host/Renderer.h"
 #include "host/Report.h"
@@ -26,16 +27,18 @@ constexpr char outputSuffix[] = "-varnholt";
 constexpr int listingSampleRateHz = 44100; // any rate serves to read names
 constexpr int usageExitStatus = 2;
 
-std::string resolvePluginPath(const CommandLine& options)
+std::unique_ptr<PluginSource> openChosenPlugin(const CommandLine& options)
 {
+    if (options.pluginPath.empty() && !options.pluginUri.empty())
+        return openPluginSource(options.pluginUri, {});
     if (!options.pluginPath.empty())
-        return options.pluginPath;
+        return openPluginSource(options.pluginPath, options.pluginUri);
     const std::string path = defaultPluginPath(programDirectory());
     std::error_code error;
     if (!fs::exists(path, error))
         throw HostError("the Varnholt Pro plug-in is not beside the program (" + path +
                         ") nor in ../lib/vst; name one with --plugin PATH");
-    return path;
+    return openPluginSource(path, {});
 }
 
 void configure(PluginInstance& plugin, const CommandLine& options)
@@ -83,7 +86,7 @@ void refuseToOverwriteInput(const std::string& input, const std::string& output)
         throw HostError("the output would overwrite the input file " + input);
 }
 
-RenderReport render(const CommandLine& options, VstPluginMainProc entry, std::ostream& errors)
+RenderReport render(const CommandLine& options, const PluginSource& source, std::ostream& errors)
 {
     std::string inputPath = options.inputPath;
     std::string outputPath = options.outputPath;
@@ -101,11 +104,12 @@ RenderReport render(const CommandLine& options, VstPluginMainProc entry, std::os
     const int sampleType = options.sampleFormat.empty() ? 0 : sampleTypeNamed(options.sampleFormat);
     const SoundFileFormat outputFormat =
         chooseOutputFormat(reader.format(), outputPath, sampleType, reader.sampleRateHz());
-    PluginInstance plugin(entry, reader.sampleRateHz(), options.blockFrames);
-    configure(plugin, options);
+    const std::unique_ptr<PluginInstance> plugin =
+        source.instantiate(reader.sampleRateHz(), options.blockFrames);
+    configure(*plugin, options);
 
     RenderReport report;
-    report.pluginName = plugin.name();
+    report.pluginName = plugin->name();
     report.sampleRateHz = reader.sampleRateHz();
     report.inputPath = inputPath;
     report.outputPath = outputPath;
@@ -117,7 +121,7 @@ RenderReport render(const CommandLine& options, VstPluginMainProc entry, std::os
     ProgressBar progress(stderr, reader.frames());
     long long framesRead = 0;
     const RenderResult result = renderThroughPlugin(
-        plugin, options.blockFrames,
+        *plugin, options.blockFrames,
         [&](float* interleaved, std::size_t frames)
         {
             const std::size_t got = reader.read(interleaved, frames);
@@ -150,18 +154,30 @@ RenderReport render(const CommandLine& options, VstPluginMainProc entry, std::os
 
 int run(const CommandLine& options, std::ostream& out, std::ostream& errors)
 {
-    const VstPluginMainProc entry = loadPluginEntry(resolvePluginPath(options));
+    std::unique_ptr<PluginSource> source;
+    try
+    {
+        source = openChosenPlugin(options);
+    }
+    catch (const PluginChoiceNeeded& choice)
+    {
+        if (!options.list)
+            throw;
+        out << formatPluginChoices(choice.uris);
+        return 0;
+    }
     if (options.list)
     {
         int sampleRateHz = listingSampleRateHz;
         if (!options.inputPath.empty())
             sampleRateHz = AudioReader(options.inputPath).sampleRateHz();
-        PluginInstance plugin(entry, sampleRateHz, options.blockFrames);
-        configure(plugin, options);
-        out << formatPluginListing(plugin);
+        const std::unique_ptr<PluginInstance> plugin =
+            source->instantiate(sampleRateHz, options.blockFrames);
+        configure(*plugin, options);
+        out << formatPluginListing(*plugin);
         return 0;
     }
-    const RenderReport report = render(options, entry, errors);
+    const RenderReport report = render(options, *source, errors);
     out << (options.json ? formatReportJson(report) : formatReportTable(report));
     return 0;
 }

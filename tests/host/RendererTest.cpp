@@ -4,9 +4,10 @@
 #include "host/Renderer.h"
 #include "FakeEffect.h"
 #include "LspLimiter.h"
+#include "RenderInMemory.h"
 #include "host/HostError.h"
-#include "host/PluginInstance.h"
 #include "host/PluginLibrary.h"
+#include "host/VstPluginInstance.h"
 
 #include <gtest/gtest.h>
 
@@ -26,35 +27,17 @@ std::vector<float> stereoClick()
     return samples;
 }
 
-struct ClickRender
-{
-    std::vector<float> output;
-    RenderResult result;
-};
+using ClickRender = InMemoryRender;
 
 ClickRender renderClick(PluginInstance& plugin, int blockFrames)
 {
-    const std::vector<float> input = stereoClick();
-    std::size_t readFrames = 0;
-    ClickRender render;
-    render.result = renderThroughPlugin(
-        plugin, blockFrames,
-        [&](float* interleaved, std::size_t frames)
-        {
-            const std::size_t got = std::min(frames, inputFrames - readFrames);
-            std::copy_n(input.begin() + 2 * readFrames, 2 * got, interleaved);
-            readFrames += got;
-            return got;
-        },
-        [&](const float* interleaved, std::size_t frames)
-        { render.output.insert(render.output.end(), interleaved, interleaved + 2 * frames); });
-    return render;
+    return renderInMemory(plugin, blockFrames, stereoClick());
 }
 
 ClickRender renderClickThroughFake(const FakeEffectSettings& settings, int blockFrames)
 {
     fakeEffectRecord() = FakeEffectRecord{settings, {}, {}};
-    PluginInstance plugin(fakeEffectMain, 48000.0, blockFrames);
+    VstPluginInstance plugin(fakeEffectMain, 48000.0, blockFrames);
     return renderClick(plugin, blockFrames);
 }
 } // namespace
@@ -117,7 +100,7 @@ TEST(PluginInstance, RejectsWhatIsNoStereoEffect)
         fakeEffectRecord() = FakeEffectRecord{rejected.settings, {}, {}};
         try
         {
-            PluginInstance plugin(fakeEffectMain, 48000.0, 64);
+            VstPluginInstance plugin(fakeEffectMain, 48000.0, 64);
             ADD_FAILURE() << "accepted: " << rejected.message;
         }
         catch (const HostError& error)
@@ -146,7 +129,8 @@ TEST(PeerPlugin, RealLimitersGiveTheClickBackAtTheFrameItWentIn)
     for (const auto& plugin : plugins)
     {
         SCOPED_TRACE(plugin.path + " at " + std::to_string(plugin.sampleRateHz));
-        PluginInstance instance(loadPluginEntry(plugin.path), plugin.sampleRateHz, oddBlockFrames);
+        VstPluginInstance instance(loadPluginEntry(plugin.path), plugin.sampleRateHz,
+                                   oddBlockFrames);
         const ClickRender render = renderClick(instance, oddBlockFrames);
         EXPECT_GT(render.result.latencyFrames, 0) << "the look-ahead delays the signal";
         if (plugin.latencyFrames > 0)

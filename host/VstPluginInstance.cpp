@@ -1,4 +1,4 @@
-#include "host/PluginInstance.h"
+#include "host/VstPluginInstance.h"
 
 #include "host/HostError.h"
 
@@ -11,7 +11,8 @@ constexpr std::size_t textBufferBytes = 256;
 constexpr int stereoChannels = 2;
 } // namespace
 
-PluginInstance::PluginInstance(VstPluginMainProc entry, double sampleRateHz, int maxBlockFrames)
+VstPluginInstance::VstPluginInstance(VstPluginMainProc entry, double sampleRateHz,
+                                     int maxBlockFrames)
 {
     context.sampleRateHz = sampleRateHz;
     context.maxBlockFrames = maxBlockFrames;
@@ -48,25 +49,25 @@ PluginInstance::PluginInstance(VstPluginMainProc entry, double sampleRateHz, int
     dispatch(effSetBlockSize, 0, maxBlockFrames);
 }
 
-void PluginInstance::closeAndRefuse(const std::string& reason)
+void VstPluginInstance::closeAndRefuse(const std::string& reason)
 {
     dispatch(effClose);
     throw HostError(reason);
 }
 
-PluginInstance::~PluginInstance()
+VstPluginInstance::~VstPluginInstance()
 {
     stop();
     dispatch(effClose);
 }
 
-VstIntPtr PluginInstance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                   float opt) const
+VstIntPtr VstPluginInstance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                      float opt) const
 {
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }
 
-std::string PluginInstance::text(VstInt32 opcode, VstInt32 index) const
+std::string VstPluginInstance::text(VstInt32 opcode, VstInt32 index) const
 {
     char buffer[textBufferBytes] = {};
     dispatch(opcode, index, 0, buffer);
@@ -74,13 +75,13 @@ std::string PluginInstance::text(VstInt32 opcode, VstInt32 index) const
     return buffer;
 }
 
-std::string PluginInstance::name() const
+std::string VstPluginInstance::name() const
 {
     const std::string effectName = text(effGetEffectName, 0);
     return effectName.empty() ? text(effGetProductString, 0) : effectName;
 }
 
-std::string PluginInstance::programName(int program) const
+std::string VstPluginInstance::programName(int program) const
 {
     char buffer[textBufferBytes] = {};
     if (dispatch(effGetProgramNameIndexed, program, -1, buffer) == 0)
@@ -89,32 +90,32 @@ std::string PluginInstance::programName(int program) const
     return buffer;
 }
 
-void PluginInstance::setProgram(int program)
+void VstPluginInstance::setProgram(int program)
 {
     dispatch(effSetProgram, 0, program);
 }
 
-std::string PluginInstance::paramName(int param) const
+std::string VstPluginInstance::paramName(int param) const
 {
     return text(effGetParamName, param);
 }
 
-std::string PluginInstance::paramLabel(int param) const
+std::string VstPluginInstance::paramLabel(int param) const
 {
     return text(effGetParamLabel, param);
 }
 
-std::string PluginInstance::paramDisplay(int param) const
+std::string VstPluginInstance::paramDisplay(int param) const
 {
     return text(effGetParamDisplay, param);
 }
 
-void PluginInstance::setParam(int param, float normalised)
+void VstPluginInstance::setParam(int param, float normalised)
 {
     effect->setParameter(effect, param, normalised);
 }
 
-void PluginInstance::start()
+void VstPluginInstance::start()
 {
     if (running)
         return;
@@ -125,8 +126,8 @@ void PluginInstance::start()
     running = true;
 }
 
-void PluginInstance::process(const float* const input[2], float* const output[2], int frames,
-                             double samplePos)
+void VstPluginInstance::process(const float* const input[2], float* const output[2], int frames,
+                                double samplePos)
 {
     context.setPosition(samplePos, samplePos == 0.0);
     for (int channel = 0; channel < stereoChannels; ++channel)
@@ -147,7 +148,7 @@ void PluginInstance::process(const float* const input[2], float* const output[2]
     effect->process(effect, inputChannels.data(), outputChannels.data(), frames);
 }
 
-void PluginInstance::stop()
+void VstPluginInstance::stop()
 {
     if (!running)
         return;

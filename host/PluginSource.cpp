@@ -1,0 +1,125 @@
+#include "host/PluginSource.h"
+
+#include "host/Lv2PluginInstance.h"
+#include "host/Lv2World.h"
+#include "host/PluginLibrary.h"
+#include "host/VstPluginInstance.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+constexpr char kManifestName[] = "manifest.ttl";
+constexpr char kVstSuffix[] = ".so";
+constexpr std::size_t kChoicesNamed = 8; // more would not fit one line of an error
+
+class VstPluginSource final : public PluginSource
+{
+  public:
+    explicit VstPluginSource(VstPluginMainProc entry) : entry(entry) {}
+    std::unique_ptr<PluginInstance> instantiate(double sampleRateHz,
+                                                int maxBlockFrames) const override
+    {
+        return std::make_unique<VstPluginInstance>(entry, sampleRateHz, maxBlockFrames);
+    }
+
+  private:
+    VstPluginMainProc entry;
+};
+
+class Lv2PluginSource final : public PluginSource
+{
+  public:
+    Lv2PluginSource(std::shared_ptr<Lv2World> world, const LilvPlugin* plugin)
+        : world(std::move(world)), plugin(plugin)
+    {
+    }
+    std::unique_ptr<PluginInstance> instantiate(double sampleRateHz,
+                                                int maxBlockFrames) const override
+    {
+        return std::make_unique<Lv2PluginInstance>(world, plugin, sampleRateHz, maxBlockFrames);
+    }
+
+  private:
+    std::shared_ptr<Lv2World> world;
+    const LilvPlugin* plugin;
+};
+
+bool endsWith(const std::string& text, const std::string& suffix)
+{
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// Only URIs: a plug-in's name would cost reading its whole description, for each of them.
+[[noreturn]] void refuseUnchosen(const std::string& folder,
+                                 const std::vector<const LilvPlugin*>& plugins)
+{
+    std::vector<std::string> uris;
+    std::string named;
+    for (const LilvPlugin* plugin : plugins)
+    {
+        uris.push_back(lv2NodeText(lilv_plugin_get_uri(plugin)));
+        if (uris.size() <= kChoicesNamed)
+            named += (uris.size() > 1 ? ", " : "") + uris.back();
+    }
+    if (uris.size() > kChoicesNamed)
+        named += " and " + std::to_string(uris.size() - kChoicesNamed) + " more";
+    const std::string message =
+        "the LV2 bundle " + folder + " holds " + std::to_string(uris.size()) +
+        " plug-ins; choose one with --uri (--list shows them all): " + named;
+    throw PluginChoiceNeeded(message, std::move(uris));
+}
+
+std::unique_ptr<PluginSource> openLv2Bundle(const std::string& folder, const std::string& uri)
+{
+    auto world = std::make_shared<Lv2World>();
+    world->loadBundle(folder);
+    const std::vector<const LilvPlugin*> plugins = world->plugins();
+    if (plugins.empty())
+        throw HostError("the LV2 bundle " + folder + " holds no plug-in");
+    if (!uri.empty())
+    {
+        const LilvPlugin* plugin = world->findPlugin(uri);
+        if (plugin == nullptr)
+            throw HostError("the LV2 bundle " + folder + " holds no plug-in with the URI " + uri);
+        return std::make_unique<Lv2PluginSource>(world, plugin);
+    }
+    if (plugins.size() > 1)
+        refuseUnchosen(folder, plugins);
+    return std::make_unique<Lv2PluginSource>(world, plugins.front());
+}
+
+std::unique_ptr<PluginSource> openLv2Uri(const std::string& uri)
+{
+    auto world = std::make_shared<Lv2World>();
+    world->loadInstalled();
+    const LilvPlugin* plugin = world->findPlugin(uri);
+    if (plugin == nullptr)
+        throw HostError("no LV2 plug-in has the URI " + uri + " (searched LV2_PATH " +
+                        lv2SearchPath() + ")");
+    return std::make_unique<Lv2PluginSource>(world, plugin);
+}
+} // namespace
+
+std::unique_ptr<PluginSource> openPluginSource(const std::string& plugin, const std::string& uri)
+{
+    std::error_code error;
+    if (fs::is_directory(plugin, error))
+    {
+        if (!fs::is_regular_file(fs::path(plugin) / kManifestName, error))
+            throw HostError("the folder " + plugin + " holds no " + kManifestName +
+                            ", so it is no LV2 bundle");
+        return openLv2Bundle(plugin, uri);
+    }
+    if (!uri.empty())
+        throw HostError("--uri chooses among the plug-ins of an LV2 bundle folder, and " + plugin +
+                        " is none");
+    const bool lv2Uri = plugin.find(':') != std::string::npos && !endsWith(plugin, kVstSuffix) &&
+                        !fs::exists(plugin, error);
+    if (lv2Uri)
+        return openLv2Uri(plugin);
+    return std::make_unique<VstPluginSource>(loadPluginEntry(plugin));
+}
