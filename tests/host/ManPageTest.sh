@@ -53,7 +53,7 @@ warnings=$(groff -man -ww -z "$page" 2>&1 || true)
 
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
-cmake --install "$build" --prefix "$prefix" >/dev/null
+cmake --install "$build" --prefix "$prefix" --component man >/dev/null
 cmp -s "$page" "$prefix/share/man/man1/varnholt-render.1" ||
     fail "cmake --install does not put the page in share/man/man1"
 
