@@ -1,0 +1,149 @@
+// Writes the manual's pictures of the editor from its own headless render: at rest on the
+// "Default" program, and busy while the built-in demo mix plays through "Mix first aid" with
+// the drive pushed, taken at the moment of deepest limiting.
+// Usage: editor_pictures FOLDER
+#include "editor/LimiterEditor.h"
+#include "host/DemoSynth.h"
+#include "plugin/LimiterEffectEdit.h"
+#include "plugin/Parameters.h"
+#include "toolkit/CFrame.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+// A host's user-interface thread idles its editors about every 23 ms: one idle per two blocks.
+constexpr int kBlockFrames = 512;
+constexpr int kBlocksPerIdle = 2;
+// Enough redraws for every bar to settle: the slowest moves by 0.05 of its height per redraw.
+constexpr int kSettlingIdles = 40;
+
+constexpr int kRestProgram = 0; // "Default"
+constexpr int kBusyProgram = 7; // "Mix first aid": every stage and the K12 scale at work
+// +10 dB of drive: (0.7619 - 1/7) x 42 dB - 36 dB, plus the drive's 20 dB.
+constexpr float kBusyInputDrive = 0.7619f;
+// Bars 5 and 6 of the demo mix (120 BPM, 2 s bars), after four bars for the slow meters.
+constexpr double kBusyFromSeconds = 8.0;
+constexpr double kBusyToSeconds = 12.0;
+
+VstIntPtr silentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? kVstVersion : 0;
+}
+
+class PictureSession
+{
+  public:
+    explicit PictureSession(int program) : effect(std::make_unique<LimiterEffectEdit>(silentHost))
+    {
+        effect->setSampleRate(static_cast<float>(demoSampleRateHz));
+        effect->resume();
+        effect->setProgram(program);
+        editor().open(nullptr);
+    }
+    ~PictureSession() { editor().close(); }
+
+    LimiterEffectEdit& plugin() { return *effect; }
+    LimiterEditor& editor() { return *static_cast<LimiterEditor*>(effect->getEditor()); }
+
+    // Plays interleaved stereo frames [first, end) in host-sized blocks, idling the editor
+    // between them; afterIdle runs after each idle.
+    template <class AfterIdle>
+    void play(const std::vector<float>& interleaved, std::size_t first, std::size_t end,
+              AfterIdle afterIdle)
+    {
+        std::vector<float> left(kBlockFrames);
+        std::vector<float> right(kBlockFrames);
+        int blocksSinceIdle = 0;
+        for (std::size_t start = first; start < end; start += kBlockFrames)
+        {
+            const std::size_t frames = std::min<std::size_t>(kBlockFrames, end - start);
+            for (std::size_t frame = 0; frame < frames; ++frame)
+            {
+                left[frame] = interleaved[2 * (start + frame)];
+                right[frame] = interleaved[2 * (start + frame) + 1];
+            }
+            float* channels[] = {left.data(), right.data()};
+            effect->processReplacing(channels, channels, static_cast<VstInt32>(frames));
+            if (++blocksSinceIdle == kBlocksPerIdle)
+            {
+                editor().idle();
+                afterIdle();
+                blocksSinceIdle = 0;
+            }
+        }
+    }
+
+    bool write(const std::string& path)
+    {
+        CFrame* frame = editor().getFrame();
+        if (frame != nullptr && frame->writePng(path.c_str()))
+            return true;
+        std::fprintf(stderr, "editor_pictures: cannot write %s\n", path.c_str());
+        return false;
+    }
+
+  private:
+    std::unique_ptr<LimiterEffectEdit> effect;
+};
+
+std::size_t frameAt(double seconds)
+{
+    return static_cast<std::size_t>(seconds * demoSampleRateHz);
+}
+
+bool writeAtRest(const std::string& path)
+{
+    PictureSession session(kRestProgram);
+    const std::size_t frames = static_cast<std::size_t>(kSettlingIdles) * kBlocksPerIdle * kBlockFrames;
+    session.play(std::vector<float>(2 * frames, 0.0f), 0, frames, [] {});
+    session.editor().idle(); // draws what the last meter reads set
+    return session.write(path);
+}
+
+// The editor draws at each idle what the previous idle read, so the picture of the deepest
+// reduction is written one idle after the read that found it.
+bool writeBusy(const std::string& path)
+{
+    PictureSession session(kBusyProgram);
+    session.plugin().setParameter(kInputDrive, kBusyInputDrive);
+    const std::vector<float> demo = synthesiseDemo(demoSampleRateHz);
+    float deepestGain = 1.0f;
+    bool drawNext = false;
+    bool written = false;
+    session.play(demo, 0, frameAt(kBusyFromSeconds), [] {});
+    session.play(demo, frameAt(kBusyFromSeconds), frameAt(kBusyToSeconds),
+                 [&]
+                 {
+                     if (drawNext)
+                         written = session.write(path);
+                     drawNext = false;
+                     const LimiterEngine& engine = session.plugin();
+                     const float gain =
+                         std::min(engine.getLimiterGainLeft(), engine.getLimiterGainRight());
+                     if (gain < deepestGain)
+                     {
+                         drawNext = true;
+                         deepestGain = gain;
+                     }
+                 });
+    return written;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2)
+    {
+        std::fprintf(stderr, "usage: editor_pictures FOLDER\n");
+        return 2;
+    }
+    const std::string folder = argv[1];
+    return writeAtRest(folder + "/editor-at-rest.png") && writeBusy(folder + "/editor-busy.png")
+               ? 0
+               : 1;
+}
