@@ -5,7 +5,7 @@
 #include "editor/LimiterEditor.h"
 #include "host/DemoSynth.h"
 #include "plugin/LimiterEffectEdit.h"
-#include "plugin/Parameters.h"
+#include "parameters/Parameters.h"
 #include "toolkit/CFrame.h"
 
 #include <algorithm>
