@@ -85,6 +85,20 @@ void applySetting(PluginInstance& plugin, const std::string& setting, bool norma
     throw HostError("unknown parameter '" + name + "' (see --list)");
 }
 
+std::string nameKeyOf(const std::string& name)
+{
+    return nameKey(name);
+}
+
+int findParameter(const PluginInstance& plugin, const std::string& name)
+{
+    const std::string key = nameKey(name);
+    for (int param = 0; param < plugin.numParams(); ++param)
+        if (nameKey(plugin.paramName(param)) == key)
+            return param;
+    return -1;
+}
+
 std::string formatPluginListing(const PluginInstance& plugin)
 {
     std::ostringstream listing;

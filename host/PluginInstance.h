@@ -30,6 +30,7 @@ class PluginInstance
     std::string paramLabel(int param) const;
     std::string paramDisplay(int param) const;
     void setParam(int param, float normalised);
+    float paramValue(int param) const { return effect->getParameter(effect, param); }
 
     // effMainsChanged 1 and effStartProcess (32-bit precision asked first where offered).
     void start();

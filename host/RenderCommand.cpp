@@ -1,10 +1,12 @@
 #include "host/RenderCommand.h"
 
 #include "host/AudioFile.h"
+#include "host/BatchCommand.h"
 #include "host/CommandLine.h"
 #include "host/DemoSynth.h"
 #include "host/HostError.h"
 #include "host/LoudnessMeter.h"
+#include "host/MasteringReport.h"
 #include "host/PluginControls.h"
 #include "host/PluginInstance.h"
 #include "host/PluginLibrary.h"
@@ -12,8 +14,10 @@
 #include "host/Renderer.h"
 #include "host/Report.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -148,6 +152,74 @@ RenderReport render(const CommandLine& options, VstPluginMainProc entry, std::os
     return report;
 }
 
+bool userSets(const CommandLine& options, const std::string& name)
+{
+    std::vector<std::string> settings = options.settings;
+    settings.insert(settings.end(), options.rawSettings.begin(), options.rawSettings.end());
+    return std::any_of(settings.begin(), settings.end(),
+                       [&](const std::string& setting)
+                       {
+                           return nameKeyOf(setting.substr(0, setting.rfind('='))) ==
+                                  nameKeyOf(name);
+                       });
+}
+
+BatchOptions batchOptions(const CommandLine& options, VstPluginMainProc entry)
+{
+    BatchOptions batch;
+    batch.setup = {entry,           options.blockFrames, options.program, options.settings,
+                   options.rawSettings, options.targetLufs && !userSets(options, "InterSamplePeak")};
+    batch.sampleType = options.sampleFormat.empty() ? 0 : sampleTypeNamed(options.sampleFormat);
+    if (options.targetLufs)
+        batch.goal = MasteringGoal{*options.targetLufs, options.ceilingDbtp.value_or(-1.0)};
+    batch.jobs = options.jobs > 0 ? options.jobs
+                                  : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    batch.album = options.album;
+    batch.plot = options.plot;
+    return batch;
+}
+
+// Mastering, plots and batches render each file whole in memory and write it once accepted.
+int runJobs(const CommandLine& options, VstPluginMainProc entry, std::ostream& out,
+            std::ostream& errors)
+{
+    std::vector<BatchFile> files;
+    const bool isBatch = !options.inputPaths.empty();
+    if (isBatch)
+    {
+        const fs::path folder = outputFolder(options, ".");
+        for (const std::string& input : options.inputPaths)
+            files.push_back({input, (folder / fs::path(input).filename()).string()});
+    }
+    else if (options.inputPath.empty())
+        throw HostError("--target-lufs and --plot need an INPUT file");
+    else
+        files.push_back({options.inputPath,
+                         options.outputPath.empty() ? defaultOutputPath(options) : options.outputPath});
+
+    const BatchOptions batch = batchOptions(options, entry);
+    const BatchOutcome outcome = renderBatch(files, batch);
+    if (!isBatch)
+    {
+        const FileOutcome& file = outcome.files.front();
+        if (!file.error.empty())
+            throw HostError(file.error);
+        out << (options.json ? formatFileReportJson(file, batch.goal)
+                             : formatFileReport(file, batch.goal));
+        return 0;
+    }
+    bool failed = false;
+    for (const FileOutcome& file : outcome.files)
+        if (!file.error.empty())
+        {
+            errors << programName << ": " << file.file.inputPath << ": " << file.error << "\n";
+            failed = true;
+        }
+    out << (options.json ? formatBatchJson(outcome, batch.goal)
+                         : formatBatchTable(outcome, batch.goal));
+    return failed ? 1 : 0;
+}
+
 int run(const CommandLine& options, std::ostream& out, std::ostream& errors)
 {
     const VstPluginMainProc entry = loadPluginEntry(resolvePluginPath(options));
@@ -161,6 +233,8 @@ int run(const CommandLine& options, std::ostream& out, std::ostream& errors)
         out << formatPluginListing(plugin);
         return 0;
     }
+    if (!options.inputPaths.empty() || options.targetLufs || options.plot)
+        return runJobs(options, entry, out, errors);
     const RenderReport report = render(options, entry, errors);
     out << (options.json ? formatReportJson(report) : formatReportTable(report));
     return 0;
