@@ -17,6 +17,7 @@ constexpr double kDriveResolutionDb = 0.05;
 // The loudest point of the drive range is bracketed to this width before giving up on a target.
 constexpr double kPeakResolutionDb = 0.5;
 constexpr double kLargestDriveStepDb = 12.0;
+constexpr double kLimitingPeakDbtp = -1.0; // untrimmed true peaks above this: the limiter works
 constexpr double kSmallestUsefulSlope = 0.1; // LU of loudness per dB of drive
 constexpr double kGoldenSection = 0.381966;
 constexpr int kMaxPasses = 14;
@@ -86,9 +87,12 @@ class Search
         const double distanceDb = driveDb - nearest->driveDb;
         const double lufs = nearest->untrimmedLufs +
                             distanceDb * slopeAround(*nearest, &DrivePoint::untrimmedLufs, 1.0);
+        // Once the limiter holds the peaks near full scale, more drive raises the loudness,
+        // not the peak.
+        const double peakSlope = nearest->untrimmedPeakDbtp > kLimitingPeakDbtp ? 0.0 : 1.0;
         const double peakDbtp =
             nearest->untrimmedPeakDbtp +
-            distanceDb * slopeAround(*nearest, &DrivePoint::untrimmedPeakDbtp, 1.0);
+            distanceDb * slopeAround(*nearest, &DrivePoint::untrimmedPeakDbtp, peakSlope);
         return std::clamp(std::min(goal.targetLufs - lufs, usableCeiling() - peakDbtp),
                           kMinTrimDb, kMaxTrimDb);
     }

@@ -75,6 +75,8 @@ MemoryEncoder::MemoryEncoder(SoundFileFormat format, int sampleRateHz)
         throw HostError(std::string("cannot encode the output: ") + sf_strerror(nullptr));
     // As AudioWriter: integer files clip samples beyond full scale instead of wrapping.
     sf_command(handle, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // The PEAK chunk carries the time of writing; without it equal renders are equal files.
+    sf_command(handle, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
 }
 
 MemoryEncoder::~MemoryEncoder()
