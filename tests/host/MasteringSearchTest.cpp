@@ -63,8 +63,8 @@ TEST(MasteringSearch, MeetsReachableGoalsWithTheLeastDriveInFewPasses)
         {"quiet goal, limiter idle", {-20, -6, 0.5, 0.0, 30, 0}, {-23, -2}, 1},
         {"peaky, ceiling binds", {-24, -3, 0.4, 0.0, 30, 0}, {-16, -1}, 4},
         {"dense, hard limiting", {-18, -1, 0.6, 0.0, 30, 0}, {-9, -1}, 6},
-        {"overs past a drive", {-18, -1, 0.5, 0.3, 8, 0.8}, {-14, -1}, 5},
-        {"soft ceiling of a clipper", {-30, -10, 0.8, -0.5, 14, 1.0}, {-14, -1}, 5},
+        {"overs past a drive", {-18, -1, 0.5, 0.3, 8, 0.8}, {-15, -1}, 5},
+        {"soft ceiling of a clipper", {-30, -10, 0.8, -0.5, 14, 1.0}, {-18, -1}, 5},
     };
     for (const auto& test : cases)
     {
