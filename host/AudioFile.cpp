@@ -184,6 +184,7 @@ std::size_t AudioReader::read(float* interleavedStereo, std::size_t frames)
 AudioWriter::AudioWriter(const std::string& targetPath, SoundFileFormat format, int sampleRateHz)
     : target(targetPath), temporary(targetPath + ".XXXXXX"), fileFormat(format)
 {
+    InterruptsDeferred deferred;
     const int descriptor = mkstemp(temporary.data());
     if (descriptor < 0)
         throw HostError("cannot write " + target + ": " + std::strerror(errno));

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +22,7 @@ namespace
 void writeFileInPlace(const std::string& targetPath, const std::vector<char>& bytes)
 {
     std::string temporary = targetPath + ".XXXXXX";
+    std::optional<InterruptsDeferred> deferred(std::in_place);
     const int descriptor = mkstemp(temporary.data());
     if (descriptor < 0)
         refuse(targetPath, errno);
@@ -28,6 +30,7 @@ void writeFileInPlace(const std::string& targetPath, const std::vector<char>& by
     try
     {
         RegisteredTemporary registration(temporary);
+        deferred.reset();
         // mkstemp makes the file private; give it the permissions a new file would get.
         const mode_t mask = umask(0);
         umask(mask);

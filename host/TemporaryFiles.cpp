@@ -6,6 +6,7 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace
@@ -33,17 +34,36 @@ extern "C" void removeTemporariesAndEnd(int signalNumber)
     std::signal(signalNumber, SIG_DFL);
     std::raise(signalNumber);
 }
+
+
+sigset_t interrupts()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signalNumber : kInterrupts)
+        sigaddset(&set, signalNumber);
+    return set;
+}
 } // namespace
 
 void removeTemporariesOnInterrupt()
 {
     struct sigaction action{};
     action.sa_handler = removeTemporariesAndEnd;
-    sigemptyset(&action.sa_mask);
-    for (int signalNumber : kInterrupts)
-        sigaddset(&action.sa_mask, signalNumber);
+    action.sa_mask = interrupts();
     for (int signalNumber : kInterrupts)
         sigaction(signalNumber, &action, nullptr);
+}
+
+InterruptsDeferred::InterruptsDeferred()
+{
+    const sigset_t held = interrupts();
+    pthread_sigmask(SIG_BLOCK, &held, &previous);
+}
+
+InterruptsDeferred::~InterruptsDeferred()
+{
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 RegisteredTemporary::RegisteredTemporary(const std::string& path) : slot(-1)
