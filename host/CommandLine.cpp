@@ -67,6 +67,9 @@ const char* const usageText =
     "  --output-dir DIR   folder for the outputs; every argument is then an input, and\n"
     "                     each output keeps its input's name (default without it: the\n"
     "                     current folder for the demo)\n"
+    "  --jobs N           files rendered at once with --output-dir (default: one per core)\n"
+    "  --json             print the report as JSON\n"
+    "  --help             show this text\n"
     "\n"
     "Mastering:\n"
     "  --target-lufs L    search \"Input drive\" and \"Output trim\" so that the output, as\n"
@@ -78,11 +81,8 @@ const char* const usageText =
     "  --album            with --target-lufs: one drive and trim for all inputs, so that\n"
     "                     they played in order meet the target and each the ceiling; the\n"
     "                     tracks keep their relative loudness\n"
-    "  --jobs N           files rendered at once (default: one per core)\n"
     "  --plot             write a PNG beside each output (same name, .png): short-term\n"
-    "                     loudness in and out, true peak, gain reduction, target, ceiling\n"
-    "  --json             print the report as JSON\n"
-    "  --help             show this text\n";
+    "                     loudness in and out, true peak, gain reduction, target, ceiling\n";
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments)
 {

@@ -119,14 +119,20 @@ TEST(Mastering, GoalsThatCannotBeMetWriteNothingAndSayHowLoudItCanGo)
     const struct
     {
         const char* input;
-        const char* message;
-    } unmeasurable[] = {{"silence.wav", "is silent"}, {"short.wav", "is too short to measure"}};
-    for (const auto& test : unmeasurable)
+        std::string message;
+        std::string output;
+    } refused[] = {{"silence.wav", "is silent", folder / "x.wav"},
+                   {"short.wav", "is too short to measure", folder / "x.wav"},
+                   {"dense.wav", "cannot write " + (folder / "missing/x.wav") + ": No such file",
+                    folder / "missing/x.wav"}};
+    const std::vector<std::string> before = folder.fileNames();
+    for (const auto& test : refused)
     {
-        const CommandRun refused = run({"--target-lufs", "-14", folder / test.input, folder / "x.wav"});
-        EXPECT_EQ(refused.status, 1);
-        EXPECT_NE(refused.errors.find(test.message), std::string::npos) << refused.errors;
-        EXPECT_FALSE(std::filesystem::exists(folder / "x.wav"));
+        const CommandRun refusal = run({"--target-lufs", "-14", folder / test.input, test.output});
+        EXPECT_EQ(refusal.status, 1);
+        EXPECT_NE(refusal.errors.find(test.message), std::string::npos) << refusal.errors;
+        EXPECT_EQ(std::count(refusal.errors.begin(), refusal.errors.end(), '\n'), 1);
+        EXPECT_EQ(folder.fileNames(), before) << test.message;
     }
 }
 
