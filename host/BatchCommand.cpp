@@ -153,18 +153,21 @@ void renderOne(FileOutcome& outcome, const BatchOptions& options, BatchProgress&
     progress.finish(index);
 }
 
-// Album loudness of sources before processing, as the first drive's guess.
-double albumInputLufs(const std::vector<const SourceAudio*>& sources)
+// The first drive's guess for an album, from its files' loudness (their energy by duration, a
+// close estimate of the gated whole) and their highest peak.
+double albumFirstDriveDb(const MasteringGoal& goal, const std::vector<const SourceAudio*>& sources)
 {
     double energy = 0.0;
     double seconds = 0.0;
+    double peakDbtp = -std::numeric_limits<double>::infinity();
     for (const SourceAudio* source : sources)
     {
         const double duration = static_cast<double>(source->frames()) / source->sampleRateHz;
         energy += duration * std::pow(10.0, source->figures.integratedLufs / 10.0);
         seconds += duration;
+        peakDbtp = std::max(peakDbtp, source->figures.truePeakDbtp);
     }
-    return 10.0 * std::log10(energy / seconds);
+    return firstDriveGuessDb(goal, 10.0 * std::log10(energy / seconds), peakDbtp);
 }
 
 void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options,
@@ -215,7 +218,7 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
     try
     {
         search = searchDriveAndTrim(
-            goal, goal.targetLufs - albumInputLufs(trackSources),
+            goal, albumFirstDriveDb(goal, trackSources),
             [&](double driveDb, double trimDb)
             {
                 runParallel(tracks.size(), options.jobs,

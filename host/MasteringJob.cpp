@@ -177,7 +177,8 @@ MasteredAudio masterSource(const SourceAudio& source, const PluginSetup& setup,
     requireMeasurable(source);
     MasteredAudio mastered;
     mastered.search = searchDriveAndTrim(
-        goal, goal.targetLufs - source.figures.integratedLufs,
+        goal,
+        firstDriveGuessDb(goal, source.figures.integratedLufs, source.figures.truePeakDbtp),
         [&](double driveDb, double trimDb)
         {
             mastered.output =

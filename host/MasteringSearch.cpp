@@ -21,6 +21,9 @@ constexpr double kLimitingPeakDbtp = -1.0; // untrimmed true peaks above this: t
 constexpr double kSmallestUsefulSlope = 0.1; // LU of loudness per dB of drive
 constexpr double kGoldenSection = 0.381966;
 constexpr int kMaxPasses = 14;
+// Of the drive by which peaks would pass the ceiling, the share a limiter typically costs in
+// loudness (from renders of dense and peaky programmes through ours); a first guess only.
+constexpr double kOvershootGivenBack = 0.8;
 constexpr int kMaxRetrims = 3;
 
 // One drive, reduced to what the trim cannot change.
@@ -212,6 +215,13 @@ class Search
     std::vector<DrivePoint> points; // by drive
 };
 } // namespace
+
+double firstDriveGuessDb(const MasteringGoal& goal, double inputLufs, double inputPeakDbtp)
+{
+    const double loudnessDriveDb = goal.targetLufs - inputLufs;
+    const double overshootDb = inputPeakDbtp + loudnessDriveDb - goal.ceilingDbtp;
+    return loudnessDriveDb + kOvershootGivenBack * std::max(0.0, overshootDb);
+}
 
 SearchOutcome searchDriveAndTrim(const MasteringGoal& goal, double startDriveDb,
                                  const RunPass& runPass)

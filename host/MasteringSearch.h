@@ -41,6 +41,10 @@ struct SearchOutcome
     bool driveRanOut = false;
 };
 
-// startDriveDb: the first drive to try, e.g. the target less the input's loudness.
+// The first drive to try: what the loudness asks for, plus most of what the limiter will take
+// back where the peaks would pass the ceiling.
+double firstDriveGuessDb(const MasteringGoal& goal, double inputLufs, double inputPeakDbtp);
+
+// startDriveDb: the first drive to try.
 SearchOutcome searchDriveAndTrim(const MasteringGoal& goal, double startDriveDb,
                                  const RunPass& runPass);

@@ -88,6 +88,9 @@ TEST(Mastering, WrittenFilesMeetTheTargetAndCeiling)
         const CommandRun result = run(arguments);
         ASSERT_EQ(result.status, 0) << label << ": " << result.errors;
         const MeasuredFile written = measureFile(output);
+        // The figures land in --gtest_output=xml for the record.
+        ::testing::Test::RecordProperty(label + " LUFS", std::to_string(written.integratedLufs));
+        ::testing::Test::RecordProperty(label + " dBTP", std::to_string(written.truePeakDbtp));
         EXPECT_NEAR(written.integratedLufs, test.targetLufs, 0.1) << label;
         EXPECT_LE(written.truePeakDbtp, test.ceilingDbtp) << label;
         EXPECT_NE(result.report.find("\"passes\": [{"), std::string::npos) << label;
