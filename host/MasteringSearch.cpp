@@ -8,6 +8,9 @@ namespace
 {
 // Headroom the computed trim leaves below the ceiling for the quantiser's dither and rounding.
 constexpr double kCeilingMarginDb = 0.02;
+// A pass is accepted within half the tolerance, so that the written file stays inside it with
+// room to spare; a trim that missed by more costs one more pass.
+constexpr double kAcceptedErrorLu = kLoudnessToleranceLu / 2.0;
 // A drive whose reachable loudness overshoots the target by no more than this is as good as the
 // least one: the rest is trimmed away after the limiter.
 constexpr double kReachSlackLu = 0.3;
@@ -57,7 +60,7 @@ class Search
 
     bool meets(const PassFigures& pass) const
     {
-        return std::fabs(pass.loudnessLufs - goal.targetLufs) <= kLoudnessToleranceLu &&
+        return std::fabs(pass.loudnessLufs - goal.targetLufs) <= kAcceptedErrorLu &&
                pass.truePeakDbtp <= goal.ceilingDbtp;
     }
 
