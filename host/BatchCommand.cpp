@@ -91,6 +91,7 @@ void finishFile(FileOutcome& outcome, const SourceAudio& source, const RenderedA
     outcome.output = rendered.meter->figures();
     outcome.drivePosition = rendered.drivePosition;
     outcome.trimPosition = rendered.trimPosition;
+    outcome.interSamplePeak = rendered.interSamplePeak;
     const std::vector<double> reduction = gainReductionDb(
         source.trace.meanSquare, rendered.meter->trace().meanSquare, rendered.gainDb);
     outcome.maxGainReductionDb =
@@ -179,6 +180,11 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                 [&](std::size_t index)
                 {
                     FileOutcome& outcome = outcomes[index];
+                    if (!outcome.error.empty())
+                    {
+                        progress.finish(index);
+                        return;
+                    }
                     try
                     {
                         refuseToOverwriteInput(outcome.file);
@@ -196,7 +202,7 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                         progress.finish(index);
                     }
                 });
-    // The album is what remains of it once unreadable files are left out.
+    // The album is what remains of it once the files that cannot be read are left out.
     std::vector<std::size_t> tracks;
     std::vector<const SourceAudio*> trackSources;
     for (std::size_t index = 0; index < outcomes.size(); ++index)
@@ -291,19 +297,7 @@ BatchOutcome renderBatch(const std::vector<BatchFile>& files, const BatchOptions
 
     BatchProgress progress(stderr, files.size());
     if (options.album)
-    {
-        std::vector<FileOutcome> album;
-        std::vector<std::size_t> positions;
-        for (std::size_t index = 0; index < files.size(); ++index)
-            if (batch.files[index].error.empty())
-            {
-                album.push_back(batch.files[index]);
-                positions.push_back(index);
-            }
-        renderAlbum(album, options, progress, batch.albumLufs);
-        for (std::size_t track = 0; track < album.size(); ++track)
-            batch.files[positions[track]] = std::move(album[track]);
-    }
+        renderAlbum(batch.files, options, progress, batch.albumLufs);
     else
         runParallel(files.size(), options.jobs,
                     [&](std::size_t index)

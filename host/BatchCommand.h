@@ -42,6 +42,7 @@ struct FileOutcome
     double maxGainReductionDb = 0.0;
     double drivePosition = -1.0; // -1: the plug-in has no such parameter
     double trimPosition = -1.0;
+    std::optional<bool> interSamplePeak;
     std::vector<PassFigures> passes; // mastering only
     std::string plotPath;            // empty: none drawn
 };

@@ -17,6 +17,7 @@ constexpr char kDriveName[] = "Input drive";
 constexpr char kTrimName[] = "Output trim";
 constexpr char kInterSamplePeakName[] = "InterSamplePeak";
 constexpr float kSwitchOn = 1.0f;
+constexpr float kSwitchThreshold = 0.5f; // switches are on strictly above it
 constexpr std::size_t kChunkFrames = 8192;
 constexpr double kGatingBlockSeconds = 0.4; // the shortest programme BS.1770 can measure
 // Of a pass, the share of time spent rendering; the rest decodes and measures.
@@ -110,7 +111,10 @@ RenderedAudio renderSource(const SourceAudio& source, const PluginSetup& setup,
         rendered.gainDb = driveDbAt(rendered.drivePosition) + trimDbAt(rendered.trimPosition);
     }
 
-    MemoryEncoder encoder(format, source.sampleRateHz);
+    if (const int param = findParameter(plugin, kInterSamplePeakName); param >= 0)
+        rendered.interSamplePeak = plugin.paramValue(param) > kSwitchThreshold;
+
+    MemoryEncoder encoder(format, source.sampleRateHz, source.samples.size() / 2);
     const std::size_t totalFrames = source.samples.size() / 2;
     std::size_t framesRead = 0;
     const RenderResult result = renderThroughPlugin(

@@ -60,6 +60,7 @@ struct RenderedAudio
     double drivePosition = -1.0; // the plug-in's "Input drive" and "Output trim" values as
     double trimPosition = -1.0;  // rendered; -1 where it has no such parameter
     double gainDb = 0.0;         // drive and trim together: the gain without any limiting
+    std::optional<bool> interSamplePeak; // the detection as rendered, where the plug-in has it
 };
 
 // 0 to 1 through the current render.

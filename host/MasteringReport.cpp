@@ -66,10 +66,13 @@ RenderReport renderReportOf(const FileOutcome& file)
 
 std::string settingsText(const FileOutcome& file)
 {
-    return "Input drive " + fixed(file.drivePosition, 4) + " (" +
-           fixed(driveDbAt(file.drivePosition), 2, true) + " dB), Output trim " +
-           fixed(file.trimPosition, 4) + " (" + fixed(trimDbAt(file.trimPosition), 2, true) +
-           " dB)";
+    std::string text = "Input drive " + fixed(file.drivePosition, 4) + " (" +
+                       fixed(driveDbAt(file.drivePosition), 2, true) + " dB), Output trim " +
+                       fixed(file.trimPosition, 4) + " (" +
+                       fixed(trimDbAt(file.trimPosition), 2, true) + " dB)";
+    if (file.interSamplePeak)
+        text += std::string(", InterSamplePeak ") + (*file.interSamplePeak ? "on" : "off");
+    return text;
 }
 
 std::string goalText(const MasteringGoal& goal)
@@ -84,7 +87,9 @@ std::string jsonSettings(const FileOutcome& file)
     return "{\"input_drive\": " + fixed(file.drivePosition, 6) +
            ", \"input_drive_db\": " + fixed(driveDbAt(file.drivePosition), 3) +
            ", \"output_trim\": " + fixed(file.trimPosition, 6) +
-           ", \"output_trim_db\": " + fixed(trimDbAt(file.trimPosition), 3) + "}";
+           ", \"output_trim_db\": " + fixed(trimDbAt(file.trimPosition), 3) +
+           ", \"inter_sample_peak\": " +
+           (file.interSamplePeak ? (*file.interSamplePeak ? "true" : "false") : "null") + "}";
 }
 
 std::string jsonPasses(const std::vector<PassFigures>& passes)
@@ -114,8 +119,10 @@ std::string jsonFile(const FileOutcome& file)
          << ", \"output\": " << jsonString(file.file.outputPath)
          << ", \"status\": " << (file.error.empty() ? "\"ok\"" : "\"failed\"")
          << ", \"error\": " << (file.error.empty() ? "null" : jsonString(file.error))
-         << ",\n   \"input_integrated_lufs\": " << jsonNumber(file.input.integratedLufs, 2)
-         << ", \"input_true_peak_dbtp\": " << jsonNumber(file.input.truePeakDbtp, 2);
+         << ",\n   \"input_integrated_lufs\": "
+         << (file.frames > 0 ? jsonNumber(file.input.integratedLufs, 2) : "null")
+         << ", \"input_true_peak_dbtp\": "
+         << (file.frames > 0 ? jsonNumber(file.input.truePeakDbtp, 2) : "null");
     if (file.error.empty())
         json << ", \"output_integrated_lufs\": " << jsonNumber(file.output.integratedLufs, 2)
              << ", \"output_true_peak_dbtp\": " << jsonNumber(file.output.truePeakDbtp, 2)
@@ -190,7 +197,7 @@ std::string formatBatchTable(const BatchOutcome& batch, const std::optional<Mast
         const bool ok = file.error.empty();
         failed += ok ? 0 : 1;
         table << cell(file.file.inputPath, static_cast<int>(nameWidth), false)
-              << cell(fixed(file.input.integratedLufs, 1), 9)
+              << cell(file.frames > 0 ? fixed(file.input.integratedLufs, 1) : "-", 9)
               << cell(ok ? fixed(file.output.integratedLufs, 1) : "-", 10)
               << cell(ok ? fixed(file.output.truePeakDbtp, 2) : "-", 10)
               << cell(ok ? fixed(file.maxGainReductionDb, 1) : "-", 11)

@@ -8,6 +8,7 @@
 namespace
 {
 constexpr int kStereoChannels = 2;
+constexpr std::size_t kHeaderBytes = 4096; // room for any container's header
 
 MemorySoundFile& fileOf(void* user)
 {
@@ -61,11 +62,32 @@ sf_count_t tell(void* user)
     return static_cast<sf_count_t>(fileOf(user).position);
 }
 
+// Bytes per stored sample; compressed types get the room of 16 bits and grow if they need more.
+std::size_t storedSampleBytes(SoundFileFormat format)
+{
+    switch (format & SF_FORMAT_SUBMASK)
+    {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+        return 1;
+    case SF_FORMAT_PCM_24:
+        return 3;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT:
+        return 4;
+    case SF_FORMAT_DOUBLE:
+        return 8;
+    default:
+        return 2;
+    }
+}
+
 SF_VIRTUAL_IO memoryIo = {length, seek, read, write, tell};
 } // namespace
 
-MemoryEncoder::MemoryEncoder(SoundFileFormat format, int sampleRateHz)
+MemoryEncoder::MemoryEncoder(SoundFileFormat format, int sampleRateHz, std::size_t expectedFrames)
 {
+    file.data.reserve(kHeaderBytes + expectedFrames * kStereoChannels * storedSampleBytes(format));
     SF_INFO info{};
     info.format = format;
     info.channels = kStereoChannels;

@@ -19,7 +19,8 @@ struct MemorySoundFile
 class MemoryEncoder
 {
   public:
-    MemoryEncoder(SoundFileFormat format, int sampleRateHz);
+    // expectedFrames: room reserved up front, so a long render is not copied as it grows.
+    MemoryEncoder(SoundFileFormat format, int sampleRateHz, std::size_t expectedFrames);
     ~MemoryEncoder();
     MemoryEncoder(const MemoryEncoder&) = delete;
     MemoryEncoder& operator=(const MemoryEncoder&) = delete;
