@@ -5,6 +5,7 @@
 #include "host/HostError.h"
 #include "host/LoudnessPlot.h"
 #include "host/OutputFile.h"
+#include "host/PluginControls.h"
 
 #include <algorithm>
 #include <atomic>
@@ -110,8 +111,8 @@ void finishFile(FileOutcome& outcome, const SourceAudio& source, const RenderedA
     if (options.goal)
         plot.goal = *options.goal;
     if (rendered.drivePosition >= 0.0)
-        plot.driveAndTrim = DriveAndTrim{driveDbAt(rendered.drivePosition),
-                                         trimDbAt(rendered.trimPosition)};
+        plot.driveAndTrim =
+            DriveAndTrim{driveDbAt(rendered.drivePosition), trimDbAt(rendered.trimPosition)};
     outcome.plotPath = plotPathFor(outcome.file.outputPath);
     writeLoudnessPlot(outcome.plotPath, plot);
 }
@@ -132,13 +133,14 @@ void renderOne(FileOutcome& outcome, const BatchOptions& options, BatchProgress&
         refuseToOverwriteInput(outcome.file);
         const SourceAudio source = loadSource(outcome.file.inputPath);
         describeSource(outcome, source);
-        const SoundFileFormat format = chooseOutputFormat(
-            source.format, outcome.file.outputPath, options.sampleType, source.sampleRateHz);
+        const SoundFileFormat format = chooseOutputFormat(source.format, outcome.file.outputPath,
+                                                          options.sampleType, source.sampleRateHz);
         FileProgress fileProgress(progress, index);
         const PassProgress report = std::ref(fileProgress);
         if (options.goal)
         {
-            MasteredAudio mastered = masterSource(source, options.setup, format, *options.goal, report);
+            MasteredAudio mastered =
+                masterSource(source, options.setup, format, *options.goal, report);
             outcome.passes = mastered.search.passes;
             finishFile(outcome, source, mastered.output, options);
         }
@@ -191,9 +193,9 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                         sources[index] = loadSource(outcome.file.inputPath);
                         describeSource(outcome, *sources[index]);
                         requireMeasurable(*sources[index]);
-                        formats[index] = chooseOutputFormat(
-                            sources[index]->format, outcome.file.outputPath, options.sampleType,
-                            sources[index]->sampleRateHz);
+                        formats[index] =
+                            chooseOutputFormat(sources[index]->format, outcome.file.outputPath,
+                                               options.sampleType, sources[index]->sampleRateHz);
                     }
                     catch (const std::exception& error)
                     {
@@ -278,7 +280,39 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                     progress.finish(tracks[track]);
                 });
 }
+
+// The user named the parameter in --set or --set-raw.
+bool userSets(const CommandLine& options, const std::string& name)
+{
+    std::vector<std::string> settings = options.settings;
+    settings.insert(settings.end(), options.rawSettings.begin(), options.rawSettings.end());
+    return std::any_of(
+        settings.begin(), settings.end(),
+        [&](const std::string& setting)
+        { return nameKeyOf(setting.substr(0, setting.rfind('='))) == nameKeyOf(name); });
+}
 } // namespace
+
+BatchOptions batchOptionsFrom(const CommandLine& options, VstPluginMainProc entry)
+{
+    BatchOptions batch;
+    batch.setup = {entry,
+                   options.blockFrames,
+                   options.program,
+                   options.settings,
+                   options.rawSettings,
+                   options.targetLufs && !userSets(options, "InterSamplePeak")};
+    batch.sampleType = options.sampleFormat.empty() ? 0 : sampleTypeNamed(options.sampleFormat);
+    if (options.targetLufs)
+        batch.goal = MasteringGoal{*options.targetLufs,
+                                   options.ceilingDbtp.value_or(MasteringGoal{}.ceilingDbtp)};
+    batch.jobs = options.jobs > 0
+                     ? options.jobs
+                     : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    batch.album = options.album;
+    batch.plot = options.plot;
+    return batch;
+}
 
 BatchOutcome renderBatch(const std::vector<BatchFile>& files, const BatchOptions& options)
 {

@@ -2,6 +2,7 @@
 // one progress display, a summary at the end, and each output put in place only when complete.
 #pragma once
 
+#include "host/CommandLine.h"
 #include "host/MasteringJob.h"
 
 #include <optional>
@@ -53,5 +54,9 @@ struct BatchOutcome
     std::optional<double> albumLufs; // --album: the files played in order
     double seconds = 0.0;
 };
+
+// The batch's settings from the command line: mastering turns inter-sample-peak detection on
+// unless the user set it; --jobs defaults to one per core.
+BatchOptions batchOptionsFrom(const CommandLine& options, VstPluginMainProc entry);
 
 BatchOutcome renderBatch(const std::vector<BatchFile>& files, const BatchOptions& options);

@@ -49,13 +49,14 @@ void BatchProgress::draw()
         return;
     lastDrawn = now;
     drawn = true;
-    const double total =
-        std::accumulate(fractions.begin(), fractions.end(), 0.0) / static_cast<double>(fractions.size());
+    const double total = std::accumulate(fractions.begin(), fractions.end(), 0.0) /
+                         static_cast<double>(fractions.size());
     const std::size_t running = static_cast<std::size_t>(std::count_if(
         fractions.begin(), fractions.end(), [](double f) { return f > 0.0 && f < 1.0; }));
     const int filled = static_cast<int>(total * kBarCharacters);
     std::fprintf(stream, "\r[%s%s] %3d%%  %zu/%zu files done, %zu running ",
-                 std::string(filled, '#').c_str(), std::string(kBarCharacters - filled, ' ').c_str(),
-                 static_cast<int>(total * 100.0), done, fractions.size(), running);
+                 std::string(filled, '#').c_str(),
+                 std::string(kBarCharacters - filled, ' ').c_str(), static_cast<int>(total * 100.0),
+                 done, fractions.size(), running);
     std::fflush(stream);
 }

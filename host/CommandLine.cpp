@@ -8,7 +8,8 @@
 namespace
 {
 constexpr long maxBlockFrames = 1 << 20; // larger blocks gain nothing and cost memory
-constexpr long maxJobs = 64;              // each job holds a whole file in memory
+
+constexpr long maxJobs = 64;               // each job holds a whole file in memory
 constexpr double lowestTargetLufs = -70.0; // the absolute gate: nothing quieter is measured
 constexpr double highestTargetLufs = 0.0;
 constexpr double lowestCeilingDbtp = -30.0;
@@ -31,7 +32,8 @@ double parseLevel(const std::string& option, const std::string& text, double low
     const double level = std::strtod(text.c_str(), &end);
     if (text.empty() || *end != '\0' || !(level >= lowest && level <= highest))
         throw HostError(option + " needs a level from " + std::to_string(static_cast<int>(lowest)) +
-                        " to " + std::to_string(static_cast<int>(highest)) + ", not '" + text + "'");
+                        " to " + std::to_string(static_cast<int>(highest)) + ", not '" + text +
+                        "'");
     return level;
 }
 
@@ -129,8 +131,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         else if (option == "--output-dir")
             options.outputDirectory = value();
         else if (option == "--target-lufs")
-            options.targetLufs =
-                parseLevel(option, value(), lowestTargetLufs, highestTargetLufs);
+            options.targetLufs = parseLevel(option, value(), lowestTargetLufs, highestTargetLufs);
         else if (option == "--ceiling-dbtp")
             options.ceilingDbtp =
                 parseLevel(option, value(), lowestCeilingDbtp, highestCeilingDbtp);

@@ -96,8 +96,7 @@ std::string minutesAndSeconds(double seconds)
 class Axes
 {
   public:
-    Axes(double durationSeconds, double topDb, double bottomDb, double panelTop,
-         double panelBottom)
+    Axes(double durationSeconds, double topDb, double bottomDb, double panelTop, double panelBottom)
         : duration(std::max(durationSeconds, LoudnessTrace::kStepSeconds)), top(topDb),
           bottom(bottomDb), yTop(panelTop), yBottom(panelBottom)
     {
@@ -151,7 +150,7 @@ void drawTimeLabels(cairo_t* cr, const Axes& axes)
     for (double seconds = 0.0; seconds <= axes.duration + 1e-9; seconds += tick)
         text(cr, axes.x(seconds), axes.yBottom + 16.0,
              axes.duration < kSecondsPerMinute ? format("%.0f s", seconds)
-                                                : minutesAndSeconds(seconds),
+                                               : minutesAndSeconds(seconds),
              kSmallPoints, kDimText, 0.5);
 }
 
@@ -242,15 +241,15 @@ void draw(cairo_t* cr, const PlotData& plot)
     text(cr, kLeft, 34.0, plot.title, kTitlePoints, kText);
 
     const double duration = plot.output.shortTermLufs.size() * LoudnessTrace::kStepSeconds;
-    const double quietest = std::min(
-        {plot.inputFigures.integratedLufs, plot.outputFigures.integratedLufs,
-         plot.goal ? plot.goal->targetLufs : 0.0});
+    const double quietest =
+        std::min({plot.inputFigures.integratedLufs, plot.outputFigures.integratedLufs,
+                  plot.goal ? plot.goal->targetLufs : 0.0});
     const double bottomDb =
         std::isfinite(quietest)
             ? std::floor((quietest - kLoudnessSpanDb / 2.0) / kLevelGridDb) * kLevelGridDb
             : -kLoudnessSpanDb;
-    const Axes loudness(duration, kTopDb, std::min(bottomDb, -kLoudnessSpanDb / 2.0),
-                        kLoudnessTop, kLoudnessBottom);
+    const Axes loudness(duration, kTopDb, std::min(bottomDb, -kLoudnessSpanDb / 2.0), kLoudnessTop,
+                        kLoudnessBottom);
     drawPanel(cr, loudness, kLevelGridDb, "dB");
     drawTrace(cr, loudness, plot.output.truePeakDbtp, 1.0, kTruePeak);
     drawTrace(cr, loudness, plot.input.shortTermLufs, 2.0, kInput);
@@ -262,9 +261,8 @@ void draw(cairo_t* cr, const PlotData& plot)
     }
 
     const double maxReductionDb = largest(plot.gainReductionDb, 0.0);
-    const double reductionScaleDb =
-        std::max(kSmallestReductionScaleDb,
-                 std::ceil(maxReductionDb / kReductionGridDb) * kReductionGridDb);
+    const double reductionScaleDb = std::max(
+        kSmallestReductionScaleDb, std::ceil(maxReductionDb / kReductionGridDb) * kReductionGridDb);
     const Axes reduction(duration, 0.0, -reductionScaleDb, kReductionTop, kReductionBottom);
     drawPanel(cr, reduction, kReductionGridDb, "GR dB");
     drawReduction(cr, reduction, plot.gainReductionDb);

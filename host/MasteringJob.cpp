@@ -68,8 +68,9 @@ SourceAudio loadSource(const std::string& path)
     std::size_t frames = 0;
     while (frames < source.samples.size() / 2)
     {
-        const std::size_t got = reader.read(source.samples.data() + 2 * frames,
-                                            std::min(kChunkFrames, source.samples.size() / 2 - frames));
+        const std::size_t got =
+            reader.read(source.samples.data() + 2 * frames,
+                        std::min(kChunkFrames, source.samples.size() / 2 - frames));
         if (got == 0)
             break;
         frames += got;
@@ -97,8 +98,8 @@ RenderedAudio renderSource(const SourceAudio& source, const PluginSetup& setup,
             throw HostError(std::string("mastering to a target needs a plug-in with \"") +
                             kDriveName + "\" and \"" + kTrimName +
                             "\" parameters, such as Varnholt Pro");
-        plugin.setParam(drive,
-                        static_cast<float>(gain_law::dbToPosition(gains->driveDb - kDriveOffsetDb)));
+        plugin.setParam(
+            drive, static_cast<float>(gain_law::dbToPosition(gains->driveDb - kDriveOffsetDb)));
         plugin.setParam(trim, static_cast<float>(gain_law::dbToPosition(gains->trimDb)));
     }
 
@@ -181,8 +182,7 @@ MasteredAudio masterSource(const SourceAudio& source, const PluginSetup& setup,
     requireMeasurable(source);
     MasteredAudio mastered;
     mastered.search = searchDriveAndTrim(
-        goal,
-        firstDriveGuessDb(goal, source.figures.integratedLufs, source.figures.truePeakDbtp),
+        goal, firstDriveGuessDb(goal, source.figures.integratedLufs, source.figures.truePeakDbtp),
         [&](double driveDb, double trimDb)
         {
             mastered.output =

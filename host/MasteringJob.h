@@ -57,9 +57,9 @@ struct RenderedAudio
     int latencyFrames = 0;
     double processSeconds = 0.0;
     long long framesProcessed = 0;
-    double drivePosition = -1.0; // the plug-in's "Input drive" and "Output trim" values as
-    double trimPosition = -1.0;  // rendered; -1 where it has no such parameter
-    double gainDb = 0.0;         // drive and trim together: the gain without any limiting
+    double drivePosition = -1.0;         // the plug-in's "Input drive" and "Output trim" values as
+    double trimPosition = -1.0;          // rendered; -1 where it has no such parameter
+    double gainDb = 0.0;                 // drive and trim together: the gain without any limiting
     std::optional<bool> interSamplePeak; // the detection as rendered, where the plug-in has it
 };
 

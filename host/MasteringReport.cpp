@@ -96,11 +96,11 @@ std::string jsonPasses(const std::vector<PassFigures>& passes)
 {
     std::string json = "[";
     for (std::size_t index = 0; index < passes.size(); ++index)
-        json += std::string(index ? ", " : "") + "{\"drive_db\": " +
-                fixed(passes[index].driveDb, 3) + ", \"trim_db\": " +
-                fixed(passes[index].trimDb, 3) + ", \"integrated_lufs\": " +
-                jsonNumber(passes[index].loudnessLufs, 3) + ", \"true_peak_dbtp\": " +
-                jsonNumber(passes[index].truePeakDbtp, 3) + "}";
+        json += std::string(index ? ", " : "") +
+                "{\"drive_db\": " + fixed(passes[index].driveDb, 3) +
+                ", \"trim_db\": " + fixed(passes[index].trimDb, 3) +
+                ", \"integrated_lufs\": " + jsonNumber(passes[index].loudnessLufs, 3) +
+                ", \"true_peak_dbtp\": " + jsonNumber(passes[index].truePeakDbtp, 3) + "}";
     return json + "]";
 }
 
@@ -201,8 +201,10 @@ std::string formatBatchTable(const BatchOutcome& batch, const std::optional<Mast
               << cell(ok ? fixed(file.output.integratedLufs, 1) : "-", 10)
               << cell(ok ? fixed(file.output.truePeakDbtp, 2) : "-", 10)
               << cell(ok ? fixed(file.maxGainReductionDb, 1) : "-", 11)
-              << cell(ok && hasSettings(file) ? fixed(driveDbAt(file.drivePosition), 2, true) : "-", 10)
-              << cell(ok && hasSettings(file) ? fixed(trimDbAt(file.trimPosition), 2, true) : "-", 9)
+              << cell(ok && hasSettings(file) ? fixed(driveDbAt(file.drivePosition), 2, true) : "-",
+                      10)
+              << cell(ok && hasSettings(file) ? fixed(trimDbAt(file.trimPosition), 2, true) : "-",
+                      9)
               << cell(std::to_string(file.passes.size()), 8) << "  "
               << (ok ? "ok" : "failed: " + file.error) << "\n";
     }

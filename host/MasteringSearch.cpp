@@ -20,7 +20,7 @@ constexpr double kDriveResolutionDb = 0.05;
 // The loudest point of the drive range is bracketed to this width before giving up on a target.
 constexpr double kPeakResolutionDb = 0.5;
 constexpr double kLargestDriveStepDb = 12.0;
-constexpr double kLimitingPeakDbtp = -1.0; // untrimmed true peaks above this: the limiter works
+constexpr double kLimitingPeakDbtp = -1.0;   // untrimmed true peaks above this: the limiter works
 constexpr double kSmallestUsefulSlope = 0.1; // LU of loudness per dB of drive
 constexpr double kGoldenSection = 0.381966;
 constexpr int kMaxPasses = 14;
@@ -47,8 +47,8 @@ class Search
     {
         DrivePoint point{pass.driveDb, pass.loudnessLufs - pass.trimDb,
                          pass.truePeakDbtp - pass.trimDb, 0.0};
-        point.reachLufs = point.untrimmedLufs +
-                          std::min(0.0, usableCeiling() - point.untrimmedPeakDbtp);
+        point.reachLufs =
+            point.untrimmedLufs + std::min(0.0, usableCeiling() - point.untrimmedPeakDbtp);
         auto at = std::lower_bound(points.begin(), points.end(), point.driveDb,
                                    [](const DrivePoint& p, double d) { return p.driveDb < d; });
         if (at != points.end() && std::fabs(at->driveDb - point.driveDb) < 1e-9)
@@ -99,8 +99,8 @@ class Search
         const double peakDbtp =
             nearest->untrimmedPeakDbtp +
             distanceDb * slopeAround(*nearest, &DrivePoint::untrimmedPeakDbtp, peakSlope);
-        return std::clamp(std::min(goal.targetLufs - lufs, usableCeiling() - peakDbtp),
-                          kMinTrimDb, kMaxTrimDb);
+        return std::clamp(std::min(goal.targetLufs - lufs, usableCeiling() - peakDbtp), kMinTrimDb,
+                          kMaxTrimDb);
     }
 
     // The next drive to try, or NaN when none can help.
@@ -117,9 +117,9 @@ class Search
         if (leastReaching != nullptr)
             return towardsLeastDrive(*leastReaching, aim);
 
-        const auto loudest = std::max_element(
-            points.begin(), points.end(),
-            [](const DrivePoint& a, const DrivePoint& b) { return a.reachLufs < b.reachLufs; });
+        const auto loudest = std::max_element(points.begin(), points.end(),
+                                              [](const DrivePoint& a, const DrivePoint& b)
+                                              { return a.reachLufs < b.reachLufs; });
         const bool isLast = loudest + 1 == points.end();
         if (isLast)
         {
@@ -129,12 +129,11 @@ class Search
                 return std::nan("");
             }
             const double slope = slopeAround(*loudest, &DrivePoint::reachLufs, 1.0);
-            const double step = slope > kSmallestUsefulSlope
-                                    ? (aim - loudest->reachLufs) / slope
-                                    : kLargestDriveStepDb / 4.0;
+            const double step = slope > kSmallestUsefulSlope ? (aim - loudest->reachLufs) / slope
+                                                             : kLargestDriveStepDb / 4.0;
             return std::min(kMaxDriveDb,
-                            loudest->driveDb + std::clamp(step, kDriveResolutionDb * 4.0,
-                                                          kLargestDriveStepDb));
+                            loudest->driveDb +
+                                std::clamp(step, kDriveResolutionDb * 4.0, kLargestDriveStepDb));
         }
         // Past the loudest drive: narrow the bracket around it.
         const DrivePoint& after = *(loudest + 1);
@@ -203,14 +202,14 @@ class Search
         const DrivePoint* below = nearestBelow(reaching.driveDb);
         if (below == nullptr)
         {
-            const double slope = std::max(slopeAround(reaching, &DrivePoint::reachLufs, 1.0), kSmallestUsefulSlope);
+            const double slope =
+                std::max(slopeAround(reaching, &DrivePoint::reachLufs, 1.0), kSmallestUsefulSlope);
             const double step = std::min((reaching.reachLufs - aim) / slope, kLargestDriveStepDb);
             return std::max(kMinDriveDb, reaching.driveDb - step);
         }
         // Between a drive that falls short and one that reaches: interpolate, kept inside.
         const double span = reaching.driveDb - below->driveDb;
-        const double fraction =
-            (aim - below->reachLufs) / (reaching.reachLufs - below->reachLufs);
+        const double fraction = (aim - below->reachLufs) / (reaching.reachLufs - below->reachLufs);
         return below->driveDb + span * std::clamp(fraction, 0.1, 0.9);
     }
 
@@ -253,9 +252,9 @@ SearchOutcome searchDriveAndTrim(const MasteringGoal& goal, double startDriveDb,
             if (++retrims > kMaxRetrims)
                 return outcome;
             const double peakRoom = goal.ceilingDbtp - kCeilingMarginDb - pass.truePeakDbtp;
-            trimDb = std::clamp(pass.trimDb + std::min(goal.targetLufs - pass.loudnessLufs,
-                                                       peakRoom),
-                                kMinTrimDb, kMaxTrimDb);
+            trimDb =
+                std::clamp(pass.trimDb + std::min(goal.targetLufs - pass.loudnessLufs, peakRoom),
+                           kMinTrimDb, kMaxTrimDb);
             continue;
         }
         const double next = search.nextDrive(outcome.driveRanOut);

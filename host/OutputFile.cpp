@@ -38,7 +38,8 @@ void writeFileInPlace(const std::string& targetPath, const std::vector<char>& by
         std::size_t written = 0;
         while (written < bytes.size() && error == 0)
         {
-            const ssize_t count = ::write(descriptor, bytes.data() + written, bytes.size() - written);
+            const ssize_t count =
+                ::write(descriptor, bytes.data() + written, bytes.size() - written);
             if (count < 0 && errno != EINTR)
                 error = errno;
             else if (count > 0)

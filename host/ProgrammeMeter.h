@@ -11,9 +11,9 @@
 struct LoudnessTrace
 {
     static constexpr double kStepSeconds = 0.1;
-    std::vector<double> shortTermLufs;  // the 3 s window ending with the step; -inf in silence
-    std::vector<double> truePeakDbtp;   // within the step
-    std::vector<double> meanSquare;     // of both channels' samples within the step
+    std::vector<double> shortTermLufs; // the 3 s window ending with the step; -inf in silence
+    std::vector<double> truePeakDbtp;  // within the step
+    std::vector<double> meanSquare;    // of both channels' samples within the step
 };
 
 class ProgrammeMeter

@@ -14,10 +14,8 @@
 #include "host/Renderer.h"
 #include "host/Report.h"
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -152,33 +150,6 @@ RenderReport render(const CommandLine& options, VstPluginMainProc entry, std::os
     return report;
 }
 
-bool userSets(const CommandLine& options, const std::string& name)
-{
-    std::vector<std::string> settings = options.settings;
-    settings.insert(settings.end(), options.rawSettings.begin(), options.rawSettings.end());
-    return std::any_of(settings.begin(), settings.end(),
-                       [&](const std::string& setting)
-                       {
-                           return nameKeyOf(setting.substr(0, setting.rfind('='))) ==
-                                  nameKeyOf(name);
-                       });
-}
-
-BatchOptions batchOptions(const CommandLine& options, VstPluginMainProc entry)
-{
-    BatchOptions batch;
-    batch.setup = {entry,           options.blockFrames, options.program, options.settings,
-                   options.rawSettings, options.targetLufs && !userSets(options, "InterSamplePeak")};
-    batch.sampleType = options.sampleFormat.empty() ? 0 : sampleTypeNamed(options.sampleFormat);
-    if (options.targetLufs)
-        batch.goal = MasteringGoal{*options.targetLufs, options.ceilingDbtp.value_or(-1.0)};
-    batch.jobs = options.jobs > 0 ? options.jobs
-                                  : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    batch.album = options.album;
-    batch.plot = options.plot;
-    return batch;
-}
-
 // Mastering, plots and batches render each file whole in memory and write it once accepted.
 int runJobs(const CommandLine& options, VstPluginMainProc entry, std::ostream& out,
             std::ostream& errors)
@@ -194,10 +165,10 @@ int runJobs(const CommandLine& options, VstPluginMainProc entry, std::ostream& o
     else if (options.inputPath.empty())
         throw HostError("--target-lufs and --plot need an INPUT file");
     else
-        files.push_back({options.inputPath,
-                         options.outputPath.empty() ? defaultOutputPath(options) : options.outputPath});
+        files.push_back({options.inputPath, options.outputPath.empty() ? defaultOutputPath(options)
+                                                                       : options.outputPath});
 
-    const BatchOptions batch = batchOptions(options, entry);
+    const BatchOptions batch = batchOptionsFrom(options, entry);
     const BatchOutcome outcome = renderBatch(files, batch);
     if (!isBatch)
     {

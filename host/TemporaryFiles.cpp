@@ -35,7 +35,6 @@ extern "C" void removeTemporariesAndEnd(int signalNumber)
     std::raise(signalNumber);
 }
 
-
 sigset_t interrupts()
 {
     sigset_t set;
@@ -48,7 +47,9 @@ sigset_t interrupts()
 
 void removeTemporariesOnInterrupt()
 {
-    struct sigaction action{};
+    struct sigaction action
+    {
+    };
     action.sa_handler = removeTemporariesAndEnd;
     action.sa_mask = interrupts();
     for (int signalNumber : kInterrupts)

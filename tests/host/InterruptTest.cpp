@@ -50,7 +50,9 @@ TEST(Interrupt, LeavesNoPartialOrTemporaryFile)
         {"plain render, SIGINT", {"--plugin", FAKE_MAIN_ONLY_PATH, "--block", "1"}, SIGINT, true},
         {"plain render, SIGTERM", {"--plugin", FAKE_MAIN_ONLY_PATH, "--block", "1"}, SIGTERM, true},
 #ifdef VARNHOLT_PLUGIN_PATH
-        {"mastering, SIGINT", {"--plugin", VARNHOLT_PLUGIN_PATH, "--target-lufs", "-14"}, SIGINT,
+        {"mastering, SIGINT",
+         {"--plugin", VARNHOLT_PLUGIN_PATH, "--target-lufs", "-14"},
+         SIGINT,
          false},
 #endif
     };

@@ -1,8 +1,8 @@
 // varnholt-render --target-lufs through our plug-in: written files measured independently, goals
 // out of reach, albums, batches with a bad file, identical results whatever the job count, plots.
-#include "host/RenderCommand.h"
 #include "Programmes.h"
 #include "TempFolder.h"
+#include "host/RenderCommand.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -64,13 +64,13 @@ TEST(Mastering, WrittenFilesMeetTheTargetAndCeiling)
         double ceilingDbtp;
         const std::vector<std::string>& format;
     } cases[] = {
-        {Character::dense, -23, -2, int16},   {Character::dynamic, -23, -2, float32},
-        {Character::speech, -23, -2, int24},  {Character::peaky, -23, -2, int16},
-        {Character::dense, -16, -1, int24},   {Character::dynamic, -16, -1, int16},
+        {Character::dense, -23, -2, int16},    {Character::dynamic, -23, -2, float32},
+        {Character::speech, -23, -2, int24},   {Character::peaky, -23, -2, int16},
+        {Character::dense, -16, -1, int24},    {Character::dynamic, -16, -1, int16},
         {Character::speech, -16, -1, float32}, {Character::peaky, -16, -1, int24},
-        {Character::dense, -14, -1, float32}, {Character::dynamic, -14, -1, int24},
-        {Character::speech, -14, -1, int16},  {Character::peaky, -14, -1, float32},
-        {Character::dense, -9, -1, int16},    {Character::dynamic, -9, -1, float32},
+        {Character::dense, -14, -1, float32},  {Character::dynamic, -14, -1, int24},
+        {Character::speech, -14, -1, int16},   {Character::peaky, -14, -1, float32},
+        {Character::dense, -9, -1, int16},     {Character::dynamic, -9, -1, float32},
     };
     TempFolder folder;
     int index = 0;
@@ -108,11 +108,14 @@ TEST(Mastering, GoalsThatCannotBeMetWriteNothingAndSayHowLoudItCanGo)
     EXPECT_EQ(folder.fileNames(), std::vector<std::string>{"dense.wav"});
 
     // The figure given is reachable, and not far below what is.
-    const std::string loudest = result.errors.substr(prefix.size(), result.errors.find(" LUFS", prefix.size()) - prefix.size());
-    const CommandRun atLoudest = run({"--target-lufs", loudest, "--json", dense, folder / "out.wav"});
+    const std::string loudest = result.errors.substr(
+        prefix.size(), result.errors.find(" LUFS", prefix.size()) - prefix.size());
+    const CommandRun atLoudest =
+        run({"--target-lufs", loudest, "--json", dense, folder / "out.wav"});
     EXPECT_EQ(atLoudest.status, 0) << atLoudest.errors;
     EXPECT_NEAR(measureFile(folder / "out.wav").integratedLufs, std::stod(loudest), 0.1);
-    const CommandRun beyond = run({"--target-lufs", std::to_string(std::stod(loudest) + 0.5), dense, folder / "more.wav"});
+    const CommandRun beyond = run(
+        {"--target-lufs", std::to_string(std::stod(loudest) + 0.5), dense, folder / "more.wav"});
     EXPECT_NE(beyond.status, 0);
 
     writeSoundFile(folder / "silence.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kProgrammeRateHz,
@@ -164,7 +167,8 @@ TEST(Mastering, AlbumKeepsTheTracksApartAndMeetsTheGoalAsOneProgramme)
     }
     EXPECT_NEAR(differences[1], differences[0], 0.1);
     EXPECT_NEAR(differences[2], differences[0], 0.1);
-    writeSoundFile(folder / "album.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kProgrammeRateHz, album);
+    writeSoundFile(folder / "album.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kProgrammeRateHz,
+                   album);
     EXPECT_NEAR(measureFile(folder / "album.wav").integratedLufs, -16.0, 0.1);
 }
 
@@ -178,12 +182,15 @@ TEST(Mastering, BatchReportsABadFileCompletesTheOthersAndIgnoresTheJobCount)
     std::ofstream(folder / "broken.wav") << "RIFF, but not really";
     for (const char* jobs : {"1", "3"})
     {
-        std::vector<std::string> arguments = {"--target-lufs", "-14", "--jobs", jobs,
-                                              "--output-dir", folder / ("jobs" + std::string(jobs))};
+        std::vector<std::string> arguments = {
+            "--target-lufs", "-14",
+            "--jobs",        jobs,
+            "--output-dir",  folder / ("jobs" + std::string(jobs))};
         arguments.insert(arguments.end(), inputs.begin(), inputs.end());
         const CommandRun result = run(arguments);
         EXPECT_EQ(result.status, 1) << jobs;
-        EXPECT_NE(result.errors.find("broken.wav: cannot read"), std::string::npos) << result.errors;
+        EXPECT_NE(result.errors.find("broken.wav: cannot read"), std::string::npos)
+            << result.errors;
         EXPECT_NE(result.report.find("3 written, 1 failed"), std::string::npos) << result.report;
         EXPECT_NE(result.report.find("failed: cannot read"), std::string::npos) << result.report;
     }

@@ -44,8 +44,7 @@ SearchOutcome searchModel(const LimiterModel& model, const MasteringGoal& goal)
     return searchDriveAndTrim(goal, goal.targetLufs - model.inputLufs,
                               [&](double driveDb, double trimDb)
                               {
-                                  return PassFigures{driveDb, trimDb,
-                                                     model.lufs(driveDb) + trimDb,
+                                  return PassFigures{driveDb, trimDb, model.lufs(driveDb) + trimDb,
                                                      model.peak(driveDb) + trimDb};
                               });
 }

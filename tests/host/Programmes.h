@@ -12,10 +12,10 @@
 
 enum class Character
 {
-    dense,    // a wall of chords and noise, little crest
-    dynamic,  // loud and quiet sections in turn
-    speech,   // quiet syllable-like bursts with pauses
-    peaky,    // a soft bed with isolated full-scale clicks
+    dense,   // a wall of chords and noise, little crest
+    dynamic, // loud and quiet sections in turn
+    speech,  // quiet syllable-like bursts with pauses
+    peaky,   // a soft bed with isolated full-scale clicks
 };
 
 constexpr int kProgrammeRateHz = 44100;
@@ -60,7 +60,8 @@ inline std::vector<float> generateProgramme(Character character, double seconds,
                                         : 0.0;
             lowpassLeft += 0.2 * (noise() - lowpassLeft);
             lowpassRight += 0.2 * (noise() - lowpassRight);
-            const double voice = syllable * (0.15 * std::sin(twoPi * 180.0 * t) + 0.25 * lowpassLeft);
+            const double voice =
+                syllable * (0.15 * std::sin(twoPi * 180.0 * t) + 0.25 * lowpassLeft);
             left = voice;
             right = voice + 0.06 * syllable * lowpassRight;
             break;
