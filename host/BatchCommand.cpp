@@ -20,6 +20,7 @@ namespace fs = std::filesystem;
 namespace
 {
 using Clock = std::chrono::steady_clock;
+constexpr double kPassesAheadGuess = 2.0; // for the progress of a file still being searched
 
 double secondsSince(Clock::time_point started)
 {
@@ -59,7 +60,7 @@ class FileProgress
             ++pass;
         lastFraction = passFraction;
         // A mastering file takes a few passes; the estimate only has to keep moving forward.
-        batch.update(file, (pass + passFraction) / (pass + 2.0));
+        batch.update(file, (pass + passFraction) / (pass + kPassesAheadGuess));
     }
 
   private:

@@ -9,11 +9,11 @@ namespace
 {
 constexpr long maxBlockFrames = 1 << 20; // larger blocks gain nothing and cost memory
 
-constexpr long maxJobs = 64;               // each job holds a whole file in memory
-constexpr double lowestTargetLufs = -70.0; // the absolute gate: nothing quieter is measured
-constexpr double highestTargetLufs = 0.0;
-constexpr double lowestCeilingDbtp = -30.0;
-constexpr double highestCeilingDbtp = 0.0;
+constexpr long kMaxJobs = 64;               // each job holds a whole file in memory
+constexpr double kLowestTargetLufs = -70.0; // the absolute gate: nothing quieter is measured
+constexpr double kHighestTargetLufs = 0.0;
+constexpr double kLowestCeilingDbtp = -30.0;
+constexpr double kHighestCeilingDbtp = 0.0;
 
 int parseBlockFrames(const std::string& text)
 {
@@ -42,8 +42,8 @@ int parseJobs(const std::string& text)
     char* end = nullptr;
     errno = 0;
     const long jobs = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || jobs < 1 || jobs > maxJobs)
-        throw HostError("--jobs needs a whole number from 1 to " + std::to_string(maxJobs) +
+    if (text.empty() || *end != '\0' || errno != 0 || jobs < 1 || jobs > kMaxJobs)
+        throw HostError("--jobs needs a whole number from 1 to " + std::to_string(kMaxJobs) +
                         ", not '" + text + "'");
     return static_cast<int>(jobs);
 }
@@ -131,10 +131,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         else if (option == "--output-dir")
             options.outputDirectory = value();
         else if (option == "--target-lufs")
-            options.targetLufs = parseLevel(option, value(), lowestTargetLufs, highestTargetLufs);
+            options.targetLufs = parseLevel(option, value(), kLowestTargetLufs, kHighestTargetLufs);
         else if (option == "--ceiling-dbtp")
             options.ceilingDbtp =
-                parseLevel(option, value(), lowestCeilingDbtp, highestCeilingDbtp);
+                parseLevel(option, value(), kLowestCeilingDbtp, kHighestCeilingDbtp);
         else if (option == "--jobs")
             options.jobs = parseJobs(value());
         else if (option == "--album")

@@ -44,6 +44,27 @@ constexpr double kReductionBottom = 650.0;
 constexpr double kLegendLeft = 890.0;
 constexpr double kLegendTop = 56.0;
 constexpr double kLegendLineHeight = 22.0;
+constexpr double kLegendGapPixels = 6.0;
+constexpr double kLegendIndentPixels = 30.0;
+constexpr double kSwatchPixels = 22.0;
+constexpr double kFigureDropPixels = 17.0;
+constexpr double kTitleBaseline = 34.0;
+constexpr double kLabelGapPixels = 6.0;
+constexpr double kHalfSmallTextPixels = 4.0;
+constexpr double kUnitLiftPixels = 8.0;
+constexpr double kTimeLabelDropPixels = 16.0;
+constexpr double kAlignRight = 1.0; // of the text's width, left of the anchor
+constexpr double kAlignCentre = 0.5;
+
+// Line widths and dashes in pixels.
+constexpr double kGridLinePixels = 1.0;
+constexpr double kLevelLinePixels = 1.5;
+constexpr double kPeakLinePixels = 1.0;
+constexpr double kInputLinePixels = 2.0;
+constexpr double kOutputLinePixels = 2.5;
+constexpr double kSwatchLinePixels = 3.0;
+constexpr double kLineDashPixels[] = {8.0, 5.0};
+constexpr double kSwatchDashPixels[] = {6.0, 4.0};
 
 constexpr double kTopDb = 2.0; // above 0 dBTP, so peaks over full scale show
 constexpr double kLoudnessSpanDb = 36.0;
@@ -123,16 +144,18 @@ void drawPanel(cairo_t* cr, const Axes& axes, double gridDb, const char* unit)
     setColour(cr, kPanel);
     cairo_rectangle(cr, kLeft, axes.yTop, kRight - kLeft, axes.yBottom - axes.yTop);
     cairo_fill(cr);
-    cairo_set_line_width(cr, 1.0);
+    cairo_set_line_width(cr, kGridLinePixels);
     for (double db = std::ceil(axes.bottom / gridDb) * gridDb; db <= axes.top; db += gridDb)
     {
         setColour(cr, kGrid);
         cairo_move_to(cr, kLeft, std::round(axes.y(db)) + 0.5);
         cairo_line_to(cr, kRight, std::round(axes.y(db)) + 0.5);
         cairo_stroke(cr);
-        text(cr, kLeft - 6.0, axes.y(db) + 4.0, format("%.0f", db), kSmallPoints, kDimText, 1.0);
+        text(cr, kLeft - kLabelGapPixels, axes.y(db) + kHalfSmallTextPixels, format("%.0f", db),
+             kSmallPoints, kDimText, kAlignRight);
     }
-    text(cr, kLeft - 6.0, axes.yTop - 8.0, unit, kSmallPoints, kDimText, 1.0);
+    text(cr, kLeft - kLabelGapPixels, axes.yTop - kUnitLiftPixels, unit, kSmallPoints, kDimText,
+         kAlignRight);
 
     const double tick = timeTickSeconds(axes.duration);
     for (double seconds = 0.0; seconds <= axes.duration + 1e-9; seconds += tick)
@@ -148,17 +171,16 @@ void drawTimeLabels(cairo_t* cr, const Axes& axes)
 {
     const double tick = timeTickSeconds(axes.duration);
     for (double seconds = 0.0; seconds <= axes.duration + 1e-9; seconds += tick)
-        text(cr, axes.x(seconds), axes.yBottom + 16.0,
+        text(cr, axes.x(seconds), axes.yBottom + kTimeLabelDropPixels,
              axes.duration < kSecondsPerMinute ? format("%.0f s", seconds)
                                                : minutesAndSeconds(seconds),
-             kSmallPoints, kDimText, 0.5);
+             kSmallPoints, kDimText, kAlignCentre);
 }
 
 void drawHorizontal(cairo_t* cr, const Axes& axes, double db, const Colour& colour)
 {
-    const double dashes[] = {8.0, 5.0};
-    cairo_set_dash(cr, dashes, 2, 0.0);
-    cairo_set_line_width(cr, 1.5);
+    cairo_set_dash(cr, kLineDashPixels, 2, 0.0);
+    cairo_set_line_width(cr, kLevelLinePixels);
     setColour(cr, colour);
     cairo_move_to(cr, kLeft, axes.y(db));
     cairo_line_to(cr, kRight, axes.y(db));
@@ -211,17 +233,17 @@ void legendEntry(cairo_t* cr, double& y, const Colour& colour, bool dashed,
 {
     if (dashed)
     {
-        const double dashes[] = {6.0, 4.0};
-        cairo_set_dash(cr, dashes, 2, 0.0);
+        cairo_set_dash(cr, kSwatchDashPixels, 2, 0.0);
     }
-    cairo_set_line_width(cr, 3.0);
+    cairo_set_line_width(cr, kSwatchLinePixels);
     setColour(cr, colour);
-    cairo_move_to(cr, kLegendLeft, y - 4.0);
-    cairo_line_to(cr, kLegendLeft + 22.0, y - 4.0);
+    cairo_move_to(cr, kLegendLeft, y - kHalfSmallTextPixels);
+    cairo_line_to(cr, kLegendLeft + kSwatchPixels, y - kHalfSmallTextPixels);
     cairo_stroke(cr);
     cairo_set_dash(cr, nullptr, 0, 0.0);
-    text(cr, kLegendLeft + 30.0, y, label, kTextPoints, kText);
-    text(cr, kLegendLeft + 30.0, y + 17.0, figure, kSmallPoints, kDimText);
+    text(cr, kLegendLeft + kLegendIndentPixels, y, label, kTextPoints, kText);
+    text(cr, kLegendLeft + kLegendIndentPixels, y + kFigureDropPixels, figure, kSmallPoints,
+         kDimText);
     y += 2.0 * kLegendLineHeight;
 }
 
@@ -238,7 +260,7 @@ void draw(cairo_t* cr, const PlotData& plot)
 {
     setColour(cr, kBackground);
     cairo_paint(cr);
-    text(cr, kLeft, 34.0, plot.title, kTitlePoints, kText);
+    text(cr, kLeft, kTitleBaseline, plot.title, kTitlePoints, kText);
 
     const double duration = plot.output.shortTermLufs.size() * LoudnessTrace::kStepSeconds;
     const double quietest =
@@ -251,9 +273,9 @@ void draw(cairo_t* cr, const PlotData& plot)
     const Axes loudness(duration, kTopDb, std::min(bottomDb, -kLoudnessSpanDb / 2.0), kLoudnessTop,
                         kLoudnessBottom);
     drawPanel(cr, loudness, kLevelGridDb, "dB");
-    drawTrace(cr, loudness, plot.output.truePeakDbtp, 1.0, kTruePeak);
-    drawTrace(cr, loudness, plot.input.shortTermLufs, 2.0, kInput);
-    drawTrace(cr, loudness, plot.output.shortTermLufs, 2.5, kOutput);
+    drawTrace(cr, loudness, plot.output.truePeakDbtp, kPeakLinePixels, kTruePeak);
+    drawTrace(cr, loudness, plot.input.shortTermLufs, kInputLinePixels, kInput);
+    drawTrace(cr, loudness, plot.output.shortTermLufs, kOutputLinePixels, kOutput);
     if (plot.goal)
     {
         drawHorizontal(cr, loudness, plot.goal->targetLufs, kTarget);
@@ -268,7 +290,7 @@ void draw(cairo_t* cr, const PlotData& plot)
     drawReduction(cr, reduction, plot.gainReductionDb);
     drawTimeLabels(cr, reduction);
 
-    double y = kLegendTop + 6.0;
+    double y = kLegendTop + kLegendGapPixels;
     legendEntry(cr, y, kInput, false, "Input, short-term",
                 "integrated " + level(plot.inputFigures.integratedLufs, "LUFS") + ", peak " +
                     level(plot.inputFigures.truePeakDbtp, "dBTP"));
@@ -286,7 +308,7 @@ void draw(cairo_t* cr, const PlotData& plot)
                 "largest " + format("%.1f dB", maxReductionDb) + " (100 ms average)");
     if (plot.driveAndTrim)
     {
-        y += 6.0;
+        y += kLegendGapPixels;
         text(cr, kLegendLeft, y, "Input drive " + format("%+.2f dB", plot.driveAndTrim->driveDb),
              kTextPoints, kText);
         text(cr, kLegendLeft, y + kLegendLineHeight,

@@ -180,6 +180,9 @@ TEST(Mastering, BatchReportsABadFileCompletesTheOthersAndIgnoresTheJobCount)
                                        writeProgramme(folder, "b.wav", Character::dynamic, 2),
                                        writeProgramme(folder, "c.wav", Character::peaky, 3)};
     std::ofstream(folder / "broken.wav") << "RIFF, but not really";
+    std::vector<std::vector<char>> inputBytes;
+    for (const std::string& input : inputs)
+        inputBytes.push_back(fileBytes(input));
     for (const char* jobs : {"1", "3"})
     {
         std::vector<std::string> arguments = {
@@ -201,6 +204,8 @@ TEST(Mastering, BatchReportsABadFileCompletesTheOthersAndIgnoresTheJobCount)
         EXPECT_EQ(one, fileBytes(folder / ("jobs3/" + std::string(name)))) << name;
     }
     EXPECT_FALSE(std::filesystem::exists(folder / "jobs1/broken.wav"));
+    for (std::size_t input = 0; input < inputs.size(); ++input)
+        EXPECT_EQ(fileBytes(inputs[input]), inputBytes[input]) << "inputs are never touched";
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "jobs3"),
                             std::filesystem::directory_iterator()),
               3);
