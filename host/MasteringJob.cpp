@@ -166,6 +166,10 @@ std::string unreachableMessage(const MasteringGoal& goal, const SearchOutcome& s
 {
     std::string message = "cannot reach " + oneDecimal(goal.targetLufs) + " LUFS under " +
                           oneDecimal(goal.ceilingDbtp) + " dBTP: ";
+    if (search.trimUnsettled)
+        return message + "the written file still measured " +
+               oneDecimal(search.passes.back().loudnessLufs) + " LUFS after " +
+               std::to_string(search.passes.size()) + " renders";
     if (!std::isfinite(search.loudestLufs))
         return message + "the output stays silent";
     // Rounded down, so that asking for the figure given succeeds.

@@ -250,7 +250,10 @@ SearchOutcome searchDriveAndTrim(const MasteringGoal& goal, double startDriveDb,
             // The drive is right; the trim missed (quantisation, dither): correct it by the
             // error measured.
             if (++retrims > kMaxRetrims)
+            {
+                outcome.trimUnsettled = true;
                 return outcome;
+            }
             const double peakRoom = goal.ceilingDbtp - kCeilingMarginDb - pass.truePeakDbtp;
             trimDb =
                 std::clamp(pass.trimDb + std::min(goal.targetLufs - pass.loudnessLufs, peakRoom),

@@ -39,6 +39,9 @@ struct SearchOutcome
     double loudestLufs = 0.0;
     // The target needed more than the largest drive (else the limiter ran out of loudness).
     bool driveRanOut = false;
+    // The drive reached the target but re-trimming never landed within tolerance (a lossy
+    // output format, say).
+    bool trimUnsettled = false;
 };
 
 // The first drive to try: what the loudness asks for, plus most of what the limiter will take
