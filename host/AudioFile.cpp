@@ -1,6 +1,7 @@
 #include "host/AudioFile.h"
 
 #include "host/HostError.h"
+#include "host/TemporaryFiles.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -183,9 +184,20 @@ std::size_t AudioReader::read(float* interleavedStereo, std::size_t frames)
 AudioWriter::AudioWriter(const std::string& targetPath, SoundFileFormat format, int sampleRateHz)
     : target(targetPath), temporary(targetPath + ".XXXXXX"), fileFormat(format)
 {
+    InterruptsDeferred deferred;
     const int descriptor = mkstemp(temporary.data());
     if (descriptor < 0)
         throw HostError("cannot write " + target + ": " + std::strerror(errno));
+    try
+    {
+        registration = std::make_unique<RegisteredTemporary>(temporary);
+    }
+    catch (const HostError&)
+    {
+        close(descriptor);
+        unlink(temporary.c_str());
+        throw;
+    }
     // mkstemp makes the file private; give it the permissions a new file would get.
     const mode_t mask = umask(0);
     umask(mask);

@@ -4,7 +4,10 @@
 #include <sndfile.h>
 
 #include <cstddef>
+#include <memory>
 #include <string>
+
+class RegisteredTemporary;
 
 // libsndfile format word (container | sample type) for an output, e.g.
 // SF_FORMAT_WAV|SF_FORMAT_FLOAT.
@@ -44,7 +47,7 @@ class AudioReader
 };
 
 // Writes to a temporary file beside the target; only commit() puts it in place, so a failed
-// render leaves nothing behind.
+// or interrupted render leaves nothing behind.
 class AudioWriter
 {
   public:
@@ -62,6 +65,7 @@ class AudioWriter
   private:
     std::string target;
     std::string temporary;
+    std::unique_ptr<RegisteredTemporary> registration; // removed on an interrupt until renamed
     SoundFileFormat fileFormat;
     SNDFILE* file = nullptr;
 };

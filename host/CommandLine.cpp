@@ -9,6 +9,12 @@ namespace
 {
 constexpr long maxBlockFrames = 1 << 20; // larger blocks gain nothing and cost memory
 
+constexpr long kMaxJobs = 64;               // each job holds a whole file in memory
+constexpr double kLowestTargetLufs = -70.0; // the absolute gate: nothing quieter is measured
+constexpr double kHighestTargetLufs = 0.0;
+constexpr double kLowestCeilingDbtp = -30.0;
+constexpr double kHighestCeilingDbtp = 0.0;
+
 int parseBlockFrames(const std::string& text)
 {
     char* end = nullptr;
@@ -19,10 +25,33 @@ int parseBlockFrames(const std::string& text)
                         std::to_string(maxBlockFrames) + ", not '" + text + "'");
     return static_cast<int>(frames);
 }
+
+double parseLevel(const std::string& option, const std::string& text, double lowest, double highest)
+{
+    char* end = nullptr;
+    const double level = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(level >= lowest && level <= highest))
+        throw HostError(option + " needs a level from " + std::to_string(static_cast<int>(lowest)) +
+                        " to " + std::to_string(static_cast<int>(highest)) + ", not '" + text +
+                        "'");
+    return level;
+}
+
+int parseJobs(const std::string& text)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long jobs = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0 || jobs < 1 || jobs > kMaxJobs)
+        throw HostError("--jobs needs a whole number from 1 to " + std::to_string(kMaxJobs) +
+                        ", not '" + text + "'");
+    return static_cast<int>(jobs);
+}
 } // namespace
 
 const char* const usageText =
     "usage: varnholt-render [options] [INPUT [OUTPUT]]\n"
+    "       varnholt-render --output-dir DIR [options] INPUT...\n"
     "Renders INPUT (WAV, FLAC, AIFF, Ogg; mono or stereo) through a VST 2.4 or LV2 plug-in\n"
     "and reports loudness and peaks. Without INPUT, renders a built-in demo mix and writes\n"
     "varnholt-demo-input.wav and varnholt-demo-output.wav.\n"
@@ -41,9 +70,25 @@ const char* const usageText =
     "  --block N          frames per process call, 1 or more (default 512)\n"
     "  --format F         output samples: int16, int24, int32, float32, float64\n"
     "                     (default: the input's)\n"
-    "  --output-dir DIR   folder for default output names (default: current folder)\n"
+    "  --output-dir DIR   folder for the outputs; every argument is then an input, and\n"
+    "                     each output keeps its input's name (default without it: the\n"
+    "                     current folder for the demo)\n"
+    "  --jobs N           files rendered at once with --output-dir (default: one per core)\n"
     "  --json             print the report as JSON\n"
-    "  --help             show this text\n";
+    "  --help             show this text\n"
+    "\n"
+    "Mastering:\n"
+    "  --target-lufs L    search \"Input drive\" and \"Output trim\" so that the output, as\n"
+    "                     written, measures L LUFS integrated (within 0.1 LU) with its true\n"
+    "                     peak at most the ceiling; inter-sample-peak detection is turned on\n"
+    "                     unless set; a target out of reach writes nothing and says how\n"
+    "                     loud the file can go\n"
+    "  --ceiling-dbtp C   true-peak ceiling for --target-lufs, in dBTP (default -1.0)\n"
+    "  --album            with --target-lufs: one drive and trim for all inputs, so that\n"
+    "                     they played in order meet the target and each the ceiling; the\n"
+    "                     tracks keep their relative loudness\n"
+    "  --plot             write a PNG beside each output (same name, .png): short-term\n"
+    "                     loudness in and out, true peak, gain reduction, target, ceiling\n";
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments)
 {
@@ -91,6 +136,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             options.sampleFormat = value();
         else if (option == "--output-dir")
             options.outputDirectory = value();
+        else if (option == "--target-lufs")
+            options.targetLufs = parseLevel(option, value(), kLowestTargetLufs, kHighestTargetLufs);
+        else if (option == "--ceiling-dbtp")
+            options.ceilingDbtp =
+                parseLevel(option, value(), kLowestCeilingDbtp, kHighestCeilingDbtp);
+        else if (option == "--jobs")
+            options.jobs = parseJobs(value());
+        else if (option == "--album")
+            options.album = flag();
+        else if (option == "--plot")
+            options.plot = flag();
         else if (option == "--list")
             options.list = flag();
         else if (option == "--json")
@@ -102,8 +158,16 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         else
             positional.push_back(option);
     }
-    if (positional.size() > 2)
+    if (!options.outputDirectory.empty())
+        options.inputPaths = positional;
+    else if (positional.size() > 2)
         throw HostError("too many arguments: " + positional[2] + " (see --help)");
+    if (options.ceilingDbtp && !options.targetLufs)
+        throw HostError("--ceiling-dbtp needs --target-lufs");
+    if (options.album && !options.targetLufs)
+        throw HostError("--album needs --target-lufs");
+    if (options.album && options.inputPaths.empty())
+        throw HostError("--album needs --output-dir and the album's files");
     if (!positional.empty())
         options.inputPath = positional[0];
     if (positional.size() == 2)

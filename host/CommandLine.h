@@ -1,6 +1,7 @@
 // The options of varnholt-render.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,13 @@ struct CommandLine
     std::vector<std::string> rawSettings;
     std::string sampleFormat; // empty keeps the input's
     int blockFrames = 512;
+    // With --output-dir every positional argument is an input, all of them here.
+    std::vector<std::string> inputPaths;
+    std::optional<double> targetLufs; // set: master to this integrated loudness
+    std::optional<double> ceilingDbtp;
+    int jobs = 0; // files rendered at once; 0: one per core
+    bool album = false;
+    bool plot = false;
     bool list = false;
     bool json = false;
     bool help = false;

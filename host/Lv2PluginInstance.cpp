@@ -288,6 +288,12 @@ void Lv2PluginInstance::setParam(int param, float value)
         portValues[port->index] = value;
 }
 
+float Lv2PluginInstance::paramValue(int param) const
+{
+    const Lv2ControlPort* port = control(param);
+    return port != nullptr ? portValues[port->index] : 0.0f;
+}
+
 void Lv2PluginInstance::start()
 {
     if (running)

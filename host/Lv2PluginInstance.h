@@ -40,6 +40,7 @@ class Lv2PluginInstance final : public PluginInstance
     float paramMinimum(int param) const override;
     float paramMaximum(int param) const override;
     void setParam(int param, float value) override;
+    float paramValue(int param) const override;
 
     void start() override;
     // Connects the two channels (one to each instance of a mono plug-in) and runs.

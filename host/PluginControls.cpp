@@ -124,6 +124,20 @@ std::string formatPluginChoices(const std::vector<std::string>& uris)
     return listing.str();
 }
 
+std::string nameKeyOf(const std::string& name)
+{
+    return nameKey(name);
+}
+
+int findParameter(const PluginInstance& plugin, const std::string& name)
+{
+    const std::string key = nameKey(name);
+    for (int param = 0; param < plugin.numParams(); ++param)
+        if (nameKey(plugin.paramName(param)) == key)
+            return param;
+    return -1;
+}
+
 std::string formatPluginListing(const PluginInstance& plugin)
 {
     std::ostringstream listing;

@@ -15,6 +15,12 @@ void selectProgram(PluginInstance& plugin, const std::string& numberOrName);
 // Throws HostError on a malformed setting, an unknown name or a value out of range.
 void applySetting(PluginInstance& plugin, const std::string& setting, bool checked = true);
 
+// A parameter or program name as it is compared: case and padding ignored.
+std::string nameKeyOf(const std::string& name);
+
+// The index of the parameter with this name (case and padding ignored), or -1.
+int findParameter(const PluginInstance& plugin, const std::string& name);
+
 // Every program, and every parameter with its name, display text and label.
 std::string formatPluginListing(const PluginInstance& plugin);
 

@@ -36,6 +36,8 @@ class PluginInstance
     virtual float paramMaximum(int param) const = 0;
     // `value` is read as paramScale() says.
     virtual void setParam(int param, float value) = 0;
+    // The value as setParam takes it.
+    virtual float paramValue(int param) const = 0;
 
     // Prepares the plug-in for process calls.
     virtual void start() = 0;

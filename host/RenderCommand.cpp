@@ -1,10 +1,12 @@
 #include "host/RenderCommand.h"
 
 #include "host/AudioFile.h"
+#include "host/BatchCommand.h"
 #include "host/CommandLine.h"
 #include "host/DemoSynth.h"
 #include "host/HostError.h"
 #include "host/LoudnessMeter.h"
+#include "host/MasteringReport.h"
 #include "host/PluginControls.h"
 #include "host/PluginInstance.h"
 #include "host/PluginLibrary.h"
@@ -152,6 +154,47 @@ RenderReport render(const CommandLine& options, const PluginSource& source, std:
     return report;
 }
 
+// Mastering, plots and batches render each file whole in memory and write it once accepted.
+int runJobs(const CommandLine& options, const PluginSource& source, std::ostream& out,
+            std::ostream& errors)
+{
+    std::vector<BatchFile> files;
+    const bool isBatch = !options.inputPaths.empty();
+    if (isBatch)
+    {
+        const fs::path folder = outputFolder(options, ".");
+        for (const std::string& input : options.inputPaths)
+            files.push_back({input, (folder / fs::path(input).filename()).string()});
+    }
+    else if (options.inputPath.empty())
+        throw HostError("--target-lufs and --plot need an INPUT file");
+    else
+        files.push_back({options.inputPath, options.outputPath.empty() ? defaultOutputPath(options)
+                                                                       : options.outputPath});
+
+    const BatchOptions batch = batchOptionsFrom(options, source);
+    const BatchOutcome outcome = renderBatch(files, batch);
+    if (!isBatch)
+    {
+        const FileOutcome& file = outcome.files.front();
+        if (!file.error.empty())
+            throw HostError(file.error);
+        out << (options.json ? formatFileReportJson(file, batch.goal)
+                             : formatFileReport(file, batch.goal));
+        return 0;
+    }
+    bool failed = false;
+    for (const FileOutcome& file : outcome.files)
+        if (!file.error.empty())
+        {
+            errors << programName << ": " << file.file.inputPath << ": " << file.error << "\n";
+            failed = true;
+        }
+    out << (options.json ? formatBatchJson(outcome, batch.goal)
+                         : formatBatchTable(outcome, batch.goal));
+    return failed ? 1 : 0;
+}
+
 int run(const CommandLine& options, std::ostream& out, std::ostream& errors)
 {
     std::unique_ptr<PluginSource> source;
@@ -177,6 +220,8 @@ int run(const CommandLine& options, std::ostream& out, std::ostream& errors)
         out << formatPluginListing(*plugin);
         return 0;
     }
+    if (!options.inputPaths.empty() || options.targetLufs || options.plot)
+        return runJobs(options, *source, out, errors);
     const RenderReport report = render(options, *source, errors);
     out << (options.json ? formatReportJson(report) : formatReportTable(report));
     return 0;

@@ -115,6 +115,11 @@ void VstPluginInstance::setParam(int param, float normalised)
     effect->setParameter(effect, param, normalised);
 }
 
+float VstPluginInstance::paramValue(int param) const
+{
+    return effect->getParameter(effect, param);
+}
+
 void VstPluginInstance::start()
 {
     if (running)

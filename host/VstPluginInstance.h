@@ -33,6 +33,7 @@ class VstPluginInstance final : public PluginInstance
     float paramMinimum(int) const override { return 0.0f; }
     float paramMaximum(int) const override { return 1.0f; }
     void setParam(int param, float normalised) override;
+    float paramValue(int param) const override;
 
     // effMainsChanged 1 and effStartProcess (32-bit precision asked first where offered).
     void start() override;
