@@ -193,6 +193,8 @@ TEST(EditorScale, TheChosenSizeIsRememberedAndAHostThatRefusesLeavesItForTheNext
     ASSERT_EQ(menu->getNbEntries(), 9);
     EXPECT_STREQ(menu->getEntry(0), "\u2022 100 %") << "the current size is marked";
     EXPECT_STREQ(menu->getEntry(4), "   200 %");
+    fixture.idle();
+    fixture.frame().writePng(testOutputPath("editor-size-menu.png").c_str());
     click(fixture.frame(), CPoint(300, 30 + 4 * 14 + 7)); // the fifth row of the list below
     expectHostCalls({{audioMasterSizeWindow, 1200, 800}});
     EXPECT_EQ(readFile(scaleSettingPath()), "200\n");
