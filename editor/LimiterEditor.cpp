@@ -4,12 +4,14 @@
 #include "editor/DrawingLibraries.h"
 #include "editor/GainToPosition.h"
 #include "editor/PeakHoldMeter.h"
-#include "engine/LimiterEngine.h"
+#include "editor/ScaleMenu.h"
+#include "editor/ScaleSetting.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CMovieButton.h"
+#include "toolkit/CTextLabel.h"
 #include "toolkit/KnobMode.h"
-#include "vst/AudioEffect.h"
+#include "toolkit/ScaleFactor.h"
 
 #include <cmath>
 #include <cstdio>
@@ -19,6 +21,7 @@ using namespace editor_layout;
 namespace
 {
 constexpr float kReadoutResolutionDb = 0.1f; // the readout shows one decimal
+constexpr double kPercent = 100.0;
 
 // Figures that print as zero print as "0.0", not "-0.0".
 float readoutFigure(float db)
@@ -35,28 +38,78 @@ long editedParameter(long controlTag)
 {
     return isScaleButton(controlTag) ? tag::outputScale : controlTag;
 }
+
+bool isParameter(long index)
+{
+    return index >= 0 && index < tag::parameterCount;
+}
 } // namespace
 
-LimiterEditor::LimiterEditor(AudioEffect* owner, LimiterEngine* limiterEngine)
-    : AEffGUIEditor(owner), engine(limiterEngine), background(new CBitmap(bitmapId::panel))
+LimiterEditor::LimiterEditor(EditorConnection& effectConnection)
+    : AEffGUIEditor(&effectConnection), connection(effectConnection)
 {
     keepDrawingLibrariesLoaded();
-    rect.top = 0;
-    rect.left = 0;
-    rect.bottom = static_cast<VstInt16>(background->getHeight());
-    rect.right = static_cast<VstInt16>(background->getWidth());
+}
+
+void LimiterEditor::setHostScaleFactor(double factor)
+{
+    hostScale = factor > 0.0 ? nearestScaleFactor(factor) : 0.0;
+}
+
+double LimiterEditor::chooseScale() const
+{
+    const double remembered = readRememberedScale();
+    if (remembered > 0.0)
+        return remembered;
+    if (userScale > 0.0)
+        return userScale; // the file could not be written
+    return hostScale > 0.0 ? hostScale : desktopScaleFactor();
+}
+
+void LimiterEditor::applyScale(double newScale)
+{
+    if (background && newScale == scale)
+        return;
+    scale = newScale;
+    // The frame, while open, keeps its own reference to the panel it shows.
+    if (background)
+        background->forget();
+    background = new CBitmap(bitmapId::panel, scale);
+    rect = CRect(0, 0, background->getWidth(), background->getHeight());
+}
+
+const CRect& LimiterEditor::getRect()
+{
+    if (!frame)
+        applyScale(chooseScale());
+    return rect;
+}
+
+CRect LimiterEditor::placed(const PixelRect& frameRect) const
+{
+    return scaledRect(frameRect, scale);
 }
 
 LimiterEditor::~LimiterEditor()
 {
     if (frame)
         close();
-    background->forget();
+    if (background)
+        background->forget();
 }
 
 bool LimiterEditor::open(void* parent)
 {
     // A host that opens twice without closing would otherwise leave the first window behind.
+    if (frame)
+        close();
+    applyScale(chooseScale());
+    build(parent);
+    return true;
+}
+
+void LimiterEditor::build(void* parent)
+{
     if (frame)
         close();
     AEffGUIEditor::open(parent);
@@ -65,15 +118,15 @@ bool LimiterEditor::open(void* parent)
     // The controls read every value afresh below; what was posted before is older.
     postedParameters.clear();
 
-    frame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parent, this);
+    frame = new CFrame(rect, parent, this, scale);
     frame->setBackground(background);
     addMeters();
     addFader(layout::trimFader, tag::outputTrim, outputTrimDefault);
-    scaleImage = new CView(toRect(layout::outputLegend));
+    scaleImage = new CView(placed(layout::outputLegend));
     scaleImage->setMouseEnabled(false);
     addView(scaleImage);
     addScaleButtons();
-    applyOutputScale(effect->getParameter(tag::outputScale));
+    applyOutputScale(connection.getParameter(tag::outputScale));
     addButton(layout::bypass, bitmapId::buttonLarge, tag::bypass);
     addFader(layout::driveFader, tag::inputDrive, inputDriveDefault);
     addKnobs();
@@ -81,7 +134,7 @@ bool LimiterEditor::open(void* parent)
     addWordLengthMenu();
     addStatusLine();
     addPeakReadout();
-    return true;
+    addScaleMenu();
 }
 
 void LimiterEditor::close()
@@ -97,45 +150,61 @@ void LimiterEditor::close()
     scaleImage = nullptr;
     statusLabel = nullptr;
     peakReadout = nullptr;
+    scaleMenu = nullptr;
+    resizePending = false;
 }
 
 void LimiterEditor::idle()
 {
     if (!frame)
         return;
+    // Never while the frame is handling an event of its own (a host may idle from a callback).
+    if (resizePending && !frame->isInIdle())
+    {
+        resizePending = false;
+        build(systemWindow);
+    }
     applyPostedParameters();
     AEffGUIEditor::idle();
-    updateMeters();
-    updatePeakReadout();
+    // One read per idle: some readings (the soft-clip gains) are peaks cleared by reading.
+    MeterReadings readings;
+    connection.readMeters(readings);
+    updateMeters(readings);
+    updatePeakReadout(readings);
 }
 
-void LimiterEditor::setParameter(VstInt32 index, float value)
+void LimiterEditor::setParameter(long index, float value)
 {
-    postedParameters.post(index, value);
+    if (isParameter(index))
+        postedParameters.post(static_cast<int>(index), value);
 }
 
 void LimiterEditor::beginEdit(long index)
 {
-    AEffGUIEditor::beginEdit(editedParameter(index));
+    if (isParameter(editedParameter(index)))
+        AEffGUIEditor::beginEdit(editedParameter(index));
 }
 
 void LimiterEditor::endEdit(long index)
 {
-    AEffGUIEditor::endEdit(editedParameter(index));
+    if (isParameter(editedParameter(index)))
+        AEffGUIEditor::endEdit(editedParameter(index));
 }
 
 void LimiterEditor::valueChanged(CDrawContext*, CControl* control)
 {
     const long controlTag = control->getTag();
-    if (controlTag >= 0 && controlTag < tag::parameterCount)
-        effect->setParameterAutomated(static_cast<VstInt32>(controlTag), control->getValue());
+    if (isParameter(controlTag))
+        connection.setParameterAutomated(static_cast<int>(controlTag), control->getValue());
     else if (isScaleButton(controlTag))
     {
         const auto scale = static_cast<OutputScale>(controlTag - tag::scalePk);
-        effect->setParameterAutomated(tag::outputScale, outputScaleLook(scale).parameterValue);
+        connection.setParameterAutomated(tag::outputScale, outputScaleLook(scale).parameterValue);
     }
     else if (controlTag == tag::peakReadout)
         resetPeakHold();
+    else if (controlTag == tag::scaleMenu)
+        chooseUserScale(ScaleMenu::scaleOfEntry(std::lround(control->getValue())));
     // The effect's answer came back through setParameter; show it now rather than at the next
     // idle, so a pressed scale button is lit again before anything is drawn.
     applyPostedParameters();
@@ -167,42 +236,60 @@ void LimiterEditor::applyOutputScale(float value)
         scaleButtons[button]->setValue(button == static_cast<int>(scale) ? 1.0f : 0.0f);
 }
 
-void LimiterEditor::updateMeters()
+void LimiterEditor::updateMeters(const MeterReadings& readings)
 {
     const auto level = [this](MeterIndex meter, float gain)
     { meters[meter]->setValue(gainToPosition(gain)); };
-    level(outputPeakLeftMeter, engine->getPeakLeft());
-    meters[outputPeakLeftMeter]->setPeak(gainToPosition(engine->getPeakHoldLeft()));
-    level(outputPeakRightMeter, engine->getPeakRight());
-    meters[outputPeakRightMeter]->setPeak(gainToPosition(engine->getPeakHoldRight()));
-    level(outputRmsLeftMeter, engine->getRmsLeft());
-    level(outputRmsRightMeter, engine->getRmsRight());
+    level(outputPeakLeftMeter, readings.peakLeft);
+    meters[outputPeakLeftMeter]->setPeak(gainToPosition(readings.peakHoldLeft));
+    level(outputPeakRightMeter, readings.peakRight);
+    meters[outputPeakRightMeter]->setPeak(gainToPosition(readings.peakHoldRight));
+    level(outputRmsLeftMeter, readings.rmsLeft);
+    level(outputRmsRightMeter, readings.rmsRight);
     // The bar is the shortfall below the threshold (0..2), the marker the correlation (-1..1).
-    meters[correlationMeter]->setValue(0.5f * engine->getCorrelationShortfall());
-    meters[correlationMeter]->setPeak(0.5f * (engine->getCorrelation() + 1.0f));
-    level(limiterGainLeftMeter, engine->getLimiterGainLeft());
-    level(limiterGainRightMeter, engine->getLimiterGainRight());
-    // These reads clear the engine's soft-clip peaks: this idle must be their only caller.
-    level(softclipGainLeftMeter, engine->getSoftclipGainLeft());
-    level(softclipGainRightMeter, engine->getSoftclipGainRight());
-    const float rmsGain = engine->getRmsGain();
-    level(rmsGainLeftMeter, rmsGain);
-    level(rmsGainRightMeter, rmsGain);
+    meters[correlationMeter]->setValue(0.5f * readings.correlationShortfall);
+    meters[correlationMeter]->setPeak(0.5f * (readings.correlation + 1.0f));
+    level(limiterGainLeftMeter, readings.limiterGainLeft);
+    level(limiterGainRightMeter, readings.limiterGainRight);
+    level(softclipGainLeftMeter, readings.softclipGainLeft);
+    level(softclipGainRightMeter, readings.softclipGainRight);
+    level(rmsGainLeftMeter, readings.rmsGain);
+    level(rmsGainRightMeter, readings.rmsGain);
 }
 
-void LimiterEditor::updatePeakReadout()
+void LimiterEditor::updatePeakReadout(const MeterReadings& readings)
 {
     const float offsetDb =
-        outputScaleLook(outputScaleFor(effect->getParameter(tag::outputScale))).readoutOffsetDb;
+        outputScaleLook(outputScaleFor(connection.getParameter(tag::outputScale))).readoutOffsetDb;
     char text[64];
     std::snprintf(text, sizeof(text), "%2.1f dB %2.1f",
-                  readoutFigure(engine->getPeakHoldDbLeft() + offsetDb),
-                  readoutFigure(engine->getPeakHoldDbRight() + offsetDb));
+                  readoutFigure(readings.peakHoldDbLeft + offsetDb),
+                  readoutFigure(readings.peakHoldDbRight + offsetDb));
     peakReadout->setText(text);
+}
+
+void LimiterEditor::chooseUserScale(double newScale)
+{
+    userScale = newScale;
+    rememberScale(newScale);
+    if (newScale == scale)
+        return;
+    const CRect newSize = scaledRect({0, 0, art::panelWidthPx, art::panelHeightPx}, newScale);
+    if (connection.requestEditorSize(newSize.width(), newSize.height()))
+    {
+        // The frame is in the middle of the menu's click: the next idle rebuilds it.
+        applyScale(newScale);
+        resizePending = true;
+        return;
+    }
+    char message[64];
+    std::snprintf(message, sizeof(message), "Size %ld %% at the next opening",
+                  std::lround(newScale * kPercent));
+    statusLabel->setText(message);
 }
 
 void LimiterEditor::resetPeakHold()
 {
-    engine->resetPeakHold();
+    connection.resetPeakHold();
     statusLabel->setText(peakHoldResetMessage);
 }

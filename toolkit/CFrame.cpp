@@ -31,10 +31,11 @@ void drawClipped(CView& view, CDrawContext& context)
 }
 } // namespace
 
-CFrame::CFrame(const CRect& rect, void* systemWindow, VSTGUIEditorInterface* owner)
-    : size(0, 0, rect.width(), rect.height()), editor(owner),
+CFrame::CFrame(const CRect& rect, void* systemWindow, VSTGUIEditorInterface* owner, double scale)
+    : size(0, 0, rect.width(), rect.height()), scaleFactor(scale), editor(owner),
       backBuffer(std::make_unique<COffscreenContext>(size.width(), size.height()))
 {
+    backBuffer->setScaleFactor(scaleFactor);
     pendingRegions.push_back(size);
     if (systemWindow)
     {
@@ -246,7 +247,7 @@ CMouseEventResult CFrame::onMouseUp(CPoint where, long buttons)
     return result;
 }
 
-bool CFrame::onKeyDown(VstKeyCode& key)
+bool CFrame::onKeyDown(CKeyCode& key)
 {
     if (modalView)
     {
@@ -256,15 +257,15 @@ bool CFrame::onKeyDown(VstKeyCode& key)
     }
     if (focusView && focusView->onKeyDown(key))
         return true;
-    if (key.virt == VKEY_TAB)
+    if (key.virt == kKeyTab)
     {
-        advanceFocus((key.modifier & MODIFIER_SHIFT) != 0);
+        advanceFocus((key.modifier & kModifierShift) != 0);
         return true;
     }
     return false;
 }
 
-bool CFrame::onKeyUp(VstKeyCode&)
+bool CFrame::onKeyUp(CKeyCode&)
 {
     return false;
 }

@@ -38,6 +38,11 @@ long CKnob::currentKnobMode() const
     return getProcessKnobMode();
 }
 
+float CKnob::scaleFactor() const
+{
+    return frame ? static_cast<float>(frame->getScaleFactor()) : 1.0f;
+}
+
 double CKnob::pointerAngle(const CPoint& where) const
 {
     const double centreX = (size.left + size.right) / 2.0;
@@ -107,7 +112,8 @@ CMouseEventResult CKnob::onMouseMoved(CPoint& where, const long& buttons)
             anchorValue = getValue();
         }
         const float pixels = static_cast<float>((anchor.y - where.y) + (where.x - anchor.x));
-        const float range = fine ? kLinearRangePixels * kFineZoomFactor : kLinearRangePixels;
+        const float range =
+            (fine ? kLinearRangePixels * kFineZoomFactor : kLinearRangePixels) * scaleFactor();
         newValue = clampToRange(anchorValue + pixels / range * (vmax - vmin));
         break;
     }
@@ -135,7 +141,7 @@ CMouseEventResult CKnob::onMouseUp(CPoint&, const long&)
     return kMouseEventHandled;
 }
 
-bool CKnob::onKeyDown(VstKeyCode& key)
+bool CKnob::onKeyDown(CKeyCode& key)
 {
     return handleArrowKey(key);
 }

@@ -7,15 +7,16 @@
 class CKnob : public CControl
 {
   public:
-    static constexpr float kLinearRangePixels = 200.0f; // a drag this long covers the range
-    static constexpr float kFineZoomFactor = 1.5f;      // Shift makes linear drags finer
+    // A drag this long covers the range; frame pixels, so the same at every screen scale.
+    static constexpr float kLinearRangePixels = 200.0f;
+    static constexpr float kFineZoomFactor = 1.5f; // Shift makes linear drags finer
 
     CKnob(const CRect& size, CControlListener* listener, long tag, CBitmap* background);
 
     CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const long& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const long& buttons) override;
-    bool onKeyDown(VstKeyCode& key) override;
+    bool onKeyDown(CKeyCode& key) override;
     bool wantsFocus() const override { return true; }
 
     // The value the absolute circular mode gives a pointer: the minimum at the lower left,
@@ -33,6 +34,8 @@ class CKnob : public CControl
     // The pointer's angle around the centre in radians, counter-clockwise from the right.
     double pointerAngle(const CPoint& where) const;
     long currentKnobMode() const;
+    // Device pixels per frame pixel of the frame the knob is in.
+    float scaleFactor() const;
 
     Drag drag = Drag::linear;
     CPoint anchor;

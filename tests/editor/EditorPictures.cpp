@@ -5,6 +5,7 @@
 #include "editor/LimiterEditor.h"
 #include "host/DemoSynth.h"
 #include "plugin/LimiterEffectEdit.h"
+#include "plugin/VstEditor.h"
 #include "parameters/Parameters.h"
 #include "toolkit/CFrame.h"
 
@@ -48,7 +49,10 @@ class PictureSession
     ~PictureSession() { editor().close(); }
 
     LimiterEffectEdit& plugin() { return *effect; }
-    LimiterEditor& editor() { return *static_cast<LimiterEditor*>(effect->getEditor()); }
+    LimiterEditor& editor()
+    {
+        return static_cast<VstEditor*>(effect->getEditor())->getLimiterEditor();
+    }
 
     // Plays interleaved stereo frames [first, end) in host-sized blocks, idling the editor
     // between them; afterIdle runs after each idle.

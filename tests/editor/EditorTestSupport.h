@@ -4,6 +4,7 @@
 // that records what the effect tells the host, and pixel helpers for headless renders.
 #include "editor/LimiterEditor.h"
 #include "plugin/LimiterEffectEdit.h"
+#include "plugin/VstEditor.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
@@ -21,22 +22,33 @@ struct RecordedHostCall
 };
 
 // The host callback given to every effect in these tests: it records the edit and automation
-// calls, in order.
+// calls and window size requests (index width, value height), in order. It refuses to resize
+// unless hostAcceptsSizeWindow() is set.
 VstIntPtr recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                         void* ptr, float opt);
+bool& hostAcceptsSizeWindow();
 std::vector<RecordedHostCall>& recordedHostCalls();
 // Checks the recorded calls (values within 1e-6) and forgets them.
 void expectHostCalls(const std::vector<RecordedHostCall>& expected);
 // The calls of edits made through the window, each bracketed: begin, automate, end.
 std::vector<RecordedHostCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edits);
 
+// Points XDG_CONFIG_HOME at a folder of the test process's own (a remembered editor size of the
+// user's must not reach the tests) and clears GDK_SCALE.
+void isolateEditorSettings();
+
+// An effect whose editor draws at scale (as its host's scale factor; the desktop's is ignored).
+// Forgets any size remembered by an earlier test.
 class EditorFixture
 {
   public:
-    EditorFixture();
+    explicit EditorFixture(double scale = 1.0);
 
     LimiterEffectEdit& effect() { return *effectObject; }
-    LimiterEditor& editor() { return *static_cast<LimiterEditor*>(effectObject->getEditor()); }
+    LimiterEditor& editor()
+    {
+        return static_cast<VstEditor*>(effectObject->getEditor())->getLimiterEditor();
+    }
     CFrame& frame() { return *editor().getFrame(); }
     // The view at a position of the frame's drawing order.
     template <class View> View* view(long index)

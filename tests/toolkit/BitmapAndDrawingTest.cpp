@@ -49,21 +49,53 @@ TEST(BitmapTest, LoadsSizesAndGivesAnEmptyBitmapForUnknownOrBrokenResources)
     }
 }
 
-TEST(BitmapTest, DecodedImagesAreSharedByIdAndLiveUntilTheLastForget)
+TEST(BitmapTest, DecodedImagesAreSharedByIdAndScaleAndLiveUntilTheLastForget)
 {
     auto first = std::make_unique<BitmapRef>(kKnobId);
-    const SharedImage* decoded = SharedImage::load(kKnobId).get();
+    const SharedImage* decoded = SharedImage::load(kKnobId, 1.0).get();
     BitmapRef second(kKnobId);
     second.get()->remember();
     EXPECT_EQ(second.get()->getNbReference(), 2);
     second.get()->forget(); // still alive; the sanitizer build checks the last forget
-    EXPECT_EQ(SharedImage::load(kKnobId).get(), decoded);
-    EXPECT_NE(SharedImage::load(kTrackId).get(), decoded);
-    EXPECT_EQ(SharedImage::loadKeyed(kKnobId, kKnobKeyColor),
-              SharedImage::loadKeyed(kKnobId, kKnobKeyColor))
+    EXPECT_EQ(SharedImage::load(kKnobId, 1.0).get(), decoded);
+    EXPECT_NE(SharedImage::load(kTrackId, 1.0).get(), decoded);
+    EXPECT_EQ(SharedImage::loadKeyed(kKnobId, 1.0, kKnobKeyColor),
+              SharedImage::loadKeyed(kKnobId, 1.0, kKnobKeyColor))
         << "the keyed copy is shared per key colour";
     first.reset();
-    EXPECT_EQ(SharedImage::load(kKnobId).get(), decoded) << "the second bitmap still uses it";
+    EXPECT_EQ(SharedImage::load(kKnobId, 1.0).get(), decoded) << "the second bitmap still uses it";
+
+    CBitmap* doubled = new CBitmap(kKnobId, 2.0);
+    EXPECT_EQ(doubled->getWidth(), 2 * kKnobSizePixels) << "drawn for the scale, not stretched";
+    EXPECT_EQ(doubled->getHeight(), 2 * kKnobSizePixels * kKnobFrames);
+    const SharedImage* drawn = SharedImage::load(kKnobId, 2.0).get();
+    EXPECT_NE(drawn, decoded);
+    EXPECT_EQ(SharedImage::load(kKnobId, 2.0).get(), drawn) << "shared per scale too";
+    doubled->forget();
+}
+
+// Opening an editor at a screen scale draws only the knob frames it shows, once each.
+TEST(BitmapTest, AScaledFilmstripIsDrawnFrameByFrameAsFramesAreShown)
+{
+    CFrame doubled(CRect(0, 0, 40, 40), nullptr, nullptr, 2.0);
+    CBitmap* scaledStrip = new CBitmap(kKnobId, 2.0);
+    scaledStrip->setTransparentColor(kKnobKeyColor);
+    auto* knob = new CAnimKnob(CRect(10, 10, 30, 30), nullptr, 1, kKnobFrames, 2 * kKnobSizePixels,
+                               scaledStrip);
+    knob->setTransparency(true);
+    scaledStrip->forget(); // the knob holds it
+    doubled.addView(knob);
+    const int framesBefore = scaledFramesDrawn();
+    knob->setValue(0.5f);
+    doubled.drawAll();
+    doubled.drawAll();
+    EXPECT_EQ(scaledFramesDrawn() - framesBefore, 1) << "frame 32 only";
+    EXPECT_EQ(doubled.getDrawContext()->getPixel(20, 20), knobFrameColor(32));
+    EXPECT_EQ(doubled.getDrawContext()->getPixel(11, 11), kBlackCColor) << "keyed corner";
+    knob->setValue(1.0f);
+    doubled.drawAll();
+    EXPECT_EQ(scaledFramesDrawn() - framesBefore, 2);
+    EXPECT_EQ(doubled.getDrawContext()->getPixel(20, 20), knobFrameColor(64));
 }
 
 TEST_F(DrawingTest, KnobSliderAndMovieButtonShowWhatTheirValuesSay)
