@@ -36,8 +36,8 @@ constexpr ControlPortInfo toggle(const char* symbol)
 
 const ControlPortInfo controlPorts[kNumParams] = {
     gainLaw("output_trim", 0.0),
-    {"output_scale", nullptr, PortScale::displayRange, PortKind::enumeration, kTopOutputScale,
-     0.0, kOutputScaleNames, kOutputScaleCount},
+    {"output_scale", nullptr, PortScale::displayRange, PortKind::enumeration, kTopOutputScale, 0.0,
+     kOutputScaleNames, kOutputScaleCount},
     toggle("bypass"),
     gainLaw("input_drive", kDriveScaleDb),
     continuous("side_gain", "pc"),

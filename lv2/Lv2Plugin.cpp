@@ -46,8 +46,8 @@ void Lv2Plugin::run(std::uint32_t frames)
 {
     applyChangedParameters();
     applyPeakHoldReset();
-    const bool audioConnected =
-        audioIn[0] != nullptr && audioIn[1] != nullptr && audioOut[0] != nullptr && audioOut[1] != nullptr;
+    const bool audioConnected = audioIn[0] != nullptr && audioIn[1] != nullptr &&
+                                audioOut[0] != nullptr && audioOut[1] != nullptr;
     if (frames > 0 && audioConnected)
         engine.processBlock(audioIn[0], audioIn[1], audioOut[0], audioOut[1],
                             static_cast<int>(frames));
@@ -87,12 +87,18 @@ void Lv2Plugin::writeOutputs()
     if (latencyPort != nullptr)
         *latencyPort = static_cast<float>(LimiterEngine::kLatencyFrames);
     const float meters[kMeterCount] = {
-        engine.getPeakLeft(),         engine.getPeakRight(),
-        engine.getRmsLeft(),          engine.getRmsRight(),
-        engine.getPeakHoldLeft(),     engine.getPeakHoldRight(),
-        engine.getLimiterGainLeft(),  engine.getLimiterGainRight(),
-        engine.getSoftclipGainLeft(), engine.getSoftclipGainRight(),
-        engine.getRmsGain(),          engine.getCorrelation(),
+        engine.getPeakLeft(),
+        engine.getPeakRight(),
+        engine.getRmsLeft(),
+        engine.getRmsRight(),
+        engine.getPeakHoldLeft(),
+        engine.getPeakHoldRight(),
+        engine.getLimiterGainLeft(),
+        engine.getLimiterGainRight(),
+        engine.getSoftclipGainLeft(),
+        engine.getSoftclipGainRight(),
+        engine.getRmsGain(),
+        engine.getCorrelation(),
         engine.getCorrelationShortfall(),
     };
     for (std::uint32_t meter = 0; meter < kMeterCount; ++meter)

@@ -58,9 +58,10 @@ std::vector<int> distinctPrograms()
     {
         bool repeated = false;
         for (int earlier : programs)
-            repeated = repeated ||
-                       (std::memcmp(presetTable[row], presetTable[earlier], sizeof presetTable[row]) == 0 &&
-                        std::strcmp(programNameTable[row], programNameTable[earlier]) == 0);
+            repeated =
+                repeated || (std::memcmp(presetTable[row], presetTable[earlier],
+                                         sizeof presetTable[row]) == 0 &&
+                             std::strcmp(programNameTable[row], programNameTable[earlier]) == 0);
         if (!repeated)
             programs.push_back(row);
     }
@@ -124,8 +125,7 @@ void writeMeterPort(std::ostream& out, std::uint32_t meter)
         << unitLine(port.unit);
 }
 
-void writeAudioPort(std::ostream& out, std::uint32_t index, const char* symbol,
-                    const char* name)
+void writeAudioPort(std::ostream& out, std::uint32_t index, const char* symbol, const char* name)
 {
     const bool input = index == lv2_port::kAudioInLeft || index == lv2_port::kAudioInRight;
     out << "        a lv2:AudioPort , " << (input ? "lv2:InputPort" : "lv2:OutputPort") << " ;\n"
@@ -188,7 +188,8 @@ void writeManifest(std::ostream& out)
     out << uri(id::kUiUri) << "\n    a ui:X11UI ;\n    lv2:binary " << uri(id::kUiBinary)
         << " ;\n    rdfs:seeAlso " << uri(id::kPluginTtl) << " .\n";
     for (int program : distinctPrograms())
-        out << "\n" << presetUri(program) << "\n    a pset:Preset ;\n    lv2:appliesTo "
+        out << "\n"
+            << presetUri(program) << "\n    a pset:Preset ;\n    lv2:appliesTo "
             << uri(id::kPluginUri) << " ;\n    rdfs:seeAlso " << uri(id::kPresetsTtl) << " .\n";
 }
 

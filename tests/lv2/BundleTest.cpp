@@ -84,8 +84,8 @@ std::vector<const LilvNode*> presets(LilvNodes*& owner)
     Lv2World& w = Lv2World::get();
     owner = lilv_plugin_get_related(w.plugin(), w.uri(LV2_PRESETS__Preset));
     std::vector<const LilvNode*> found;
-    LILV_FOREACH (nodes, i, owner)
-        found.push_back(lilv_nodes_get(owner, i));
+    LILV_FOREACH(nodes, i, owner)
+    found.push_back(lilv_nodes_get(owner, i));
     return found;
 }
 } // namespace
@@ -93,9 +93,9 @@ std::vector<const LilvNode*> presets(LilvNodes*& owner)
 TEST(Lv2Bundle, PortsComeInTheOrderHostsNumberParameters)
 {
     const char* const expectedSymbols[kNumParams] = {
-        "output_trim",     "output_scale",   "bypass",          "input_drive",     "side_gain",
-        "xcorr_time",      "xcorr_threshold", "env_hysteresis", "env_release",     "stereo_link",
-        "softclip_thresh", "softclip_amount", "rms_attack",     "rms_release",     "rms_threshold",
+        "output_trim",       "output_scale",    "bypass",         "input_drive", "side_gain",
+        "xcorr_time",        "xcorr_threshold", "env_hysteresis", "env_release", "stereo_link",
+        "softclip_thresh",   "softclip_amount", "rms_attack",     "rms_release", "rms_threshold",
         "inter_sample_peak", "dithering"};
     ASSERT_EQ(lilv_plugin_get_num_ports(Lv2World::get().plugin()), lv2_port::kPortCount);
     for (std::uint32_t index = 0; index < lv2_port::kPortCount; ++index)
@@ -108,7 +108,8 @@ TEST(Lv2Bundle, PortsComeInTheOrderHostsNumberParameters)
         if (index < kNumParams)
         {
             EXPECT_EQ(symbol(index), expectedSymbols[index]);
-            const char* name = lilv_node_as_string(lilv_port_get_name(Lv2World::get().plugin(), port(index)));
+            const char* name =
+                lilv_node_as_string(lilv_port_get_name(Lv2World::get().plugin(), port(index)));
             EXPECT_EQ(name, trimmed(paramNameTable[index]));
         }
         if (lv2_port::isMeterPort(index))
@@ -163,8 +164,8 @@ TEST(Lv2Bundle, ControlsReadInUserUnitsWithTheVstDefaults)
             EXPECT_EQ(parameterValueOf(e.index, r.defaultValue), presetTable[0][e.index]);
         }
     }
-    for (std::uint32_t index : {std::uint32_t{kBypass}, std::uint32_t{kInterSamplePeak},
-                                lv2_port::kPeakHoldReset})
+    for (std::uint32_t index :
+         {std::uint32_t{kBypass}, std::uint32_t{kInterSamplePeak}, lv2_port::kPeakHoldReset})
         EXPECT_TRUE(portHas(index, LV2_CORE__toggled)) << symbol(index);
 }
 
@@ -187,13 +188,14 @@ TEST(Lv2Bundle, MenusAreIntegerEnumerationsWithTheEditorsLabels)
         EXPECT_TRUE(portHas(e.index, LV2_CORE__enumeration));
         LilvScalePoints* points = lilv_port_get_scale_points(w.plugin(), port(e.index));
         std::vector<std::string> labels(lilv_scale_points_size(points));
-        LILV_FOREACH (scale_points, i, points)
+        LILV_FOREACH(scale_points, i, points)
         {
             const LilvScalePoint* point = lilv_scale_points_get(points, i);
             const float value = lilv_node_as_float(lilv_scale_point_get_value(point));
             ASSERT_EQ(value, std::round(value));
             ASSERT_LT(value, labels.size());
-            labels[static_cast<std::size_t>(value)] = lilv_node_as_string(lilv_scale_point_get_label(point));
+            labels[static_cast<std::size_t>(value)] =
+                lilv_node_as_string(lilv_scale_point_get_label(point));
         }
         lilv_scale_points_free(points);
         EXPECT_EQ(labels, e.labels);

@@ -128,7 +128,10 @@ class Lv2Instance
     {
         return port < lv2_port::kAudioInLeft || port > lv2_port::kAudioOutRight;
     }
-    void connect(std::uint32_t port, void* data) { lilv_instance_connect_port(instance, port, data); }
+    void connect(std::uint32_t port, void* data)
+    {
+        lilv_instance_connect_port(instance, port, data);
+    }
     void run(std::uint32_t frames) { lilv_instance_run(instance, frames); }
     LilvInstance* get() const { return instance; }
 

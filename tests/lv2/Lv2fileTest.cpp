@@ -82,12 +82,14 @@ TEST(Lv2file, RendersTheVstSamplesAfterLatencyAlignment)
         const std::string viaLv2 = kFolder + "/lv2file-" + c.name + ".wav";
         const std::string viaVst = kFolder + "/render-" + c.name + ".wav";
         std::remove(viaLv2.c_str());
-        ASSERT_EQ(run("LV2_PATH='" VARNHOLT_LV2_PATH "' '" LV2FILE_PROGRAM "' --ignore-clipping -b 1000 " +
+        ASSERT_EQ(run("LV2_PATH='" VARNHOLT_LV2_PATH "' '" LV2FILE_PROGRAM
+                      "' --ignore-clipping -b 1000 " +
                       c.lv2fileOptions + " -i '" + input + "' -o '" + viaLv2 + "' " +
                       lv2_identity::kPluginUri),
                   0);
         ASSERT_EQ(run("'" VARNHOLT_RENDER_PROGRAM "' --plugin '" VARNHOLT_PLUGIN_PATH
-                      "' --format float32 " + c.renderOptions + " '" + input + "' '" + viaVst + "'"),
+                      "' --format float32 " +
+                      c.renderOptions + " '" + input + "' '" + viaVst + "'"),
                   0);
         const Stereo lv2 = readWav(viaLv2);
         const Stereo vst = readWav(viaVst);

@@ -54,7 +54,7 @@ TEST(Lv2Render, DefaultsAndEveryPresetGiveTheVstSamples)
 
     Lv2World& w = Lv2World::get();
     LilvNodes* presets = lilv_plugin_get_related(w.plugin(), w.uri(LV2_PRESETS__Preset));
-    LILV_FOREACH (nodes, i, presets)
+    LILV_FOREACH(nodes, i, presets)
     {
         const LilvNode* preset = lilv_nodes_get(presets, i);
         const int program = programOf(preset);
@@ -90,17 +90,20 @@ TEST(Lv2Render, SettingsOffTheGridAgreeWithinTheUnitConversion)
             vst.setParameter(index, value);
             lv2.controls[index] = static_cast<float>(portValueOf(index, value));
         }
-        const float difference = maxDifference(lv2.render(material(), kHostRuns), vst.render(material()));
+        const float difference =
+            maxDifference(lv2.render(material(), kHostRuns), vst.render(material()));
         EXPECT_LE(difference, kTolerance);
-        RecordProperty("max_difference_" + std::to_string(setting), testing::PrintToString(difference));
+        RecordProperty("max_difference_" + std::to_string(setting),
+                       testing::PrintToString(difference));
     }
 }
 
 TEST(Lv2Render, ActivateResetsAsTheVstResume)
 {
     const std::size_t half = kFrames / 2;
-    const Stereo first{std::vector<float>(material().left.begin(), material().left.begin() + half),
-                       std::vector<float>(material().right.begin(), material().right.begin() + half)};
+    const Stereo first{
+        std::vector<float>(material().left.begin(), material().left.begin() + half),
+        std::vector<float>(material().right.begin(), material().right.begin() + half)};
     VstReference vst;
     Lv2Instance lv2;
     EXPECT_EQ(maxDifference(lv2.render(first, kHostRuns), vst.render(first)), 0.0f);
@@ -132,7 +135,8 @@ TEST(Lv2Render, HostileControlValuesLeaveTheSoundAsTheVstPathDoes)
             Lv2Instance lv2;
             Lv2Instance atEnd;
             lv2.controls[index] = far;
-            atEnd.controls[index] = static_cast<float>(far > 0 ? portMaximum(index) : portMinimum(index));
+            atEnd.controls[index] =
+                static_cast<float>(far > 0 ? portMaximum(index) : portMinimum(index));
             const Stereo rendered = lv2.render(material(), kHostRuns);
             EXPECT_EQ(maxDifference(rendered, atEnd.render(material(), kHostRuns)), 0.0f);
             // Only bypass lets the +4 dBFS bursts through.

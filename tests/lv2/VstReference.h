@@ -23,8 +23,10 @@ inline Stereo testMaterial(std::size_t frames)
         const double t = static_cast<double>(i) / kSampleRateHz;
         const double burst = (i / 4096) % 2 == 1 ? 1.6 : 0.5;
         const double common = std::sin(kTwoPi * 220.0 * t);
-        s.left[i] = static_cast<float>(burst * (0.7 * common + 0.3 * std::sin(kTwoPi * 3100.0 * t)));
-        s.right[i] = static_cast<float>(burst * (0.6 * common - 0.4 * std::sin(kTwoPi * 1870.0 * t)));
+        s.left[i] =
+            static_cast<float>(burst * (0.7 * common + 0.3 * std::sin(kTwoPi * 3100.0 * t)));
+        s.right[i] =
+            static_cast<float>(burst * (0.6 * common - 0.4 * std::sin(kTwoPi * 1870.0 * t)));
     }
     return s;
 }
@@ -67,7 +69,7 @@ inline float maxDifference(const Stereo& a, const Stereo& b)
 {
     float largest = 0.0f;
     for (std::size_t i = 0; i < a.left.size(); ++i)
-        largest = std::max({largest, std::fabs(a.left[i] - b.left[i]),
-                            std::fabs(a.right[i] - b.right[i])});
+        largest = std::max(
+            {largest, std::fabs(a.left[i] - b.left[i]), std::fabs(a.right[i] - b.right[i])});
     return largest;
 }
