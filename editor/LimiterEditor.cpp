@@ -4,12 +4,10 @@
 #include "editor/DrawingLibraries.h"
 #include "editor/GainToPosition.h"
 #include "editor/PeakHoldMeter.h"
-#include "engine/LimiterEngine.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CMovieButton.h"
 #include "toolkit/KnobMode.h"
-#include "vst/AudioEffect.h"
 
 #include <cmath>
 #include <cstdio>
@@ -35,16 +33,19 @@ long editedParameter(long controlTag)
 {
     return isScaleButton(controlTag) ? tag::outputScale : controlTag;
 }
+
+bool isParameter(long index)
+{
+    return index >= 0 && index < tag::parameterCount;
+}
 } // namespace
 
-LimiterEditor::LimiterEditor(AudioEffect* owner, LimiterEngine* limiterEngine)
-    : AEffGUIEditor(owner), engine(limiterEngine), background(new CBitmap(bitmapId::panel))
+LimiterEditor::LimiterEditor(EditorConnection& effectConnection)
+    : AEffGUIEditor(&effectConnection), connection(effectConnection),
+      background(new CBitmap(bitmapId::panel))
 {
     keepDrawingLibrariesLoaded();
-    rect.top = 0;
-    rect.left = 0;
-    rect.bottom = static_cast<VstInt16>(background->getHeight());
-    rect.right = static_cast<VstInt16>(background->getWidth());
+    rect = CRect(0, 0, background->getWidth(), background->getHeight());
 }
 
 LimiterEditor::~LimiterEditor()
@@ -73,7 +74,7 @@ bool LimiterEditor::open(void* parent)
     scaleImage->setMouseEnabled(false);
     addView(scaleImage);
     addScaleButtons();
-    applyOutputScale(effect->getParameter(tag::outputScale));
+    applyOutputScale(connection.getParameter(tag::outputScale));
     addButton(layout::bypass, bitmapId::buttonLarge, tag::bypass);
     addFader(layout::driveFader, tag::inputDrive, inputDriveDefault);
     addKnobs();
@@ -105,34 +106,40 @@ void LimiterEditor::idle()
         return;
     applyPostedParameters();
     AEffGUIEditor::idle();
-    updateMeters();
-    updatePeakReadout();
+    // One read per idle: some readings (the soft-clip gains) are peaks cleared by reading.
+    MeterReadings readings;
+    connection.readMeters(readings);
+    updateMeters(readings);
+    updatePeakReadout(readings);
 }
 
-void LimiterEditor::setParameter(VstInt32 index, float value)
+void LimiterEditor::setParameter(long index, float value)
 {
-    postedParameters.post(index, value);
+    if (isParameter(index))
+        postedParameters.post(static_cast<int>(index), value);
 }
 
 void LimiterEditor::beginEdit(long index)
 {
-    AEffGUIEditor::beginEdit(editedParameter(index));
+    if (isParameter(editedParameter(index)))
+        AEffGUIEditor::beginEdit(editedParameter(index));
 }
 
 void LimiterEditor::endEdit(long index)
 {
-    AEffGUIEditor::endEdit(editedParameter(index));
+    if (isParameter(editedParameter(index)))
+        AEffGUIEditor::endEdit(editedParameter(index));
 }
 
 void LimiterEditor::valueChanged(CDrawContext*, CControl* control)
 {
     const long controlTag = control->getTag();
-    if (controlTag >= 0 && controlTag < tag::parameterCount)
-        effect->setParameterAutomated(static_cast<VstInt32>(controlTag), control->getValue());
+    if (isParameter(controlTag))
+        connection.setParameterAutomated(static_cast<int>(controlTag), control->getValue());
     else if (isScaleButton(controlTag))
     {
         const auto scale = static_cast<OutputScale>(controlTag - tag::scalePk);
-        effect->setParameterAutomated(tag::outputScale, outputScaleLook(scale).parameterValue);
+        connection.setParameterAutomated(tag::outputScale, outputScaleLook(scale).parameterValue);
     }
     else if (controlTag == tag::peakReadout)
         resetPeakHold();
@@ -167,42 +174,40 @@ void LimiterEditor::applyOutputScale(float value)
         scaleButtons[button]->setValue(button == static_cast<int>(scale) ? 1.0f : 0.0f);
 }
 
-void LimiterEditor::updateMeters()
+void LimiterEditor::updateMeters(const MeterReadings& readings)
 {
     const auto level = [this](MeterIndex meter, float gain)
     { meters[meter]->setValue(gainToPosition(gain)); };
-    level(outputPeakLeftMeter, engine->getPeakLeft());
-    meters[outputPeakLeftMeter]->setPeak(gainToPosition(engine->getPeakHoldLeft()));
-    level(outputPeakRightMeter, engine->getPeakRight());
-    meters[outputPeakRightMeter]->setPeak(gainToPosition(engine->getPeakHoldRight()));
-    level(outputRmsLeftMeter, engine->getRmsLeft());
-    level(outputRmsRightMeter, engine->getRmsRight());
+    level(outputPeakLeftMeter, readings.peakLeft);
+    meters[outputPeakLeftMeter]->setPeak(gainToPosition(readings.peakHoldLeft));
+    level(outputPeakRightMeter, readings.peakRight);
+    meters[outputPeakRightMeter]->setPeak(gainToPosition(readings.peakHoldRight));
+    level(outputRmsLeftMeter, readings.rmsLeft);
+    level(outputRmsRightMeter, readings.rmsRight);
     // The bar is the shortfall below the threshold (0..2), the marker the correlation (-1..1).
-    meters[correlationMeter]->setValue(0.5f * engine->getCorrelationShortfall());
-    meters[correlationMeter]->setPeak(0.5f * (engine->getCorrelation() + 1.0f));
-    level(limiterGainLeftMeter, engine->getLimiterGainLeft());
-    level(limiterGainRightMeter, engine->getLimiterGainRight());
-    // These reads clear the engine's soft-clip peaks: this idle must be their only caller.
-    level(softclipGainLeftMeter, engine->getSoftclipGainLeft());
-    level(softclipGainRightMeter, engine->getSoftclipGainRight());
-    const float rmsGain = engine->getRmsGain();
-    level(rmsGainLeftMeter, rmsGain);
-    level(rmsGainRightMeter, rmsGain);
+    meters[correlationMeter]->setValue(0.5f * readings.correlationShortfall);
+    meters[correlationMeter]->setPeak(0.5f * (readings.correlation + 1.0f));
+    level(limiterGainLeftMeter, readings.limiterGainLeft);
+    level(limiterGainRightMeter, readings.limiterGainRight);
+    level(softclipGainLeftMeter, readings.softclipGainLeft);
+    level(softclipGainRightMeter, readings.softclipGainRight);
+    level(rmsGainLeftMeter, readings.rmsGain);
+    level(rmsGainRightMeter, readings.rmsGain);
 }
 
-void LimiterEditor::updatePeakReadout()
+void LimiterEditor::updatePeakReadout(const MeterReadings& readings)
 {
     const float offsetDb =
-        outputScaleLook(outputScaleFor(effect->getParameter(tag::outputScale))).readoutOffsetDb;
+        outputScaleLook(outputScaleFor(connection.getParameter(tag::outputScale))).readoutOffsetDb;
     char text[64];
     std::snprintf(text, sizeof(text), "%2.1f dB %2.1f",
-                  readoutFigure(engine->getPeakHoldDbLeft() + offsetDb),
-                  readoutFigure(engine->getPeakHoldDbRight() + offsetDb));
+                  readoutFigure(readings.peakHoldDbLeft + offsetDb),
+                  readoutFigure(readings.peakHoldDbRight + offsetDb));
     peakReadout->setText(text);
 }
 
 void LimiterEditor::resetPeakHold()
 {
-    engine->resetPeakHold();
+    connection.resetPeakHold();
     statusLabel->setText(peakHoldResetMessage);
 }

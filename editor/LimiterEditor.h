@@ -1,52 +1,52 @@
 #pragma once
 
+#include "editor/EditorConnection.h"
 #include "editor/EditorLayout.h"
 #include "editor/OutputScale.h"
 #include "editor/ParameterMailbox.h"
 #include "toolkit/AEffGUIEditor.h"
 #include "toolkit/CControl.h"
 
-class AudioEffect;
 class CBitmap;
 class CMovieButton;
 class ClickableLabel;
 class CTextLabel;
 class CView;
-class LimiterEngine;
 class PeakHoldMeter;
 
 // The effect's 600 x 400 editor: faders, knobs, buttons and the word-length menu bound to the
 // parameters, the output-scale buttons with their strips and legend, and the meters and held-peak
-// readout fed from the engine at every idle. It reaches the effect only through its AudioEffect
-// part (getParameter, setParameterAutomated) and the engine's meter reads and resetPeakHold.
-// Lives as long as the effect; the window opens and closes any number of times.
-// getRect (the panel's size, valid before open) and controlModifierClicked (never claims a
-// modifier click, so Ctrl-click restores a control's default) are the bases'.
+// readout fed from the engine at every idle. It reaches the effect only through its
+// EditorConnection, so every edition shows the same editor. Lives as long as the effect; the
+// window opens and closes any number of times. getRect (the panel's size, valid before open)
+// and controlModifierClicked (never claims a modifier click, so Ctrl-click restores a
+// control's default) are the bases'.
 class LimiterEditor : public AEffGUIEditor, public CControlListener
 {
   public:
     static constexpr int kScaleButtonCount = kOutputScaleCount;
 
-    // Host's loading thread, from the effect's constructor: attaches itself to effect and loads
-    // the panel bitmap, whose size is the editor's.
-    LimiterEditor(AudioEffect* effect, LimiterEngine* engine);
-    // GUI thread, with the effect (effClose). Closes a window the host left open.
+    // Host's loading thread, from the effect's constructor (or an edition's UI set-up): loads
+    // the panel bitmap, whose size is the editor's. connection outlives the editor.
+    explicit LimiterEditor(EditorConnection& connection);
+    // GUI thread, with the effect. Closes a window the host left open.
     ~LimiterEditor() override;
 
-    // GUI thread (effEditOpen): builds the frame and every view in parent, showing the current
+    // GUI thread: builds the frame and every view in parent, showing the current
     // parameter values. Opening again while open rebuilds in the new parent.
     bool open(void* parent) override;
-    // GUI thread (effEditClose): deletes the frame and its views and releases the bitmaps.
+    // GUI thread: deletes the frame and its views and releases the bitmaps.
     void close() override;
-    // GUI thread (effEditIdle, and the toolkit during drags): moves the controls to parameter
+    // GUI thread (the host's idle, and the toolkit during drags): moves the controls to parameter
     // changes posted since the last idle, redraws what changed, then feeds the meters and the
     // readout from the engine.
     void idle() override;
     // Any thread, the host's audio thread included: records the value; the next idle moves the
     // control. Touches no window, drawing or bitmap. While closed, nothing changes visibly.
-    void setParameter(VstInt32 index, float value) override;
+    void setParameter(long index, float value) override;
     // GUI thread: the user starts or ends changing a control. A scale button's change is one
-    // of "Output scale" for the host, so touch automation records it like the other controls.
+    // of "Output scale" for the host, so touch automation records it like the other controls;
+    // tags that are no parameter reach no one.
     void beginEdit(long index) override;
     void endEdit(long index) override;
     // GUI thread: a control moved by the user. Parameters go to the effect as automation, the
@@ -72,11 +72,11 @@ class LimiterEditor : public AEffGUIEditor, public CControlListener
     void applyParameter(int index, float value);
     void applyOutputScale(float value);
     void applyPostedParameters();
-    void updateMeters();
-    void updatePeakReadout();
+    void updateMeters(const MeterReadings& readings);
+    void updatePeakReadout(const MeterReadings& readings);
     void resetPeakHold();
 
-    LimiterEngine* engine;
+    EditorConnection& connection;
     CBitmap* background = nullptr;
     CBitmap* bitmaps[editor_layout::controlBitmapCount] = {};
     PeakHoldMeter* meters[editor_layout::meterCount] = {};

@@ -10,7 +10,6 @@
 #include "toolkit/COptionMenu.h"
 #include "toolkit/CSlider.h"
 #include "toolkit/CTextLabel.h"
-#include "vst/AudioEffect.h"
 
 #include <iterator>
 
@@ -65,7 +64,7 @@ void LimiterEditor::addView(CView* view)
 
 void LimiterEditor::addParameterControl(CControl* control)
 {
-    control->setValue(effect->getParameter(static_cast<VstInt32>(control->getTag())));
+    control->setValue(connection.getParameter(static_cast<int>(control->getTag())));
     paramControls[control->getTag()] = control;
     addView(control);
 }

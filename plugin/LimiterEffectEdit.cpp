@@ -1,7 +1,7 @@
 #include "plugin/LimiterEffectEdit.h"
 
 #include "editor/ControlTags.h"
-#include "editor/LimiterEditor.h"
+#include "plugin/VstEditor.h"
 
 #include <new>
 
@@ -25,7 +25,7 @@ LimiterEffectEdit::LimiterEffectEdit(audioMasterCallback audioMaster) : LimiterE
     try
     {
         // The editor attaches itself to the editor slot, which owns it from then on.
-        new LimiterEditor(this, this);
+        new VstEditor(this);
     }
     catch (const std::bad_alloc&)
     {

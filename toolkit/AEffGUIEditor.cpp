@@ -1,28 +1,22 @@
 #include "toolkit/AEffGUIEditor.h"
 
 #include "toolkit/CFrame.h"
+#include "toolkit/EditorHost.h"
 #include "toolkit/KnobMode.h"
-#include "vst/AudioEffect.h"
 
 #include <chrono>
 #include <thread>
 
-AEffGUIEditor::AEffGUIEditor(AudioEffect* owner) : AEffEditor(owner) {}
+AEffGUIEditor::AEffGUIEditor(EditorHost* editorHost) : host(editorHost) {}
 
 AEffGUIEditor::~AEffGUIEditor()
 {
     delete frame;
 }
 
-bool AEffGUIEditor::getRect(ERect** outRect)
+bool AEffGUIEditor::open(void* parent)
 {
-    *outRect = &rect;
-    return true;
-}
-
-bool AEffGUIEditor::open(void* ptr)
-{
-    systemWindow = ptr;
+    systemWindow = parent;
     return true;
 }
 
@@ -41,17 +35,17 @@ void AEffGUIEditor::idle()
         frame->idle();
 }
 
-bool AEffGUIEditor::onKeyDown(VstKeyCode& key)
+bool AEffGUIEditor::onKeyDown(CKeyCode& key)
 {
     return frame && frame->onKeyDown(key);
 }
 
-bool AEffGUIEditor::onKeyUp(VstKeyCode& key)
+bool AEffGUIEditor::onKeyUp(CKeyCode& key)
 {
     return frame && frame->onKeyUp(key);
 }
 
-bool AEffGUIEditor::setKnobMode(VstInt32 mode)
+bool AEffGUIEditor::setKnobMode(long mode)
 {
     if (mode < kCircularMode || mode > kLinearMode)
         return false;
@@ -64,21 +58,16 @@ long AEffGUIEditor::getKnobMode() const
     return getProcessKnobMode();
 }
 
-bool AEffGUIEditor::isParameter(long index) const
-{
-    return effect && index >= 0 && index < effect->getAeffect()->numParams;
-}
-
 void AEffGUIEditor::beginEdit(long index)
 {
-    if (isParameter(index))
-        effect->beginEdit(static_cast<VstInt32>(index));
+    if (host)
+        host->beginEdit(static_cast<int>(index));
 }
 
 void AEffGUIEditor::endEdit(long index)
 {
-    if (isParameter(index))
-        effect->endEdit(static_cast<VstInt32>(index));
+    if (host)
+        host->endEdit(static_cast<int>(index));
 }
 
 void AEffGUIEditor::doIdleStuff()
@@ -93,10 +82,10 @@ void AEffGUIEditor::doIdleStuff()
     }
     idle();
     nextIdleDueMs = now + kIdleRateMs;
-    // The host may call effEditIdle from here; that nested frame update must do nothing.
+    // The host may call the editor's idle from here; that nested frame update must do nothing.
     inIdleStuff = true;
-    if (effect)
-        effect->masterIdle();
+    if (host)
+        host->idleHostDuringDrag();
     inIdleStuff = false;
 }
 

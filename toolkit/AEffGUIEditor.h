@@ -1,43 +1,51 @@
 #pragma once
 
+#include "toolkit/CKeyCode.h"
+#include "toolkit/CRect.h"
 #include "toolkit/VSTGUIEditorInterface.h"
-#include "vst/AEffEditor.h"
 
 #include <cstdint>
 #include <limits>
 
 class CFrame;
+class EditorHost;
 
-// Base of an editor built on the toolkit: holds the frame while the window is open, hands the
-// host's idle and keys to it, brackets user edits towards the host and keeps the editor idling
-// while a control tracks the mouse in a loop of its own. Every operation runs on the host's GUI
-// thread (the one that opens, idles and closes the editor) unless noted.
-class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface
+// Base of an editor built on the toolkit, in any plug-in format: holds the frame while the
+// window is open, hands idle and keys to it, forwards the user's edit brackets to the
+// EditorHost and keeps the editor idling while a control tracks the mouse in a loop of its
+// own. An edition's own editor object (in its format's editor slot) drives it. Every operation
+// runs on the GUI thread (the one that opens, idles and closes the editor) unless noted.
+class AEffGUIEditor : public VSTGUIEditorInterface
 {
   public:
     static constexpr long kIdleRateMs = 100;    // drag idle: at most one editor idle per 100 ms
     static constexpr long kIdleEarlyMs = 50;    // ... or up to 50 ms early
     static constexpr long kIdlePollSleepMs = 4; // sleep of each poll before it is due
 
-    explicit AEffGUIEditor(AudioEffect* effect);
-    // Deletes the frame when the host never closed the window.
+    // host may be null: edits and drag idles then reach no one.
+    explicit AEffGUIEditor(EditorHost* host);
+    // Deletes the frame when the window was never closed.
     ~AEffGUIEditor() override;
 
-    bool getRect(ERect** outRect) override;
-    // Stores the parent window; the derived editor then builds its frame.
-    bool open(void* ptr) override;
+    AEffGUIEditor(const AEffGUIEditor&) = delete;
+    AEffGUIEditor& operator=(const AEffGUIEditor&) = delete;
+
+    // The window's size in pixels, valid before open() too: hosts ask for it first.
+    const CRect& getRect() const { return rect; }
+    // Stores the parent window (an X11 Window id cast to a pointer, or null for a headless
+    // frame); the derived editor then builds its frame.
+    virtual bool open(void* parent);
     // Deletes the frame and with it every view.
-    void close() override;
+    virtual void close();
     // The frame update: handles window events and redraws dirty views; does nothing while the
     // host's idle call made from doIdleStuff is running.
-    void idle() override;
-    bool onKeyDown(VstKeyCode& key) override;
-    bool onKeyUp(VstKeyCode& key) override;
+    virtual void idle();
+    // True when the key was used.
+    virtual bool onKeyDown(CKeyCode& key);
+    virtual bool onKeyUp(CKeyCode& key);
     // Sets the process-wide knob mode (0 circular, 1 relative circular, 2 linear).
-    bool setKnobMode(VstInt32 mode) override;
+    virtual bool setKnobMode(long mode);
 
-    // Only indices of the effect's parameters reach the host; other tags (the editor's own
-    // buttons) stay inside.
     void beginEdit(long index) override;
     void endEdit(long index) override;
     // The drag-idle rule: called on every pass of a tracking loop, runs idle() at most every
@@ -45,8 +53,8 @@ class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface
     void doIdleStuff() override;
     long getKnobMode() const override;
 
-    // The host changed a parameter; the derived editor moves its control. Any thread.
-    virtual void setParameter(VstInt32 index, float value)
+    // A parameter changed; the derived editor moves its control. Any thread.
+    virtual void setParameter(long index, float value)
     {
         (void)index;
         (void)value;
@@ -59,12 +67,12 @@ class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface
     virtual std::int64_t getTicks() const;
     virtual void wait(long milliseconds);
 
-    ERect rect{};
+    EditorHost* host;
+    CRect rect;
+    void* systemWindow = nullptr;
     CFrame* frame = nullptr;
 
   private:
-    bool isParameter(long index) const;
-
     // The first drag idle is due at once (the construction time has always passed).
     std::int64_t nextIdleDueMs = std::numeric_limits<std::int64_t>::min();
     bool inIdleStuff = false;

@@ -58,16 +58,16 @@ bool CControl::restoreDefaultOnCtrlClick(long buttons)
     return true;
 }
 
-bool CControl::handleArrowKey(const VstKeyCode& key)
+bool CControl::handleArrowKey(const CKeyCode& key)
 {
     float direction = 0.0f;
-    if (key.virt == VKEY_UP || key.virt == VKEY_RIGHT)
+    if (key.virt == kKeyUp || key.virt == kKeyRight)
         direction = 1.0f;
-    else if (key.virt == VKEY_DOWN || key.virt == VKEY_LEFT)
+    else if (key.virt == kKeyDown || key.virt == kKeyLeft)
         direction = -1.0f;
     else
         return false;
-    const float step = (key.modifier & MODIFIER_SHIFT) ? kFineArrowStep : kArrowStep;
+    const float step = (key.modifier & kModifierShift) ? kFineArrowStep : kArrowStep;
     beginEdit();
     changeByUser(clampToRange(getValue() + direction * step * (vmax - vmin)));
     endEdit();

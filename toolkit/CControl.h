@@ -78,7 +78,7 @@ class CControl : public CView
     // Ctrl plus left click (no other modifier) restores the default value and reports it.
     bool restoreDefaultOnCtrlClick(long buttons);
     // Arrow keys step a focused fader or knob; returns true when the key was used.
-    bool handleArrowKey(const VstKeyCode& key);
+    bool handleArrowKey(const CKeyCode& key);
     float clampToRange(float candidate) const;
 
     std::atomic<float> value{0.0f};

@@ -246,7 +246,7 @@ CMouseEventResult CFrame::onMouseUp(CPoint where, long buttons)
     return result;
 }
 
-bool CFrame::onKeyDown(VstKeyCode& key)
+bool CFrame::onKeyDown(CKeyCode& key)
 {
     if (modalView)
     {
@@ -256,15 +256,15 @@ bool CFrame::onKeyDown(VstKeyCode& key)
     }
     if (focusView && focusView->onKeyDown(key))
         return true;
-    if (key.virt == VKEY_TAB)
+    if (key.virt == kKeyTab)
     {
-        advanceFocus((key.modifier & MODIFIER_SHIFT) != 0);
+        advanceFocus((key.modifier & kModifierShift) != 0);
         return true;
     }
     return false;
 }
 
-bool CFrame::onKeyUp(VstKeyCode&)
+bool CFrame::onKeyUp(CKeyCode&)
 {
     return false;
 }

@@ -64,8 +64,8 @@ class CFrame
     CMouseEventResult onMouseMoved(CPoint where, long buttons);
     CMouseEventResult onMouseUp(CPoint where, long buttons);
     // The focus view gets the key first; Tab (Shift+Tab) moves the focus. True when used.
-    bool onKeyDown(VstKeyCode& key);
-    bool onKeyUp(VstKeyCode& key);
+    bool onKeyDown(CKeyCode& key);
+    bool onKeyUp(CKeyCode& key);
     // The window lost the keyboard: an open pop-up closes.
     void onFocusLost();
 

@@ -135,7 +135,7 @@ CMouseEventResult CKnob::onMouseUp(CPoint&, const long&)
     return kMouseEventHandled;
 }
 
-bool CKnob::onKeyDown(VstKeyCode& key)
+bool CKnob::onKeyDown(CKeyCode& key)
 {
     return handleArrowKey(key);
 }

@@ -15,7 +15,7 @@ class CKnob : public CControl
     CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const long& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const long& buttons) override;
-    bool onKeyDown(VstKeyCode& key) override;
+    bool onKeyDown(CKeyCode& key) override;
     bool wantsFocus() const override { return true; }
 
     // The value the absolute circular mode gives a pointer: the minimum at the lower left,

@@ -106,24 +106,24 @@ CMouseEventResult COptionMenuPopup::onMouseUp(CPoint&, const long&)
     return kMouseEventHandled;
 }
 
-bool COptionMenuPopup::onKeyDown(VstKeyCode& key)
+bool COptionMenuPopup::onKeyDown(CKeyCode& key)
 {
     if (!menu)
         return false;
     const long last = menu->getNbEntries() - 1;
     switch (key.virt)
     {
-    case VKEY_UP:
+    case kKeyUp:
         highlight(highlighted > 0 ? highlighted - 1 : 0);
         return true;
-    case VKEY_DOWN:
+    case kKeyDown:
         highlight(highlighted < last ? highlighted + 1 : last);
         return true;
-    case VKEY_RETURN:
-    case VKEY_ENTER:
+    case kKeyReturn:
+    case kKeyEnter:
         menu->choose(highlighted);
         return true;
-    case VKEY_ESCAPE:
+    case kKeyEscape:
         menu->closePopup();
         return true;
     default:

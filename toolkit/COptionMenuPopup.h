@@ -26,7 +26,7 @@ class COptionMenuPopup : public CView
     CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const long& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const long& buttons) override;
-    bool onKeyDown(VstKeyCode& key) override;
+    bool onKeyDown(CKeyCode& key) override;
 
   private:
     long rowAt(const CPoint& where) const;

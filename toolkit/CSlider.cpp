@@ -104,7 +104,7 @@ CMouseEventResult CSlider::onMouseUp(CPoint&, const long&)
     return kMouseEventHandled;
 }
 
-bool CSlider::onKeyDown(VstKeyCode& key)
+bool CSlider::onKeyDown(CKeyCode& key)
 {
     return handleArrowKey(key);
 }

@@ -27,7 +27,7 @@ class CSlider : public CControl
     CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override;
     CMouseEventResult onMouseMoved(CPoint& where, const long& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const long& buttons) override;
-    bool onKeyDown(VstKeyCode& key) override;
+    bool onKeyDown(CKeyCode& key) override;
     bool wantsFocus() const override { return true; }
 
   private:

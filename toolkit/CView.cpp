@@ -41,7 +41,7 @@ CMouseEventResult CView::onMouseUp(CPoint&, const long&)
     return kMouseEventNotHandled;
 }
 
-bool CView::onKeyDown(VstKeyCode&)
+bool CView::onKeyDown(CKeyCode&)
 {
     return false;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "toolkit/CKeyCode.h"
 #include "toolkit/CRect.h"
-#include "vst/VstAbi.h"
 
 #include <atomic>
 
@@ -47,7 +47,7 @@ class CView
     virtual CMouseEventResult onMouseMoved(CPoint& where, const long& buttons);
     virtual CMouseEventResult onMouseUp(CPoint& where, const long& buttons);
     // Returns true when the key was used.
-    virtual bool onKeyDown(VstKeyCode& key);
+    virtual bool onKeyDown(CKeyCode& key);
     // Views that answer true take the keyboard focus by click or Tab.
     virtual bool wantsFocus() const { return false; }
 

@@ -57,73 +57,73 @@ unsigned char virtualKey(KeySym keysym)
     switch (keysym)
     {
     case XK_BackSpace:
-        return VKEY_BACK;
+        return kKeyBack;
     case XK_Tab:
     case XK_ISO_Left_Tab:
-        return VKEY_TAB;
+        return kKeyTab;
     case XK_Return:
-        return VKEY_RETURN;
+        return kKeyReturn;
     case XK_KP_Enter:
-        return VKEY_ENTER;
+        return kKeyEnter;
     case XK_Escape:
-        return VKEY_ESCAPE;
+        return kKeyEscape;
     case XK_space:
-        return VKEY_SPACE;
+        return kKeySpace;
     case XK_Left:
     case XK_KP_Left:
-        return VKEY_LEFT;
+        return kKeyLeft;
     case XK_Up:
     case XK_KP_Up:
-        return VKEY_UP;
+        return kKeyUp;
     case XK_Right:
     case XK_KP_Right:
-        return VKEY_RIGHT;
+        return kKeyRight;
     case XK_Down:
     case XK_KP_Down:
-        return VKEY_DOWN;
+        return kKeyDown;
     case XK_Home:
-        return VKEY_HOME;
+        return kKeyHome;
     case XK_End:
-        return VKEY_END;
+        return kKeyEnd;
     case XK_Page_Up:
-        return VKEY_PAGEUP;
+        return kKeyPageUp;
     case XK_Page_Down:
-        return VKEY_PAGEDOWN;
+        return kKeyPageDown;
     case XK_Delete:
-        return VKEY_DELETE;
+        return kKeyDelete;
     case XK_Insert:
-        return VKEY_INSERT;
+        return kKeyInsert;
     case XK_Shift_L:
     case XK_Shift_R:
-        return VKEY_SHIFT;
+        return kKeyShift;
     case XK_Control_L:
     case XK_Control_R:
-        return VKEY_CONTROL;
+        return kKeyControl;
     case XK_Alt_L:
     case XK_Alt_R:
-        return VKEY_ALT;
+        return kKeyAlt;
     default:
         if (keysym >= XK_F1 && keysym <= XK_F12)
-            return static_cast<unsigned char>(VKEY_F1 + (keysym - XK_F1));
+            return static_cast<unsigned char>(kKeyF1 + (keysym - XK_F1));
         return 0;
     }
 }
 
-VstKeyCode translateKey(XKeyEvent& event)
+CKeyCode translateKey(XKeyEvent& event)
 {
     char text[8] = {};
     KeySym keysym = NoSymbol;
     const int length = XLookupString(&event, text, sizeof(text), &keysym, nullptr);
-    VstKeyCode key{};
+    CKeyCode key{};
     key.virt = virtualKey(keysym);
     if (key.virt == 0 && length == 1)
         key.character = static_cast<unsigned char>(text[0]);
     if (event.state & ShiftMask)
-        key.modifier |= MODIFIER_SHIFT;
+        key.modifier |= kModifierShift;
     if (event.state & ControlMask)
-        key.modifier |= MODIFIER_CONTROL;
+        key.modifier |= kModifierControl;
     if (event.state & Mod1Mask)
-        key.modifier |= MODIFIER_ALTERNATE;
+        key.modifier |= kModifierAlternate;
     return key;
 }
 
@@ -242,13 +242,13 @@ void X11Window::dispatch(CFrame& frame, XEvent& event)
         break;
     case KeyPress:
     {
-        VstKeyCode key = translateKey(event.xkey);
+        CKeyCode key = translateKey(event.xkey);
         frame.onKeyDown(key);
         break;
     }
     case KeyRelease:
     {
-        VstKeyCode key = translateKey(event.xkey);
+        CKeyCode key = translateKey(event.xkey);
         frame.onKeyUp(key);
         break;
     }

@@ -80,3 +80,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         return AudioEffect::dispatcher(opcode, index, value, ptr, opt);
     }
 }
+
+bool AudioEffectX::sizeWindow(VstInt32 width, VstInt32 height)
+{
+    return callHost(audioMasterSizeWindow, width, height, nullptr, 0.0f) != 0;
+}

@@ -34,6 +34,10 @@ class AudioEffectX : public AudioEffect
     virtual VstInt32 getGetTailSize() { return 0; }
     virtual VstInt32 getVstVersion() { return kVstVersion; }
 
+    // Asks the host to resize the editor's window (audioMasterSizeWindow); false when the host
+    // refuses or does not know the request. GUI thread.
+    virtual bool sizeWindow(VstInt32 width, VstInt32 height);
+
     // Set-up of the record, called while the effect is being constructed.
     virtual void canDoubleReplacing(bool state) { setFlag(effFlagsCanDoubleReplacing, state); }
     virtual void noTail(bool state) { setFlag(effFlagsNoSoundInStop, state); }

@@ -4,6 +4,7 @@
 
 #include "editor/LimiterEditor.h"
 #include "plugin/LimiterEffectEdit.h"
+#include "plugin/VstEditor.h"
 
 #include <benchmark/benchmark.h>
 
@@ -38,7 +39,7 @@ std::unique_ptr<LimiterEffectEdit> makeEffect()
 
 LimiterEditor& editorOf(LimiterEffectEdit& effect)
 {
-    return *static_cast<LimiterEditor*>(effect.getEditor());
+    return static_cast<VstEditor*>(effect.getEditor())->getLimiterEditor();
 }
 
 // A block of wide, swelling sines whose level changes from block to block, so every meter

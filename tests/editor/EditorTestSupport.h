@@ -4,6 +4,7 @@
 // that records what the effect tells the host, and pixel helpers for headless renders.
 #include "editor/LimiterEditor.h"
 #include "plugin/LimiterEffectEdit.h"
+#include "plugin/VstEditor.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
@@ -36,7 +37,10 @@ class EditorFixture
     EditorFixture();
 
     LimiterEffectEdit& effect() { return *effectObject; }
-    LimiterEditor& editor() { return *static_cast<LimiterEditor*>(effectObject->getEditor()); }
+    LimiterEditor& editor()
+    {
+        return static_cast<VstEditor*>(effectObject->getEditor())->getLimiterEditor();
+    }
     CFrame& frame() { return *editor().getFrame(); }
     // The view at a position of the frame's drawing order.
     template <class View> View* view(long index)

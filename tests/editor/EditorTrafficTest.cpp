@@ -40,6 +40,14 @@ TEST(EditorTraffic, ScaleButtonsSetOutputScaleAndSwitchStripsAndLegend)
         EXPECT_EQ(controlValue(fixture, kScalePk + button), button == 2 ? 1.0f : 0.0f);
     EXPECT_EQ(fixture.frame().getView(kLegend)->getBackground()->getResourceId(), 1034);
     EXPECT_EQ(fixture.view<CVuMeter>(0)->getOnBitmap()->getResourceId(), 1030);
+
+    // Only parameters are bracketed towards the host; a scale button edits "Output scale".
+    fixture.editor().beginEdit(100);
+    fixture.editor().endEdit(103);
+    fixture.editor().beginEdit(tag::peakReadout);
+    fixture.editor().endEdit(tag::parameterCount);
+    fixture.editor().beginEdit(-1);
+    expectHostCalls({{audioMasterBeginEdit, 1, 0}, {audioMasterEndEdit, 1, 0}});
 }
 
 TEST(EditorTraffic, HostChangesMoveTheControlsAtTheNextIdle)
@@ -98,4 +106,16 @@ TEST(EditorTraffic, ClickingTheReadoutResetsHeldPeaksAndReopeningShowsCurrentVal
     EXPECT_STREQ(fixture.view<CTextLabel>(kStatus)->getText(), "");
     fixture.idle();
     EXPECT_EQ(controlValue(fixture, kTrimFader), 0.3f) << "a value posted while closed is stale";
+}
+
+TEST(EditorTraffic, TheHostsKeysReachTheFocusedControl)
+{
+    EditorFixture fixture;
+    fixture.openHeadless();
+    click(fixture.frame(), CPoint(57, 292)); // focuses the side gain knob; no change
+    recordedHostCalls().clear();
+    EXPECT_EQ(fixture.effect().dispatcher(effEditKeyDown, 0, VKEY_UP, nullptr, MODIFIER_SHIFT), 1);
+    EXPECT_EQ(fixture.effect().dispatcher(effEditKeyDown, 0, VKEY_LEFT, nullptr, 0.0f), 1);
+    EXPECT_EQ(fixture.effect().dispatcher(effEditKeyDown, 'q', 0, nullptr, 0.0f), 0);
+    expectHostCalls(bracketedEdits({{4, 0.51f}, {4, 0.41f}}));
 }

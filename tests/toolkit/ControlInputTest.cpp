@@ -192,7 +192,7 @@ TEST_F(InputTest, MenuPopupChoosesEntryIByClickOrKeysAndSetValueTakesOnlyExistin
     EXPECT_TRUE(editor.log.empty());
 
     frame.onMouseDown(CPoint(20, 10), kLButton); // keys: Up from entry 6, Return
-    VstKeyCode up = keyCode(VKEY_UP), enter = keyCode(VKEY_RETURN);
+    CKeyCode up = keyCode(kKeyUp), enter = keyCode(kKeyReturn);
     frame.onKeyDown(up);
     frame.onKeyDown(enter);
     EXPECT_EQ(editor.log, (Log{"begin 16", "change 16 5.0000", "end 16"}));
@@ -214,13 +214,13 @@ TEST_F(InputTest, MenuPopupChoosesEntryIByClickOrKeysAndSetValueTakesOnlyExistin
 
 TEST_F(InputTest, TabMovesTheFocusAndArrowsStepTheFocusedControl)
 {
-    VstKeyCode up = keyCode(VKEY_UP);
+    CKeyCode up = keyCode(kKeyUp);
     EXPECT_FALSE(frame.onKeyDown(up)) << "no focus: the host gets the key";
-    VstKeyCode tab = keyCode(VKEY_TAB);
+    CKeyCode tab = keyCode(kKeyTab);
     EXPECT_TRUE(frame.onKeyDown(tab));
     EXPECT_EQ(frame.getFocusView(), slider) << "buttons take no focus";
-    VstKeyCode fineDown = keyCode(VKEY_DOWN, MODIFIER_SHIFT);
-    VstKeyCode right = keyCode(VKEY_RIGHT);
+    CKeyCode fineDown = keyCode(kKeyDown, kModifierShift);
+    CKeyCode right = keyCode(kKeyRight);
     frame.onKeyDown(up);
     frame.onKeyDown(fineDown);
     EXPECT_EQ(editor.log,
@@ -230,7 +230,7 @@ TEST_F(InputTest, TabMovesTheFocusAndArrowsStepTheFocusedControl)
     knob->setValue(0.95f);
     frame.onKeyDown(right);
     EXPECT_FLOAT_EQ(knob->getValue(), 1.0f) << "clamped";
-    VstKeyCode backTab = keyCode(VKEY_TAB, MODIFIER_SHIFT);
+    CKeyCode backTab = keyCode(kKeyTab, kModifierShift);
     frame.onKeyDown(backTab);
     EXPECT_EQ(frame.getFocusView(), slider);
     frame.onMouseDown(CPoint(15, 15), kRButton);

@@ -87,7 +87,7 @@ TEST(FrameTest, PopupDrawsOverTheViewsAndClosingOrDeletingTheFrameReleasesIt)
     EXPECT_EQ(drawn, (std::vector<std::string>{"under"}));
     EXPECT_NE(frame->getDrawContext()->getPixel(2, 22), kBlue) << "the list covers the view";
 
-    VstKeyCode escape = keyCode(VKEY_ESCAPE);
+    CKeyCode escape = keyCode(kKeyEscape);
     EXPECT_TRUE(frame->onKeyDown(escape));
     EXPECT_EQ(frame->getModalView(), nullptr);
     frame->idle();

@@ -43,9 +43,9 @@ class BitmapRef
     CBitmap* bitmap;
 };
 
-inline VstKeyCode keyCode(unsigned char virt, unsigned char modifier = 0)
+inline CKeyCode keyCode(unsigned char virt, unsigned char modifier = 0)
 {
-    VstKeyCode key{};
+    CKeyCode key{};
     key.virt = virt;
     key.modifier = modifier;
     return key;
