@@ -17,6 +17,9 @@ Lv2Plugin::Lv2Plugin(double sampleRateHz)
         appliedPortValue[i] = std::numeric_limits<float>::quiet_NaN();
     }
     engine.setEngineSampleRate(static_cast<float>(sampleRateHz));
+    // The engine's rate, held within its bounds whatever the host passed.
+    softclipHoldFrames =
+        static_cast<std::uint32_t>(std::ceil(kSoftclipHoldSeconds * engine.getEngineSampleRate()));
 }
 
 void Lv2Plugin::connectPort(std::uint32_t port, void* data)
@@ -40,6 +43,11 @@ void Lv2Plugin::connectPort(std::uint32_t port, void* data)
 void Lv2Plugin::activate()
 {
     engine.resetState();
+    for (int channel = 0; channel < 2; ++channel)
+    {
+        softclipGain[channel] = 1.0f;
+        softclipHeldFrames[channel] = 0;
+    }
 }
 
 void Lv2Plugin::run(std::uint32_t frames)
@@ -51,7 +59,7 @@ void Lv2Plugin::run(std::uint32_t frames)
     if (frames > 0 && audioConnected)
         engine.processBlock(audioIn[0], audioIn[1], audioOut[0], audioOut[1],
                             static_cast<int>(frames));
-    writeOutputs();
+    writeOutputs(frames);
 }
 
 void Lv2Plugin::applyChangedParameters()
@@ -81,7 +89,19 @@ void Lv2Plugin::applyPeakHoldReset()
     engine.resetPeakHold();
 }
 
-void Lv2Plugin::writeOutputs()
+float Lv2Plugin::heldSoftclipGain(int channel, float gain, std::uint32_t frames)
+{
+    if (gain <= softclipGain[channel] || softclipHeldFrames[channel] >= softclipHoldFrames)
+    {
+        softclipGain[channel] = gain;
+        softclipHeldFrames[channel] = 0;
+    }
+    else
+        softclipHeldFrames[channel] += frames;
+    return softclipGain[channel];
+}
+
+void Lv2Plugin::writeOutputs(std::uint32_t frames)
 {
     using namespace lv2_port;
     if (latencyPort != nullptr)
@@ -95,8 +115,8 @@ void Lv2Plugin::writeOutputs()
         engine.getPeakHoldRight(),
         engine.getLimiterGainLeft(),
         engine.getLimiterGainRight(),
-        engine.getSoftclipGainLeft(),
-        engine.getSoftclipGainRight(),
+        heldSoftclipGain(0, engine.getSoftclipGainLeft(), frames),
+        heldSoftclipGain(1, engine.getSoftclipGainRight(), frames),
         engine.getRmsGain(),
         engine.getCorrelation(),
         engine.getCorrelationShortfall(),

@@ -26,7 +26,8 @@ class Lv2Plugin
   private:
     void applyChangedParameters();
     void applyPeakHoldReset();
-    void writeOutputs();
+    void writeOutputs(std::uint32_t frames);
+    float heldSoftclipGain(int channel, float gain, std::uint32_t frames);
 
     LimiterEngine engine;
     const float* parameterPorts[kNumParams] = {};
@@ -39,4 +40,10 @@ class Lv2Plugin
     // value differs. NaN at first, so the first run applies every connected port.
     float appliedPortValue[kNumParams];
     float appliedPeakHoldReset = 0.0f;
+    // The soft-clip gains are peaks since the last read, and hosts sample output ports only
+    // at their UI rate: each peak is held this long, so every sample of 20 Hz or more sees it.
+    static constexpr double kSoftclipHoldSeconds = 0.05;
+    std::uint32_t softclipHoldFrames = 0;
+    float softclipGain[2] = {1.0f, 1.0f};
+    std::uint32_t softclipHeldFrames[2] = {};
 };

@@ -196,3 +196,26 @@ TEST(Lv2Render, MetersAndThePeakHoldResetReachThePorts)
     lv2.render(silence, kHostRuns);
     EXPECT_LT(meters[lv2_port::kPeakHoldLeft], 0.5f * heldAgain);
 }
+
+TEST(Lv2Render, SoftclipGainPortsHoldEachPeakForHostsThatSampleThem)
+{
+    constexpr std::uint32_t kHoldFrames = 2205; // 50 ms at 44.1 kHz
+    Lv2Instance lv2;
+    lv2.controls[kSoftclipAmount] = 100.0f;
+    const float& gainLeft = lv2.controls[lv2_port::kFirstMeter + lv2_port::kSoftclipGainLeft];
+    const Stereo loud{std::vector<float>(64, 1.5f), std::vector<float>(64, 1.5f)};
+    const Stereo quiet{std::vector<float>(64, 0.01f), std::vector<float>(64, 0.01f)};
+    lv2.render(loud, {64});
+    const float peakGain = gainLeft;
+    EXPECT_LT(peakGain, 0.9f);
+    // Later runs of quiet input: the engine's own reading is back near 1 at once, the port holds
+    // the peak for 50 ms.
+    for (std::uint32_t held = 0; held + 64 < kHoldFrames; held += 64)
+    {
+        lv2.render(quiet, {64});
+        ASSERT_EQ(gainLeft, peakGain) << held;
+    }
+    lv2.render(quiet, {64});
+    lv2.render(quiet, {64});
+    EXPECT_GT(gainLeft, 0.99f);
+}
