@@ -108,9 +108,9 @@ TEST(Lv2Bundle, PortsComeInTheOrderHostsNumberParameters)
         if (index < kNumParams)
         {
             EXPECT_EQ(symbol(index), expectedSymbols[index]);
-            const char* name =
-                lilv_node_as_string(lilv_port_get_name(Lv2World::get().plugin(), port(index)));
-            EXPECT_EQ(name, trimmed(paramNameTable[index]));
+            LilvNode* name = lilv_port_get_name(Lv2World::get().plugin(), port(index));
+            EXPECT_EQ(lilv_node_as_string(name), trimmed(paramNameTable[index]));
+            lilv_node_free(name);
         }
         if (lv2_port::isMeterPort(index))
         {
