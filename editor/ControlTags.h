@@ -27,4 +27,5 @@ constexpr int parameterCount = 17;
 constexpr long scalePk = 100;
 constexpr long scaleK20 = 103;
 constexpr long peakReadout = 104;
+constexpr long scaleMenu = 105; // the editor size menu over the display strip
 } // namespace tag

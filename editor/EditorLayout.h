@@ -8,11 +8,19 @@
 #include "toolkit/CColor.h"
 #include "toolkit/CRect.h"
 
+#include <cmath>
+
 namespace editor_layout
 {
-constexpr CRect toRect(const PixelRect& rect)
+// Where a view goes at a screen scale (device pixels per frame pixel): its origin on the
+// nearest device pixel, its size the scaled bitmap's, rounded as the art is, so views and art
+// line up at every scale.
+inline CRect scaledRect(const PixelRect& rect, double scale)
 {
-    return CRect(rect.left, rect.top, rect.right, rect.bottom);
+    const long left = std::lround(rect.left * scale);
+    const long top = std::lround(rect.top * scale);
+    return CRect(left, top, left + std::lround(rect.width() * scale),
+                 top + std::lround(rect.height() * scale));
 }
 
 constexpr CColor opaque(const ArtColour& colour)
@@ -80,9 +88,7 @@ constexpr MeterEntry meterTable[meterCount] = {
     {layout::rmsGainRight, bitmapId::stripUnlit, bitmapId::stripInverted, gainRiseLimit, true},
 };
 
-// Faders: the handle's top edge travels 252 pixels down from the fader's top, minimum at the
-// bottom; a press must hit the handle.
-constexpr long faderTravelBottomPx = art::faderTravelTopPx + art::faderTravelPx;
+// Faders: minimum at the bottom; a press must hit the handle.
 constexpr float outputTrimDefault = 1.0f; // 0 dB
 constexpr float inputDriveDefault = 0.5239f;
 

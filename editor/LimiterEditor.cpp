@@ -4,10 +4,14 @@
 #include "editor/DrawingLibraries.h"
 #include "editor/GainToPosition.h"
 #include "editor/PeakHoldMeter.h"
+#include "editor/ScaleMenu.h"
+#include "editor/ScaleSetting.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CMovieButton.h"
+#include "toolkit/CTextLabel.h"
 #include "toolkit/KnobMode.h"
+#include "toolkit/ScaleFactor.h"
 
 #include <cmath>
 #include <cstdio>
@@ -17,6 +21,7 @@ using namespace editor_layout;
 namespace
 {
 constexpr float kReadoutResolutionDb = 0.1f; // the readout shows one decimal
+constexpr double kPercent = 100.0;
 
 // Figures that print as zero print as "0.0", not "-0.0".
 float readoutFigure(float db)
@@ -41,11 +46,51 @@ bool isParameter(long index)
 } // namespace
 
 LimiterEditor::LimiterEditor(EditorConnection& effectConnection)
-    : AEffGUIEditor(&effectConnection), connection(effectConnection),
-      background(new CBitmap(bitmapId::panel))
+    : AEffGUIEditor(&effectConnection), connection(effectConnection)
 {
     keepDrawingLibrariesLoaded();
+    applyScale(chooseScale());
+}
+
+void LimiterEditor::setHostScaleFactor(double factor)
+{
+    hostScale = factor > 0.0 ? nearestScaleFactor(factor) : 0.0;
+    if (!frame)
+        applyScale(chooseScale());
+}
+
+double LimiterEditor::chooseScale() const
+{
+    const double remembered = readRememberedScale();
+    if (remembered > 0.0)
+        return remembered;
+    if (userScale > 0.0)
+        return userScale; // the file could not be written
+    return hostScale > 0.0 ? hostScale : desktopScaleFactor();
+}
+
+void LimiterEditor::applyScale(double newScale)
+{
+    if (background && newScale == scale)
+        return;
+    scale = newScale;
+    // The frame, while open, keeps its own reference to the panel it shows.
+    if (background)
+        background->forget();
+    background = new CBitmap(bitmapId::panel, scale);
     rect = CRect(0, 0, background->getWidth(), background->getHeight());
+}
+
+const CRect& LimiterEditor::getRect()
+{
+    if (!frame)
+        applyScale(chooseScale());
+    return rect;
+}
+
+CRect LimiterEditor::placed(const PixelRect& frameRect) const
+{
+    return scaledRect(frameRect, scale);
 }
 
 LimiterEditor::~LimiterEditor()
@@ -60,17 +105,26 @@ bool LimiterEditor::open(void* parent)
     // A host that opens twice without closing would otherwise leave the first window behind.
     if (frame)
         close();
+    applyScale(chooseScale());
+    build(parent);
+    return true;
+}
+
+void LimiterEditor::build(void* parent)
+{
+    if (frame)
+        close();
     AEffGUIEditor::open(parent);
     setKnobMode(kLinearMode);
     loadControlBitmaps();
     // The controls read every value afresh below; what was posted before is older.
     postedParameters.clear();
 
-    frame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parent, this);
+    frame = new CFrame(rect, parent, this, scale);
     frame->setBackground(background);
     addMeters();
     addFader(layout::trimFader, tag::outputTrim, outputTrimDefault);
-    scaleImage = new CView(toRect(layout::outputLegend));
+    scaleImage = new CView(placed(layout::outputLegend));
     scaleImage->setMouseEnabled(false);
     addView(scaleImage);
     addScaleButtons();
@@ -82,7 +136,7 @@ bool LimiterEditor::open(void* parent)
     addWordLengthMenu();
     addStatusLine();
     addPeakReadout();
-    return true;
+    addScaleMenu();
 }
 
 void LimiterEditor::close()
@@ -98,12 +152,19 @@ void LimiterEditor::close()
     scaleImage = nullptr;
     statusLabel = nullptr;
     peakReadout = nullptr;
+    scaleMenu = nullptr;
 }
 
 void LimiterEditor::idle()
 {
     if (!frame)
         return;
+    // Never while the frame is handling an event of its own (a host may idle from a callback).
+    if (resizePending && !frame->isInIdle())
+    {
+        resizePending = false;
+        build(systemWindow);
+    }
     applyPostedParameters();
     AEffGUIEditor::idle();
     // One read per idle: some readings (the soft-clip gains) are peaks cleared by reading.
@@ -143,6 +204,8 @@ void LimiterEditor::valueChanged(CDrawContext*, CControl* control)
     }
     else if (controlTag == tag::peakReadout)
         resetPeakHold();
+    else if (controlTag == tag::scaleMenu)
+        chooseUserScale(ScaleMenu::scaleOfEntry(std::lround(control->getValue())));
     // The effect's answer came back through setParameter; show it now rather than at the next
     // idle, so a pressed scale button is lit again before anything is drawn.
     applyPostedParameters();
@@ -204,6 +267,26 @@ void LimiterEditor::updatePeakReadout(const MeterReadings& readings)
                   readoutFigure(readings.peakHoldDbLeft + offsetDb),
                   readoutFigure(readings.peakHoldDbRight + offsetDb));
     peakReadout->setText(text);
+}
+
+void LimiterEditor::chooseUserScale(double newScale)
+{
+    userScale = newScale;
+    rememberScale(newScale);
+    if (newScale == scale)
+        return;
+    const CRect newSize = scaledRect({0, 0, art::panelWidthPx, art::panelHeightPx}, newScale);
+    if (connection.requestEditorSize(newSize.width(), newSize.height()))
+    {
+        // The frame is in the middle of the menu's click: the next idle rebuilds it.
+        applyScale(newScale);
+        resizePending = true;
+        return;
+    }
+    char message[64];
+    std::snprintf(message, sizeof(message), "Size %ld %% at the next opening",
+                  std::lround(newScale * kPercent));
+    statusLabel->setText(message);
 }
 
 void LimiterEditor::resetPeakHold()

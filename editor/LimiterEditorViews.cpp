@@ -3,6 +3,7 @@
 #include "editor/ClickableLabel.h"
 #include "editor/LimiterEditor.h"
 #include "editor/PeakHoldMeter.h"
+#include "editor/ScaleMenu.h"
 #include "toolkit/CAnimKnob.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
@@ -41,7 +42,7 @@ void LimiterEditor::loadControlBitmaps()
         CBitmap*& slot = bitmaps[id - firstControlBitmapId];
         if (slot)
             continue;
-        slot = new CBitmap(id);
+        slot = new CBitmap(id, scale);
         if (isKnobBitmap(id))
             slot->setTransparentColor(knobKey);
     }
@@ -55,6 +56,11 @@ void LimiterEditor::releaseControlBitmaps()
             slot->forget();
         slot = nullptr;
     }
+}
+
+long LimiterEditor::buttonFrameHeight(int id) const
+{
+    return controlBitmap(id)->getHeight() / art::buttonFrameCount;
 }
 
 void LimiterEditor::addView(CView* view)
@@ -74,7 +80,7 @@ void LimiterEditor::addMeters()
     for (int index = 0; index < meterCount; ++index)
     {
         const MeterEntry& entry = meterTable[index];
-        auto* meter = new PeakHoldMeter(toRect(entry.rect), controlBitmap(entry.litId),
+        auto* meter = new PeakHoldMeter(placed(entry.rect), controlBitmap(entry.litId),
                                         controlBitmap(entry.unlitId), meterSegments, kVertical);
         meter->setDecreaseStepValue(entry.fallStep);
         if (entry.showsGain)
@@ -89,10 +95,14 @@ void LimiterEditor::addMeters()
 
 void LimiterEditor::addFader(const PixelRect& faderRect, long faderTag, float defaultValue)
 {
-    auto* fader =
-        new CSlider(toRect(faderRect), this, faderTag, art::faderTravelTopPx, faderTravelBottomPx,
-                    controlBitmap(bitmapId::faderHandle), controlBitmap(bitmapId::faderTrack),
-                    CPoint(0, 0), kVertical | kBottom);
+    // The handle's top edge travels from the fader's top down to where its bottom meets the
+    // track's end.
+    const CRect rect = placed(faderRect);
+    CBitmap* handle = controlBitmap(bitmapId::faderHandle);
+    CBitmap* track = controlBitmap(bitmapId::faderTrack);
+    auto* fader = new CSlider(rect, this, faderTag, rect.top,
+                              rect.top + track->getHeight() - handle->getHeight(), handle, track,
+                              CPoint(0, 0), kVertical | kBottom);
     fader->setOffsetHandle(CPoint(0, 0));
     fader->setFreeClick(false);
     fader->setDefaultValue(defaultValue);
@@ -105,16 +115,17 @@ void LimiterEditor::addScaleButtons()
     for (int button = 0; button < kScaleButtonCount; ++button)
     {
         const PixelRect& buttonRect = layout::scaleButtons[button];
-        scaleButtons[button] =
-            new CMovieButton(toRect(buttonRect), this, tag::scalePk + button, buttonRect.height(),
-                             controlBitmap(bitmapId::buttonSmall));
+        scaleButtons[button] = new CMovieButton(placed(buttonRect), this, tag::scalePk + button,
+                                                buttonFrameHeight(bitmapId::buttonSmall),
+                                                controlBitmap(bitmapId::buttonSmall));
         addView(scaleButtons[button]);
     }
 }
 
 void LimiterEditor::addButton(const PixelRect& buttonRect, int buttonBitmapId, long buttonTag)
 {
-    addParameterControl(new CMovieButton(toRect(buttonRect), this, buttonTag, buttonRect.height(),
+    addParameterControl(new CMovieButton(placed(buttonRect), this, buttonTag,
+                                         buttonFrameHeight(buttonBitmapId),
                                          controlBitmap(buttonBitmapId)));
 }
 
@@ -124,7 +135,7 @@ void LimiterEditor::addKnobs()
     {
         CBitmap* strip = controlBitmap(entry.bitmap);
         const long frameHeight = strip->getHeight() / art::knobFrameCount;
-        auto* knob = new CAnimKnob(toRect(entry.rect), this, entry.tag, art::knobFrameCount,
+        auto* knob = new CAnimKnob(placed(entry.rect), this, entry.tag, art::knobFrameCount,
                                    frameHeight, strip);
         knob->setTransparency(true);
         addParameterControl(knob);
@@ -134,7 +145,7 @@ void LimiterEditor::addKnobs()
 void LimiterEditor::addWordLengthMenu()
 {
     CBitmap* strip = controlBitmap(bitmapId::displayStrip);
-    auto* menu = new COptionMenu(toRect(layout::wordLengthMenu), this, tag::dithering, strip, strip,
+    auto* menu = new COptionMenu(placed(layout::wordLengthMenu), this, tag::dithering, strip, strip,
                                  kNoFrame);
     menu->setFontColor(textGrey);
     menu->setFont(kNormalFontSmaller);
@@ -147,7 +158,7 @@ void LimiterEditor::addWordLengthMenu()
 
 void LimiterEditor::addStatusLine()
 {
-    statusLabel = new CTextLabel(toRect(layout::statusLine), "",
+    statusLabel = new CTextLabel(placed(layout::statusLine), "",
                                  controlBitmap(bitmapId::displayStrip), kNoFrame);
     statusLabel->setFontColor(textGrey);
     statusLabel->setTxtFace(kNormalFace);
@@ -158,7 +169,7 @@ void LimiterEditor::addStatusLine()
 
 void LimiterEditor::addPeakReadout()
 {
-    peakReadout = new ClickableLabel(toRect(layout::peakReadout), "", nullptr, kNoFrame, this,
+    peakReadout = new ClickableLabel(placed(layout::peakReadout), "", nullptr, kNoFrame, this,
                                      tag::peakReadout);
     peakReadout->setTransparency(true);
     peakReadout->setFontColor(textGrey);
@@ -166,4 +177,13 @@ void LimiterEditor::addPeakReadout()
     peakReadout->setBackColor(displayDark);
     peakReadout->setFont(kNormalFontVerySmall);
     addView(peakReadout);
+}
+
+void LimiterEditor::addScaleMenu()
+{
+    scaleMenu = new ScaleMenu(placed(layout::displayArea), this, tag::scaleMenu, scale);
+    scaleMenu->setFontColor(textGrey);
+    scaleMenu->setFont(kNormalFontSmaller);
+    scaleMenu->setBackColor(displayDark);
+    addView(scaleMenu);
 }

@@ -30,8 +30,8 @@ class AEffGUIEditor : public VSTGUIEditorInterface
     AEffGUIEditor(const AEffGUIEditor&) = delete;
     AEffGUIEditor& operator=(const AEffGUIEditor&) = delete;
 
-    // The window's size in pixels, valid before open() too: hosts ask for it first.
-    const CRect& getRect() const { return rect; }
+    // The window's size in device pixels, valid before open() too: hosts ask for it first.
+    virtual const CRect& getRect() { return rect; }
     // Stores the parent window (an X11 Window id cast to a pointer, or null for a headless
     // frame); the derived editor then builds its frame.
     virtual bool open(void* parent);

@@ -5,7 +5,10 @@
 
 #include <cairo.h>
 
-CBitmap::CBitmap(long id) : resourceId(id), image(SharedImage::load(id)) {}
+CBitmap::CBitmap(long id, double screenScale)
+    : resourceId(id), scale(screenScale), image(SharedImage::load(id, screenScale))
+{
+}
 
 CBitmap::~CBitmap() = default;
 
@@ -55,7 +58,7 @@ void CBitmap::drawTransparent(CDrawContext* context, const CRect& rect, const CP
     if (!image)
         return;
     if (!keyedImage)
-        keyedImage = SharedImage::loadKeyed(resourceId, transparentColor);
+        keyedImage = SharedImage::loadKeyed(resourceId, scale, transparentColor);
     if (keyedImage)
         drawImage(context, *keyedImage, rect, offset);
 }
@@ -72,6 +75,8 @@ void CBitmap::drawImage(CDrawContext* context, const SharedImage& source, const 
     painted.bound(rect);
     if (painted.isEmpty())
         return;
+    const long sourceTop = painted.top - (rect.top - offset.y);
+    source.prepareRows(sourceTop, sourceTop + painted.height());
     cairo_t* cr = context->getCairo();
     cairo_save(cr);
     cairo_set_source_surface(cr, source.getSurface(), rect.left - offset.x, rect.top - offset.y);

@@ -9,20 +9,23 @@
 class CDrawContext;
 class SharedImage;
 
-// A bitmap from the embedded resources, decoded once per process and shared by id.
+// A bitmap from the embedded resources, decoded (or, for a screen scale above 1, drawn) once per
+// process and shared by id and scale.
 // Reference counted: it starts with one reference; remember() adds one, forget() drops one and
 // deletes the bitmap with the last. remember/forget may run on any thread; loading and drawing
 // run on the GUI thread.
 class CBitmap
 {
   public:
-    // An unknown id gives an empty 0 x 0 bitmap that draws nothing.
-    explicit CBitmap(long resourceId);
+    // An unknown id gives an empty 0 x 0 bitmap that draws nothing. scale is the screen's device
+    // pixels per frame pixel; the bitmap's size is in device pixels.
+    explicit CBitmap(long resourceId, double scale = 1.0);
 
     CBitmap(const CBitmap&) = delete;
     CBitmap& operator=(const CBitmap&) = delete;
 
     long getResourceId() const { return resourceId; }
+    double getScale() const { return scale; }
     long getWidth() const;
     long getHeight() const;
     bool isLoaded() const { return image != nullptr; }
@@ -48,6 +51,7 @@ class CBitmap
                    const CPoint& offset);
 
     long resourceId;
+    double scale;
     std::shared_ptr<const SharedImage> image;
     std::shared_ptr<const SharedImage> keyedImage; // made on first transparent draw
     CColor transparentColor = kWhiteCColor;

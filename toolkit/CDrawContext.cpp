@@ -45,7 +45,7 @@ void CDrawContext::setFont(CFont font, long face)
     cairo_select_font_face(cr, kFontFamily,
                            (face & kItalicFace) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
                            (face & kBoldFace) ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, kFontSizesPixels[index]);
+    cairo_set_font_size(cr, kFontSizesPixels[index] * scaleFactor);
 }
 
 void CDrawContext::fillRect(const CRect& rect)

@@ -36,7 +36,7 @@ enum CHoriTxtAlign
 };
 
 // Draws with cairo into any cairo surface: the frame's back buffer, an offscreen image or a PNG.
-// Coordinates are frame pixels. Used on the GUI thread only.
+// Coordinates are device pixels; text is sized for the screen scale. Used on the GUI thread only.
 class CDrawContext
 {
   public:
@@ -58,9 +58,13 @@ class CDrawContext
     const CColor& getFontColor() const { return fontColor; }
     // face is a set of CTxtFace bits.
     void setFont(CFont font, long face = kNormalFace);
+    // Device pixels per frame pixel: the fonts' sizes are multiplied by it. Set it before
+    // choosing a font.
+    void setScaleFactor(double factor) { scaleFactor = factor; }
+    double getScaleFactor() const { return scaleFactor; }
 
     void fillRect(const CRect& rect);
-    // A one-pixel outline along the inside of rect.
+    // A one-device-pixel outline along the inside of rect.
     void drawRect(const CRect& rect);
     // One line of text, vertically centred in rect and clipped to it.
     void drawString(const char* text, const CRect& rect, CHoriTxtAlign align = kCenterText);
@@ -79,6 +83,7 @@ class CDrawContext
     CColor fillColor = kWhiteCColor;
     CColor frameColor = kBlackCColor;
     CColor fontColor = kWhiteCColor;
+    double scaleFactor = 1.0;
 };
 
 // An image surface of its own, drawn into off screen and then copied in one piece.

@@ -31,10 +31,11 @@ void drawClipped(CView& view, CDrawContext& context)
 }
 } // namespace
 
-CFrame::CFrame(const CRect& rect, void* systemWindow, VSTGUIEditorInterface* owner)
-    : size(0, 0, rect.width(), rect.height()), editor(owner),
+CFrame::CFrame(const CRect& rect, void* systemWindow, VSTGUIEditorInterface* owner, double scale)
+    : size(0, 0, rect.width(), rect.height()), scaleFactor(scale), editor(owner),
       backBuffer(std::make_unique<COffscreenContext>(size.width(), size.height()))
 {
+    backBuffer->setScaleFactor(scaleFactor);
     pendingRegions.push_back(size);
     if (systemWindow)
     {

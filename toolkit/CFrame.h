@@ -20,13 +20,17 @@ class CFrame
 {
   public:
     // systemWindow is the host's parent window (an X11 Window id cast to a pointer) or null.
-    CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor);
+    // size is in device pixels; scaleFactor is the device pixels per frame pixel the views are
+    // laid out for, which text sizes and drag distances follow.
+    CFrame(const CRect& size, void* systemWindow, VSTGUIEditorInterface* editor,
+           double scaleFactor = 1.0);
     ~CFrame();
 
     CFrame(const CFrame&) = delete;
     CFrame& operator=(const CFrame&) = delete;
 
     const CRect& getViewSize() const { return size; }
+    double getScaleFactor() const { return scaleFactor; }
     VSTGUIEditorInterface* getEditor() const { return editor; }
     // True when the child window exists.
     bool isWindowOpen() const;
@@ -55,6 +59,9 @@ class CFrame
     // The back buffer; the context listeners receive with valueChanged.
     COffscreenContext* getDrawContext() const { return backBuffer.get(); }
     bool writePng(const char* path);
+
+    // True while idle() handles window events and redraws: the frame must not be deleted then.
+    bool isInIdle() const { return inIdle; }
 
     // Forwards the drag-idle hook to the editor.
     void doIdleStuff();
@@ -85,6 +92,7 @@ class CFrame
     void releaseClosedModal();
 
     CRect size;
+    double scaleFactor;
     VSTGUIEditorInterface* editor;
     CBitmap* background = nullptr;
     std::vector<CView*> views;

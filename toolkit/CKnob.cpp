@@ -38,6 +38,11 @@ long CKnob::currentKnobMode() const
     return getProcessKnobMode();
 }
 
+float CKnob::scaleFactor() const
+{
+    return frame ? static_cast<float>(frame->getScaleFactor()) : 1.0f;
+}
+
 double CKnob::pointerAngle(const CPoint& where) const
 {
     const double centreX = (size.left + size.right) / 2.0;
@@ -107,7 +112,8 @@ CMouseEventResult CKnob::onMouseMoved(CPoint& where, const long& buttons)
             anchorValue = getValue();
         }
         const float pixels = static_cast<float>((anchor.y - where.y) + (where.x - anchor.x));
-        const float range = fine ? kLinearRangePixels * kFineZoomFactor : kLinearRangePixels;
+        const float range =
+            (fine ? kLinearRangePixels * kFineZoomFactor : kLinearRangePixels) * scaleFactor();
         newValue = clampToRange(anchorValue + pixels / range * (vmax - vmin));
         break;
     }

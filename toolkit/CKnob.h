@@ -7,8 +7,9 @@
 class CKnob : public CControl
 {
   public:
-    static constexpr float kLinearRangePixels = 200.0f; // a drag this long covers the range
-    static constexpr float kFineZoomFactor = 1.5f;      // Shift makes linear drags finer
+    // A drag this long covers the range; frame pixels, so the same at every screen scale.
+    static constexpr float kLinearRangePixels = 200.0f;
+    static constexpr float kFineZoomFactor = 1.5f; // Shift makes linear drags finer
 
     CKnob(const CRect& size, CControlListener* listener, long tag, CBitmap* background);
 
@@ -33,6 +34,8 @@ class CKnob : public CControl
     // The pointer's angle around the centre in radians, counter-clockwise from the right.
     double pointerAngle(const CPoint& where) const;
     long currentKnobMode() const;
+    // Device pixels per frame pixel of the frame the knob is in.
+    float scaleFactor() const;
 
     Drag drag = Drag::linear;
     CPoint anchor;

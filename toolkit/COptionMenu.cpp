@@ -62,9 +62,15 @@ CMouseEventResult COptionMenu::onMouseDown(CPoint&, const long& buttons)
 {
     if (!(buttons & kLButton))
         return kMouseEventNotHandled;
-    if (listenerTakesModifierClick(buttons) || !frame || getNbEntries() == 0)
-        return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+    if (!listenerTakesModifierClick(buttons))
+        openPopup();
+    return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+}
 
+void COptionMenu::openPopup()
+{
+    if (!frame || getNbEntries() == 0)
+        return;
     CDrawContext* context = frame->getDrawContext();
     context->setFont(getFont(), getTxtFace());
     long widest = 0;
@@ -73,11 +79,11 @@ CMouseEventResult COptionMenu::onMouseDown(CPoint&, const long& buttons)
         const long width = context->getStringWidth(entry.c_str());
         widest = width > widest ? width : widest;
     }
-    popup = new COptionMenuPopup(this,
-                                 COptionMenuPopup::placement(*this, frame->getViewSize(), widest));
+    const double scale = frame->getScaleFactor();
+    popup = new COptionMenuPopup(
+        this, COptionMenuPopup::placement(*this, frame->getViewSize(), widest, scale), scale);
     frame->setModalView(popup);
     setDirty();
-    return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
 }
 
 void COptionMenu::choose(long index)

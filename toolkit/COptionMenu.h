@@ -29,6 +29,8 @@ class COptionMenu : public CParamDisplay
 
     CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override;
 
+    // Opens the pop-up list (a left click does); nothing without a frame or entries.
+    void openPopup();
     // The user chose an entry in the pop-up: the value becomes index and is reported.
     void choose(long index);
     bool isPopupOpen() const { return popup != nullptr; }

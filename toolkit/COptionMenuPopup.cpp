@@ -4,8 +4,20 @@
 #include "toolkit/CFrame.h"
 #include "toolkit/COptionMenu.h"
 
-COptionMenuPopup::COptionMenuPopup(COptionMenu* owner, const CRect& rect)
-    : CView(rect), menu(owner), highlighted(owner ? owner->getCurrent() : -1)
+#include <cmath>
+
+namespace
+{
+long scaledPixels(long framePixels, double scale)
+{
+    return std::lround(static_cast<double>(framePixels) * scale);
+}
+} // namespace
+
+COptionMenuPopup::COptionMenuPopup(COptionMenu* owner, const CRect& rect, double scale)
+    : CView(rect), menu(owner), highlighted(owner ? owner->getCurrent() : -1),
+      rowHeightPx(scaledPixels(kRowHeightPixels, scale)),
+      textPaddingPx(scaledPixels(kTextPaddingPixels, scale))
 {
 }
 
@@ -16,12 +28,12 @@ COptionMenuPopup::~COptionMenuPopup()
 }
 
 CRect COptionMenuPopup::placement(const COptionMenu& menu, const CRect& frameSize,
-                                  long widestTextPixels)
+                                  long widestTextPixels, double scale)
 {
     const CRect& anchor = menu.getViewSize();
-    const long textWidth = widestTextPixels + 2 * kTextPaddingPixels;
+    const long textWidth = widestTextPixels + 2 * scaledPixels(kTextPaddingPixels, scale);
     const long width = textWidth > anchor.width() ? textWidth : anchor.width();
-    const long height = menu.getNbEntries() * kRowHeightPixels;
+    const long height = menu.getNbEntries() * scaledPixels(kRowHeightPixels, scale);
 
     long left = anchor.left;
     if (left + width > frameSize.right)
@@ -44,7 +56,7 @@ long COptionMenuPopup::rowAt(const CPoint& where) const
 {
     if (!menu || !size.pointInside(where))
         return -1;
-    const long row = (where.y - size.top) / kRowHeightPixels;
+    const long row = (where.y - size.top) / rowHeightPx;
     return row < menu->getNbEntries() ? row : -1;
 }
 
@@ -66,8 +78,8 @@ void COptionMenuPopup::draw(CDrawContext* context)
     context->setFont(menu->getFont(), menu->getTxtFace());
     for (long row = 0; row < menu->getNbEntries(); ++row)
     {
-        const CRect rowRect(size.left, size.top + row * kRowHeightPixels, size.right,
-                            size.top + (row + 1) * kRowHeightPixels);
+        const CRect rowRect(size.left, size.top + row * rowHeightPx, size.right,
+                            size.top + (row + 1) * rowHeightPx);
         // The highlighted row is drawn inverted.
         if (row == highlighted)
         {
@@ -76,7 +88,7 @@ void COptionMenuPopup::draw(CDrawContext* context)
         }
         context->setFontColor(row == highlighted ? menu->getBackColor() : menu->getFontColor());
         CRect textRect = rowRect;
-        textRect.left += kTextPaddingPixels;
+        textRect.left += textPaddingPx;
         context->drawString(menu->getEntry(row), textRect, kLeftText);
     }
     context->setFrameColor(menu->getFontColor());

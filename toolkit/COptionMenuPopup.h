@@ -10,14 +10,17 @@ class COptionMenu;
 class COptionMenuPopup : public CView
 {
   public:
+    // Frame pixels; a frame of another scale multiplies them.
     static constexpr long kRowHeightPixels = 14;
     static constexpr long kTextPaddingPixels = 6; // left and right of the widest entry
 
-    COptionMenuPopup(COptionMenu* menu, const CRect& size);
+    // scale is the frame's device pixels per frame pixel.
+    COptionMenuPopup(COptionMenu* menu, const CRect& size, double scale = 1.0);
     ~COptionMenuPopup() override;
 
     // Where the list goes: under the menu, or above it when the frame has no room below.
-    static CRect placement(const COptionMenu& menu, const CRect& frameSize, long widestTextPixels);
+    static CRect placement(const COptionMenu& menu, const CRect& frameSize, long widestTextPixels,
+                           double scale = 1.0);
 
     // The menu goes away first: forget it.
     void detach() { menu = nullptr; }
@@ -34,4 +37,6 @@ class COptionMenuPopup : public CView
 
     COptionMenu* menu;
     long highlighted;
+    long rowHeightPx;   // device pixels
+    long textPaddingPx; // device pixels
 };

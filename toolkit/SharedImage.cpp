@@ -3,6 +3,7 @@
 #include "toolkit/BitmapResource.h"
 
 #include <cairo.h>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -10,20 +11,29 @@
 
 namespace
 {
-// Key of the image cache: a resource id and the key colour taken out of it, or none.
+// Key of the image cache: a resource id, its scale and the key colour taken out of it, or none.
 struct ImageKey
 {
     long resourceId;
-    long keyRgb; // -1 for the plain image
+    long scaleMilli; // device pixels per frame pixel, in thousandths
+    long keyRgb;     // -1 for the plain image
 
     bool operator<(const ImageKey& other) const
     {
-        return resourceId != other.resourceId ? resourceId < other.resourceId
+        if (resourceId != other.resourceId)
+            return resourceId < other.resourceId;
+        return scaleMilli != other.scaleMilli ? scaleMilli < other.scaleMilli
                                               : keyRgb < other.keyRgb;
     }
 };
 
 constexpr long kPlainImage = -1;
+constexpr double kMilli = 1000.0;
+
+long scaleKey(double scale)
+{
+    return std::lround(scale * kMilli);
+}
 
 std::mutex cacheMutex;
 std::map<ImageKey, std::weak_ptr<const SharedImage>>& cache()
@@ -64,33 +74,68 @@ cairo_surface_t* decode(long resourceId)
     return surface;
 }
 
-// Copies plain into an ARGB image with the pixels of keyColor cleared to transparent.
-cairo_surface_t* makeKeyed(cairo_surface_t* plain, const CColor& keyColor)
+// Copies rows top to bottom (exclusive) of plain into the ARGB image keyed, with the pixels of
+// keyColor cleared to transparent.
+void copyKeyed(cairo_surface_t* plain, cairo_surface_t* keyed, int top, int bottom,
+               const CColor& keyColor)
 {
     const int width = cairo_image_surface_get_width(plain);
-    const int height = cairo_image_surface_get_height(plain);
-    cairo_surface_t* keyed = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    cairo_t* cr = cairo_create(keyed);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, plain, 0, 0);
-    cairo_paint(cr);
-    cairo_destroy(cr);
+    cairo_surface_flush(plain);
     cairo_surface_flush(keyed);
-
     const uint32_t opaqueAlpha = 0xff000000u;
     const uint32_t key = opaqueAlpha | (uint32_t(keyColor.red) << 16) |
                          (uint32_t(keyColor.green) << 8) | uint32_t(keyColor.blue);
-    unsigned char* data = cairo_image_surface_get_data(keyed);
-    const int stride = cairo_image_surface_get_stride(keyed); // bytes
-    for (int y = 0; y < height; ++y)
+    // A 24-bit image's unused byte is undefined: every pixel counts as opaque.
+    const uint32_t alphaOfPlain =
+        cairo_image_surface_get_format(plain) == CAIRO_FORMAT_ARGB32 ? 0u : opaqueAlpha;
+    const unsigned char* from = cairo_image_surface_get_data(plain);
+    unsigned char* to = cairo_image_surface_get_data(keyed);
+    const int fromStride = cairo_image_surface_get_stride(plain); // bytes
+    const int toStride = cairo_image_surface_get_stride(keyed);   // bytes
+    for (int y = top; y < bottom; ++y)
     {
-        auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
+        const auto* source = reinterpret_cast<const uint32_t*>(from + y * fromStride);
+        auto* target = reinterpret_cast<uint32_t*>(to + y * toStride);
         for (int x = 0; x < width; ++x)
-            if (row[x] == key)
-                row[x] = 0;
+        {
+            const uint32_t pixel = source[x] | alphaOfPlain;
+            target[x] = pixel == key ? 0u : pixel;
+        }
     }
-    cairo_surface_mark_dirty(keyed);
-    return keyed;
+    cairo_surface_mark_dirty_rectangle(keyed, 0, top, width, bottom - top);
+}
+
+std::shared_ptr<const SharedImage> drawnForScale(long resourceId, double scale)
+{
+    ScaledBitmapLayout layout{};
+    const int id = static_cast<int>(resourceId);
+    if (!scaledBitmapLayout(id, scale, layout) || layout.frameCount < 1)
+        return nullptr;
+    cairo_surface_t* surface = cairo_image_surface_create(
+        layout.depth == 32 ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, layout.width, layout.height);
+    return std::make_shared<const SharedImage>(surface, layout.frameCount,
+                                               [id, scale](cairo_surface_t* target, int frame) {
+                                                   drawScaledBitmapFrame(id, scale, frame, target);
+                                               });
+}
+
+std::shared_ptr<const SharedImage> keyedCopy(const std::shared_ptr<const SharedImage>& plain,
+                                             const CColor& keyColor)
+{
+    const long frameCount = plain->getFrameCount();
+    const long frameHeight = plain->getHeight() / frameCount;
+    cairo_surface_t* keyed =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(plain->getWidth()),
+                                   static_cast<int>(plain->getHeight()));
+    return std::make_shared<const SharedImage>(
+        keyed, static_cast<int>(frameCount),
+        [plain, keyColor, frameHeight](cairo_surface_t* target, int frame)
+        {
+            const long top = frame * frameHeight;
+            plain->prepareRows(top, top + frameHeight);
+            copyKeyed(plain->getSurface(), target, static_cast<int>(top),
+                      static_cast<int>(top + frameHeight), keyColor);
+        });
 }
 
 long packRgb(const CColor& color)
@@ -111,18 +156,43 @@ std::shared_ptr<const SharedImage> findOrCreate(const ImageKey& key, Create crea
             return image;
         images.erase(found);
     }
-    cairo_surface_t* surface = create();
-    if (!surface)
-        return nullptr;
-    auto image = std::make_shared<const SharedImage>(surface);
-    images[key] = image;
+    std::shared_ptr<const SharedImage> image = create();
+    if (image)
+        images[key] = image;
     return image;
 }
 } // namespace
 
+SharedImage::SharedImage(cairo_surface_t* image) : SharedImage(image, 1, nullptr) {}
+
+SharedImage::SharedImage(cairo_surface_t* image, int frameCount, FrameDrawer drawer)
+    : surface(image), frameCount(frameCount > 0 ? frameCount : 1), drawFrame(std::move(drawer)),
+      framesDrawn(static_cast<size_t>(this->frameCount), drawFrame == nullptr)
+{
+}
+
 SharedImage::~SharedImage()
 {
     cairo_surface_destroy(surface);
+}
+
+void SharedImage::prepareRows(long top, long bottom) const
+{
+    if (!drawFrame)
+        return;
+    const long frameHeight = getHeight() / frameCount;
+    if (frameHeight <= 0 || bottom <= top)
+        return;
+    const long first = top > 0 ? top / frameHeight : 0;
+    const long last =
+        (bottom - 1) / frameHeight < frameCount ? (bottom - 1) / frameHeight : frameCount - 1;
+    std::lock_guard<std::mutex> lock(framesMutex);
+    for (long frame = first; frame <= last; ++frame)
+        if (!framesDrawn[static_cast<size_t>(frame)])
+        {
+            drawFrame(surface, static_cast<int>(frame));
+            framesDrawn[static_cast<size_t>(frame)] = true;
+        }
 }
 
 long SharedImage::getWidth() const
@@ -135,16 +205,24 @@ long SharedImage::getHeight() const
     return cairo_image_surface_get_height(surface);
 }
 
-std::shared_ptr<const SharedImage> SharedImage::load(long resourceId)
+std::shared_ptr<const SharedImage> SharedImage::load(long resourceId, double scale)
 {
-    return findOrCreate(ImageKey{resourceId, kPlainImage}, [&] { return decode(resourceId); });
+    return findOrCreate(ImageKey{resourceId, scaleKey(scale), kPlainImage},
+                        [&]() -> std::shared_ptr<const SharedImage>
+                        {
+                            if (scaleKey(scale) != scaleKey(1.0))
+                                return drawnForScale(resourceId, scale);
+                            cairo_surface_t* decoded = decode(resourceId);
+                            return decoded ? std::make_shared<const SharedImage>(decoded) : nullptr;
+                        });
 }
 
-std::shared_ptr<const SharedImage> SharedImage::loadKeyed(long resourceId, const CColor& keyColor)
+std::shared_ptr<const SharedImage> SharedImage::loadKeyed(long resourceId, double scale,
+                                                          const CColor& keyColor)
 {
-    std::shared_ptr<const SharedImage> plain = load(resourceId);
+    std::shared_ptr<const SharedImage> plain = load(resourceId, scale);
     if (!plain)
         return nullptr;
-    return findOrCreate(ImageKey{resourceId, packRgb(keyColor)},
-                        [&] { return makeKeyed(plain->getSurface(), keyColor); });
+    return findOrCreate(ImageKey{resourceId, scaleKey(scale), packRgb(keyColor)},
+                        [&] { return keyedCopy(plain, keyColor); });
 }

@@ -1,6 +1,8 @@
 // The editor's costs, headless (drawn into its back buffer, no window): one idle call with all
-// eleven meters moving, one open (bitmaps decoded, views built), and the resident memory of one
-// and of eight effects with their editors open. Medians come from the repetitions.
+// eleven meters moving, one open (bitmaps decoded, views built, window drawn) at scales 1, 2, 3
+// (above 1 the art is drawn at the first open), and the resident memory of one and of eight
+// effects with their editors open, at scales 1 and 2. Medians come from the repetitions. A
+// remembered editor size of the user's is ignored: XDG_CONFIG_HOME points at an empty folder.
 
 #include "editor/LimiterEditor.h"
 #include "plugin/LimiterEffectEdit.h"
@@ -10,6 +12,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -29,17 +33,18 @@ VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 
-std::unique_ptr<LimiterEffectEdit> makeEffect()
+LimiterEditor& editorOf(LimiterEffectEdit& effect)
+{
+    return static_cast<VstEditor*>(effect.getEditor())->getLimiterEditor();
+}
+
+std::unique_ptr<LimiterEffectEdit> makeEffect(double scale = 1.0)
 {
     auto effect = std::make_unique<LimiterEffectEdit>(quietHost);
     effect->setProgram(kLoudProgram);
     effect->resume();
+    editorOf(*effect).setHostScaleFactor(scale);
     return effect;
-}
-
-LimiterEditor& editorOf(LimiterEffectEdit& effect)
-{
-    return static_cast<VstEditor*>(effect.getEditor())->getLimiterEditor();
 }
 
 // A block of wide, swelling sines whose level changes from block to block, so every meter
@@ -93,14 +98,17 @@ void BM_EditorIdleWithMetersMoving(benchmark::State& state)
     editor.close();
 }
 
+// Open and the first idle, which draws the whole window, in a new effect whose art no other
+// editor holds: every bitmap is decoded (scale 1) or drawn (above 1) afresh.
 void BM_EditorOpen(benchmark::State& state)
 {
-    auto effect = makeEffect();
-    LimiterEditor& editor = editorOf(*effect);
     for (auto _ : state)
     {
+        auto effect = makeEffect(static_cast<double>(state.range(0)));
+        LimiterEditor& editor = editorOf(*effect);
         const auto started = std::chrono::steady_clock::now();
         editor.open(nullptr);
+        editor.idle();
         state.SetIterationTime(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
         editor.close();
@@ -116,7 +124,7 @@ void BM_EditorResidentMemory(benchmark::State& state)
         std::vector<std::unique_ptr<LimiterEffectEdit>> effects;
         for (int instance = 0; instance < kInstancesForMemory; ++instance)
         {
-            effects.push_back(makeEffect());
+            effects.push_back(makeEffect(static_cast<double>(state.range(0))));
             editorOf(*effects.back()).open(nullptr);
             editorOf(*effects.back()).idle();
             if (instance == 0)
@@ -143,10 +151,23 @@ BENCHMARK(BM_EditorIdleWithMetersMoving)
     ->Repetitions(kRepetitions)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_EditorOpen)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(kRepetitions)
     ->ReportAggregatesOnly(true);
-BENCHMARK(BM_EditorResidentMemory)->Iterations(1);
+BENCHMARK(BM_EditorResidentMemory)->Arg(1)->Arg(2)->Iterations(1);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    const std::filesystem::path noSettings =
+        std::filesystem::temp_directory_path() / "varnholt-bench-no-settings";
+    std::filesystem::create_directories(noSettings);
+    setenv("XDG_CONFIG_HOME", noSettings.c_str(), 1);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

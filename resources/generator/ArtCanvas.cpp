@@ -1,9 +1,6 @@
 #include "ArtCanvas.h"
 
 #include <cmath>
-#include <fstream>
-#include <png.h>
-#include <stdexcept>
 
 namespace
 {
@@ -23,15 +20,33 @@ uint32_t packedPixel(ArtColour colour)
            uint32_t(colour.blue);
 }
 
-ArtBitmap makeBitmap(int id, int widthPx, int heightPx, int depth)
+ArtBitmap makeBitmap(int id, int widthPx, int heightPx, int depth, double scale)
 {
     const cairo_format_t format = depth == 32 ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
-    return {id, depth, SurfacePtr(cairo_image_surface_create(format, widthPx, heightPx))};
+    return {id, depth, SurfacePtr(cairo_image_surface_create(format, widthPx, heightPx)), scale};
+}
+
+int scaledPx(double framePx, double scale)
+{
+    return int(std::lround(framePx * scale));
+}
+
+ArtBitmap makeScaledBitmap(int id, int widthPx, int heightPx, int depth, double scale)
+{
+    return makeBitmap(id, scaledPx(widthPx, scale), scaledPx(heightPx, scale), depth, scale);
+}
+
+double deviceScale(cairo_t* cr)
+{
+    cairo_matrix_t matrix;
+    cairo_get_matrix(cr, &matrix);
+    return matrix.xx;
 }
 
 ContextPtr makeContext(const ArtBitmap& bitmap)
 {
     ContextPtr cr(cairo_create(bitmap.surface.get()));
+    cairo_scale(cr.get(), bitmap.scale, bitmap.scale);
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
     cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
@@ -68,25 +83,61 @@ void drawText(cairo_t* cr, const std::string& text, double x, double centreY, Te
         left = x - width / 2.0;
     else if (align == TextAlign::right)
         left = x - width;
-    const double baseline = std::round(centreY + style.sizePx * capHeightPerFontPx / 2.0);
+    // The pen starts on a whole device pixel, so glyphs land on the same grid at every scale.
+    double penX = left;
+    double baseline = centreY + style.sizePx * capHeightPerFontPx / 2.0;
+    cairo_user_to_device(cr, &penX, &baseline);
+    penX = std::round(penX);
+    baseline = std::round(baseline);
+    cairo_device_to_user(cr, &penX, &baseline);
     setColour(cr, style.colour);
-    cairo_move_to(cr, std::round(left), baseline);
+    cairo_move_to(cr, penX, baseline);
     cairo_show_text(cr, text.c_str());
 }
+
+namespace
+{
+// The device pixels a rectangle of frame pixels covers, edges rounded.
+struct DeviceRect
+{
+    double left;
+    double top;
+    double right;
+    double bottom;
+};
+
+DeviceRect deviceRect(cairo_t* cr, double left, double top, double right, double bottom)
+{
+    cairo_user_to_device(cr, &left, &top);
+    cairo_user_to_device(cr, &right, &bottom);
+    return {std::round(left), std::round(top), std::round(right), std::round(bottom)};
+}
+
+// Fills rect, given in device pixels, with the current source.
+void fillDevice(cairo_t* cr, const DeviceRect& rect)
+{
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_rectangle(cr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    cairo_fill(cr);
+    cairo_restore(cr);
+}
+} // namespace
 
 void fillRect(cairo_t* cr, const PixelRect& rect, ArtColour colour)
 {
     setColour(cr, colour);
-    cairo_rectangle(cr, rect.left, rect.top, rect.width(), rect.height());
-    cairo_fill(cr);
+    fillDevice(cr, deviceRect(cr, rect.left, rect.top, rect.right, rect.bottom));
 }
 
 void strokeRectInside(cairo_t* cr, const PixelRect& rect, ArtColour colour)
 {
+    const DeviceRect outer = deviceRect(cr, rect.left, rect.top, rect.right, rect.bottom);
     setColour(cr, colour);
-    cairo_set_line_width(cr, 1.0);
-    cairo_rectangle(cr, rect.left + 0.5, rect.top + 0.5, rect.width() - 1.0, rect.height() - 1.0);
-    cairo_stroke(cr);
+    fillDevice(cr, {outer.left, outer.top, outer.right, outer.top + 1.0});
+    fillDevice(cr, {outer.left, outer.bottom - 1.0, outer.right, outer.bottom});
+    fillDevice(cr, {outer.left, outer.top + 1.0, outer.left + 1.0, outer.bottom - 1.0});
+    fillDevice(cr, {outer.right - 1.0, outer.top + 1.0, outer.right, outer.bottom - 1.0});
 }
 
 void pathRoundedRect(cairo_t* cr, double left, double top, double width, double height,
@@ -111,12 +162,16 @@ void fillRoundedRect(cairo_t* cr, double left, double top, double width, double 
 
 void drawHorizontalLine(cairo_t* cr, int left, int right, int row, ArtColour colour)
 {
-    fillRect(cr, {left, row, right, row + 1}, colour);
+    const DeviceRect line = deviceRect(cr, left, row, right, row);
+    setColour(cr, colour);
+    fillDevice(cr, {line.left, line.top, line.right, line.top + 1.0});
 }
 
 void drawVerticalLine(cairo_t* cr, int column, int top, int bottom, ArtColour colour)
 {
-    fillRect(cr, {column, top, column + 1, bottom}, colour);
+    const DeviceRect line = deviceRect(cr, column, top, column, bottom);
+    setColour(cr, colour);
+    fillDevice(cr, {line.left, line.top, line.left + 1.0, line.bottom});
 }
 
 void blit(cairo_surface_t* target, int targetX, int targetY, cairo_surface_t* source, int sourceX,
@@ -144,59 +199,6 @@ void blit(cairo_surface_t* target, int targetX, int targetY, cairo_surface_t* so
         }
     }
     cairo_surface_mark_dirty(target);
-}
-
-std::vector<unsigned char> encodePng(const ArtBitmap& bitmap)
-{
-    cairo_surface_t* surface = bitmap.surface.get();
-    cairo_surface_flush(surface);
-    const int width = bitmapWidth(bitmap);
-    const int height = bitmapHeight(bitmap);
-    const int channels = bitmap.depth == 32 ? 4 : 3;
-    const int stride = cairo_image_surface_get_stride(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    std::vector<unsigned char> pixels;
-    pixels.reserve(size_t(width) * height * channels);
-    for (int row = 0; row < height; ++row)
-    {
-        const auto* source = reinterpret_cast<const uint32_t*>(data + row * stride);
-        for (int column = 0; column < width; ++column)
-        {
-            const uint32_t pixel = source[column];
-            // Keyed bitmaps are opaque everywhere; a translucent pixel would be a drawing fault
-            // (and cairo's premultiplied channels would need undoing).
-            if (channels == 4 && pixel >> 24 != 0xff)
-                throw std::runtime_error("translucent pixel in bitmap " +
-                                         std::to_string(bitmap.id));
-            pixels.push_back(pixel >> 16 & 0xff);
-            pixels.push_back(pixel >> 8 & 0xff);
-            pixels.push_back(pixel & 0xff);
-            if (channels == 4)
-                pixels.push_back(0xff);
-        }
-    }
-    // libpng writes no time stamp, so equal pixels give equal bytes.
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = png_uint_32(width);
-    image.height = png_uint_32(height);
-    image.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
-    png_alloc_size_t size = 0;
-    if (!png_image_write_get_memory_size(image, size, 0, pixels.data(), 0, nullptr))
-        throw std::runtime_error("cannot encode bitmap " + std::to_string(bitmap.id));
-    std::vector<unsigned char> bytes(size);
-    if (!png_image_write_to_memory(&image, bytes.data(), &size, 0, pixels.data(), 0, nullptr))
-        throw std::runtime_error("cannot encode bitmap " + std::to_string(bitmap.id));
-    bytes.resize(size);
-    return bytes;
-}
-
-void writeFile(const std::string& path, const std::vector<unsigned char>& bytes)
-{
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (!file)
-        throw std::runtime_error("cannot write " + path);
 }
 
 void avoidDefaultKeyColour(ArtBitmap& bitmap)

@@ -29,18 +29,27 @@ using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceRelease>;
 using ContextPtr = std::unique_ptr<cairo_t, ContextRelease>;
 
 // A finished bitmap: depth 24 is opaque RGB, depth 32 carries an alpha channel that is 255
-// everywhere (the knob filmstrips; their transparency is the key colour).
+// everywhere (the knob filmstrips; their transparency is the key colour). scale is the number
+// of device pixels per frame pixel it is drawn for.
 struct ArtBitmap
 {
     int id;
     int depth;
     SurfacePtr surface;
+    double scale = 1.0;
 };
 
-ArtBitmap makeBitmap(int id, int widthPx, int heightPx, int depth);
+// widthPx and heightPx are device pixels.
+ArtBitmap makeBitmap(int id, int widthPx, int heightPx, int depth, double scale = 1.0);
+// The device pixels a length of frame pixels covers at scale; the editor sizes its views alike.
+int scaledPx(double framePx, double scale);
+// A bitmap of widthPx x heightPx frame pixels drawn for scale.
+ArtBitmap makeScaledBitmap(int id, int widthPx, int heightPx, int depth, double scale);
 // A drawing context whose text renders the same on every machine with the same fonts,
-// whatever the desktop's font settings.
+// whatever the desktop's font settings. It draws in frame pixels, scaled to the bitmap's scale.
 ContextPtr makeContext(const ArtBitmap& bitmap);
+// Device pixels per frame pixel of the context.
+double deviceScale(cairo_t* cr);
 
 int bitmapWidth(const ArtBitmap& bitmap);
 int bitmapHeight(const ArtBitmap& bitmap);
@@ -69,14 +78,15 @@ void drawText(cairo_t* cr, const std::string& text, double x, double centreY, Te
               const TextStyle& style);
 double textWidth(cairo_t* cr, const std::string& text, const TextStyle& style);
 
+// Rectangles and lines cover whole device pixels, their edges rounded like the editor's views.
 void fillRect(cairo_t* cr, const PixelRect& rect, ArtColour colour);
-// One-pixel outline drawn on the pixels just inside rect.
+// One-device-pixel outline drawn on the pixels just inside rect.
 void strokeRectInside(cairo_t* cr, const PixelRect& rect, ArtColour colour);
 void fillRoundedRect(cairo_t* cr, double left, double top, double width, double height,
                      double radius);
 void pathRoundedRect(cairo_t* cr, double left, double top, double width, double height,
                      double radius);
-// A one-pixel horizontal or vertical line covering whole pixels.
+// A horizontal or vertical line one device pixel thick, crisp at every scale.
 void drawHorizontalLine(cairo_t* cr, int left, int right, int row, ArtColour colour);
 void drawVerticalLine(cairo_t* cr, int column, int top, int bottom, ArtColour colour);
 
@@ -85,13 +95,9 @@ uint32_t packedPixel(ArtColour colour);
 
 // Copies a rectangle of source (at sourceX, sourceY) into target at (targetX, targetY); with
 // keyColour given, pixels of exactly that colour are left out, as the editor draws knobs.
+// Positions and sizes in device pixels.
 void blit(cairo_surface_t* target, int targetX, int targetY, cairo_surface_t* source, int sourceX,
           int sourceY, int widthPx, int heightPx, const ArtColour* keyColour = nullptr);
-
-// PNG bytes of the bitmap: RGB for depth 24, RGBA for depth 32; identical pixels give
-// identical bytes.
-std::vector<unsigned char> encodePng(const ArtBitmap& bitmap);
-void writeFile(const std::string& path, const std::vector<unsigned char>& bytes);
 
 // White is the toolkit's default key colour: a white pixel in an opaque bitmap would show the
 // panel through it. Turns any such pixel into the nearest grey.

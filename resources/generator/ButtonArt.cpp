@@ -15,30 +15,36 @@ const ButtonEntry buttonSpecs[] = {
     {bitmapId::buttonSmall, art::smallButtonWidthPx, art::smallButtonHeightPx, 3.5},
 };
 
-void drawFace(cairo_t* cr, const ButtonEntry& entry, int top)
+// A frame's size in frame pixels: a whole number of device pixels at the bitmap's scale.
+struct FrameSize
+{
+    double width;
+    double height;
+};
+
+void drawFace(cairo_t* cr, const FrameSize& frame)
 {
     const double radius = 3.0;
     setColour(cr, palette::knobRim);
-    fillRoundedRect(cr, 0.0, top, entry.widthPx, entry.frameHeightPx, radius);
+    fillRoundedRect(cr, 0.0, 0.0, frame.width, frame.height, radius);
 
-    cairo_pattern_t* face = cairo_pattern_create_linear(0, top, 0, top + entry.frameHeightPx);
+    cairo_pattern_t* face = cairo_pattern_create_linear(0, 0, 0, frame.height);
     addColourStop(face, 0.0, palette::buttonFaceLight);
     addColourStop(face, 1.0, palette::buttonFaceDark);
     cairo_set_source(cr, face);
-    fillRoundedRect(cr, 1.0, top + 1.0, entry.widthPx - 2.0, entry.frameHeightPx - 2.0,
-                    radius - 1.0);
+    fillRoundedRect(cr, 1.0, 1.0, frame.width - 2.0, frame.height - 2.0, radius - 1.0);
     cairo_pattern_destroy(face);
 
-    // A one-pixel highlight along the top edge.
+    // A highlight one device pixel high along the top edge.
     setColour(cr, mixColour(palette::buttonFaceLight, palette::caption, 0.25));
-    cairo_rectangle(cr, 2.0, top + 1.0, entry.widthPx - 4.0, 1.0);
+    cairo_rectangle(cr, 2.0, 1.0, frame.width - 4.0, 1.0 / deviceScale(cr));
     cairo_fill(cr);
 }
 
-void drawLamp(cairo_t* cr, const ButtonEntry& entry, int top, bool lit)
+void drawLamp(cairo_t* cr, const ButtonEntry& entry, const FrameSize& frame, bool lit)
 {
-    const double x = entry.widthPx / 2.0;
-    const double y = top + entry.frameHeightPx / 2.0;
+    const double x = frame.width / 2.0;
+    const double y = frame.height / 2.0;
     const double r = entry.lampRadiusPx;
     if (lit)
     {
@@ -68,31 +74,45 @@ void drawLamp(cairo_t* cr, const ButtonEntry& entry, int top, bool lit)
 }
 
 // Frame 0 unlit, frame 1 lit, one above the other.
-ArtBitmap drawButton(const ButtonEntry& entry)
+ArtBitmap drawButtonFrames(const ButtonEntry& entry, double scale)
 {
+    const int widthPx = scaledPx(entry.widthPx, scale);             // device pixels
+    const int frameHeightPx = scaledPx(entry.frameHeightPx, scale); // device pixels
     ArtBitmap button =
-        makeBitmap(entry.id, entry.widthPx, entry.frameHeightPx * art::buttonFrameCount, 24);
+        makeBitmap(entry.id, widthPx, frameHeightPx * art::buttonFrameCount, 24, scale);
     ContextPtr cr = makeContext(button);
     fillRect(cr.get(), {0, 0, entry.widthPx, entry.frameHeightPx * art::buttonFrameCount},
              palette::plate);
+    const FrameSize frame{widthPx / scale, frameHeightPx / scale};
     for (int frameIndex = 0; frameIndex < art::buttonFrameCount; ++frameIndex)
     {
-        const int top = frameIndex * entry.frameHeightPx;
         cairo_save(cr.get());
-        cairo_rectangle(cr.get(), 0, top, entry.widthPx, entry.frameHeightPx);
+        // Each frame starts on a whole device row.
+        cairo_identity_matrix(cr.get());
+        cairo_translate(cr.get(), 0, frameIndex * frameHeightPx);
+        cairo_scale(cr.get(), scale, scale);
+        cairo_rectangle(cr.get(), 0, 0, frame.width, frame.height);
         cairo_clip(cr.get());
-        drawFace(cr.get(), entry, top);
-        drawLamp(cr.get(), entry, top, frameIndex == 1);
+        drawFace(cr.get(), frame);
+        drawLamp(cr.get(), entry, frame, frameIndex == 1);
         cairo_restore(cr.get());
     }
     return button;
 }
 } // namespace
 
-std::vector<ArtBitmap> drawButtons()
+ArtBitmap drawButton(int id, double scale)
+{
+    for (const ButtonEntry& entry : buttonSpecs)
+        if (entry.id == id)
+            return drawButtonFrames(entry, scale);
+    return {id, 24, nullptr};
+}
+
+std::vector<ArtBitmap> drawButtons(double scale)
 {
     std::vector<ArtBitmap> buttons;
     for (const ButtonEntry& entry : buttonSpecs)
-        buttons.push_back(drawButton(entry));
+        buttons.push_back(drawButtonFrames(entry, scale));
     return buttons;
 }

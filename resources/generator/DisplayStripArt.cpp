@@ -2,10 +2,10 @@
 
 // Behind the word-length menu and the status line: text grey on near-black, like the panel's
 // display area around them, so the two read as one display.
-ArtBitmap drawDisplayStrip()
+ArtBitmap drawDisplayStrip(double scale)
 {
-    ArtBitmap strip =
-        makeBitmap(bitmapId::displayStrip, art::displayStripWidthPx, art::displayStripHeightPx, 24);
+    ArtBitmap strip = makeScaledBitmap(bitmapId::displayStrip, art::displayStripWidthPx,
+                                       art::displayStripHeightPx, 24, scale);
     ContextPtr cr = makeContext(strip);
     fillRect(cr.get(), {0, 0, art::displayStripWidthPx, art::displayStripHeightPx},
              palette::displayBlack);

@@ -10,10 +10,10 @@ constexpr int slotRightPx = 9;
 // The handle's value mark is its centre row, which the legends beside the faders line up with.
 constexpr int handleMarkRowPx = art::faderHandleHeightPx / 2;
 
-ArtBitmap drawTrack()
+ArtBitmap drawTrack(double scale)
 {
-    ArtBitmap track =
-        makeBitmap(bitmapId::faderTrack, art::faderWidthPx, art::faderTrackHeightPx, 24);
+    ArtBitmap track = makeScaledBitmap(bitmapId::faderTrack, art::faderWidthPx,
+                                       art::faderTrackHeightPx, 24, scale);
     ContextPtr cr = makeContext(track);
     fillRect(cr.get(), {0, 0, art::faderWidthPx, art::faderTrackHeightPx}, palette::meterWindow);
     fillRect(cr.get(), {slotLeftPx, slotTopPx, slotRightPx, slotBottomPx}, palette::faderSlot);
@@ -32,22 +32,25 @@ void engrave(cairo_t* cr, int left, int right, int row, ArtColour dark, ArtColou
     drawHorizontalLine(cr, left, right, row + 1, light);
 }
 
-ArtBitmap drawHandle()
+ArtBitmap drawHandle(double scale)
 {
     constexpr int width = art::faderWidthPx;
-    constexpr int height = art::faderHandleHeightPx;
-    ArtBitmap handle = makeBitmap(bitmapId::faderHandle, width, height, 24);
+    ArtBitmap handle =
+        makeScaledBitmap(bitmapId::faderHandle, width, art::faderHandleHeightPx, 24, scale);
     ContextPtr cr = makeContext(handle);
     cairo_t* c = cr.get();
-    fillRect(c, {0, 0, width, height}, palette::meterWindow);
+    // The cap fills the bitmap's whole device pixels.
+    const double capWidth = bitmapWidth(handle) / scale;
+    const double height = bitmapHeight(handle) / scale;
+    fillRect(c, {0, 0, width, art::faderHandleHeightPx}, palette::meterWindow);
 
     setColour(c, palette::handleLine);
-    fillRoundedRect(c, 0.0, 0.0, width, height, 2.0);
+    fillRoundedRect(c, 0.0, 0.0, capWidth, height, 2.0);
     cairo_pattern_t* body = cairo_pattern_create_linear(0, 1, 0, height - 1);
     addColourStop(body, 0.0, palette::handleLight);
     addColourStop(body, 1.0, palette::handleDark);
     cairo_set_source(c, body);
-    fillRoundedRect(c, 1.0, 1.0, width - 2.0, height - 2.0, 1.5);
+    fillRoundedRect(c, 1.0, 1.0, capWidth - 2.0, height - 2.0, 1.5);
     cairo_pattern_destroy(body);
 
     const ArtColour groove = mixColour(palette::handleDark, palette::handleLine, 0.5);
@@ -59,10 +62,19 @@ ArtBitmap drawHandle()
 }
 } // namespace
 
-std::vector<ArtBitmap> drawFaderParts()
+ArtBitmap drawFaderPart(int id, double scale)
+{
+    if (id == bitmapId::faderTrack)
+        return drawTrack(scale);
+    if (id == bitmapId::faderHandle)
+        return drawHandle(scale);
+    return {id, 24, nullptr};
+}
+
+std::vector<ArtBitmap> drawFaderParts(double scale)
 {
     std::vector<ArtBitmap> parts;
-    parts.push_back(drawTrack());
-    parts.push_back(drawHandle());
+    parts.push_back(drawTrack(scale));
+    parts.push_back(drawHandle(scale));
     return parts;
 }

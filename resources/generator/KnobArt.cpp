@@ -18,7 +18,8 @@ const KnobEntry knobSpecs[] = {
     {bitmapId::knobLargeBipolar, art::largeKnobPx, true},
 };
 
-// Sizes of the parts in pixels, for a knob of the given frame size.
+// Sizes of the parts in frame pixels, for a knob of the given frame size; a scaled knob's
+// frame holds a whole number of device pixels, so its size in frame pixels may be fractional.
 struct KnobShape
 {
     double centre;
@@ -28,10 +29,9 @@ struct KnobShape
     double pointerWidth;
 };
 
-KnobShape shapeFor(int sizePx)
+KnobShape shapeFor(double sizePx, bool large)
 {
     const double half = sizePx / 2.0;
-    const bool large = sizePx >= art::largeKnobPx;
     return {half, half - 4.0, large ? 4.5 : 3.5, large ? 22.0 : 14.5, large ? 2.6 : 2.0};
 }
 
@@ -117,10 +117,11 @@ void drawCap(cairo_t* cr, const KnobShape& shape, double value)
 
 // Every pixel the knob does not touch at all becomes the key colour, so the panel shows there;
 // edge pixels keep the plate colour they were blended with, which is what lies behind them.
-void keyCorners(cairo_surface_t* frame, const KnobShape& shape)
+void keyCorners(cairo_surface_t* frame, const KnobShape& shape, double scale)
 {
-    const double outerRadius = shape.ringRadius + (shape.ringWidth + 1.5) / 2.0;
-    const double keyBeyond = outerRadius + 0.75;
+    const double outerRadius = (shape.ringRadius + (shape.ringWidth + 1.5) / 2.0) * scale;
+    const double keyBeyond = outerRadius + 0.75; // device pixels
+    const double centre = shape.centre * scale;
     const uint32_t key = packedPixel(palette::knobKey);
     cairo_surface_flush(frame);
     const int size = cairo_image_surface_get_width(frame);
@@ -131,8 +132,8 @@ void keyCorners(cairo_surface_t* frame, const KnobShape& shape)
         auto* pixels = reinterpret_cast<uint32_t*>(data + row * stride);
         for (int column = 0; column < size; ++column)
         {
-            const double dx = column + 0.5 - shape.centre;
-            const double dy = row + 0.5 - shape.centre;
+            const double dx = column + 0.5 - centre;
+            const double dy = row + 0.5 - centre;
             if (std::sqrt(dx * dx + dy * dy) > keyBeyond)
                 pixels[column] = key;
         }
@@ -140,31 +141,50 @@ void keyCorners(cairo_surface_t* frame, const KnobShape& shape)
     cairo_surface_mark_dirty(frame);
 }
 
-ArtBitmap drawFilmstrip(const KnobEntry& entry)
+void drawFrame(const KnobEntry& entry, double scale, int frameIndex, cairo_surface_t* strip)
 {
-    ArtBitmap strip = makeBitmap(entry.id, entry.sizePx, entry.sizePx * art::knobFrameCount, 32);
-    const KnobShape shape = shapeFor(entry.sizePx);
+    const int framePx = scaledPx(entry.sizePx, scale); // device pixels
+    const KnobShape shape = shapeFor(framePx / scale, entry.sizePx >= art::largeKnobPx);
+    const double value = double(frameIndex) / (art::knobFrameCount - 1);
+    ArtBitmap frame = makeBitmap(entry.id, framePx, framePx, 32, scale);
+    ContextPtr cr = makeContext(frame);
+    fillRect(cr.get(), {0, 0, entry.sizePx, entry.sizePx}, palette::plate);
+    drawRing(cr.get(), shape, entry.bipolar, value);
+    drawCap(cr.get(), shape, value);
+    cr.reset();
+    keyCorners(frame.surface.get(), shape, scale);
+    blit(strip, 0, frameIndex * framePx, frame.surface.get(), 0, 0, framePx, framePx);
+}
+
+ArtBitmap drawFilmstrip(const KnobEntry& entry, double scale)
+{
+    const int framePx = scaledPx(entry.sizePx, scale); // device pixels
+    ArtBitmap strip = makeBitmap(entry.id, framePx, framePx * art::knobFrameCount, 32, scale);
     for (int frameIndex = 0; frameIndex < art::knobFrameCount; ++frameIndex)
-    {
-        const double value = double(frameIndex) / (art::knobFrameCount - 1);
-        ArtBitmap frame = makeBitmap(entry.id, entry.sizePx, entry.sizePx, 32);
-        ContextPtr cr = makeContext(frame);
-        fillRect(cr.get(), {0, 0, entry.sizePx, entry.sizePx}, palette::plate);
-        drawRing(cr.get(), shape, entry.bipolar, value);
-        drawCap(cr.get(), shape, value);
-        cr.reset();
-        keyCorners(frame.surface.get(), shape);
-        blit(strip.surface.get(), 0, frameIndex * entry.sizePx, frame.surface.get(), 0, 0,
-             entry.sizePx, entry.sizePx);
-    }
+        drawFrame(entry, scale, frameIndex, strip.surface.get());
     return strip;
 }
 } // namespace
 
-std::vector<ArtBitmap> drawKnobFilmstrips()
+void drawKnobFrame(int id, double scale, int frame, cairo_surface_t* strip)
+{
+    for (const KnobEntry& entry : knobSpecs)
+        if (entry.id == id)
+            drawFrame(entry, scale, frame, strip);
+}
+
+ArtBitmap drawKnobFilmstrip(int id, double scale)
+{
+    for (const KnobEntry& entry : knobSpecs)
+        if (entry.id == id)
+            return drawFilmstrip(entry, scale);
+    return {id, 32, nullptr};
+}
+
+std::vector<ArtBitmap> drawKnobFilmstrips(double scale)
 {
     std::vector<ArtBitmap> filmstrips;
     for (const KnobEntry& entry : knobSpecs)
-        filmstrips.push_back(drawFilmstrip(entry));
+        filmstrips.push_back(drawFilmstrip(entry, scale));
     return filmstrips;
 }

@@ -60,25 +60,42 @@ void drawDbScale(cairo_t* cr, const PixelRect& area, double referenceDb)
     }
 }
 
-std::vector<ArtBitmap> drawDbLegends()
+namespace
 {
-    struct Legend
-    {
-        int id;
-        double referenceDb;
-    };
-    const Legend legends[] = {{bitmapId::legendPk, 0.0},
-                              {bitmapId::legendK12, -12.0},
-                              {bitmapId::legendK14, -14.0},
-                              {bitmapId::legendK20, -20.0}};
+struct Legend
+{
+    int id;
+    double referenceDb;
+};
+
+const Legend legends[] = {{bitmapId::legendPk, 0.0},
+                          {bitmapId::legendK12, -12.0},
+                          {bitmapId::legendK14, -14.0},
+                          {bitmapId::legendK20, -20.0}};
+
+ArtBitmap drawLegend(const Legend& legend, double scale)
+{
+    ArtBitmap bitmap =
+        makeScaledBitmap(legend.id, art::legendWidthPx, art::legendHeightPx, 24, scale);
+    ContextPtr cr = makeContext(bitmap);
+    fillRect(cr.get(), {0, 0, art::legendWidthPx, art::legendHeightPx}, palette::meterWindow);
+    drawDbScale(cr.get(), {0, 0, art::legendWidthPx, art::legendHeightPx}, legend.referenceDb);
+    return bitmap;
+}
+} // namespace
+
+ArtBitmap drawDbLegend(int id, double scale)
+{
+    for (const Legend& legend : legends)
+        if (legend.id == id)
+            return drawLegend(legend, scale);
+    return {id, 24, nullptr};
+}
+
+std::vector<ArtBitmap> drawDbLegends(double scale)
+{
     std::vector<ArtBitmap> bitmaps;
     for (const Legend& legend : legends)
-    {
-        ArtBitmap bitmap = makeBitmap(legend.id, art::legendWidthPx, art::legendHeightPx, 24);
-        ContextPtr cr = makeContext(bitmap);
-        fillRect(cr.get(), {0, 0, art::legendWidthPx, art::legendHeightPx}, palette::meterWindow);
-        drawDbScale(cr.get(), {0, 0, art::legendWidthPx, art::legendHeightPx}, legend.referenceDb);
-        bitmaps.push_back(std::move(bitmap));
-    }
+        bitmaps.push_back(drawLegend(legend, scale));
     return bitmaps;
 }

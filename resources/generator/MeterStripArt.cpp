@@ -30,7 +30,7 @@ const ZonedStrip zonedStrips[] = {
 };
 
 // The outer columns are a touch darker so a bar reads as a lamp, also when a narrow meter shows
-// only the strip's left columns.
+// only the strip's left columns. column counts frame pixels.
 double columnBrightness(int column)
 {
     return column == 0 || column == art::stripWidthPx - 1 ? 0.82 : 1.0;
@@ -41,52 +41,70 @@ ArtColour scaled(ArtColour colour, double factor)
     return mixColour({0, 0, 0}, colour, factor);
 }
 
-void paintRow(cairo_t* cr, int row, ArtColour colour)
+// Strips are painted pixel by pixel, one device row at a time.
+struct StripCanvas
 {
-    for (int column = 0; column < art::stripWidthPx; ++column)
+    ArtBitmap bitmap;
+    int widthPx;  // device pixels
+    int heightPx; // device pixels, one per row of the bar at this scale
+};
+
+StripCanvas makeStrip(int id, double scale)
+{
+    ArtBitmap bitmap = makeScaledBitmap(id, art::stripWidthPx, art::stripHeightPx, 24, scale);
+    const int width = bitmapWidth(bitmap);
+    const int height = bitmapHeight(bitmap);
+    return {std::move(bitmap), width, height};
+}
+
+void paintRow(StripCanvas& strip, int row, ArtColour colour)
+{
+    cairo_surface_t* surface = strip.bitmap.surface.get();
+    auto* pixels = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface) +
+                                               row * cairo_image_surface_get_stride(surface));
+    for (int column = 0; column < strip.widthPx; ++column)
     {
-        setColour(cr, scaled(colour, columnBrightness(column)));
-        cairo_rectangle(cr, column, row, 1, 1);
-        cairo_fill(cr);
+        const int frameColumn = int(column / strip.bitmap.scale);
+        pixels[column] = packedPixel(scaled(colour, columnBrightness(frameColumn)));
     }
 }
 
-ArtBitmap makeStrip(int id)
+void finish(StripCanvas& strip)
 {
-    return makeBitmap(id, art::stripWidthPx, art::stripHeightPx, 24);
+    cairo_surface_mark_dirty(strip.bitmap.surface.get());
 }
 
-ArtBitmap drawUnlitStrip()
+ArtBitmap drawUnlitStrip(double scale)
 {
-    ArtBitmap strip = makeStrip(bitmapId::stripUnlit);
-    ContextPtr cr = makeContext(strip);
-    for (int row = 0; row < art::stripHeightPx; ++row)
-        paintRow(cr.get(), row, palette::meterUnlit);
-    return strip;
+    StripCanvas strip = makeStrip(bitmapId::stripUnlit, scale);
+    for (int row = 0; row < strip.heightPx; ++row)
+        paintRow(strip, row, palette::meterUnlit);
+    finish(strip);
+    return std::move(strip.bitmap);
 }
 
-ArtBitmap drawZonedStrip(const ZonedStrip& entry)
+ArtBitmap drawZonedStrip(const ZonedStrip& entry, double scale)
 {
-    ArtBitmap strip = makeStrip(entry.id);
-    ContextPtr cr = makeContext(strip);
-    const int greenTopRow = stripRowForDb(entry.zonesFromTop.back().fromDb, art::stripHeightPx);
-    for (int row = 0; row < art::stripHeightPx; ++row)
+    StripCanvas strip = makeStrip(entry.id, scale);
+    const int greenTopRow = stripRowForDb(entry.zonesFromTop.back().fromDb, strip.heightPx);
+    for (int row = 0; row < strip.heightPx; ++row)
     {
         // Green deepens toward the floor so the lower part of a bar stays calm.
-        const double depth = double(row - greenTopRow) / (art::stripHeightPx - greenTopRow);
+        const double depth = double(row - greenTopRow) / (strip.heightPx - greenTopRow);
         ArtColour colour = mixColour(palette::meterGreen, scaled(palette::meterGreen, 0.72), depth);
         for (auto zone = entry.zonesFromTop.rbegin(); zone != entry.zonesFromTop.rend(); ++zone)
-            if (row < stripRowForDb(zone->fromDb, art::stripHeightPx))
+            if (row < stripRowForDb(zone->fromDb, strip.heightPx))
                 colour = zone->colour;
-        paintRow(cr.get(), row, colour);
+        paintRow(strip, row, colour);
     }
-    return strip;
+    finish(strip);
+    return std::move(strip.bitmap);
 }
 
 // Bright green at the top through yellow and orange to red at the bottom: a gain meter's
 // reduction hangs from the top and reddens as it deepens; the correlation marker reads green
 // when the image is mono-compatible and red when it is out of phase.
-ArtBitmap drawInvertedStrip()
+ArtBitmap drawInvertedStrip(double scale)
 {
     struct Stop
     {
@@ -97,27 +115,39 @@ ArtBitmap drawInvertedStrip()
                           {0.36, palette::meterYellow},
                           {0.68, palette::meterOrange},
                           {1.0, palette::meterRed}};
-    ArtBitmap strip = makeStrip(bitmapId::stripInverted);
-    ContextPtr cr = makeContext(strip);
-    for (int row = 0; row < art::stripHeightPx; ++row)
+    StripCanvas strip = makeStrip(bitmapId::stripInverted, scale);
+    for (int row = 0; row < strip.heightPx; ++row)
     {
-        const double at = double(row) / (art::stripHeightPx - 1);
+        const double at = double(row) / (strip.heightPx - 1);
         int stop = 0;
         while (at > stops[stop + 1].at)
             ++stop;
         const double within = (at - stops[stop].at) / (stops[stop + 1].at - stops[stop].at);
-        paintRow(cr.get(), row, mixColour(stops[stop].colour, stops[stop + 1].colour, within));
+        paintRow(strip, row, mixColour(stops[stop].colour, stops[stop + 1].colour, within));
     }
-    return strip;
+    finish(strip);
+    return std::move(strip.bitmap);
 }
 } // namespace
 
-std::vector<ArtBitmap> drawMeterStrips()
+ArtBitmap drawMeterStrip(int id, double scale)
+{
+    if (id == bitmapId::stripUnlit)
+        return drawUnlitStrip(scale);
+    if (id == bitmapId::stripInverted)
+        return drawInvertedStrip(scale);
+    for (const ZonedStrip& entry : zonedStrips)
+        if (entry.id == id)
+            return drawZonedStrip(entry, scale);
+    return {id, 24, nullptr};
+}
+
+std::vector<ArtBitmap> drawMeterStrips(double scale)
 {
     std::vector<ArtBitmap> strips;
-    strips.push_back(drawUnlitStrip());
+    strips.push_back(drawUnlitStrip(scale));
     for (const ZonedStrip& entry : zonedStrips)
-        strips.push_back(drawZonedStrip(entry));
-    strips.push_back(drawInvertedStrip());
+        strips.push_back(drawZonedStrip(entry, scale));
+    strips.push_back(drawInvertedStrip(scale));
     return strips;
 }

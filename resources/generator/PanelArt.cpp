@@ -140,7 +140,7 @@ void drawKnobLegend(cairo_t* cr, const KnobLegend& knob)
     const double half = knob.rect.width() / 2.0;
     drawCaptionOnPlate(cr, knob.caption, knob.rect);
 
-    cairo_set_line_width(cr, 1.0);
+    cairo_set_line_width(cr, 1.0 / deviceScale(cr)); // one device pixel
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
     setColour(cr, palette::tick);
     for (int tick = 0; tick < knobTickCount; ++tick)
@@ -329,9 +329,10 @@ void drawRightColumnCaptions(cairo_t* cr)
 }
 } // namespace
 
-ArtBitmap drawPanel()
+ArtBitmap drawPanel(double scale)
 {
-    ArtBitmap panel = makeBitmap(bitmapId::panel, art::panelWidthPx, art::panelHeightPx, 24);
+    ArtBitmap panel =
+        makeScaledBitmap(bitmapId::panel, art::panelWidthPx, art::panelHeightPx, 24, scale);
     ContextPtr context = makeContext(panel);
     cairo_t* cr = context.get();
     fillRect(cr, {0, 0, art::panelWidthPx, art::panelHeightPx}, palette::panelBase);

@@ -1,4 +1,5 @@
 #include "ArtFamilies.h"
+#include "ArtPng.h"
 #include "MeterLaw.h"
 
 #include <algorithm>

@@ -4,6 +4,7 @@
 // usage: varnholt_art_generator <output directory>
 
 #include "ArtFamilies.h"
+#include "ArtPng.h"
 #include "EmbedWriter.h"
 
 #include <algorithm>
@@ -20,13 +21,14 @@ std::vector<ArtBitmap> drawAllBitmaps()
         for (ArtBitmap& bitmap : family)
             bitmaps.push_back(std::move(bitmap));
     };
-    bitmaps.push_back(drawPanel());
-    append(drawFaderParts());
-    append(drawMeterStrips());
-    append(drawDbLegends());
-    append(drawKnobFilmstrips());
-    append(drawButtons());
-    bitmaps.push_back(drawDisplayStrip());
+    constexpr double frameScale = 1.0; // the embedded art; other scales are drawn when needed
+    bitmaps.push_back(drawPanel(frameScale));
+    append(drawFaderParts(frameScale));
+    append(drawMeterStrips(frameScale));
+    append(drawDbLegends(frameScale));
+    append(drawKnobFilmstrips(frameScale));
+    append(drawButtons(frameScale));
+    bitmaps.push_back(drawDisplayStrip(frameScale));
     std::sort(bitmaps.begin(), bitmaps.end(),
               [](const ArtBitmap& a, const ArtBitmap& b) { return a.id < b.id; });
     return bitmaps;

@@ -42,6 +42,7 @@ const ExpectedView kViews[] = {
     {{448, 304, 498, 354}, 13, 1037},   {{510, 257, 580, 327}, 14, 1039},
     {{130, 181, 152, 201}, 15, 1042},   {{390, 19, 425, 29}, 16, 1043},
     {{209, 19, 390, 29}, kNone, 1043},  {{320, 346, 390, 356}, 104, kNone},
+    {{173, 0, 425, 30}, 105, kNone}, // the size menu over the display strip
 };
 constexpr long kViewCount = sizeof(kViews) / sizeof(kViews[0]);
 constexpr long kFirstKnob = 19;

@@ -1,13 +1,38 @@
 #include "EditorTestSupport.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
+VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
+                        float opt)
 {
     if (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit ||
         opcode == audioMasterEndEdit)
         recordedHostCalls().push_back({opcode, index, opt});
+    if (opcode == audioMasterSizeWindow)
+    {
+        recordedHostCalls().push_back({opcode, index, static_cast<float>(value)});
+        return hostAcceptsSizeWindow() ? 1 : 0;
+    }
     return opcode == audioMasterVersion ? kVstVersion : 0;
+}
+
+bool& hostAcceptsSizeWindow()
+{
+    static bool accepts = false;
+    return accepts;
+}
+
+std::string isolateEditorSettings()
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("varnholt-editor-tests-" + std::to_string(getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    unsetenv("GDK_SCALE");
+    return folder.string();
 }
 
 std::vector<RecordedHostCall>& recordedHostCalls()
@@ -39,9 +64,12 @@ std::vector<RecordedHostCall> bracketedEdits(std::vector<std::pair<VstInt32, flo
     return calls;
 }
 
-EditorFixture::EditorFixture() : effectObject(std::make_unique<LimiterEffectEdit>(recordingHost))
+EditorFixture::EditorFixture(double scale)
+    : effectObject((isolateEditorSettings(), std::make_unique<LimiterEffectEdit>(recordingHost)))
 {
     recordedHostCalls().clear();
+    hostAcceptsSizeWindow() = false;
+    editor().setHostScaleFactor(scale);
     effectObject->resume();
 }
 

@@ -22,19 +22,26 @@ struct RecordedHostCall
 };
 
 // The host callback given to every effect in these tests: it records the edit and automation
-// calls, in order.
+// calls and window size requests (index width, value height), in order. It refuses to resize
+// unless hostAcceptsSizeWindow() is set.
 VstIntPtr recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                         void* ptr, float opt);
+bool& hostAcceptsSizeWindow();
 std::vector<RecordedHostCall>& recordedHostCalls();
 // Checks the recorded calls (values within 1e-6) and forgets them.
 void expectHostCalls(const std::vector<RecordedHostCall>& expected);
 // The calls of edits made through the window, each bracketed: begin, automate, end.
 std::vector<RecordedHostCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edits);
 
+// Points XDG_CONFIG_HOME at an empty folder of the test's own (a remembered editor size of the
+// user's must not reach the tests) and clears GDK_SCALE. Returns the folder.
+std::string isolateEditorSettings();
+
+// An effect whose editor draws at scale (as its host's scale factor; the desktop's is ignored).
 class EditorFixture
 {
   public:
-    EditorFixture();
+    explicit EditorFixture(double scale = 1.0);
 
     LimiterEffectEdit& effect() { return *effectObject; }
     LimiterEditor& editor()

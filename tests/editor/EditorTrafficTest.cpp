@@ -100,7 +100,7 @@ TEST(EditorTraffic, ClickingTheReadoutResetsHeldPeaksAndReopeningShowsCurrentVal
     fixture.effect().setParameter(0, 0.3f);
     fixture.openHeadless();
     fixture.openHeadless(); // a second open without a close rebuilds, leaving nothing behind
-    EXPECT_EQ(fixture.frame().getNbViews(), 34);
+    EXPECT_EQ(fixture.frame().getNbViews(), 35);
     EXPECT_EQ(controlValue(fixture, kTrimFader), 0.3f);
     EXPECT_EQ(controlValue(fixture, kBypassButton), 1.0f);
     EXPECT_STREQ(fixture.view<CTextLabel>(kStatus)->getText(), "");

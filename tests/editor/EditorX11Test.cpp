@@ -24,6 +24,7 @@ class EditorX11 : public X11TestWindow
         X11TestWindow::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
+        isolateEditorSettings();
         // Kept loaded until exit, so leak reports can name the library's code.
         void* library = dlopen(VARNHOLT_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(library, nullptr) << dlerror();

@@ -49,21 +49,29 @@ TEST(BitmapTest, LoadsSizesAndGivesAnEmptyBitmapForUnknownOrBrokenResources)
     }
 }
 
-TEST(BitmapTest, DecodedImagesAreSharedByIdAndLiveUntilTheLastForget)
+TEST(BitmapTest, DecodedImagesAreSharedByIdAndScaleAndLiveUntilTheLastForget)
 {
     auto first = std::make_unique<BitmapRef>(kKnobId);
-    const SharedImage* decoded = SharedImage::load(kKnobId).get();
+    const SharedImage* decoded = SharedImage::load(kKnobId, 1.0).get();
     BitmapRef second(kKnobId);
     second.get()->remember();
     EXPECT_EQ(second.get()->getNbReference(), 2);
     second.get()->forget(); // still alive; the sanitizer build checks the last forget
-    EXPECT_EQ(SharedImage::load(kKnobId).get(), decoded);
-    EXPECT_NE(SharedImage::load(kTrackId).get(), decoded);
-    EXPECT_EQ(SharedImage::loadKeyed(kKnobId, kKnobKeyColor),
-              SharedImage::loadKeyed(kKnobId, kKnobKeyColor))
+    EXPECT_EQ(SharedImage::load(kKnobId, 1.0).get(), decoded);
+    EXPECT_NE(SharedImage::load(kTrackId, 1.0).get(), decoded);
+    EXPECT_EQ(SharedImage::loadKeyed(kKnobId, 1.0, kKnobKeyColor),
+              SharedImage::loadKeyed(kKnobId, 1.0, kKnobKeyColor))
         << "the keyed copy is shared per key colour";
     first.reset();
-    EXPECT_EQ(SharedImage::load(kKnobId).get(), decoded) << "the second bitmap still uses it";
+    EXPECT_EQ(SharedImage::load(kKnobId, 1.0).get(), decoded) << "the second bitmap still uses it";
+
+    CBitmap* doubled = new CBitmap(kKnobId, 2.0);
+    EXPECT_EQ(doubled->getWidth(), 2 * kKnobSizePixels) << "drawn for the scale, not stretched";
+    EXPECT_EQ(doubled->getHeight(), 2 * kKnobSizePixels * kKnobFrames);
+    const SharedImage* drawn = SharedImage::load(kKnobId, 2.0).get();
+    EXPECT_NE(drawn, decoded);
+    EXPECT_EQ(SharedImage::load(kKnobId, 2.0).get(), drawn) << "shared per scale too";
+    doubled->forget();
 }
 
 TEST_F(DrawingTest, KnobSliderAndMovieButtonShowWhatTheirValuesSay)
