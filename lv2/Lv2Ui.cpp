@@ -49,6 +49,7 @@ Lv2Ui::~Lv2Ui() = default;
 
 bool Lv2Ui::open()
 {
+    editor->setHostScaleFactor(features.scaleFactor);
     editor->open(features.parentWindow);
     CFrame* frame = editor->getFrame();
     if (frame == nullptr || !frame->isWindowOpen())

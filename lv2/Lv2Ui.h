@@ -23,13 +23,15 @@ class Lv2Ui : public EditorConnection
         void* parentWindow = nullptr;
         const LV2UI_Resize* resize = nullptr;
         const LV2UI_Touch* touch = nullptr;
+        // ui:scaleFactor from the host's options; 0 when it gives none.
+        double scaleFactor = 0.0;
     };
 
     Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller, const HostFeatures& features);
     ~Lv2Ui() override;
 
-    // Opens the editor in the parent window and tells the host its size. False when no
-    // window could be made.
+    // Opens the editor in the parent window, at the host's scale when it gives one, and tells
+    // the host its size. False when no window could be made.
     bool open();
     // The editor's X11 window, the UI's widget.
     unsigned long windowId() const;

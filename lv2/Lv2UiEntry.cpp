@@ -1,6 +1,9 @@
 // The UI library's one exported symbol, lv2ui_descriptor, and the C entry points it lists.
+#include <lv2/atom/atom.h>
 #include <lv2/core/lv2_util.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <cstdint>
 #include <cstring>
@@ -16,6 +19,28 @@ Lv2Ui* ui(LV2UI_Handle handle)
     return static_cast<Lv2Ui*>(handle);
 }
 
+// The host's ui:scaleFactor among its options (a float, by the option's definition; doubles
+// too, which some hosts send), or 0.
+double hostScaleFactor(const LV2_Options_Option* options, const LV2_URID_Map* map)
+{
+    if (options == nullptr || map == nullptr)
+        return 0.0;
+    const LV2_URID scaleFactor = map->map(map->handle, LV2_UI__scaleFactor);
+    const LV2_URID floatType = map->map(map->handle, LV2_ATOM__Float);
+    const LV2_URID doubleType = map->map(map->handle, LV2_ATOM__Double);
+    for (const LV2_Options_Option* option = options; option->key != 0; ++option)
+    {
+        if (option->context != LV2_OPTIONS_INSTANCE || option->key != scaleFactor ||
+            option->value == nullptr)
+            continue;
+        if (option->type == floatType && option->size == sizeof(float))
+            return *static_cast<const float*>(option->value);
+        if (option->type == doubleType && option->size == sizeof(double))
+            return *static_cast<const double*>(option->value);
+    }
+    return 0.0;
+}
+
 // Host's UI thread. Needs the parent window; null without it, without an X display, or when
 // memory runs out, since no exception may cross into the host's C code.
 LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*,
@@ -25,11 +50,15 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
     if (pluginUri == nullptr || std::strcmp(pluginUri, lv2_identity::kPluginUri) != 0)
         return nullptr;
     Lv2Ui::HostFeatures host;
-    const char* missing =
-        lv2_features_query(features, LV2_UI__parent, &host.parentWindow, true, LV2_UI__resize,
-                           &host.resize, false, LV2_UI__touch, &host.touch, false, nullptr);
+    const LV2_Options_Option* options = nullptr;
+    const LV2_URID_Map* map = nullptr;
+    const char* missing = lv2_features_query(features, LV2_UI__parent, &host.parentWindow, true,
+                                             LV2_UI__resize, &host.resize, false, LV2_UI__touch,
+                                             &host.touch, false, LV2_OPTIONS__options, &options,
+                                             false, LV2_URID__map, &map, false, nullptr);
     if (missing != nullptr)
         return nullptr;
+    host.scaleFactor = hostScaleFactor(options, map);
     try
     {
         auto created = std::make_unique<Lv2Ui>(write, controller, host);

@@ -166,7 +166,9 @@ void writeUi(std::ostream& out)
         << "    a ui:X11UI ;\n"
         << "    lv2:binary " << uri(id::kUiBinary) << " ;\n"
         << "    lv2:requiredFeature ui:idleInterface , ui:parent ;\n"
-        << "    lv2:optionalFeature ui:resize , ui:touch , ui:noUserResize ;\n"
+        << "    lv2:optionalFeature ui:resize , ui:touch , ui:noUserResize , opts:options , "
+           "urid:map ;\n"
+        << "    opts:supportedOption ui:scaleFactor ;\n"
         << "    lv2:extensionData ui:idleInterface";
     // Hosts send control inputs to a UI anyway; outputs only when asked for.
     for (std::uint32_t meter = 0; meter < lv2_port::kMeterCount; ++meter)

@@ -87,6 +87,9 @@ class Lv2UiX11 : public X11TestWindow
 
     void SetUp() override
     {
+        // Neither a size remembered on this machine nor the desktop's scale may decide.
+        setenv("XDG_CONFIG_HOME", (kOutputFolder + "/ui-config").c_str(), 1);
+        unsetenv("GDK_SCALE");
         X11TestWindow::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
@@ -103,19 +106,27 @@ class Lv2UiX11 : public X11TestWindow
         X11TestWindow::TearDown();
     }
 
-    void instantiate()
+    // With the host's options when given (ui:scaleFactor).
+    void instantiate(const LV2_Options_Option* options = nullptr)
     {
         const LV2_Feature parentFeature{LV2_UI__parent, parentHandle()};
         const LV2_Feature resizeFeature{LV2_UI__resize, &resize};
         const LV2_Feature touchFeature{LV2_UI__touch, &touch};
         const LV2_Feature mapFeature{LV2_URID__map, Lv2World::get().urids().feature()};
-        const LV2_Feature* features[] = {&parentFeature, &resizeFeature, &touchFeature, &mapFeature,
+        const LV2_Feature optionsFeature{LV2_OPTIONS__options,
+                                         const_cast<LV2_Options_Option*>(options)};
+        const LV2_Feature* features[] = {&parentFeature,
+                                         &resizeFeature,
+                                         &touchFeature,
+                                         &mapFeature,
+                                         options ? &optionsFeature : nullptr,
                                          nullptr};
         LV2UI_Widget widget = nullptr;
         handle = descriptor->instantiate(descriptor, lv2_identity::kPluginUri, "", recordWrite,
                                          this, &widget, features);
         ASSERT_NE(handle, nullptr);
         EXPECT_NE(widget, nullptr);
+        this->widget = reinterpret_cast<Window>(widget);
     }
     void cleanup()
     {
@@ -180,6 +191,7 @@ class Lv2UiX11 : public X11TestWindow
     const LV2UI_Descriptor* descriptor = nullptr;
     const LV2UI_Idle_Interface* idleInterface = nullptr;
     LV2UI_Handle handle = nullptr;
+    Window widget = 0;
     LV2UI_Resize resize{this, recordResize};
     LV2UI_Touch touch{this, recordTouch};
     std::vector<PortWrite> writes;
@@ -229,6 +241,48 @@ TEST_F(Lv2UiX11, EmbedsTheEditorFollowsPortsAndWritesEdits)
 
     cleanup();
     EXPECT_EQ(childWindows(parent), 0u);
+}
+
+TEST_F(Lv2UiX11, TheHostsScaleFactorSizesTheEditor)
+{
+    UridMap& urids = Lv2World::get().urids();
+    const LV2_URID scaleKey = urids.map(LV2_UI__scaleFactor);
+    const float twice = 2.0f;
+    const double half = 1.5;
+    const float tooLarge = 7.0f;
+    struct Case
+    {
+        const char* name;
+        const char* type;
+        const void* value;
+        std::uint32_t size;
+        int widthPx;
+        int heightPx;
+    };
+    const Case cases[] = {
+        {"float 2", LV2_ATOM__Float, &twice, sizeof twice, 1200, 800},
+        {"double 1.5", LV2_ATOM__Double, &half, sizeof half, 900, 600},
+        {"beyond the largest scale", LV2_ATOM__Float, &tooLarge, sizeof tooLarge, 1800, 1200},
+        {"none", nullptr, nullptr, 0, kWidthPx, kHeightPx},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const LV2_Options_Option options[] = {
+            {LV2_OPTIONS_INSTANCE, 0, c.value ? scaleKey : 0, c.size,
+             c.type ? urids.map(c.type) : 0, c.value},
+            {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr},
+        };
+        sizes.clear();
+        instantiate(options);
+        ASSERT_FALSE(HasFatalFailure());
+        EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{c.widthPx, c.heightPx}}));
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(display, widget, &attributes);
+        EXPECT_EQ(attributes.width, c.widthPx);
+        EXPECT_EQ(attributes.height, c.heightPx);
+        cleanup();
+    }
 }
 
 TEST_F(Lv2UiX11, AHundredInstantiateCleanupCyclesLeaveNothing)
