@@ -55,7 +55,9 @@ bool Lv2Ui::open()
     if (frame == nullptr || !frame->isWindowOpen())
         return false;
     const CRect& size = editor->getRect();
-    requestEditorSize(static_cast<int>(size.width()), static_cast<int>(size.height()));
+    if (features.resize != nullptr)
+        features.resize->ui_resize(features.resize->handle, static_cast<int>(size.width()),
+                                   static_cast<int>(size.height()));
     return true;
 }
 
@@ -158,10 +160,12 @@ void Lv2Ui::resetPeakHold()
     writePort(lv2_port::kPeakHoldReset, peakHoldResetValue);
 }
 
-bool Lv2Ui::requestEditorSize(int widthPx, int heightPx)
+bool Lv2Ui::requestEditorSize(int, int)
 {
-    return features.resize != nullptr &&
-           features.resize->ui_resize(features.resize->handle, widthPx, heightPx) == 0;
+    // A granted request makes the editor rebuild in a new child window, while the host keeps
+    // the widget it got at instantiation and would resize, and embed, a window that is gone.
+    // So a size chosen while open waits for the next opening, which the editor then says.
+    return false;
 }
 
 void Lv2Ui::touch(int index, bool grabbed)

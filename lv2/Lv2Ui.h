@@ -49,6 +49,7 @@ class Lv2Ui : public EditorConnection
     void idleHostDuringDrag() override {}
     void readMeters(MeterReadings& readings) override;
     void resetPeakHold() override;
+    // Refused: see the definition.
     bool requestEditorSize(int widthPx, int heightPx) override;
 
   private:

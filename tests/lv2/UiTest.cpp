@@ -9,11 +9,13 @@
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 
+#include <X11/keysym.h>
 #include <dlfcn.h>
 
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 #include <vector>
@@ -283,6 +285,46 @@ TEST_F(Lv2UiX11, TheHostsScaleFactorSizesTheEditor)
         EXPECT_EQ(attributes.height, c.heightPx);
         cleanup();
     }
+}
+
+// The editor's size menu (a right click on the display strip) while open: the host keeps the
+// widget it was given, so the editor keeps its window and takes the size at the next opening.
+TEST_F(Lv2UiX11, ASizeChosenWhileOpenComesAtTheNextOpening)
+{
+    std::filesystem::remove_all(kOutputFolder + "/ui-config");
+    instantiate();
+    ASSERT_FALSE(HasFatalFailure());
+    idle(5);
+    const auto before = screenshot(kOutputFolder + "/lv2-ui-before-size.png");
+    fakeMotion((layout::displayArea.left + layout::displayArea.right) / 2,
+               (layout::displayArea.top + layout::displayArea.bottom) / 2);
+    idle();
+    XTestFakeButtonEvent(display, Button3, True, CurrentTime);
+    XTestFakeButtonEvent(display, Button3, False, CurrentTime);
+    XFlush(display);
+    idle(5);
+    // From the current 100 % one entry down: 125 %.
+    for (const KeySym key : {XK_Down, XK_Return})
+    {
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), True, CurrentTime);
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), False, CurrentTime);
+        XFlush(display);
+        idle(2);
+    }
+    idle(5);
+    const auto after = screenshot(kOutputFolder + "/lv2-ui-after-size.png");
+    EXPECT_TRUE(changed(*before, *after, layout::statusLine)); // "Size 125 % at the next opening"
+    EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{kWidthPx, kHeightPx}}));
+    XWindowAttributes attributes{};
+    ASSERT_NE(XGetWindowAttributes(display, widget, &attributes), 0);
+    EXPECT_EQ(attributes.width, kWidthPx);
+    cleanup();
+
+    sizes.clear();
+    instantiate();
+    EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{750, 500}}));
+    cleanup();
+    std::filesystem::remove_all(kOutputFolder + "/ui-config");
 }
 
 TEST_F(Lv2UiX11, AHundredInstantiateCleanupCyclesLeaveNothing)
