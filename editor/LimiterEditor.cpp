@@ -49,14 +49,11 @@ LimiterEditor::LimiterEditor(EditorConnection& effectConnection)
     : AEffGUIEditor(&effectConnection), connection(effectConnection)
 {
     keepDrawingLibrariesLoaded();
-    applyScale(chooseScale());
 }
 
 void LimiterEditor::setHostScaleFactor(double factor)
 {
     hostScale = factor > 0.0 ? nearestScaleFactor(factor) : 0.0;
-    if (!frame)
-        applyScale(chooseScale());
 }
 
 double LimiterEditor::chooseScale() const
@@ -97,7 +94,8 @@ LimiterEditor::~LimiterEditor()
 {
     if (frame)
         close();
-    background->forget();
+    if (background)
+        background->forget();
 }
 
 bool LimiterEditor::open(void* parent)
@@ -153,6 +151,7 @@ void LimiterEditor::close()
     statusLabel = nullptr;
     peakReadout = nullptr;
     scaleMenu = nullptr;
+    resizePending = false;
 }
 
 void LimiterEditor::idle()

@@ -31,15 +31,17 @@ class LimiterEditor : public AEffGUIEditor, public CControlListener
   public:
     static constexpr int kScaleButtonCount = kOutputScaleCount;
 
-    // Host's loading thread, from the effect's constructor (or an edition's UI set-up): loads
-    // the panel bitmap, whose size is the editor's. connection outlives the editor.
+    // Host's loading thread, from the effect's constructor (or an edition's UI set-up). Reads
+    // no setting and asks no display yet (hosts scan plug-ins by creating them): the scale is
+    // settled when the host first asks for the size or opens. connection outlives the editor.
     explicit LimiterEditor(EditorConnection& connection);
     // GUI thread, with the effect. Closes a window the host left open.
     ~LimiterEditor() override;
 
-    // GUI thread, before open: the host's scale for the editor (LV2's ui:scaleFactor), which
-    // replaces the desktop's; brought to the nearest step. 0 forgets it.
+    // GUI thread, before getRect and open: the host's scale for the editor (LV2's
+    // ui:scaleFactor), which replaces the desktop's; brought to the nearest step. 0 forgets it.
     void setHostScaleFactor(double factor);
+    // The scale of the last getRect or open; 0 before either.
     double getScaleFactor() const { return scale; }
     // GUI thread: the window's size in device pixels. While closed it follows a new choice
     // made meanwhile (another instance's menu), so it always tells what open() will show.

@@ -25,7 +25,6 @@ class CBitmap
     CBitmap& operator=(const CBitmap&) = delete;
 
     long getResourceId() const { return resourceId; }
-    double getScale() const { return scale; }
     long getWidth() const;
     long getHeight() const;
     bool isLoaded() const { return image != nullptr; }

@@ -1,5 +1,7 @@
 #include "EditorTestSupport.h"
 
+#include "editor/ScaleSetting.h"
+
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -24,15 +26,13 @@ bool& hostAcceptsSizeWindow()
     return accepts;
 }
 
-std::string isolateEditorSettings()
+void isolateEditorSettings()
 {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() /
                                          ("varnholt-editor-tests-" + std::to_string(getpid()));
-    std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
     unsetenv("GDK_SCALE");
-    return folder.string();
 }
 
 std::vector<RecordedHostCall>& recordedHostCalls()
@@ -65,7 +65,8 @@ std::vector<RecordedHostCall> bracketedEdits(std::vector<std::pair<VstInt32, flo
 }
 
 EditorFixture::EditorFixture(double scale)
-    : effectObject((isolateEditorSettings(), std::make_unique<LimiterEffectEdit>(recordingHost)))
+    : effectObject((isolateEditorSettings(), std::filesystem::remove_all(scaleSettingPath()),
+                    std::make_unique<LimiterEffectEdit>(recordingHost)))
 {
     recordedHostCalls().clear();
     hostAcceptsSizeWindow() = false;

@@ -3,9 +3,12 @@
 #include "EditorTestSupport.h"
 #include "X11TestWindow.h"
 
+#include <X11/Xatom.h>
 #include <X11/keysym.h>
 #include <chrono>
+#include <cstdlib>
 #include <dlfcn.h>
+#include <string>
 #include <thread>
 
 namespace
@@ -17,7 +20,7 @@ constexpr int kPatiencePeriods = 250; // five seconds of idles
 class EditorX11 : public X11TestWindow
 {
   protected:
-    EditorX11() : X11TestWindow(kWidth, kHeight) {}
+    explicit EditorX11(int width = kWidth, int height = kHeight) : X11TestWindow(width, height) {}
 
     void SetUp() override
     {
@@ -80,6 +83,65 @@ class EditorX11 : public X11TestWindow
 };
 
 const CColor kSmallButtonLit = bitmapImage(1042)->getPixel(11, 30);
+
+// A parent as large as the editor at scale 2 (larger than the test server's screen; the clicks
+// stay on it).
+class EditorX11AtDesktopScale : public EditorX11
+{
+  protected:
+    EditorX11AtDesktopScale() : EditorX11(2 * kWidth, 2 * kHeight) {}
+
+    CRect editorRect()
+    {
+        ERect* rect = nullptr;
+        EXPECT_EQ(dispatch(effEditGetRect, 0, &rect), 1);
+        return rect ? CRect(rect->left, rect->top, rect->right, rect->bottom) : CRect();
+    }
+};
+
+// Xft.dpi in the server's resource database, as the desktop's `xrdb -merge` puts it there; the
+// database as it was comes back at the end of the scope.
+class ScopedXftDpi
+{
+  public:
+    ScopedXftDpi(Display* display, const char* dpi) : display(display)
+    {
+        Window root = DefaultRootWindow(display);
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, remaining = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display, root, XA_RESOURCE_MANAGER, 0, 1 << 20, False, XA_STRING,
+                               &type, &format, &items, &remaining, &data) == Success &&
+            data)
+        {
+            saved.assign(reinterpret_cast<char*>(data), items);
+            hadDatabase = true;
+        }
+        XFree(data);
+        const std::string merged = saved + "Xft.dpi:\t" + dpi + "\n";
+        XChangeProperty(display, root, XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(merged.data()),
+                        static_cast<int>(merged.size()));
+        XSync(display, False);
+    }
+    ~ScopedXftDpi()
+    {
+        Window root = DefaultRootWindow(display);
+        if (hadDatabase)
+            XChangeProperty(display, root, XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(saved.data()),
+                            static_cast<int>(saved.size()));
+        else
+            XDeleteProperty(display, root, XA_RESOURCE_MANAGER);
+        XSync(display, False);
+    }
+
+  private:
+    Display* display;
+    std::string saved;
+    bool hadDatabase = false;
+};
 } // namespace
 
 TEST_F(EditorX11, AHostOpensDrivesAndReopensTheEditor)
@@ -136,4 +198,23 @@ TEST_F(EditorX11, OpeningAndClosingTwoHundredTimesLeavesNoWindow)
         dispatch(effEditClose);
     }
     EXPECT_EQ(childWindows(parent), 0u);
+}
+
+TEST_F(EditorX11AtDesktopScale, XftDpiOrGdkScaleSizeTheEditorAndClicksLandOnTheScaledControls)
+{
+    {
+        ScopedXftDpi dpi(display, "192");
+        EXPECT_EQ(editorRect(), CRect(0, 0, 1200, 800));
+        open();
+        idle(5);
+        EXPECT_EQ(editorRect(), CRect(0, 0, 1200, 800)) << "open";
+        click(918, 152); // Bypass, at (459, 76) of the scale-1 panel
+        expectCallsAfterIdles(bracketedEdits({{2, 1.0f}}));
+        dispatch(effEditClose);
+    }
+    ScopedXftDpi dpi(display, "144");
+    EXPECT_EQ(editorRect(), CRect(0, 0, 900, 600));
+    setenv("GDK_SCALE", "2", 1);
+    EXPECT_EQ(editorRect(), CRect(0, 0, 1200, 800)) << "GDK_SCALE wins over Xft.dpi";
+    unsetenv("GDK_SCALE");
 }

@@ -8,8 +8,11 @@
 #include <X11/Xlib.h>
 
 #include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <unistd.h>
 
 #include "HardeningHost.h"
 
@@ -29,6 +32,12 @@ class EditorLifecycle : public testing::Test
         constexpr unsigned parentSizePixels = 800;
         if (getenv("DISPLAY") == nullptr || (display = XOpenDisplay(nullptr)) == nullptr)
             GTEST_SKIP() << "no X display";
+        // No editor size the user remembered; each test sets the scale it wants.
+        const std::filesystem::path settings = std::filesystem::temp_directory_path() /
+                                               ("varnholt-lifecycle-" + std::to_string(getpid()));
+        std::filesystem::create_directories(settings);
+        setenv("XDG_CONFIG_HOME", settings.c_str(), 1);
+        unsetenv("GDK_SCALE");
         parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, parentSizePixels,
                                      parentSizePixels, 0, 0, 0);
         XMapWindow(display, parent);
@@ -38,6 +47,7 @@ class EditorLifecycle : public testing::Test
 
     void TearDown() override
     {
+        unsetenv("GDK_SCALE");
         if (display != nullptr)
             XCloseDisplay(display);
     }
@@ -100,6 +110,39 @@ TEST_F(EditorLifecycle, FiveHundredCarelessOpenCloseCyclesLeaveNothing)
         instance.dispatch(effEditClose);
         instance.dispatch(effEditClose);
         instance.dispatch(effEditIdle);
+    }
+    EXPECT_EQ(children(), 0u);
+    EXPECT_EQ(openFileDescriptors(), descriptorsAfterWarmUp);
+    EXPECT_LE(residentBytes() - residentAfterWarmUp, allowedGrowthBytes);
+}
+
+// At scale 2 the art is drawn rather than decoded, and freed with the last window that shows it.
+TEST_F(EditorLifecycle, OpenCloseCyclesAtScaleTwoLeaveNothing)
+{
+    constexpr int cycles = 100;
+    constexpr int warmUpCycles = 10;
+#ifdef HARDENING_SANITIZED
+    constexpr long allowedGrowthBytes = LONG_MAX;
+#else
+    constexpr long allowedGrowthBytes = 2 * 1024 * 1024;
+#endif
+    setenv("GDK_SCALE", "2", 1);
+    ERect* rect = nullptr;
+    ASSERT_EQ(instance.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right - rect->left, 1200);
+    int descriptorsAfterWarmUp = 0;
+    long residentAfterWarmUp = 0;
+    for (int cycle = 0; cycle < cycles; ++cycle)
+    {
+        if (cycle == warmUpCycles)
+        {
+            descriptorsAfterWarmUp = openFileDescriptors();
+            residentAfterWarmUp = residentBytes();
+        }
+        ASSERT_EQ(open(instance), 1) << "cycle " << cycle;
+        instance.dispatch(effEditIdle);
+        ASSERT_EQ(children(), 1u) << "cycle " << cycle;
+        instance.dispatch(effEditClose);
     }
     EXPECT_EQ(children(), 0u);
     EXPECT_EQ(openFileDescriptors(), descriptorsAfterWarmUp);

@@ -74,6 +74,30 @@ TEST(BitmapTest, DecodedImagesAreSharedByIdAndScaleAndLiveUntilTheLastForget)
     doubled->forget();
 }
 
+// Opening an editor at a screen scale draws only the knob frames it shows, once each.
+TEST(BitmapTest, AScaledFilmstripIsDrawnFrameByFrameAsFramesAreShown)
+{
+    CFrame doubled(CRect(0, 0, 40, 40), nullptr, nullptr, 2.0);
+    CBitmap* scaledStrip = new CBitmap(kKnobId, 2.0);
+    scaledStrip->setTransparentColor(kKnobKeyColor);
+    auto* knob = new CAnimKnob(CRect(10, 10, 30, 30), nullptr, 1, kKnobFrames, 2 * kKnobSizePixels,
+                               scaledStrip);
+    knob->setTransparency(true);
+    scaledStrip->forget(); // the knob holds it
+    doubled.addView(knob);
+    const int framesBefore = scaledFramesDrawn();
+    knob->setValue(0.5f);
+    doubled.drawAll();
+    doubled.drawAll();
+    EXPECT_EQ(scaledFramesDrawn() - framesBefore, 1) << "frame 32 only";
+    EXPECT_EQ(doubled.getDrawContext()->getPixel(20, 20), knobFrameColor(32));
+    EXPECT_EQ(doubled.getDrawContext()->getPixel(11, 11), kBlackCColor) << "keyed corner";
+    knob->setValue(1.0f);
+    doubled.drawAll();
+    EXPECT_EQ(scaledFramesDrawn() - framesBefore, 2);
+    EXPECT_EQ(doubled.getDrawContext()->getPixel(20, 20), knobFrameColor(64));
+}
+
 TEST_F(DrawingTest, KnobSliderAndMovieButtonShowWhatTheirValuesSay)
 {
     BitmapRef strip(kKnobId), track(kTrackId), handle(kHandleId), buttonBitmap(kButtonId);

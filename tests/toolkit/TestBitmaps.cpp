@@ -137,8 +137,15 @@ bool scaledBitmapLayout(int id, double scale, ScaledBitmapLayout& layout)
     return true;
 }
 
+int& scaledFramesDrawn()
+{
+    static int frames = 0;
+    return frames;
+}
+
 void drawScaledBitmapFrame(int id, double scale, int frame, cairo_surface_t* target)
 {
+    ++scaledFramesDrawn();
     ScaledBitmapLayout layout{};
     if (!scaledBitmapLayout(id, scale, layout))
         return;

@@ -25,6 +25,9 @@ constexpr CColor kHandleColor{220, 220, 220, 255};
 constexpr CColor kButtonOffColor{30, 30, 90, 255};
 constexpr CColor kButtonOnColor{120, 200, 255, 255};
 
+// Frames drawScaledBitmapFrame has drawn so far in the process.
+int& scaledFramesDrawn();
+
 // The colour of a knob filmstrip frame's centre.
 inline CColor knobFrameColor(int frame)
 {
