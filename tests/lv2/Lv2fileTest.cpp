@@ -101,10 +101,13 @@ TEST(Lv2file, RendersTheVstSamplesAfterLatencyAlignment)
         // lv2file keeps the look-ahead delay in its output; varnholt-render compensates it.
         for (std::size_t i = 0; i < kLatencyFrames; ++i)
             ASSERT_EQ(lv2.left[i], 0.0f) << i;
-        float largest = 0.0f;
-        for (std::size_t i = 0; i + kLatencyFrames < kFrames; ++i)
-            largest = std::max({largest, std::fabs(lv2.left[i + kLatencyFrames] - vst.left[i]),
-                                std::fabs(lv2.right[i + kLatencyFrames] - vst.right[i])});
+        const auto aligned = [](const std::vector<float>& samples, std::size_t first) {
+            return std::vector<float>(samples.begin() + first,
+                                      samples.end() - (kLatencyFrames - first));
+        };
+        const float largest =
+            maxDifference({aligned(lv2.left, kLatencyFrames), aligned(lv2.right, kLatencyFrames)},
+                          {aligned(vst.left, 0), aligned(vst.right, 0)});
         EXPECT_LE(largest, c.tolerance);
         RecordProperty(std::string("max_difference_") + c.name, testing::PrintToString(largest));
     }

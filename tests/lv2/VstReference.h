@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "Lv2TestHost.h"
@@ -65,11 +66,17 @@ class VstReference
     HostedEffect effect;
 };
 
+// The largest difference between two renders; infinity when either holds a NaN.
 inline float maxDifference(const Stereo& a, const Stereo& b)
 {
     float largest = 0.0f;
     for (std::size_t i = 0; i < a.left.size(); ++i)
-        largest = std::max(
-            {largest, std::fabs(a.left[i] - b.left[i]), std::fabs(a.right[i] - b.right[i])});
+        for (const float difference :
+             {std::fabs(a.left[i] - b.left[i]), std::fabs(a.right[i] - b.right[i])})
+        {
+            if (std::isnan(difference))
+                return std::numeric_limits<float>::infinity();
+            largest = std::max(largest, difference);
+        }
     return largest;
 }
