@@ -1,5 +1,6 @@
 // The audio thread's work allocates nothing and takes no mutex: processing in both precisions,
-// with parameter changes, soft bypass switching and program changes arriving on the same thread.
+// with parameter changes, soft bypass switching and program changes arriving on the same thread;
+// and the LV2 edition's run with changing, hostile and reset port values.
 // The test counts the calls this process makes to the heap (malloc, calloc, realloc, free and the
 // aligned allocators, where libstdc++'s operator new and delete end) and to pthread mutexes (lock,
 // trylock, unlock) while counting is on for the calling thread, by interposing these functions
@@ -15,7 +16,10 @@
 #include <cstdlib>
 #include <mutex>
 
+#include <lv2/core/lv2.h>
+
 #include "HardeningHost.h"
+#include "lv2/Lv2Ports.h"
 
 // glibc's own entries: the interposed functions pass every call on to them.
 extern "C"
@@ -167,4 +171,52 @@ TEST(RealtimeSafety, AudioThreadWorkNeitherAllocatesNorLocks)
     }
     counting = false;
     EXPECT_EQ(counts, (Counts{0, 0, 0}));
+}
+
+TEST(RealtimeSafety, Lv2RunNeitherAllocatesNorLocks)
+{
+    constexpr int runCount = 20000;
+    constexpr std::uint32_t largestRunFrames = 256;
+    constexpr float noisePeak = 2.0f;
+    // Port values in and far beyond every control's range.
+    std::uniform_real_distribution<float> portValue(-1000.0f, 1000.0f);
+    std::uniform_int_distribution<std::uint32_t> frames(0, largestRunFrames);
+    std::uniform_int_distribution<std::uint32_t> parameter(0, kNumParams - 1);
+    std::mt19937 random(kHardeningSeed);
+    StereoBlock<float> block(largestRunFrames);
+    block.fillNoise(random, noisePeak);
+
+    void* library = dlopen(VARNHOLT_LV2_DSP_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    const auto entry = reinterpret_cast<LV2_Descriptor_Function>(dlsym(library, "lv2_descriptor"));
+    const LV2_Descriptor* descriptor = entry(0);
+    const LV2_Feature* const noFeatures[] = {nullptr};
+    LV2_Handle instance = descriptor->instantiate(descriptor, 48000.0, "", noFeatures);
+    ASSERT_NE(instance, nullptr);
+    float controls[lv2_port::kPortCount] = {};
+    for (std::uint32_t port = 0; port < lv2_port::kPortCount; ++port)
+        descriptor->connect_port(instance, port, &controls[port]);
+    // In place, as hosts may run it.
+    for (std::uint32_t channel = 0; channel < 2; ++channel)
+    {
+        descriptor->connect_port(instance, lv2_port::kAudioInLeft + channel, block.channels[channel]);
+        descriptor->connect_port(instance, lv2_port::kAudioOutLeft + channel, block.channels[channel]);
+    }
+    descriptor->activate(instance);
+
+    // Everything between start and stop is what a host's audio thread may call.
+    startCounting();
+    for (int run = 0; run < runCount; ++run)
+    {
+        for (int change = 0; change < 4; ++change)
+            controls[parameter(random)] = portValue(random);
+        controls[parameter(random)] = NAN;
+        controls[lv2_port::kPeakHoldReset] = static_cast<float>(run / 7 % 2);
+        descriptor->run(instance, frames(random));
+    }
+    counting = false;
+    EXPECT_EQ(counts, (Counts{0, 0, 0}));
+    descriptor->deactivate(instance);
+    descriptor->cleanup(instance);
+    dlclose(library);
 }

@@ -1,0 +1,82 @@
+// The VST 2.4 edition's render of the same settings: the built VarnholtPro.so through dlopen,
+// driven as hosts drive it, and the test material both editions get.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "Lv2TestHost.h"
+#include "tests/plugin/PluginHost.h"
+
+constexpr float kSampleRateHz = 44100.0f;
+constexpr int kVstBlockFrames = 512;
+
+// Two channels that differ, with bursts up to +4 dBFS, so the drive, the correlation limiter,
+// the soft clipper, the limiter and the leveller all have work.
+inline Stereo testMaterial(std::size_t frames)
+{
+    constexpr double kTwoPi = 6.283185307179586;
+    Stereo s{std::vector<float>(frames), std::vector<float>(frames)};
+    for (std::size_t i = 0; i < frames; ++i)
+    {
+        const double t = static_cast<double>(i) / kSampleRateHz;
+        const double burst = (i / 4096) % 2 == 1 ? 1.6 : 0.5;
+        const double common = std::sin(kTwoPi * 220.0 * t);
+        s.left[i] =
+            static_cast<float>(burst * (0.7 * common + 0.3 * std::sin(kTwoPi * 3100.0 * t)));
+        s.right[i] =
+            static_cast<float>(burst * (0.6 * common - 0.4 * std::sin(kTwoPi * 1870.0 * t)));
+    }
+    return s;
+}
+
+// An effect at 44.1 kHz, resumed, processing in blocks of kVstBlockFrames.
+class VstReference
+{
+  public:
+    VstReference()
+    {
+        effect.dispatch(effSetSampleRate, 0, 0, nullptr, kSampleRateHz);
+        effect.dispatch(effMainsChanged, 0, 1);
+    }
+    void setProgram(int program) { effect.dispatch(effSetProgram, 0, program); }
+    void setParameter(int index, float value) { effect.setParameter(index, value); }
+    // effMainsChanged off and on: the host's suspend and resume.
+    void restart()
+    {
+        effect.dispatch(effMainsChanged, 0, 0);
+        effect.dispatch(effMainsChanged, 0, 1);
+    }
+    Stereo render(const Stereo& input)
+    {
+        Stereo output = input;
+        for (std::size_t done = 0; done < input.left.size(); done += kVstBlockFrames)
+        {
+            const auto frames = static_cast<VstInt32>(
+                std::min<std::size_t>(kVstBlockFrames, input.left.size() - done));
+            float* channels[] = {output.left.data() + done, output.right.data() + done};
+            effect->processReplacing(effect.get(), channels, channels, frames);
+        }
+        return output;
+    }
+
+  private:
+    HostedEffect effect;
+};
+
+// The largest difference between two renders; infinity when either holds a NaN.
+inline float maxDifference(const Stereo& a, const Stereo& b)
+{
+    float largest = 0.0f;
+    for (std::size_t i = 0; i < a.left.size(); ++i)
+        for (const float difference :
+             {std::fabs(a.left[i] - b.left[i]), std::fabs(a.right[i] - b.right[i])})
+        {
+            if (std::isnan(difference))
+                return std::numeric_limits<float>::infinity();
+            largest = std::max(largest, difference);
+        }
+    return largest;
+}
