@@ -127,6 +127,21 @@ CKeyCode translateKey(XKeyEvent& event)
     return key;
 }
 
+// Whether a FocusOut on window took the keyboard away from it.
+bool focusLeft(Display* display, Window window, const XFocusChangeEvent& event)
+{
+    // The click that takes the focus first reports it leaving the window under the pointer
+    // (NotifyPointer); NotifyInferior means it went to a window inside ours. Neither takes the
+    // keyboard away, and a pop-up that click opened must stay.
+    if (event.detail == NotifyPointer || event.detail == NotifyInferior)
+        return false;
+    // Events arrive at the host's idle pace: the focus may be ours again by now.
+    Window focus = 0;
+    int revertTo = 0;
+    XGetInputFocus(display, &focus, &revertTo);
+    return focus != window;
+}
+
 // Set by recordError during parentIsUsable, which runs on the GUI thread only.
 bool errorSeen = false;
 
@@ -253,7 +268,8 @@ void X11Window::dispatch(CFrame& frame, XEvent& event)
         break;
     }
     case FocusOut:
-        frame.onFocusLost();
+        if (focusLeft(display, window, event.xfocus))
+            frame.onFocusLost();
         break;
     case DestroyNotify:
         if (event.xdestroywindow.window == window)

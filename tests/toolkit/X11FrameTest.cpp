@@ -6,6 +6,10 @@
 #include "toolkit/CAnimKnob.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CMovieButton.h"
+#include "toolkit/COptionMenu.h"
+#include "toolkit/COptionMenuPopup.h"
+
+#include <X11/keysym.h>
 
 #include <chrono>
 #include <functional>
@@ -32,6 +36,22 @@ class X11FrameTest : public X11TestWindow
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         return false;
+    }
+
+    void fakeKey(KeySym keysym)
+    {
+        const KeyCode code = XKeysymToKeycode(display, keysym);
+        XTestFakeKeyEvent(display, code, True, CurrentTime);
+        XTestFakeKeyEvent(display, code, False, CurrentTime);
+        XFlush(display);
+    }
+
+    Window inputFocus()
+    {
+        Window focus = 0;
+        int revertTo = 0;
+        XGetInputFocus(display, &focus, &revertTo);
+        return focus;
     }
 };
 
@@ -74,6 +94,108 @@ TEST_F(X11FrameTest, DragAndClickThroughXTestReachTheControlsAndTheScreen)
     EXPECT_EQ(shot->getPixel(25, 25), knobFrameColor(22)) << "floor(0.35 x 64)";
     EXPECT_EQ(shot->getPixel(20, 20), kBackgroundColor) << "keyed corner";
     EXPECT_EQ(shot->getPixel(140, 50), kBlackCColor) << "the parent beside the frame";
+}
+
+// The click that opens a menu also gives the frame the keyboard focus; the focus events this
+// causes for the frame's own window lose nothing. What closes the pop-up: an entry chosen,
+// another window keeping the focus, Escape (a click outside works as without a window).
+TEST_F(X11FrameTest, APopUpOpenedByTheClickThatFocusesTheFrameStaysUntilFocusReallyLeaves)
+{
+    const CRect menuRect(10, 10, 60, 20);
+    constexpr int kMenuX = 30, kMenuY = 15; // inside the menu, frame pixels
+    // The middle of the list's second row; the list starts under the menu.
+    const int secondRowY = menuRect.bottom + COptionMenuPopup::kRowHeightPixels * 3 / 2;
+    enum class Action
+    {
+        chooseSecondEntry,
+        otherWindowTakesFocus,
+        focusLeavesAndReturns,
+        escape
+    };
+    struct Case
+    {
+        const char* name;
+        Window focusBefore; // PointerRoot (the window under the pointer has it) or the host's
+        Action action;
+        bool closes;
+        std::vector<std::string> log;
+    };
+    const std::vector<std::string> chosen{"begin 16", "change 16 1.0000", "end 16"};
+    const Case cases[] = {
+        {"focus with the pointer, entry chosen", PointerRoot, Action::chooseSecondEntry, true,
+         chosen},
+        {"focus with the host's window, entry chosen", parent, Action::chooseSecondEntry, true,
+         chosen},
+        {"another window takes the focus", PointerRoot, Action::otherWindowTakesFocus, true, {}},
+        {"focus gone and back before an idle",
+         PointerRoot,
+         Action::focusLeavesAndReturns,
+         false,
+         {}},
+        {"Escape", PointerRoot, Action::escape, true, {}},
+    };
+    const Window other =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 400, 400, 20, 20, 0, 0, 0);
+    XMapRaised(display, other);
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        RecordingEditor editor;
+        CFrame frame(CRect(0, 0, 120, 80), parentHandle(), &editor);
+        ASSERT_TRUE(frame.isWindowOpen());
+        auto* menu = new COptionMenu(menuRect, &editor, 16, nullptr, nullptr, kNoFrame);
+        for (const char* entry : {"24 bit", "16 bit", "8 bit"})
+            menu->addEntry(entry);
+        frame.addView(menu);
+        XSetInputFocus(display, c.focusBefore, RevertToPointerRoot, CurrentTime);
+        fakeMotion(kMenuX, kMenuY);
+        XSync(display, False);
+        frame.idle();
+        const auto idleAWhile = [&]
+        {
+            for (int round = 0; round < 10; ++round)
+            {
+                frame.idle();
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        };
+
+        fakeButton(true);
+        fakeButton(false);
+        ASSERT_TRUE(idleUntil(frame, [&] { return inputFocus() == frame.getWindowId(); }));
+        idleAWhile(); // the focus events of the click arrive
+        ASSERT_TRUE(menu->isPopupOpen()) << "closed by the focus its own click gave";
+
+        switch (c.action)
+        {
+        case Action::chooseSecondEntry:
+            fakeMotion(kMenuX, secondRowY);
+            fakeButton(true);
+            fakeButton(false);
+            break;
+        case Action::otherWindowTakesFocus:
+            XSetInputFocus(display, other, RevertToPointerRoot, CurrentTime);
+            XFlush(display);
+            break;
+        case Action::focusLeavesAndReturns:
+            XSetInputFocus(display, other, RevertToPointerRoot, CurrentTime);
+            XSetInputFocus(display, frame.getWindowId(), RevertToPointerRoot, CurrentTime);
+            XSync(display, False);
+            break;
+        case Action::escape:
+            fakeKey(XK_Escape);
+            break;
+        }
+        if (c.closes)
+            EXPECT_TRUE(idleUntil(frame, [&] { return !menu->isPopupOpen(); }));
+        else
+        {
+            idleAWhile();
+            EXPECT_TRUE(menu->isPopupOpen());
+        }
+        EXPECT_EQ(editor.log, c.log);
+    }
+    XDestroyWindow(display, other);
 }
 
 TEST_F(X11FrameTest, AParentTheHostHasAlreadyDestroyedLeavesTheFrameHeadless)
