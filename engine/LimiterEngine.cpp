@@ -44,11 +44,8 @@ LimiterEngine::LimiterEngine()
     for (int draw = 0; draw < kQueuedDraws; ++draw)
     {
         const RandomGenerator::Lanes lanes = random.next();
-        for (const int slot : {draw, draw + kDrawSlots})
-        {
-            drawQueue[2 * slot] = lanes[0];
-            drawQueue[2 * slot + 1] = lanes[1];
-        }
+        drawQueue[2 * draw] = lanes[0];
+        drawQueue[2 * draw + 1] = lanes[1];
     }
     recomputeCoefficients();
 }
@@ -99,10 +96,10 @@ void LimiterEngine::recomputeCoefficients()
     rate.meterRmsFresh = splat(1.0f - meterRmsCoef);
     const float peakSmoothCoef = onePoleCoefficient(ec::kPeakSmoothTimeSeconds, fs);
     rate.peakSmoothCoef = splat(peakSmoothCoef);
-    rate.peakSmoothFresh = splat(1.0f - peakSmoothCoef);
+    rate.peakSmoothFreshNormalised =
+        splat((1.0f - peakSmoothCoef) *
+              peakNormalisationFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds));
     rate.peakHoldCoef = splat(onePoleCoefficient(ec::kPeakHoldTimeSeconds, fs));
-    rate.peakNormalisation =
-        splat(peakNormalisationFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds));
 
     const int frames = lookAheadFramesFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds, fs);
     lookAhead.store(frames, relaxed);

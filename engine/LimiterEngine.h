@@ -294,9 +294,9 @@ class LimiterEngine
         StereoVector meterRmsCoef;
         StereoVector meterRmsFresh;
         StereoVector peakSmoothCoef;
-        StereoVector peakSmoothFresh;
+        // (1 - c) of the peak smoother times the normalisation, one factor.
+        StereoVector peakSmoothFreshNormalised;
         StereoVector peakHoldCoef;
-        StereoVector peakNormalisation;
         float meanSquareCoef;
         float meanSquareFresh;
         StereoMask holdDurationFrames;
@@ -345,13 +345,10 @@ class LimiterEngine
 
     // The generator's draws (lanes 0 and 1 of each) taken ahead, in its order: the meter loop of
     // each run draws as many as the run took, so the generator's chain overlaps the meters' and
-    // never delays the start of a run. Always kQueuedDraws waiting from queueNext on; each
-    // stored twice, kDrawSlots apart, so a run's draws never wrap.
+    // never delays the start of a run. kQueuedDraws wait at the start of the queue; a run takes
+    // its draws from there, appends as many, and moves the rest to the start.
     static constexpr int kQueuedDraws = 3 * kRunFrames;
-    static constexpr int kDrawSlots = 512;
-    static_assert(kDrawSlots >= kQueuedDraws, "draw queue too short");
-    std::uint32_t drawQueue[2 * 2 * kDrawSlots] = {};
-    int queueNext = 0;
+    std::uint32_t drawQueue[2 * 2 * kQueuedDraws] = {};
 
     // Scratch of one run, in left/right pairs per frame unless named otherwise; whole vectors of
     // eight frames, so a run's last vector may carry values past its end that nobody reads.

@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#if defined(__SSE3__)
+#include <pmmintrin.h>
+#endif
 
 // The steps must inline into the stage loops whatever the compiler's size heuristics say, and
 // must leave no out-of-line copy that the other code set's file could share.
@@ -191,9 +194,16 @@ VARNHOLT_ENGINE_INLINE bool allSet(PairsMask m)
 }
 #endif
 
+// Left and right from memory, repeated in lanes 2 and 3.
 VARNHOLT_ENGINE_INLINE StereoVector loadPair(const float* from)
 {
+#if defined(__SSE3__)
+    double pair;
+    std::memcpy(&pair, from, sizeof pair);
+    return _mm_castpd_ps(_mm_loaddup_pd(&pair));
+#else
     return stereo::make(from[0], from[1]);
+#endif
 }
 
 VARNHOLT_ENGINE_INLINE void storePair(float* to, StereoVector pair)
@@ -279,15 +289,10 @@ void LimiterEngine::bypassRun(const float* inLeft, const float* inRight, float* 
     for (int i = 0; i < frames; ++i)
     {
         // The frame's draw from the queue, and one for the queue.
-        const int slot = (queueNext + i) & (kDrawSlots - 1);
-        const RandomGenerator::Lanes queued{drawQueue[2 * slot], drawQueue[2 * slot + 1]};
+        const RandomGenerator::Lanes queued{drawQueue[2 * i], drawQueue[2 * i + 1]};
         const RandomGenerator::Lanes lanes = rng.next();
-        const int refill = (slot + kQueuedDraws) & (kDrawSlots - 1);
-        for (const int copy : {refill, refill + kDrawSlots})
-        {
-            drawQueue[2 * copy] = lanes[0];
-            drawQueue[2 * copy + 1] = lanes[1];
-        }
+        drawQueue[2 * (kQueuedDraws + i)] = lanes[0];
+        drawQueue[2 * (kQueuedDraws + i) + 1] = lanes[1];
         const StereoVector input = boundInput(stereo::make(inLeft[i], inRight[i]));
         writeRing(ringNext + i, input + noise.uniformPairOf(queued));
         s.out = ringPair(ringNext + i, 0);
@@ -297,7 +302,7 @@ void LimiterEngine::bypassRun(const float* inLeft, const float* inRight, float* 
         outRight[i] = s.out[1];
     }
     ringNext = (ringNext + frames) & (kRingFrames - 1);
-    queueNext = (queueNext + frames) & (kDrawSlots - 1);
+    std::memmove(drawQueue, drawQueue + 2 * frames, 2 * sizeof(std::uint32_t) * kQueuedDraws);
     state = s;
     random = rng;
     publishLevelMeters(state);
@@ -311,7 +316,7 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::takeDraws(int
     {
         return;
     }
-    const std::uint32_t* const queued = drawQueue + 2 * queueNext;
+    const std::uint32_t* const queued = drawQueue;
     for (int i = 0; i < frames; ++i)
     {
         const std::uint32_t* const draws = queued + 6 * i;
@@ -335,8 +340,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::inputStage(const float* inLeft, const
     const Pairs sideGain = splatPair(frame.signedSideGain);
     const Pairs noiseAmplitude = splat(noise.getAmplitude());
     const bool imaging = !frame.correlationLimiterOn;
-    const std::uint32_t* const noiseDraws =
-        frame.quantising ? run.noiseDraws : drawQueue + 2 * queueNext;
+    const std::uint32_t* const noiseDraws = frame.quantising ? run.noiseDraws : drawQueue;
     for (int i = 0; i < frames; i += kFramesPerVector)
     {
         Singles left;
@@ -522,7 +526,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(int frames)
     Quantiser q = quantiser;
     const bool statistics = !frame.correlationLimiterOn;
     constexpr int drawsPerFrame = quantising ? 3 : 1;
-    int slot = queueNext + kQueuedDraws;
+    std::uint32_t* slot = drawQueue + 2 * kQueuedDraws;
     for (int i = 0; i < frames; ++i)
     {
         if (quantising)
@@ -536,15 +540,14 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(int frames)
         {
             updateCorrelationStatistics(s, loadPair(run.work + 2 * i));
         }
-        for (int draw = 0; draw < drawsPerFrame; ++draw, ++slot)
+        for (int draw = 0; draw < drawsPerFrame; ++draw, slot += 2)
         {
             const RandomGenerator::Lanes lanes = rng.next();
-            const int first = slot & (kDrawSlots - 1);
-            std::memcpy(drawQueue + 2 * first, &lanes, 2 * sizeof(std::uint32_t));
-            std::memcpy(drawQueue + 2 * (first + kDrawSlots), &lanes, 2 * sizeof(std::uint32_t));
+            std::memcpy(slot, &lanes, 2 * sizeof(std::uint32_t));
         }
     }
-    queueNext = (queueNext + drawsPerFrame * frames) & (kDrawSlots - 1);
+    const int taken = drawsPerFrame * frames;
+    std::memmove(drawQueue, drawQueue + 2 * taken, 2 * sizeof(std::uint32_t) * kQueuedDraws);
     s.out = loadPair(run.output + 2 * (frames - 1));
     state = s;
     random = rng;
@@ -685,8 +688,7 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::envelopeStep(FrameState& s, S
     const StereoVector eps = stereo::splat(engine_constants::kEpsilon);
     const StereoVector decayed = select(s.excess > eps, s.excess * rate.peakHoldCoef, s.excess);
     s.excess = select(e > s.excess, e, decayed);
-    s.smooth =
-        rate.peakSmoothCoef * s.smooth + rate.peakSmoothFresh * s.excess * rate.peakNormalisation;
+    s.smooth = rate.peakSmoothCoef * s.smooth + rate.peakSmoothFreshNormalised * s.excess;
     s.release = select(s.release > s.smooth, s.release * frame.envelopeReleaseCoef, s.smooth);
     s.average =
         frame.envelopeHysteresisCoef * s.average + frame.envelopeHysteresisFresh * s.release;

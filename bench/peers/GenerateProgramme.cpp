@@ -74,8 +74,7 @@ int main(int argc, char** argv)
 {
     if (argc != 4 && argc != 5)
     {
-        std::fprintf(stderr, "usage: %s OUTPUT.wav SECONDS SAMPLE_RATE_HZ [demo|quiet]\n",
-                     argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT.wav SECONDS SAMPLE_RATE_HZ [demo|quiet]\n", argv[0]);
         return 2;
     }
     const double seconds = std::atof(argv[2]);

@@ -58,10 +58,10 @@ std::uint64_t renderHash(bool wideVectors, float driveDb, float softclipAmount,
 TEST(Checksum, Program0AndProgram2WithInterSamplePeaksAndDither)
 {
     EXPECT_EQ(renderHash(false, -20.16f, 0.0f, 8.0f, false, 64), 0x5dca396347c2deaaull);
-    EXPECT_EQ(renderHash(false, -14.28f, 0.5f, -4.0f, true, 16), 0x052422c2534b3565ull);
+    EXPECT_EQ(renderHash(false, -14.28f, 0.5f, -4.0f, true, 16), 0xe75c30f7ecac7365ull);
     if (LimiterEngine().usesWideVectors())
     {
         EXPECT_EQ(renderHash(true, -20.16f, 0.0f, 8.0f, false, 64), 0x5dca396347c2deaaull);
-        EXPECT_EQ(renderHash(true, -14.28f, 0.5f, -4.0f, true, 16), 0x5fc320bf7feff965ull);
+        EXPECT_EQ(renderHash(true, -14.28f, 0.5f, -4.0f, true, 16), 0xe40b03f328e76165ull);
     }
 }
