@@ -345,10 +345,13 @@ class LimiterEngine
 
     // The generator's draws (lanes 0 and 1 of each) taken ahead, in its order: the meter loop of
     // each run draws as many as the run took, so the generator's chain overlaps the meters' and
-    // never delays the start of a run. kQueuedDraws wait at the start of the queue; a run takes
-    // its draws from there, appends as many, and moves the rest to the start.
+    // never delays the start of a run. kQueuedDraws wait from queueRead on; a run takes its
+    // draws from there and appends as many; once queueRead has passed kQueuedDraws the waiting
+    // draws move back to the start (the queue holds three times kQueuedDraws).
     static constexpr int kQueuedDraws = 3 * kRunFrames;
-    std::uint32_t drawQueue[2 * 2 * kQueuedDraws] = {};
+    std::uint32_t drawQueue[2 * 3 * kQueuedDraws] = {};
+    int queueRead = 0;
+    inline void advanceQueue(int taken);
 
     // Scratch of one run, in left/right pairs per frame unless named otherwise; whole vectors of
     // eight frames, so a run's last vector may carry values past its end that nobody reads.

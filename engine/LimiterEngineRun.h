@@ -289,10 +289,11 @@ void LimiterEngine::bypassRun(const float* inLeft, const float* inRight, float* 
     for (int i = 0; i < frames; ++i)
     {
         // The frame's draw from the queue, and one for the queue.
-        const RandomGenerator::Lanes queued{drawQueue[2 * i], drawQueue[2 * i + 1]};
+        const std::uint32_t* const draws = drawQueue + 2 * (queueRead + i);
+        const RandomGenerator::Lanes queued{draws[0], draws[1]};
         const RandomGenerator::Lanes lanes = rng.next();
-        drawQueue[2 * (kQueuedDraws + i)] = lanes[0];
-        drawQueue[2 * (kQueuedDraws + i) + 1] = lanes[1];
+        std::memcpy(drawQueue + 2 * (queueRead + kQueuedDraws + i), &lanes,
+                    2 * sizeof(std::uint32_t));
         const StereoVector input = boundInput(stereo::make(inLeft[i], inRight[i]));
         writeRing(ringNext + i, input + noise.uniformPairOf(queued));
         s.out = ringPair(ringNext + i, 0);
@@ -302,7 +303,7 @@ void LimiterEngine::bypassRun(const float* inLeft, const float* inRight, float* 
         outRight[i] = s.out[1];
     }
     ringNext = (ringNext + frames) & (kRingFrames - 1);
-    std::memmove(drawQueue, drawQueue + 2 * frames, 2 * sizeof(std::uint32_t) * kQueuedDraws);
+    advanceQueue(frames);
     state = s;
     random = rng;
     publishLevelMeters(state);
@@ -316,7 +317,7 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::takeDraws(int
     {
         return;
     }
-    const std::uint32_t* const queued = drawQueue;
+    const std::uint32_t* const queued = drawQueue + 2 * queueRead;
     for (int i = 0; i < frames; ++i)
     {
         const std::uint32_t* const draws = queued + 6 * i;
@@ -340,7 +341,8 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::inputStage(const float* inLeft, const
     const Pairs sideGain = splatPair(frame.signedSideGain);
     const Pairs noiseAmplitude = splat(noise.getAmplitude());
     const bool imaging = !frame.correlationLimiterOn;
-    const std::uint32_t* const noiseDraws = frame.quantising ? run.noiseDraws : drawQueue;
+    const std::uint32_t* const noiseDraws =
+        frame.quantising ? run.noiseDraws : drawQueue + 2 * queueRead;
     for (int i = 0; i < frames; i += kFramesPerVector)
     {
         Singles left;
@@ -352,12 +354,14 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::inputStage(const float* inLeft, const
         }
         else
         {
-            float lastLeft[kFramesPerVector] = {};
-            float lastRight[kFramesPerVector] = {};
-            std::copy(inLeft + i, inLeft + frames, lastLeft);
-            std::copy(inRight + i, inRight + frames, lastRight);
-            left = load<Singles>(lastLeft);
-            right = load<Singles>(lastRight);
+            // Lane by lane: small stores read back as one vector would stall the load.
+            left = Singles{};
+            right = Singles{};
+            for (int k = 0; k < frames - i; ++k)
+            {
+                left[k] = inLeft[i + k];
+                right[k] = inRight[i + k];
+            }
         }
         Pairs input = interleave(left, right);
         if (__builtin_expect(!allSet(abs(input) <= engine_constants::kInputLimit), 0))
@@ -526,7 +530,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(int frames)
     Quantiser q = quantiser;
     const bool statistics = !frame.correlationLimiterOn;
     constexpr int drawsPerFrame = quantising ? 3 : 1;
-    std::uint32_t* slot = drawQueue + 2 * kQueuedDraws;
+    std::uint32_t* slot = drawQueue + 2 * (queueRead + kQueuedDraws);
     for (int i = 0; i < frames; ++i)
     {
         if (quantising)
@@ -547,7 +551,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(int frames)
         }
     }
     const int taken = drawsPerFrame * frames;
-    std::memmove(drawQueue, drawQueue + 2 * taken, 2 * sizeof(std::uint32_t) * kQueuedDraws);
+    advanceQueue(taken);
     s.out = loadPair(run.output + 2 * (frames - 1));
     state = s;
     random = rng;
@@ -581,6 +585,17 @@ VARNHOLT_ENGINE_INLINE const float* LimiterEngine::oldestOf(int frameIndex) cons
 {
     return ring.get() +
            2 * ((frameIndex - engine_constants::kDelayCapacityFrames) & (kRingFrames - 1));
+}
+
+VARNHOLT_ENGINE_INLINE void LimiterEngine::advanceQueue(int taken)
+{
+    queueRead += taken;
+    if (queueRead >= kQueuedDraws)
+    {
+        std::memmove(drawQueue, drawQueue + 2 * queueRead,
+                     2 * sizeof(std::uint32_t) * kQueuedDraws);
+        queueRead = 0;
+    }
 }
 
 // Frame f (counted as ringNext is) in both copies.
