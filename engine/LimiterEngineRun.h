@@ -323,10 +323,13 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::takeDraws(int
         const std::uint32_t* const draws = queued + 6 * i;
         run.noiseDraws[2 * i] = draws[0];
         run.noiseDraws[2 * i + 1] = draws[1];
-        const RandomGenerator::Lanes left{draws[2], draws[3]};
-        const RandomGenerator::Lanes right{draws[4], draws[5]};
-        run.dither[2 * i] = dither.triangularOf(left);
-        run.dither[2 * i + 1] = dither.triangularOf(right);
+        // Both channels' uniform pairs converted together, then each pair's mean.
+        const StereoVector u =
+            dither.uniformPairOf(RandomGenerator::Lanes{draws[2], draws[3], draws[4], draws[5]});
+        const StereoVector triangular = (__builtin_shufflevector(u, u, 1, 3, 1, 3) +
+                                         __builtin_shufflevector(u, u, 0, 2, 0, 2)) *
+                                        0.5f;
+        limiter_run_detail::storePair(run.dither + 2 * i, triangular);
     }
 }
 
@@ -471,13 +474,18 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::detectionStag
     }
 }
 
-// The leveller and the peak envelopes: two recursive chains in one loop.
+// The leveller and the peak envelopes, and the first draw per frame for the queue: recursive
+// chains in one loop.
 template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::envelopeStage(int frames)
 {
     using namespace limiter_run_detail;
     FrameState s = state;
+    RandomGenerator rng = random;
+    std::uint32_t* const queued = drawQueue + 2 * (queueRead + kQueuedDraws);
     for (int i = 0; i < frames; ++i)
     {
+        const RandomGenerator::Lanes lanes = rng.next();
+        std::memcpy(queued + 2 * i, &lanes, 2 * sizeof(std::uint32_t));
         const float levellerGain = rmsLevellerStep(s, run.tapPower[2 * i]);
         run.leveller[i] = levellerGain;
         // Times 1 where the leveller rests: the same as leaving it.
@@ -485,6 +493,7 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::envelopeStage
         storePair(run.envelope + 2 * i, envelopeStep(s, stereo::abs(detected) - 1.0f));
     }
     state = s;
+    random = rng;
 }
 
 // The stereo link, the limiter gains, and the gained sample clamped to full scale, then trimmed.
@@ -519,8 +528,8 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::gainStage(int
 }
 
 // The quantiser if on, the meters; without the correlation limiter the correlation statistics,
-// which feed nothing else then; and the generator's draws for the queue, as many as the run
-// took: up to four recursive chains in one loop, which the processor overlaps.
+// which feed nothing else then; and with dither the two draws per frame the envelope loop left
+// for the queue: up to four recursive chains in one loop, which the processor overlaps.
 template <typename Isa, bool quantising>
 VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(int frames)
 {
@@ -530,7 +539,8 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(int frames)
     Quantiser q = quantiser;
     const bool statistics = !frame.correlationLimiterOn;
     constexpr int drawsPerFrame = quantising ? 3 : 1;
-    std::uint32_t* slot = drawQueue + 2 * (queueRead + kQueuedDraws);
+    // Behind the envelope loop's draws, in the generator's order.
+    std::uint32_t* slot = drawQueue + 2 * (queueRead + kQueuedDraws + frames);
     for (int i = 0; i < frames; ++i)
     {
         if (quantising)
@@ -544,7 +554,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(int frames)
         {
             updateCorrelationStatistics(s, loadPair(run.work + 2 * i));
         }
-        for (int draw = 0; draw < drawsPerFrame; ++draw, slot += 2)
+        for (int draw = 1; draw < drawsPerFrame; ++draw, slot += 2)
         {
             const RandomGenerator::Lanes lanes = rng.next();
             std::memcpy(slot, &lanes, 2 * sizeof(std::uint32_t));
