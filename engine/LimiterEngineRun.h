@@ -2,10 +2,11 @@
 
 // The processing of one run of frames, stage by stage. Included only by the two files that
 // compile it for a code set (LimiterEngineRunBaseline.cpp, LimiterEngineRunWide.cpp); Isa is a
-// type local to each, so each gets functions of its own. The recursive stages go frame by frame
-// in one loop each, so the processor overlaps their loop-carried chains; detection, which feeds
-// nothing back, takes eight frames per 64-byte vector. Operations follow the described arithmetic;
-// where the code set has fused multiply-add the compiler fuses a * b + c.
+// type local to each, so each gets functions of its own. The stages that feed nothing back take
+// the whole run in vectors of several frames; the recursive ones go frame by frame in two loops,
+// several chains to a loop, so the processor overlaps them. The arithmetic is the engine's,
+// reassociated where that shortens a chain; where the code set has fused multiply-add, the
+// compiler fuses a * b + c.
 
 #include "engine/LimiterEngine.h"
 

@@ -1,4 +1,4 @@
-// The engine's output must equal its described arithmetic to within float rounding: against the
+// The engine's output must equal its arithmetic to within float rounding: against the
 // double-precision reference, its error may be no larger than that of the engine in its former
 // pinned operation order (no reassociation, no fused multiply-add), in RMS and in maximum, on
 // programs 0 to 7, with and without inter-sample-peak detection, at 44.1, 48 and 96 kHz, on hot
