@@ -11,7 +11,7 @@ constexpr float kEpsilon = 1e-8f;
 constexpr int kLatencyFrames = 512;
 constexpr int kDelayCapacityFrames = 512;
 // processBlock takes a block in runs of at most this many frames, each stage over a whole run.
-constexpr int kRunFrames = 128;
+constexpr int kRunFrames = 256;
 // Frames the look-ahead line keeps: a power of two holding the 513 frames the oldest frame of a
 // run sees plus the run.
 constexpr int kRingFrames = 1024;
