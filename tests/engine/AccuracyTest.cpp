@@ -230,8 +230,8 @@ std::string describe(int number, const EngineSettings& s, Material kind, bool au
 } // namespace
 
 // Float rounding differs from one operation order to another in both directions, so per case
-// the optimised engine's error may exceed the pinned order's (seen: by up to 1.6 times in RMS
-// and 2.6 times in maximum, where the tail of a flip just under the near-tie bound lands in one
+// the optimised engine's error may exceed the pinned order's (seen: by up to 1.7 times in RMS
+// and 3.5 times in maximum, where the tail of a flip just under the near-tie bound lands in one
 // engine only); over all cases together it must be smaller, in RMS and in maximum. Near-ties are
 // rare in both engines, no more frequent in the optimised one, and each is over within a quarter of
 // a second.
