@@ -48,10 +48,11 @@ template <typename Sample> class BasicBiquadFilter
     void process(Sample x) { y = step(x, s1, s2); }
 
     // The same step on state the caller keeps (in registers across a block); returns the output.
+    // The input terms are summed first, so only a1 * out waits for the output.
     Sample step(Sample x, Sample& state1, Sample& state2) const
     {
         const Sample out = b0 * x + state1;
-        state1 = b1 * x - a1 * out + state2;
+        state1 = (b1 * x + state2) - a1 * out;
         state2 = b2 * x - a2 * out;
         return out;
     }

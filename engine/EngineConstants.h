@@ -10,6 +10,12 @@ constexpr float kEpsilon = 1e-8f;
 
 constexpr int kLatencyFrames = 512;
 constexpr int kDelayCapacityFrames = 512;
+// processBlock takes a block in runs of at most this many frames, each stage over a whole run.
+constexpr int kRunFrames = 256;
+// Frames the look-ahead line keeps: a power of two holding the 513 frames the oldest frame of a
+// run sees plus the run.
+constexpr int kRingFrames = 1024;
+static_assert(kRingFrames >= kDelayCapacityFrames + 1 + kRunFrames, "ring too short for a run");
 
 constexpr float kDefaultSampleRateHz = 44100.0f;
 constexpr float kMinSampleRateHz = 5000.0f;

@@ -26,7 +26,7 @@ float boundedFactor(float factor, float limit)
 }
 
 // Delay line reads clamp their index to 0..511; the engine clamps its taps once, at set-up.
-std::ptrdiff_t clampedTap(int frames)
+int clampedTap(int frames)
 {
     return std::clamp(frames, 0, ec::kDelayCapacityFrames - 1);
 }
@@ -36,9 +36,17 @@ LimiterEngine::LimiterEngine()
 {
     __builtin_cpu_init();
     wideVectorsOffered = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-                         __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
-    wideVectors = wideVectorsOffered;
-    delay.configure(ec::kDelayCapacityFrames, ec::kDelayCapacityFrames);
+                         __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw") &&
+                         __builtin_cpu_supports("fma");
+    allowWideVectors(true);
+    dither.setLevel(ec::kDitherLevelDb);
+    ring = std::make_unique<float[]>(4 * static_cast<std::size_t>(kRingFrames));
+    for (int draw = 0; draw < kQueuedDraws; ++draw)
+    {
+        const RandomGenerator::Lanes lanes = random.next();
+        drawQueue[2 * draw] = lanes[0];
+        drawQueue[2 * draw + 1] = lanes[1];
+    }
     recomputeCoefficients();
 }
 
@@ -46,7 +54,24 @@ LimiterEngine::~LimiterEngine() = default;
 
 void LimiterEngine::allowWideVectors(bool allowed)
 {
-    wideVectors = allowed && wideVectorsOffered;
+    runFunction = allowed && wideVectorsOffered ? runStagesWide : runStagesBaseline;
+}
+
+void LimiterEngine::processSample(float left, float right)
+{
+    float outLeft;
+    float outRight;
+    processRun(&left, &right, &outLeft, &outRight, 1);
+}
+
+void LimiterEngine::processRun(const float* inLeft, const float* inRight, float* outLeft,
+                               float* outRight, int frames)
+{
+    if (pendingRequests.load(std::memory_order_relaxed) != 0)
+    {
+        carryOutRequests();
+    }
+    runFunction(*this, inLeft, inRight, outLeft, outRight, frames);
 }
 
 void LimiterEngine::setEngineSampleRate(float sampleRateHz)
@@ -71,10 +96,10 @@ void LimiterEngine::recomputeCoefficients()
     rate.meterRmsFresh = splat(1.0f - meterRmsCoef);
     const float peakSmoothCoef = onePoleCoefficient(ec::kPeakSmoothTimeSeconds, fs);
     rate.peakSmoothCoef = splat(peakSmoothCoef);
-    rate.peakSmoothFresh = splat(1.0f - peakSmoothCoef);
+    rate.peakSmoothFreshNormalised =
+        splat((1.0f - peakSmoothCoef) *
+              peakNormalisationFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds));
     rate.peakHoldCoef = splat(onePoleCoefficient(ec::kPeakHoldTimeSeconds, fs));
-    rate.peakNormalisation =
-        splat(peakNormalisationFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds));
 
     const int frames = lookAheadFramesFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds, fs);
     lookAhead.store(frames, relaxed);
@@ -100,8 +125,7 @@ void LimiterEngine::recomputeCoefficients()
     const float meanSquareCoef = onePoleCoefficient(ec::kMeanSquareTimeSeconds, fs);
     rate.meanSquareCoef = meanSquareCoef;
     rate.meanSquareFresh = 1.0f - meanSquareCoef;
-    quantiserLeft.setSampleRate(fs);
-    quantiserRight.setSampleRate(fs);
+    quantiser.setSampleRate(fs);
     applyDitherBits(ditherBits.load(relaxed));
     loadFrameParameters();
     resetState();
@@ -164,6 +188,21 @@ void LimiterEngine::loadFrameParameters()
     frame.outputGain = splat(outputGain.load(relaxed));
 }
 
+void LimiterEngine::publishLevelMeters(const FrameState& s)
+{
+    shownPeak.publish(s.peakMeter);
+    shownRms.publish(s.rmsMeter);
+    shownPeakHold.publish(s.peakHold);
+    shownPower.publish(s.power);
+    shownCrossPower.publish(s.power[2]);
+}
+
+void LimiterEngine::publishGains(const FrameGains& gains)
+{
+    shownLimiterGain.publish(gains.limiter);
+    shownRmsGain.store(gains.leveller, relaxed);
+}
+
 void LimiterEngine::setBypassed(bool on)
 {
     requestedBypass.store(on, relaxed);
@@ -207,14 +246,14 @@ void LimiterEngine::applyBypass(bool on)
     bypassActive = on;
     bypassed.store(on, relaxed);
     resetState();
-    delay.clear();
+    std::fill(ring.get(), ring.get() + 4 * kRingFrames, 0.0f);
+    ringNext = 0;
 }
 
 void LimiterEngine::applyDitherBits(int bits)
 {
     frame.quantising = bits < ec::kMaxWordLengthBits;
-    quantiserLeft.setWordLength(bits);
-    quantiserRight.setWordLength(bits);
+    quantiser.setWordLength(bits);
 }
 
 void LimiterEngine::setOutputGain(float factor)

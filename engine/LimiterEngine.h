@@ -2,7 +2,6 @@
 
 #include "engine/AtomicStereo.h"
 #include "engine/BiquadFilter.h"
-#include "engine/DelayLine.h"
 #include "engine/EngineConstants.h"
 #include "engine/NoiseSource.h"
 #include "engine/Quantiser.h"
@@ -11,6 +10,9 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <type_traits>
 
 // The signal engine: one stereo frame in, one out, through input drive, stereo width and
 // correlation limiting, soft clipper, 512-frame look-ahead delay, peak detection, RMS leveller,
@@ -22,8 +24,9 @@
 // is a relaxed atomic written and read whole, so a reader may see values of different frames.
 // Requests that rebuild state (setBypassed clears the delay lines, setDitherBits resets the
 // quantisers, resetPeakHold and setInterSamplePeak re-arm the held peaks) are recorded and
-// carried out by the processing thread at the start of its next frame (processBlock: of its next
-// frame pair, at most one frame later), so they never touch a buffer mid-frame. The set-up
+// carried out by the processing thread at the start of its next run of frames (processSample:
+// its next frame; processBlock: at most kRunFrames - 1 frames later), so they never touch a
+// buffer mid-run. The set-up
 // operations (construction, setEngineSampleRate, recomputeCoefficients, resetState,
 // allowWideVectors) must not overlap processing: the host calls them while processing is
 // suspended, or the processing thread calls them between frames.
@@ -32,6 +35,8 @@ class LimiterEngine
   public:
     // Output frame n is input frame n - 512 in both paths at every sample rate.
     static constexpr int kLatencyFrames = engine_constants::kLatencyFrames;
+    // processBlock works through a block in runs of at most this many frames, stage by stage.
+    static constexpr int kRunFrames = engine_constants::kRunFrames;
 
     // Set-up thread. Builds the engine at 44.1 kHz; the only allocation of the engine.
     LimiterEngine();
@@ -55,19 +60,22 @@ class LimiterEngine
     void setBypassed(bool on);
 
     // Processing thread. Processes one frame; read it with getOutputLeft/getOutputRight.
-    inline void processSample(float left, float right);
-    // Processing thread. Processes `frames` frames with exactly the output bits processSample
-    // would give one by one, with the frame state kept in registers and, where nothing feeds
-    // back, two frames per vector; Sample is float or double (rounded to float on the way in).
-    // Each frame's inputs are read before its outputs are written, so the outputs may be the
-    // inputs. Level meters, gains and the correlation are published at the end of the block
-    // (and wherever a request is carried out), not after every frame.
+    void processSample(float left, float right);
+    // Processing thread. Processes `frames` frames, with exactly the output bits processSample
+    // would give one by one, in runs of up to kRunFrames: each stage takes the whole run in
+    // the widest vectors the processor has where nothing feeds back, the recursive stages go
+    // frame by frame with their state in registers. Sample is float or double (rounded to float
+    // on the way in). A run's inputs are all read before its outputs are written, so the outputs
+    // may be the inputs. Level meters, gains and the correlation are published after every run.
     template <typename Sample>
     inline void processBlock(const Sample* inLeft, const Sample* inRight, Sample* outLeft,
                              Sample* outRight, int frames);
-    // Set-up thread. With false, processBlock keeps to the SSE2 baseline code even where the
-    // processor offers AVX-512 (which gives the same output bits): for tests and benchmarks.
+    // Set-up thread. With false, processing keeps to the SSE2 baseline code even where the
+    // processor offers AVX-512 with fused multiply-add: for tests and benchmarks.
     void allowWideVectors(bool allowed);
+    // Any thread. Whether processing runs the AVX-512 code (whose output differs from the
+    // baseline's within float rounding).
+    bool usesWideVectors() const { return runFunction == runStagesWide; }
     // Processing thread.
     float getOutputLeft() const { return state.out[0]; }
     // Processing thread.
@@ -170,43 +178,52 @@ class LimiterEngine
         float leveller;
     };
 
-    inline void publishLevelMeters(const FrameState& s);
-    inline void publishGains(const FrameGains& gains);
-    template <typename Sample>
-    inline int processRun(const Sample* inLeft, const Sample* inRight, Sample* outLeft,
-                          Sample* outRight, int first, int frames);
-    template <typename Sample>
-    int processRunWide(const Sample* inLeft, const Sample* inRight, Sample* outLeft,
-                       Sample* outRight, int first, int frames);
-    inline FrameGains processFrame(FrameState& s, RandomGenerator& rng,
-                                   StereoDelayLine::Cursor& line, StereoVector input);
-    inline StereoVector processFramePair(FrameState& s, RandomGenerator& rng,
-                                         StereoDelayLine::Cursor& line, StereoVector inputs,
-                                         FrameGains& secondGains);
-    static inline StereoVector boundInputPair(StereoVector inputs);
+    void publishLevelMeters(const FrameState& s);
+    void publishGains(const FrameGains& gains);
+    // One run of 1..kRunFrames frames, no request waiting; the code set of the processor.
+    void processRun(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                    int frames);
     float correlation() const;
     float softclipGain(std::atomic<float>& peak);
 
-    // The frame path, in frame order (LimiterEngineFrame.h). Both channels travel together in
-    // a StereoVector.
+    // The run in stages (LimiterEngineRun.h), compiled once for the SSE2 baseline and once for
+    // AVX-512 with fused multiply-add; Isa names the code set, so each has its own functions.
+    template <typename Isa>
+    void runStages(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                   int frames);
+    template <typename Isa>
+    void bypassRun(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                   int frames);
+    template <typename Isa> inline void takeDraws(int frames);
+    template <typename Isa>
+    inline void inputStage(const float* inLeft, const float* inRight, int frames);
+    template <typename Isa> inline void widthStage(int frames);
+    template <typename Isa> inline void softclipStage(int frames);
+    template <typename Isa> inline void ringStage(int frames);
+    template <typename Isa> inline void detectionStage(int frames);
+    template <typename Isa> inline void envelopeStage(int frames);
+    template <typename Isa> inline void gainStage(int frames);
+    template <typename Isa, bool quantising> inline void meterStage(int frames);
+    template <typename Isa> inline void outputStage(float* outLeft, float* outRight, int frames);
+    static void runStagesBaseline(LimiterEngine& engine, const float* inLeft, const float* inRight,
+                                  float* outLeft, float* outRight, int frames);
+    static void runStagesWide(LimiterEngine& engine, const float* inLeft, const float* inRight,
+                              float* outLeft, float* outRight, int frames);
+    using RunFunction = void (*)(LimiterEngine&, const float*, const float*, float*, float*, int);
+
+    // One frame's steps, used by the stages (LimiterEngineRun.h). Both channels travel together
+    // in a StereoVector.
     static inline StereoVector boundInput(StereoVector input);
-    inline StereoVector inputStage(RandomGenerator& rng, StereoVector input);
-    inline StereoVector stereoWidthStage(FrameState& s, StereoVector work);
-    inline StereoVector imageStage(StereoVector work) const;
-    static inline StereoVector imageStage(StereoVector work, StereoVector signedSideGain);
+    inline StereoVector stereoWidthStep(FrameState& s, StereoVector work);
+    static inline StereoVector image(StereoVector work, StereoVector signedSideGain);
     inline void updateCorrelationStatistics(FrameState& s, StereoVector work);
-    template <bool twoFrames> inline StereoVector softclipStage(StereoVector work);
-    template <bool twoFrames>
-    inline StereoVector detectionStage(const StereoVector* window, StereoVector tap) const;
-    inline float rmsLevellerStage(FrameState& s, float squareLeft, float squareRight);
-    inline StereoVector envelopeStage(FrameState& s, StereoVector e);
-    inline StereoVector linkedGains(StereoVector envelope) const;
+    inline float rmsLevellerStep(FrameState& s, float tapPower);
+    inline StereoVector envelopeStep(FrameState& s, StereoVector excess);
     static inline StereoVector clampToFullScale(StereoVector v);
-    inline StereoVector clampedOutput(StereoVector gained) const;
-    inline void outputStage(FrameState& s, RandomGenerator& rng, StereoVector oldest,
-                            float levellerGain, StereoVector limiterGains);
-    inline void meterStage(FrameState& s);
-    inline void bypassFrame(StereoVector input);
+    inline void meterStep(FrameState& s, StereoVector output);
+    inline void writeRing(int frame, StereoVector pair);
+    inline StereoVector ringPair(int frame, int tap) const;
+    inline const float* oldestOf(int frame) const;
 
     // Parameters as set, and the coefficients setters derive from them: written by any thread.
     std::atomic<float> outputGain{1.0f};
@@ -277,23 +294,24 @@ class LimiterEngine
         StereoVector meterRmsCoef;
         StereoVector meterRmsFresh;
         StereoVector peakSmoothCoef;
-        StereoVector peakSmoothFresh;
+        // (1 - c) of the peak smoother times the normalisation, one factor.
+        StereoVector peakSmoothFreshNormalised;
         StereoVector peakHoldCoef;
-        StereoVector peakNormalisation;
         float meanSquareCoef;
         float meanSquareFresh;
         StereoMask holdDurationFrames;
-        // The detection taps, clamped to the delay line once here instead of at every read.
-        std::ptrdiff_t tapAtLookAhead;
-        std::ptrdiff_t tapBeforeLookAhead;
-        std::ptrdiff_t tapAfterLookAhead;
-        std::ptrdiff_t interpolatorTaps[engine_constants::kInterpolatorTapCount];
+        // The detection taps in frames from the oldest of the 513 frames a frame sees, clamped
+        // to them once here instead of at every read.
+        int tapAtLookAhead;
+        int tapBeforeLookAhead;
+        int tapAfterLookAhead;
+        int interpolatorTaps[engine_constants::kInterpolatorTapCount];
     };
     RateCoefficients rate{};
 
     bool bypassActive = false;
-    // Set at construction where the processor and system offer AVX-512 (see processRunWide).
-    bool wideVectors = false;
+    // Set at construction to the AVX-512 code where the processor and system offer it.
+    RunFunction runFunction = runStagesBaseline;
     bool wideVectorsOffered = false;
     FrameState state{};
 
@@ -310,14 +328,82 @@ class LimiterEngine
     std::atomic<float> softclipPeakLeft{engine_constants::kEpsilon};
     std::atomic<float> softclipPeakRight{engine_constants::kEpsilon};
 
-    // One generator for the input noise and both quantisers' dither; declared before them.
+    // One generator for the input noise and both quantisers' dither, drawn in that order per
+    // frame; declared before them.
     RandomGenerator random;
     NoiseSource noise{random};
-    // Both channels' look-ahead delay in one line, and both correlation filters in one.
-    StereoDelayLine delay;
+    NoiseSource dither{random};
     StereoBiquadFilter correlationFilters;
-    Quantiser quantiserLeft{random};
-    Quantiser quantiserRight{random};
+    Quantiser quantiser;
+
+    // The look-ahead line: left/right pairs of the last kRingFrames frames, each frame stored
+    // twice, kRingFrames apart, so the 513 frames one output frame sees (and a vector's worth
+    // beyond) never wrap. ringNext is where the next frame goes. Allocated once at construction.
+    static constexpr int kRingFrames = engine_constants::kRingFrames;
+    std::unique_ptr<float[]> ring;
+    int ringNext = 0;
+
+    // The generator's draws (lanes 0 and 1 of each) taken ahead, in its order: the meter loop of
+    // each run draws as many as the run took, so the generator's chain overlaps the meters' and
+    // never delays the start of a run. kQueuedDraws wait from queueRead on; a run takes its
+    // draws from there and appends as many; once queueRead has passed kQueuedDraws the waiting
+    // draws move back to the start (the queue holds three times kQueuedDraws).
+    static constexpr int kQueuedDraws = 3 * kRunFrames;
+    std::uint32_t drawQueue[2 * 3 * kQueuedDraws] = {};
+    int queueRead = 0;
+    inline void advanceQueue(int taken);
+
+    // Scratch of one run, in left/right pairs per frame unless named otherwise; whole vectors of
+    // eight frames, so a run's last vector may carry values past its end that nobody reads.
+    struct alignas(64) RunBuffers
+    {
+        // The input noise draws, when the queue holds them among the dither draws.
+        std::uint32_t noiseDraws[2 * kRunFrames];
+        // Each channel's triangular dither in steps.
+        float dither[2 * kRunFrames];
+        // The signal from the input stage to the ring.
+        float work[2 * kRunFrames];
+        // Detection values, and the mean of the tap's two squares (both lanes alike).
+        float detected[2 * kRunFrames];
+        float tapPower[2 * kRunFrames];
+        // The peak envelopes; the leveller's gain, one per frame.
+        float envelope[2 * kRunFrames];
+        float leveller[kRunFrames];
+        float limiterGains[2 * kRunFrames];
+        float output[2 * kRunFrames];
+        // processBlock's float copies of double input and output.
+        float left[kRunFrames];
+        float right[kRunFrames];
+        float leftOut[kRunFrames];
+        float rightOut[kRunFrames];
+    };
+    RunBuffers run{};
 };
 
-#include "engine/LimiterEngineFrame.h"
+template <typename Sample>
+inline void LimiterEngine::processBlock(const Sample* inLeft, const Sample* inRight,
+                                        Sample* outLeft, Sample* outRight, int frames)
+{
+    for (int first = 0; first < frames; first += kRunFrames)
+    {
+        const int count = frames - first < kRunFrames ? frames - first : kRunFrames;
+        if constexpr (std::is_same_v<Sample, float>)
+        {
+            processRun(inLeft + first, inRight + first, outLeft + first, outRight + first, count);
+        }
+        else
+        {
+            for (int i = 0; i < count; ++i)
+            {
+                run.left[i] = static_cast<float>(inLeft[first + i]);
+                run.right[i] = static_cast<float>(inRight[first + i]);
+            }
+            processRun(run.left, run.right, run.leftOut, run.rightOut, count);
+            for (int i = 0; i < count; ++i)
+            {
+                outLeft[first + i] = run.leftOut[i];
+                outRight[first + i] = run.rightOut[i];
+            }
+        }
+    }
+}

@@ -2,42 +2,34 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 
-Quantiser::Quantiser(RandomGenerator& generator) : dither(generator)
+Quantiser::Quantiser()
 {
-    dither.setLevel(engine_constants::kDitherLevelDb);
     setSampleRate(engine_constants::kDefaultSampleRateHz);
-    reset();
+    setWordLength(wordLength);
 }
 
 void Quantiser::setSampleRate(float sampleRateHz)
 {
-    if (sampleRateHz >= engine_constants::kFirstOrderShapingSampleRateHz)
+    for (int tap = 0; tap < kTaps; ++tap)
     {
-        shaping = Shaping::firstOrder;
-    }
-    else if (sampleRateHz >= engine_constants::kShapingMinSampleRateHz)
-    {
-        shaping = Shaping::eightTap;
-    }
-    else
-    {
-        shaping = Shaping::none;
+        float coefficient = 0.0f;
+        if (sampleRateHz >= engine_constants::kFirstOrderShapingSampleRateHz)
+        {
+            coefficient = tap == 0 ? 1.0f : 0.0f;
+        }
+        else if (sampleRateHz >= engine_constants::kShapingMinSampleRateHz)
+        {
+            coefficient = engine_constants::kShapingCoefficients[tap];
+        }
+        c[tap] = stereo::splat(coefficient);
     }
 }
 
 void Quantiser::setWordLength(int bits)
 {
     wordLength = std::min(bits, engine_constants::kMaxWordLengthBits);
-    reset();
-}
-
-void Quantiser::reset()
-{
-    scale = std::ldexp(1.0f, wordLength - 1);
-    step = std::ldexp(1.0f, 1 - wordLength);
-    std::fill(std::begin(errorHistory), std::end(errorHistory), 0.0f);
-    feedback = 0.0f;
-    historyIndex = 0;
+    scale = stereo::splat(std::ldexp(1.0f, wordLength - 1));
+    step = stereo::splat(std::ldexp(1.0f, 1 - wordLength));
+    feedback = error1 = error2 = error3 = error4 = error5 = error6 = error7 = StereoVector{};
 }

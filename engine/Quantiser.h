@@ -1,94 +1,68 @@
 #pragma once
 
 #include "engine/EngineConstants.h"
-#include "engine/NoiseSource.h"
+#include "engine/StereoVector.h"
 
-#include <algorithm>
-#include <cstdint>
-
-// Word-length reduction with triangular dither and error-feedback noise shaping. The shaping
-// filter depends on the sample rate: none below 32 kHz, a fixed 8-tap filter up to 120 kHz,
-// first order above.
+// Word-length reduction of both channels at once (lanes 0 and 1) with error-feedback noise
+// shaping; the caller supplies the triangular dither. The shaping filter depends on the sample
+// rate: none below 32 kHz, a fixed 8-tap filter up to 120 kHz, first order above; all three are
+// one 8-tap sum with different coefficients (first order is 1, 0, ..., none all 0). A plain value
+// type, so a block loop can keep a copy in registers.
 class Quantiser
 {
   public:
-    explicit Quantiser(RandomGenerator& generator);
-    virtual ~Quantiser() = default;
+    Quantiser();
 
     // Selects the shaping filter from the next sample on; resets nothing.
     void setSampleRate(float sampleRateHz);
     // Stores min(bits, 32) and resets the shaping state.
     void setWordLength(int bits);
 
-    // x in full-scale units (+-1.0).
-    void process(float x) { process(x, dither.source()); }
-
-    // The same, drawing the dither from the caller's copy of the shared generator.
-    void process(float x, RandomGenerator& random) { processDrawn(x, random.next()); }
-
-    // The same with the dither's draw already taken from the generator.
-    void processDrawn(float x, RandomGenerator::Lanes draw)
+    // x in full-scale units, within +-1 (the engine clamps before quantising, which keeps the
+    // rounding inside 32-bit integers up to 30 bits); ditherSteps in steps of the word length.
+    // Returns the quantised values in full-scale units.
+    StereoVector process(StereoVector x, StereoVector ditherSteps)
     {
-        // Keeps the rounding inside the integer range whatever gain precedes the quantiser;
-        // full-scale audio is far inside it.
-        constexpr float limit = engine_constants::kInputLimit;
-        x = std::min(std::max(x, -limit), limit);
-        const float v = x * scale - feedback;
-        const float s = v + dither.triangularOf(draw);
-        // Rounds half away from zero: s + 0.5 above zero, else s - 0.5 (exactly s + -0.5). The
-        // sign of dithered audio is a coin toss near silence, so the choice is not a branch.
-        const std::int64_t q =
-            static_cast<std::int64_t>(s + stereo::selectGreater(s, 0.0f, 0.5f, -0.5f));
-        lastValue = q;
-        const float error = static_cast<float>(q) - v;
-        switch (shaping)
-        {
-        case Shaping::eightTap:
-            shapeEightTap(error);
-            break;
-        case Shaping::firstOrder:
-            feedback = error;
-            break;
-        case Shaping::none:
-            break;
-        }
+        const StereoVector scaled = x * scale;
+        // v = scaled - feedback is the value to round; the rounding waits for the feedback only.
+        const StereoVector s = (scaled + ditherSteps) - feedback;
+        // Rounds half away from zero: s + 0.5 above zero, else s - 0.5, then truncates.
+        const StereoVector q = stereo::truncated(s + stereo::halfWithSignOf(s));
+        // The error is q - v = q + (feedback - scaled). The next feedback is the error history
+        // weighted oldest-first, c0 * q added last, so only one operation waits for q.
+        const StereoVector towardsError = feedback - scaled;
+        feedback =
+            c[0] * q + (c[0] * towardsError +
+                        (c[1] * error1 +
+                         (c[2] * error2 +
+                          (c[3] * error3 +
+                           (c[4] * error4 + (c[5] * error5 + (c[6] * error6 + c[7] * error7)))))));
+        error7 = error6;
+        error6 = error5;
+        error5 = error4;
+        error4 = error3;
+        error3 = error2;
+        error2 = error1;
+        error1 = q + towardsError;
+        return q * step;
     }
-
-    float output() const { return static_cast<float>(lastValue) * step; }
 
   private:
-    enum class Shaping
-    {
-        none,
-        eightTap,
-        firstOrder,
-    };
-
-    static constexpr int kHistoryMask = engine_constants::kShapingTapCount - 1;
-
-    void reset();
-
-    void shapeEightTap(float error)
-    {
-        using engine_constants::kShapingCoefficients;
-        errorHistory[historyIndex] = error;
-        float sum = kShapingCoefficients[0] * errorHistory[historyIndex];
-        for (int tap = 1; tap < engine_constants::kShapingTapCount; ++tap)
-        {
-            sum += kShapingCoefficients[tap] * errorHistory[(historyIndex - tap) & kHistoryMask];
-        }
-        feedback = sum;
-        historyIndex = (historyIndex + 1) & kHistoryMask;
-    }
+    static constexpr int kTaps = engine_constants::kShapingTapCount;
 
     int wordLength = engine_constants::kMaxWordLengthBits;
-    Shaping shaping = Shaping::eightTap;
-    float scale = 0.0f;
-    float step = 0.0f;
-    // 64 bits so no input can make the rounding overflow.
-    std::int64_t lastValue = 0;
-    NoiseSource dither;
-    float errorHistory[engine_constants::kShapingTapCount] = {};
-    int historyIndex = 0;
-    float feedback = 0.0f;
+    StereoVector scale{};
+    StereoVector step{};
+    // Shaping coefficients, c[0] weighting the newest error.
+    StereoVector c[kTaps] = {};
+    // The feedback for the next sample, and the errors before the newest, newest first: named
+    // values rather than an array, so a block loop keeps them in registers.
+    StereoVector feedback{};
+    StereoVector error1{};
+    StereoVector error2{};
+    StereoVector error3{};
+    StereoVector error4{};
+    StereoVector error5{};
+    StereoVector error6{};
+    StereoVector error7{};
 };

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 
-#if defined(__SSE2__)
+#if defined(__SSE4_1__)
+#include <smmintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -39,13 +41,12 @@ inline StereoVector abs(StereoVector v)
 // Per lane: where the mask is set, ifSet, else ifClear.
 inline StereoVector select(StereoMask mask, StereoVector ifSet, StereoVector ifClear)
 {
-    return reinterpret_cast<StereoVector>((reinterpret_cast<StereoMask>(ifSet) & mask) |
-                                          (reinterpret_cast<StereoMask>(ifClear) & ~mask));
+    return mask ? ifSet : ifClear;
 }
 
 inline StereoMask select(StereoMask mask, StereoMask ifSet, StereoMask ifClear)
 {
-    return (ifSet & mask) | (ifClear & ~mask);
+    return mask ? ifSet : ifClear;
 }
 
 // a > b ? ifGreater : otherwise on single floats, as lane operations: a comparison that
@@ -94,6 +95,27 @@ inline StereoVector minOf(StereoVector a, StereoVector b)
 #else
     return select(a < b, a, b);
 #endif
+}
+
+// Per lane, rounded towards zero to a whole number; the lanes must lie within the 32-bit integers.
+// Inlined everywhere: its code differs between the baseline and the AVX-512 files.
+inline __attribute__((always_inline)) StereoVector truncated(StereoVector v)
+{
+#if defined(__SSE4_1__)
+    return _mm_round_ps(v, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+#elif defined(__SSE2__)
+    return _mm_cvtepi32_ps(_mm_cvttps_epi32(v));
+#else
+    return __builtin_convertvector(__builtin_convertvector(v, StereoMask), StereoVector);
+#endif
+}
+
+// Per lane 0.5 with the sign of v (-0.5 for -0).
+inline StereoVector halfWithSignOf(StereoVector v)
+{
+    constexpr std::int32_t signBit = static_cast<std::int32_t>(0x80000000u);
+    return reinterpret_cast<StereoVector>((reinterpret_cast<StereoMask>(v) & signBit) |
+                                          reinterpret_cast<StereoMask>(splat(0.5f)));
 }
 
 // Bit 0 for the left lane, bit 1 for the right.

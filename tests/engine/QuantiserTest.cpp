@@ -1,4 +1,5 @@
 #include "engine/Quantiser.h"
+#include "engine/NoiseSource.h"
 
 #include <gtest/gtest.h>
 
@@ -12,17 +13,22 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr float kStep16 = 1.0f / 32768.0f;
 
 // Output minus input, in steps, for a quantiser fed `input` at the given rate and 16 bits.
+// The left channel carries the input; the right channel, fed silence, must stay independent.
 std::vector<double> errorSteps(float sampleRateHz, int samples, float input)
 {
     RandomGenerator generator;
-    Quantiser quantiser(generator);
+    NoiseSource dither(generator);
+    dither.setLevel(engine_constants::kDitherLevelDb);
+    Quantiser quantiser;
     quantiser.setSampleRate(sampleRateHz);
     quantiser.setWordLength(16);
     std::vector<double> errors(static_cast<std::size_t>(samples));
     for (int i = 0; i < samples; ++i)
     {
-        quantiser.process(input);
-        errors[i] = (double(quantiser.output()) - input) / kStep16;
+        const float left = dither.triangular();
+        const StereoVector out =
+            quantiser.process(stereo::make(input, 0.0f), stereo::make(left, dither.triangular()));
+        errors[i] = (double(out[0]) - input) / kStep16;
     }
     return errors;
 }

@@ -5,17 +5,18 @@
 #include <algorithm>
 #include <memory>
 
-// Ring buffer of samples, read at the full delay (readOldest) or through a window from the
-// oldest slot (Cursor::fromOldest). The ring has length + 1 slots. Each slot is stored twice, the
-// second copy length + 1 slots further on, so a window never wraps: a read costs one add and no
-// comparison. Sample is float, or StereoVector for both channels of the engine in one line.
-template <typename Sample> class BasicDelayLine
+// The engine's former look-ahead line. Ring buffer of samples, read at the full delay (readOldest)
+// or through a window from the oldest slot (Cursor::fromOldest). The ring has length + 1 slots.
+// Each slot is stored twice, the second copy length + 1 slots further on, so a window never wraps:
+// a read costs one add and no comparison. Sample is float, or StereoVector for both channels of the
+// engine in one line.
+template <typename Sample> class PinnedBasicDelayLine
 {
   public:
-    BasicDelayLine() = default;
-    virtual ~BasicDelayLine() = default;
-    BasicDelayLine(const BasicDelayLine&) = delete;
-    BasicDelayLine& operator=(const BasicDelayLine&) = delete;
+    PinnedBasicDelayLine() = default;
+    virtual ~PinnedBasicDelayLine() = default;
+    PinnedBasicDelayLine(const PinnedBasicDelayLine&) = delete;
+    PinnedBasicDelayLine& operator=(const PinnedBasicDelayLine&) = delete;
 
     // Allocates; not for the audio path. Length is limited to the capacity; a greater capacity
     // than before reallocates rather than writing past the end.
@@ -80,5 +81,4 @@ template <typename Sample> class BasicDelayLine
     int position = 0;
 };
 
-using DelayLine = BasicDelayLine<float>;
-using StereoDelayLine = BasicDelayLine<StereoVector>;
+using PinnedStereoDelayLine = PinnedBasicDelayLine<StereoVector>;

@@ -1,0 +1,745 @@
+#pragma once
+
+// The processing of one run of frames, stage by stage. Included only by the two files that
+// compile it for a code set (LimiterEngineRunBaseline.cpp, LimiterEngineRunWide.cpp); Isa is a
+// type local to each, so each gets functions of its own. The stages that feed nothing back take
+// the whole run in vectors of several frames; the recursive ones go frame by frame in two loops,
+// several chains to a loop, so the processor overlaps them. The arithmetic is the engine's,
+// reassociated where that shortens a chain; where the code set has fused multiply-add, the
+// compiler fuses a * b + c.
+
+#include "engine/LimiterEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#if defined(__SSE3__)
+#include <pmmintrin.h>
+#endif
+
+// The steps must inline into the stage loops whatever the compiler's size heuristics say, and
+// must leave no out-of-line copy that the other code set's file could share.
+#define VARNHOLT_ENGINE_INLINE inline __attribute__((always_inline))
+
+namespace limiter_run_detail
+{
+// The vector passes take kFramesPerVector frames' left/right pairs at a time: eight in 64 bytes
+// with AVX-512, two in 16 bytes on the baseline, whose 64-byte operations would be split up.
+#if defined(__AVX512F__)
+constexpr int kFramesPerVector = 8;
+#else
+constexpr int kFramesPerVector = 2;
+#endif
+using Pairs = float __attribute__((vector_size(8 * kFramesPerVector)));
+using PairsMask = std::int32_t __attribute__((vector_size(8 * kFramesPerVector)));
+using PairsBits = std::uint32_t __attribute__((vector_size(8 * kFramesPerVector)));
+using Singles = float __attribute__((vector_size(4 * kFramesPerVector)));
+
+template <typename Vector> VARNHOLT_ENGINE_INLINE Vector load(const void* from)
+{
+    Vector v;
+    std::memcpy(&v, from, sizeof v);
+    return v;
+}
+
+template <typename Vector> VARNHOLT_ENGINE_INLINE void store(void* to, Vector v)
+{
+    std::memcpy(to, &v, sizeof v);
+}
+
+VARNHOLT_ENGINE_INLINE Pairs splat(float value)
+{
+    return Pairs{} + value;
+}
+
+// Lanes 0 and 1 of a StereoVector in every pair.
+VARNHOLT_ENGINE_INLINE Pairs splatPair(StereoVector pair)
+{
+#if defined(__AVX512F__)
+    return __builtin_shufflevector(pair, pair, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1);
+#else
+    return __builtin_shufflevector(pair, pair, 0, 1, 0, 1);
+#endif
+}
+
+VARNHOLT_ENGINE_INLINE Pairs abs(Pairs v)
+{
+    constexpr std::int32_t magnitudeBits = 0x7FFFFFFF;
+    return reinterpret_cast<Pairs>(reinterpret_cast<PairsMask>(v) & magnitudeBits);
+}
+
+VARNHOLT_ENGINE_INLINE Pairs select(PairsMask mask, Pairs ifSet, Pairs ifClear)
+{
+    return mask ? ifSet : ifClear;
+}
+
+VARNHOLT_ENGINE_INLINE Pairs maxOf(Pairs a, Pairs b)
+{
+    return a > b ? a : b;
+}
+
+VARNHOLT_ENGINE_INLINE Pairs minOf(Pairs a, Pairs b)
+{
+    return a < b ? a : b;
+}
+
+// Left and right exchanged in every pair.
+#if defined(__AVX512F__)
+VARNHOLT_ENGINE_INLINE Pairs swappedPairs(Pairs v)
+{
+    return __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
+}
+
+VARNHOLT_ENGINE_INLINE Pairs leftInBoth(Pairs v)
+{
+    return __builtin_shufflevector(v, v, 0, 0, 2, 2, 4, 4, 6, 6, 8, 8, 10, 10, 12, 12, 14, 14);
+}
+
+VARNHOLT_ENGINE_INLINE Pairs rightInBoth(Pairs v)
+{
+    return __builtin_shufflevector(v, v, 1, 1, 3, 3, 5, 5, 7, 7, 9, 9, 11, 11, 13, 13, 15, 15);
+}
+
+VARNHOLT_ENGINE_INLINE PairsMask rightInBoth(PairsMask m)
+{
+    return __builtin_shufflevector(m, m, 1, 1, 3, 3, 5, 5, 7, 7, 9, 9, 11, 11, 13, 13, 15, 15);
+}
+
+// The lefts and the rights of kFramesPerVector frames as pairs.
+VARNHOLT_ENGINE_INLINE Pairs interleave(Singles left, Singles right)
+{
+    return __builtin_shufflevector(left, right, 0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7,
+                                   15);
+}
+
+// Each value in both lanes of its pair.
+VARNHOLT_ENGINE_INLINE Pairs doubled(Singles v)
+{
+    return __builtin_shufflevector(v, v, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
+}
+
+VARNHOLT_ENGINE_INLINE Singles lefts(Pairs v)
+{
+    return __builtin_shufflevector(v, v, 0, 2, 4, 6, 8, 10, 12, 14);
+}
+
+VARNHOLT_ENGINE_INLINE Singles rights(Pairs v)
+{
+    return __builtin_shufflevector(v, v, 1, 3, 5, 7, 9, 11, 13, 15);
+}
+
+// Lanes of the first `frames` frames set.
+VARNHOLT_ENGINE_INLINE PairsMask framesBelow(int frames)
+{
+    const PairsMask lane = {0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7};
+    return lane < frames;
+}
+
+VARNHOLT_ENGINE_INLINE bool allSet(PairsMask m)
+{
+    m &= __builtin_shufflevector(m, m, 8, 9, 10, 11, 12, 13, 14, 15, 8, 9, 10, 11, 12, 13, 14, 15);
+    m &= __builtin_shufflevector(m, m, 4, 5, 6, 7, 4, 5, 6, 7, 4, 5, 6, 7, 4, 5, 6, 7);
+    m &= __builtin_shufflevector(m, m, 2, 3, 2, 3, 2, 3, 2, 3, 2, 3, 2, 3, 2, 3, 2, 3);
+    return (m[0] & m[1]) != 0;
+}
+#else
+VARNHOLT_ENGINE_INLINE Pairs swappedPairs(Pairs v)
+{
+    return __builtin_shufflevector(v, v, 1, 0, 3, 2);
+}
+
+VARNHOLT_ENGINE_INLINE Pairs leftInBoth(Pairs v)
+{
+    return __builtin_shufflevector(v, v, 0, 0, 2, 2);
+}
+
+VARNHOLT_ENGINE_INLINE Pairs rightInBoth(Pairs v)
+{
+    return __builtin_shufflevector(v, v, 1, 1, 3, 3);
+}
+
+VARNHOLT_ENGINE_INLINE PairsMask rightInBoth(PairsMask m)
+{
+    return __builtin_shufflevector(m, m, 1, 1, 3, 3);
+}
+
+VARNHOLT_ENGINE_INLINE Pairs interleave(Singles left, Singles right)
+{
+    return __builtin_shufflevector(left, right, 0, 2, 1, 3);
+}
+
+VARNHOLT_ENGINE_INLINE Pairs doubled(Singles v)
+{
+    return __builtin_shufflevector(v, v, 0, 0, 1, 1);
+}
+
+VARNHOLT_ENGINE_INLINE Singles lefts(Pairs v)
+{
+    return __builtin_shufflevector(v, v, 0, 2);
+}
+
+VARNHOLT_ENGINE_INLINE Singles rights(Pairs v)
+{
+    return __builtin_shufflevector(v, v, 1, 3);
+}
+
+VARNHOLT_ENGINE_INLINE PairsMask framesBelow(int frames)
+{
+    const PairsMask lane = {0, 0, 1, 1};
+    return lane < frames;
+}
+
+VARNHOLT_ENGINE_INLINE bool allSet(PairsMask m)
+{
+    return stereo::allFourSet(m);
+}
+#endif
+
+// Left and right from memory, repeated in lanes 2 and 3.
+VARNHOLT_ENGINE_INLINE StereoVector loadPair(const float* from)
+{
+#if defined(__SSE3__)
+    double pair;
+    std::memcpy(&pair, from, sizeof pair);
+    return _mm_castpd_ps(_mm_loaddup_pd(&pair));
+#else
+    return stereo::make(from[0], from[1]);
+#endif
+}
+
+VARNHOLT_ENGINE_INLINE void storePair(float* to, StereoVector pair)
+{
+    std::memcpy(to, &pair, 2 * sizeof(float));
+}
+
+VARNHOLT_ENGINE_INLINE float boundSample(float sample)
+{
+    if (!std::isfinite(sample))
+    {
+        return 0.0f;
+    }
+    return std::max(std::min(sample, engine_constants::kInputLimit),
+                    -engine_constants::kInputLimit);
+}
+
+// Quadratic saturation: slope 1 at 0, slope 0 and value +-0.5 from +-1 on.
+VARNHOLT_ENGINE_INLINE Pairs softclipCurve(Pairs x)
+{
+    const Pairs rising = x * (2.0f - x) * 0.5f;
+    const Pairs falling = x * (x + 2.0f) * 0.5f;
+    Pairs curve = select(x >= 0.0f, rising, falling);
+    curve = select(x > 1.0f, splat(0.5f), curve);
+    return select(x <= -1.0f, splat(-0.5f), curve);
+}
+
+VARNHOLT_ENGINE_INLINE void raisePeak(std::atomic<float>& peak, float magnitude)
+{
+    if (magnitude > peak.load(std::memory_order_relaxed))
+    {
+        peak.store(magnitude, std::memory_order_relaxed);
+    }
+}
+} // namespace limiter_run_detail
+
+template <typename Isa>
+void LimiterEngine::runStages(const float* inLeft, const float* inRight, float* outLeft,
+                              float* outRight, int frames)
+{
+    if (bypassActive)
+    {
+        bypassRun<Isa>(inLeft, inRight, outLeft, outRight, frames);
+        return;
+    }
+    takeDraws<Isa>(frames);
+    inputStage<Isa>(inLeft, inRight, frames);
+    if (frame.correlationLimiterOn)
+    {
+        widthStage<Isa>(frames);
+    }
+    if (frame.softclipOn)
+    {
+        softclipStage<Isa>(frames);
+    }
+    ringStage<Isa>(frames);
+    detectionStage<Isa>(frames);
+    envelopeStage<Isa>(frames);
+    gainStage<Isa>(frames);
+    if (frame.quantising)
+    {
+        meterStage<Isa, true>(frames);
+    }
+    else
+    {
+        meterStage<Isa, false>(frames);
+    }
+    outputStage<Isa>(outLeft, outRight, frames);
+    ringNext = (ringNext + frames) & (kRingFrames - 1);
+    const int last = frames - 1;
+    publishLevelMeters(state);
+    publishGains({limiter_run_detail::loadPair(run.limiterGains + 2 * last), run.leveller[last]});
+}
+
+// Bypass keeps the 512-frame delay and the input noise but no gain, clamp or dither; the
+// correlation meter follows the bypassed signal.
+template <typename Isa>
+void LimiterEngine::bypassRun(const float* inLeft, const float* inRight, float* outLeft,
+                              float* outRight, int frames)
+{
+    FrameState s = state;
+    RandomGenerator rng = random;
+    for (int i = 0; i < frames; ++i)
+    {
+        // The frame's draw from the queue, and one for the queue.
+        const std::uint32_t* const draws = drawQueue + 2 * (queueRead + i);
+        const RandomGenerator::Lanes queued{draws[0], draws[1]};
+        const RandomGenerator::Lanes lanes = rng.next();
+        std::memcpy(drawQueue + 2 * (queueRead + kQueuedDraws + i), &lanes,
+                    2 * sizeof(std::uint32_t));
+        const StereoVector input = boundInput(stereo::make(inLeft[i], inRight[i]));
+        writeRing(ringNext + i, input + noise.uniformPairOf(queued));
+        s.out = ringPair(ringNext + i, 0);
+        updateCorrelationStatistics(s, s.out);
+        meterStep(s, s.out);
+        outLeft[i] = s.out[0];
+        outRight[i] = s.out[1];
+    }
+    ringNext = (ringNext + frames) & (kRingFrames - 1);
+    advanceQueue(frames);
+    state = s;
+    random = rng;
+    publishLevelMeters(state);
+}
+
+// With dither, each frame took three draws from the queue, noise, left, right: the noise draws
+// apart for the input stage, and the dither in steps. Without, the input stage reads the queue.
+template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::takeDraws(int frames)
+{
+    if (!frame.quantising)
+    {
+        return;
+    }
+    const std::uint32_t* const queued = drawQueue + 2 * queueRead;
+    for (int i = 0; i < frames; ++i)
+    {
+        const std::uint32_t* const draws = queued + 6 * i;
+        run.noiseDraws[2 * i] = draws[0];
+        run.noiseDraws[2 * i + 1] = draws[1];
+        // Both channels' uniform pairs converted together, then each pair's mean.
+        const StereoVector u =
+            dither.uniformPairOf(RandomGenerator::Lanes{draws[2], draws[3], draws[4], draws[5]});
+        const StereoVector triangular = (__builtin_shufflevector(u, u, 1, 3, 1, 3) +
+                                         __builtin_shufflevector(u, u, 0, 2, 0, 2)) *
+                                        0.5f;
+        limiter_run_detail::storePair(run.dither + 2 * i, triangular);
+    }
+}
+
+// Bounded input times the drive plus the noise at -160 dB that keeps every recursive state away
+// from denormals; without the correlation limiter also the stereo image.
+template <typename Isa>
+VARNHOLT_ENGINE_INLINE void LimiterEngine::inputStage(const float* inLeft, const float* inRight,
+                                                      int frames)
+{
+    using namespace limiter_run_detail;
+    const Pairs gain = splatPair(frame.inputGain);
+    const Pairs sideGain = splatPair(frame.signedSideGain);
+    const Pairs noiseAmplitude = splat(noise.getAmplitude());
+    const bool imaging = !frame.correlationLimiterOn;
+    const std::uint32_t* const noiseDraws =
+        frame.quantising ? run.noiseDraws : drawQueue + 2 * queueRead;
+    for (int i = 0; i < frames; i += kFramesPerVector)
+    {
+        Singles left;
+        Singles right;
+        if (i + kFramesPerVector <= frames)
+        {
+            left = load<Singles>(inLeft + i);
+            right = load<Singles>(inRight + i);
+        }
+        else
+        {
+            // Lane by lane: small stores read back as one vector would stall the load.
+            left = Singles{};
+            right = Singles{};
+            for (int k = 0; k < frames - i; ++k)
+            {
+                left[k] = inLeft[i + k];
+                right[k] = inRight[i + k];
+            }
+        }
+        Pairs input = interleave(left, right);
+        if (__builtin_expect(!allSet(abs(input) <= engine_constants::kInputLimit), 0))
+        {
+            for (int lane = 0; lane < 2 * kFramesPerVector; ++lane)
+            {
+                input[lane] = boundSample(input[lane]);
+            }
+        }
+        const PairsMask steps =
+            reinterpret_cast<PairsMask>(load<PairsBits>(noiseDraws + 2 * i) & 0xFFu) - 128;
+        Pairs work = __builtin_convertvector(steps, Pairs) * noiseAmplitude + input * gain;
+        if (imaging)
+        {
+            work = (leftInBoth(work) + rightInBoth(work)) * 0.5f +
+                   sideGain * (leftInBoth(work) - rightInBoth(work));
+        }
+        store(run.work + 2 * i, work);
+    }
+}
+
+// The stereo width with the correlation limiter, whose narrowing follows the statistics of the
+// frames before: frame by frame.
+template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::widthStage(int frames)
+{
+    using namespace limiter_run_detail;
+    FrameState s = state;
+    for (int i = 0; i < frames; ++i)
+    {
+        storePair(run.work + 2 * i, stereoWidthStep(s, loadPair(run.work + 2 * i)));
+    }
+    state = s;
+}
+
+template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::softclipStage(int frames)
+{
+    using namespace limiter_run_detail;
+    const Pairs inScale = splatPair(frame.softclipInScale);
+    const Pairs outScale = splatPair(frame.softclipOutScale);
+    const Pairs dry = splatPair(frame.softclipDry);
+    const Pairs amount = splatPair(frame.softclipAmount);
+    Pairs peak = splat(0.0f);
+    for (int i = 0; i < frames; i += kFramesPerVector)
+    {
+        const Pairs work = load<Pairs>(run.work + 2 * i);
+        peak = select(framesBelow(frames - i), maxOf(peak, abs(work)), peak);
+        const Pairs clipped = softclipCurve(work * inScale) * outScale;
+        store(run.work + 2 * i, dry * work + amount * clipped);
+    }
+    float peakLeft = 0.0f;
+    float peakRight = 0.0f;
+    for (int lane = 0; lane < 2 * kFramesPerVector; lane += 2)
+    {
+        peakLeft = std::max(peakLeft, peak[lane]);
+        peakRight = std::max(peakRight, peak[lane + 1]);
+    }
+    raisePeak(softclipPeakLeft, peakLeft);
+    raisePeak(softclipPeakRight, peakRight);
+}
+
+// The run's frames into the ring, both copies, in at most two pieces each.
+template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::ringStage(int frames)
+{
+    const int first = std::min(frames, kRingFrames - ringNext);
+    for (const int copy : {0, kRingFrames})
+    {
+        std::memcpy(ring.get() + 2 * (ringNext + copy), run.work, 2 * sizeof(float) * first);
+        std::memcpy(ring.get() + 2 * copy, run.work + 2 * first,
+                    2 * sizeof(float) * (frames - first));
+    }
+}
+
+// Without inter-sample-peak detection the detection value is the smallest magnitude among the
+// tap and its two neighbours, so one- and two-sample excursions are left to the output clamp.
+// With it, the larger of the tap and the half-way estimate towards the next newer sample. Also
+// the mean of the tap's squares, for the leveller.
+template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::detectionStage(int frames)
+{
+    using namespace limiter_run_detail;
+    const Pairs eps = splat(engine_constants::kEpsilon);
+    for (int i = 0; i < frames; i += kFramesPerVector)
+    {
+        const float* const window = oldestOf(ringNext + i);
+        const Pairs tap = load<Pairs>(window + 2 * rate.tapAtLookAhead);
+        Pairs detected;
+        if (frame.interSamplePeak)
+        {
+            Pairs estimate = Pairs{};
+            for (int t = 0; t < engine_constants::kInterpolatorTapCount; ++t)
+            {
+                estimate = engine_constants::kInterpolatorTaps[t] *
+                               load<Pairs>(window + 2 * rate.interpolatorTaps[t]) +
+                           estimate;
+            }
+            detected = select(abs(tap) < abs(estimate), estimate, tap);
+        }
+        else
+        {
+            const Pairs older = load<Pairs>(window + 2 * rate.tapBeforeLookAhead);
+            const Pairs v = select(abs(tap) > abs(older), older, tap);
+            const Pairs newer = load<Pairs>(window + 2 * rate.tapAfterLookAhead);
+            detected = select(abs(v) > abs(newer), newer, v);
+        }
+        store(run.detected + 2 * i, detected);
+        const Pairs squares = tap * tap;
+        store(run.tapPower + 2 * i, (squares + swappedPairs(squares)) * 0.5f + eps);
+    }
+}
+
+// The leveller and the peak envelopes, and the first draw per frame for the queue: recursive
+// chains in one loop.
+template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::envelopeStage(int frames)
+{
+    using namespace limiter_run_detail;
+    FrameState s = state;
+    RandomGenerator rng = random;
+    std::uint32_t* const queued = drawQueue + 2 * (queueRead + kQueuedDraws);
+    for (int i = 0; i < frames; ++i)
+    {
+        const RandomGenerator::Lanes lanes = rng.next();
+        std::memcpy(queued + 2 * i, &lanes, 2 * sizeof(std::uint32_t));
+        const float levellerGain = rmsLevellerStep(s, run.tapPower[2 * i]);
+        run.leveller[i] = levellerGain;
+        // Times 1 where the leveller rests: the same as leaving it.
+        const StereoVector detected = loadPair(run.detected + 2 * i) * levellerGain;
+        storePair(run.envelope + 2 * i, envelopeStep(s, stereo::abs(detected) - 1.0f));
+    }
+    state = s;
+    random = rng;
+}
+
+// The stereo link, the limiter gains, and the gained sample clamped to full scale, then trimmed.
+template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::gainStage(int frames)
+{
+    using namespace limiter_run_detail;
+    const Pairs link = splatPair(frame.stereoLink);
+    const Pairs trim = splatPair(frame.outputGain);
+    const Pairs unity = splat(1.0f);
+    const PairsMask leftOnly = reinterpret_cast<PairsMask>(
+        reinterpret_cast<std::uint64_t __attribute__((vector_size(8 * kFramesPerVector)))>(
+            PairsMask{} - 1) >>
+        32);
+    for (int i = 0; i < frames; i += kFramesPerVector)
+    {
+        Pairs envelope = load<Pairs>(run.envelope + 2 * i);
+        // The right channel is raised to link * left if below it; otherwise the left to
+        // link * right if below that.
+        const Pairs linked = link * swappedPairs(envelope);
+        const PairsMask below = envelope < linked;
+        const PairsMask raise = (below & ~rightInBoth(below) & leftOnly) | (below & ~leftOnly);
+        envelope = select(raise, linked, envelope);
+        // Below twice the rest value the gain is exactly 1, so a quiet signal passes untouched.
+        const Pairs gains =
+            select(envelope > 2.0f * engine_constants::kEpsilon, unity / (envelope + 1.0f), unity);
+        store(run.limiterGains + 2 * i, gains);
+        const Pairs oldest = load<Pairs>(oldestOf(ringNext + i));
+        const Pairs leveller = doubled(load<Singles>(run.leveller + i));
+        const Pairs gained = oldest * leveller * gains;
+        store(run.output + 2 * i, maxOf(splat(-1.0f), minOf(unity, gained)) * trim);
+    }
+}
+
+// The quantiser if on, the meters; without the correlation limiter the correlation statistics,
+// which feed nothing else then; and with dither the two draws per frame the envelope loop left
+// for the queue: up to four recursive chains in one loop, which the processor overlaps.
+template <typename Isa, bool quantising>
+VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(int frames)
+{
+    using namespace limiter_run_detail;
+    FrameState s = state;
+    RandomGenerator rng = random;
+    Quantiser q = quantiser;
+    const bool statistics = !frame.correlationLimiterOn;
+    constexpr int drawsPerFrame = quantising ? 3 : 1;
+    // Behind the envelope loop's draws, in the generator's order.
+    std::uint32_t* slot = drawQueue + 2 * (queueRead + kQueuedDraws + frames);
+    for (int i = 0; i < frames; ++i)
+    {
+        if (quantising)
+        {
+            storePair(run.output + 2 * i,
+                      clampToFullScale(
+                          q.process(loadPair(run.output + 2 * i), loadPair(run.dither + 2 * i))));
+        }
+        meterStep(s, loadPair(run.output + 2 * i));
+        if (statistics)
+        {
+            updateCorrelationStatistics(s, loadPair(run.work + 2 * i));
+        }
+        for (int draw = 1; draw < drawsPerFrame; ++draw, slot += 2)
+        {
+            const RandomGenerator::Lanes lanes = rng.next();
+            std::memcpy(slot, &lanes, 2 * sizeof(std::uint32_t));
+        }
+    }
+    const int taken = drawsPerFrame * frames;
+    advanceQueue(taken);
+    s.out = loadPair(run.output + 2 * (frames - 1));
+    state = s;
+    random = rng;
+    if (quantising)
+    {
+        quantiser = q;
+    }
+}
+
+template <typename Isa>
+VARNHOLT_ENGINE_INLINE void LimiterEngine::outputStage(float* outLeft, float* outRight, int frames)
+{
+    using namespace limiter_run_detail;
+    int i = 0;
+    for (; i + kFramesPerVector <= frames; i += kFramesPerVector)
+    {
+        const Pairs output = load<Pairs>(run.output + 2 * i);
+        store(outLeft + i, lefts(output));
+        store(outRight + i, rights(output));
+    }
+    for (; i < frames; ++i)
+    {
+        outLeft[i] = run.output[2 * i];
+        outRight[i] = run.output[2 * i + 1];
+    }
+}
+
+// The oldest of the 513 frames that frame f (counted as ringNext is) sees; the copy keeps the
+// 513 and a vector beyond them unwrapped.
+VARNHOLT_ENGINE_INLINE const float* LimiterEngine::oldestOf(int frameIndex) const
+{
+    return ring.get() +
+           2 * ((frameIndex - engine_constants::kDelayCapacityFrames) & (kRingFrames - 1));
+}
+
+VARNHOLT_ENGINE_INLINE void LimiterEngine::advanceQueue(int taken)
+{
+    queueRead += taken;
+    if (queueRead >= kQueuedDraws)
+    {
+        std::memmove(drawQueue, drawQueue + 2 * queueRead,
+                     2 * sizeof(std::uint32_t) * kQueuedDraws);
+        queueRead = 0;
+    }
+}
+
+// Frame f (counted as ringNext is) in both copies.
+VARNHOLT_ENGINE_INLINE void LimiterEngine::writeRing(int frameIndex, StereoVector pair)
+{
+    float* const slot = ring.get() + 2 * (frameIndex & (kRingFrames - 1));
+    std::memcpy(slot, &pair, 2 * sizeof(float));
+    std::memcpy(slot + 2 * kRingFrames, &pair, 2 * sizeof(float));
+}
+
+// Slot `tap` of the 513 frames that frame f sees, the oldest being slot 0.
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::ringPair(int frameIndex, int tap) const
+{
+    return limiter_run_detail::loadPair(oldestOf(frameIndex) + 2 * tap);
+}
+
+// A broken upstream plug-in can send NaN or infinities, which would poison every recursive
+// state for good; they become silence. Finite extremes are bounded so squares cannot overflow.
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::boundInput(StereoVector input)
+{
+    const StereoMask inRange = stereo::abs(input) <= engine_constants::kInputLimit;
+    if (__builtin_expect(stereo::bothSet(inRange), 1))
+    {
+        return input;
+    }
+    return stereo::make(limiter_run_detail::boundSample(input[0]),
+                        limiter_run_detail::boundSample(input[1]));
+}
+
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::stereoWidthStep(FrameState& s, StereoVector work)
+{
+    const StereoVector imaged = image(work, frame.signedSideGain);
+    updateCorrelationStatistics(s, imaged);
+    if (!frame.correlationLimiterOn)
+    {
+        return imaged;
+    }
+    // Powers of the filtered mid and side, each weighted by the threshold; the side is narrowed
+    // just enough to bring the mid/side correlation back to the threshold.
+    constexpr float eps = engine_constants::kEpsilon;
+    const float powerLeft = s.power[0];
+    const float powerRight = s.power[1];
+    const float crossPower = s.power[2];
+    const float midWeighted =
+        (eps + 2.0f * crossPower + powerRight + powerLeft) * frame.oneMinusThreshold;
+    const float sideWeighted =
+        (eps + powerRight + powerLeft - 2.0f * crossPower) * frame.onePlusThreshold;
+    if (!(midWeighted < sideWeighted))
+    {
+        return imaged;
+    }
+    const float ratio = midWeighted / sideWeighted;
+    const float narrowing = ratio >= 0.0f ? std::sqrt(ratio) : 0.0f;
+    return image(work, frame.signedSideGain * narrowing);
+}
+
+// Mid plus the difference times signedSideGain (the side gain on the left, its negation on the
+// right).
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::image(StereoVector work,
+                                                         StereoVector signedSideGain)
+{
+    const StereoVector left = stereo::leftInBoth(work);
+    const StereoVector right = stereo::rightInBoth(work);
+    const StereoVector difference = left - right;
+    const StereoVector mid = (left + right) * 0.5f;
+    return mid + signedSideGain * difference;
+}
+
+// Powers of both channels and their cross power after the 800 Hz high-pass.
+VARNHOLT_ENGINE_INLINE void LimiterEngine::updateCorrelationStatistics(FrameState& s,
+                                                                       StereoVector work)
+{
+    const StereoVector y = correlationFilters.step(work, s.correlationState1, s.correlationState2);
+    // Lanes: yL * yL, yR * yR, ((1 - c) * yL) * yR twice.
+    const StereoVector first = __builtin_shufflevector(y, y, 0, 1, 0, 0) * frame.crossFreshScale;
+    const StereoVector second = __builtin_shufflevector(y, y, 0, 1, 1, 1);
+    s.power = frame.correlationCoef * s.power + frame.powerFreshScale * (first * second);
+}
+
+// One gain for both channels that holds the tracked mean square of the tap at the threshold;
+// it also scales the detection values. Returns the gain, 1 at rest.
+VARNHOLT_ENGINE_INLINE float LimiterEngine::rmsLevellerStep(FrameState& s, float tapPower)
+{
+    // Each one-pole with its recursive product first, the one a fused multiply-add takes, so the
+    // chain from one frame to the next is one operation.
+    s.meanSquare = rate.meanSquareCoef * s.meanSquare + tapPower * rate.meanSquareFresh;
+    const float attacked =
+        frame.rmsAttackCoef * s.rmsAttackState + frame.rmsAttackFresh * s.meanSquare;
+    s.rmsAttackState = attacked;
+    const float released = s.rmsEnvelope * frame.rmsReleaseCoef;
+    // A lane select, not a branch: rising and falling alternate at random with the audio.
+    s.rmsEnvelope = stereo::selectGreater(attacked, s.rmsEnvelope, attacked, released);
+    if (s.rmsEnvelope > frame.rmsThresholdPower)
+    {
+        return std::sqrt(frame.rmsThresholdPower / s.rmsEnvelope);
+    }
+    return 1.0f;
+}
+
+// Held, smoothed, released and averaged excess e of the detection value over full scale per
+// channel; returns the envelope.
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::envelopeStep(FrameState& s, StereoVector e)
+{
+    using stereo::select;
+    const StereoVector eps = stereo::splat(engine_constants::kEpsilon);
+    const StereoVector decayed = select(s.excess > eps, s.excess * rate.peakHoldCoef, s.excess);
+    s.excess = select(e > s.excess, e, decayed);
+    s.smooth = rate.peakSmoothCoef * s.smooth + rate.peakSmoothFreshNormalised * s.excess;
+    s.release = select(s.release > s.smooth, s.release * frame.envelopeReleaseCoef, s.smooth);
+    s.average =
+        frame.envelopeHysteresisCoef * s.average + frame.envelopeHysteresisFresh * s.release;
+    return stereo::maxOf(s.average * engine_constants::kHysteresisWeight, s.release);
+}
+
+VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::clampToFullScale(StereoVector v)
+{
+    return stereo::maxOf(stereo::splat(-1.0f), stereo::minOf(stereo::splat(1.0f), v));
+}
+
+// Peak with decay, held peak with its countdown, and mean square, on the output.
+VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStep(FrameState& s, StereoVector output)
+{
+    using stereo::select;
+    const StereoVector m = stereo::abs(output);
+    const StereoMask rising = m > s.peakMeter;
+    const StereoMask newHold = rising & (m > s.peakHold);
+    s.peakMeter = select(rising, m, s.peakMeter * rate.meterDecayCoef);
+    const StereoMask remaining = select(newHold, rate.holdDurationFrames, s.holdCount);
+    // A hold that has just been set never expires in the same frame.
+    const StereoMask expired = remaining < 0;
+    s.holdCount = select(expired, rate.holdDurationFrames, remaining - 1);
+    s.peakHold = select(newHold | expired, m, s.peakHold);
+    s.rmsMeter = rate.meterRmsCoef * s.rmsMeter + rate.meterRmsFresh * (output * output);
+}
+
+#undef VARNHOLT_ENGINE_INLINE

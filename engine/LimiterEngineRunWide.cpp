@@ -1,0 +1,18 @@
+// The run's stages for processors with AVX-512 and fused multiply-add (see CMakeLists.txt for
+// the code set): twice the vector registers, so the frame state stays in them, one-instruction
+// lane selects, 64-byte vectors for detection, and a * b + c fused.
+
+#include "engine/LimiterEngineRun.h"
+
+namespace
+{
+struct WideCode
+{
+};
+} // namespace
+
+void LimiterEngine::runStagesWide(LimiterEngine& engine, const float* inLeft, const float* inRight,
+                                  float* outLeft, float* outRight, int frames)
+{
+    engine.runStages<WideCode>(inLeft, inRight, outLeft, outRight, frames);
+}

@@ -1,0 +1,427 @@
+#include "PinnedOrderEngine.h"
+
+#include "engine/Coefficients.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ec = engine_constants;
+
+namespace
+{
+constexpr auto relaxed = std::memory_order_relaxed;
+constexpr float kAmplitudeDbFactor = 0.05f;
+constexpr float kPowerDbFactor = 0.1f;
+
+// Floors a time at 0.005 s; a NaN also becomes the floor.
+float flooredTime(float seconds)
+{
+    return seconds >= ec::kMinTimeSeconds ? seconds : ec::kMinTimeSeconds;
+}
+
+// Clamps a signal multiplier into -limit..limit; a NaN becomes 0.
+float boundedFactor(float factor, float limit)
+{
+    return factor >= -limit ? std::min(factor, limit) : (factor < -limit ? -limit : 0.0f);
+}
+
+// Delay line reads clamp their index to 0..511; the engine clamps its taps once, at set-up.
+std::ptrdiff_t clampedTap(int frames)
+{
+    return std::clamp(frames, 0, ec::kDelayCapacityFrames - 1);
+}
+} // namespace
+
+PinnedOrderEngine::PinnedOrderEngine()
+{
+    delay.configure(ec::kDelayCapacityFrames, ec::kDelayCapacityFrames);
+    recomputeCoefficients();
+}
+
+PinnedOrderEngine::~PinnedOrderEngine() = default;
+
+void PinnedOrderEngine::setEngineSampleRate(float sampleRateHz)
+{
+    // Beyond the upper bound the 800 Hz high-pass would lose its poles to float rounding and
+    // grow without limit.
+    engineSampleRate.store(sampleRateHz >= ec::kMinSampleRateHz
+                               ? std::min(sampleRateHz, ec::kMaxSampleRateHz)
+                               : ec::kMinSampleRateHz,
+                           relaxed);
+    recomputeCoefficients();
+}
+
+void PinnedOrderEngine::recomputeCoefficients()
+{
+    using stereo::splat;
+    const float fs = engineSampleRate.load(relaxed);
+    const float meterDecayCoef = onePoleCoefficient(ec::kMeterDecayTimeSeconds, fs);
+    const float meterRmsCoef = onePoleCoefficient(ec::kMeterRmsTimeSeconds, fs);
+    rate.meterDecayCoef = splat(meterDecayCoef);
+    rate.meterRmsCoef = splat(meterRmsCoef);
+    rate.meterRmsFresh = splat(1.0f - meterRmsCoef);
+    const float peakSmoothCoef = onePoleCoefficient(ec::kPeakSmoothTimeSeconds, fs);
+    rate.peakSmoothCoef = splat(peakSmoothCoef);
+    rate.peakSmoothFresh = splat(1.0f - peakSmoothCoef);
+    rate.peakHoldCoef = splat(onePoleCoefficient(ec::kPeakHoldTimeSeconds, fs));
+    rate.peakNormalisation =
+        splat(peakNormalisationFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds));
+
+    const int frames = lookAheadFramesFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds, fs);
+    lookAhead.store(frames, relaxed);
+    rate.tapAtLookAhead = clampedTap(frames);
+    rate.tapBeforeLookAhead = clampedTap(frames - 1);
+    rate.tapAfterLookAhead = clampedTap(frames + 1);
+    for (int tap = 0; tap < ec::kInterpolatorTapCount; ++tap)
+    {
+        rate.interpolatorTaps[tap] = clampedTap(frames + ec::kInterpolatorOldestOffsetFrames + tap);
+    }
+    rate.holdDurationFrames = stereo::splatInt(static_cast<int>(ec::kPeakHoldDurationSeconds * fs));
+
+    correlationFilters.design(fs, ec::kCorrelationFilterKind, ec::kCorrelationFilterFrequencyHz,
+                              ec::kCorrelationFilterQ, ec::kCorrelationFilterGainDb);
+    // The setters derive the coefficients of the stored times and levels at the new rate.
+    setCorrelationTime(correlationTime.load(relaxed));
+    setEnvelopeRelease(envelopeRelease.load(relaxed));
+    setEnvelopeHysteresis(envelopeHysteresis.load(relaxed));
+    setSoftclipThreshold(softclipThresholdDb.load(relaxed));
+    setRmsAttack(rmsAttack.load(relaxed));
+    setRmsRelease(rmsRelease.load(relaxed));
+    setRmsThreshold(rmsThresholdDb.load(relaxed));
+    const float meanSquareCoef = onePoleCoefficient(ec::kMeanSquareTimeSeconds, fs);
+    rate.meanSquareCoef = meanSquareCoef;
+    rate.meanSquareFresh = 1.0f - meanSquareCoef;
+    quantiserLeft.setSampleRate(fs);
+    quantiserRight.setSampleRate(fs);
+    applyDitherBits(ditherBits.load(relaxed));
+    loadFrameParameters();
+    resetState();
+}
+
+void PinnedOrderEngine::resetState()
+{
+    const StereoVector rest = stereo::splat(ec::kEpsilon);
+    state.out = rest;
+    state.peakMeter = rest;
+    state.rmsMeter = rest;
+    state.peakHold = rest;
+    state.holdCount = stereo::splatInt(0);
+    state.power = rest;
+    state.smooth = rest;
+    state.excess = rest;
+    state.release = rest;
+    state.average = rest;
+    state.rmsAttackState = ec::kEpsilon;
+    state.rmsEnvelope = ec::kEpsilon;
+    state.meanSquare = ec::kEpsilon;
+    softclipPeakLeft.store(ec::kEpsilon, relaxed);
+    softclipPeakRight.store(ec::kEpsilon, relaxed);
+    publishLevelMeters(state);
+    publishGains({stereo::splat(1.0f), 1.0f});
+}
+
+void PinnedOrderEngine::loadFrameParameters()
+{
+    using stereo::splat;
+    frame.inputGain = splat(inputGain.load(relaxed));
+    const float side = sideGain.load(relaxed);
+    frame.signedSideGain = stereo::make(side, -side);
+    const float correlation = correlationCoef.load(relaxed);
+    const float correlationFresh = 1.0f - correlation;
+    frame.correlationCoef = splat(correlation);
+    frame.powerFreshScale = StereoVector{correlationFresh, correlationFresh, 1.0f, 1.0f};
+    frame.crossFreshScale = StereoVector{1.0f, 1.0f, correlationFresh, correlationFresh};
+    const float threshold = correlationThreshold.load(relaxed);
+    frame.correlationLimiterOn = threshold > ec::kCorrelationLimiterOffThreshold;
+    frame.oneMinusThreshold = 1.0f - threshold;
+    frame.onePlusThreshold = 1.0f + threshold;
+    const float amount = softclipAmount.load(relaxed);
+    frame.softclipOn = amount > ec::kSoftclipMinAmount;
+    frame.softclipAmount = splat(amount);
+    frame.softclipDry = splat(1.0f - amount);
+    frame.softclipInScale = splat(softclipInScale.load(relaxed));
+    frame.softclipOutScale = splat(softclipOutScale.load(relaxed));
+    frame.interSamplePeak = interSamplePeak.load(relaxed);
+    const float attack = rmsAttackCoef.load(relaxed);
+    frame.rmsAttackCoef = attack;
+    frame.rmsAttackFresh = 1.0f - attack;
+    frame.rmsReleaseCoef = rmsReleaseCoef.load(relaxed);
+    frame.rmsThresholdPower = rmsThresholdPower.load(relaxed);
+    frame.envelopeReleaseCoef = splat(envelopeReleaseCoef.load(relaxed));
+    const float hysteresis = envelopeHysteresisCoef.load(relaxed);
+    frame.envelopeHysteresisCoef = splat(hysteresis);
+    frame.envelopeHysteresisFresh = splat(1.0f - hysteresis);
+    frame.stereoLink = splat(stereoLink.load(relaxed));
+    frame.outputGain = splat(outputGain.load(relaxed));
+}
+
+void PinnedOrderEngine::setBypassed(bool on)
+{
+    requestedBypass.store(on, relaxed);
+    postRequest(kRequestBypass);
+}
+
+void PinnedOrderEngine::resetPeakHold()
+{
+    postRequest(kRequestPeakHoldReset);
+}
+
+void PinnedOrderEngine::postRequest(Request request)
+{
+    // Release: the value stored with the request is visible once the request is seen.
+    pendingRequests.fetch_or(request, std::memory_order_release);
+}
+
+void PinnedOrderEngine::carryOutRequests()
+{
+    const unsigned requests = pendingRequests.exchange(0, std::memory_order_acquire);
+    if (requests & kRequestParameters)
+    {
+        loadFrameParameters();
+    }
+    if (requests & kRequestBypass)
+    {
+        applyBypass(requestedBypass.load(relaxed));
+    }
+    if (requests & kRequestDitherBits)
+    {
+        applyDitherBits(ditherBits.load(relaxed));
+    }
+    if (requests & kRequestPeakHoldReset)
+    {
+        state.holdCount = stereo::splatInt(0);
+    }
+}
+
+void PinnedOrderEngine::applyBypass(bool on)
+{
+    bypassActive = on;
+    bypassed.store(on, relaxed);
+    resetState();
+    delay.clear();
+}
+
+void PinnedOrderEngine::applyDitherBits(int bits)
+{
+    frame.quantising = bits < ec::kMaxWordLengthBits;
+    quantiserLeft.setWordLength(bits);
+    quantiserRight.setWordLength(bits);
+}
+
+void PinnedOrderEngine::setOutputGain(float factor)
+{
+    outputGain.store(factor >= ec::kMinOutputGain ? std::min(factor, ec::kMaxOutputGain)
+                                                  : ec::kMinOutputGain,
+                     relaxed);
+    postRequest(kRequestParameters);
+}
+
+void PinnedOrderEngine::setInputGain(float factor)
+{
+    inputGain.store(ec::kInputGainScale * boundedFactor(factor, ec::kMaxInputGainFactor), relaxed);
+    postRequest(kRequestParameters);
+}
+
+void PinnedOrderEngine::setSideGain(float gain)
+{
+    sideGain.store(boundedFactor(gain, ec::kMaxSignalFactor), relaxed);
+    postRequest(kRequestParameters);
+}
+
+void PinnedOrderEngine::setTime(std::atomic<float>& time, std::atomic<float>& coefficient,
+                                float seconds, float timeScale)
+{
+    const float floored = flooredTime(seconds);
+    time.store(floored, relaxed);
+    coefficient.store(onePoleCoefficient(timeScale * floored, engineSampleRate.load(relaxed)),
+                      relaxed);
+    postRequest(kRequestParameters);
+}
+
+void PinnedOrderEngine::setCorrelationTime(float seconds)
+{
+    setTime(correlationTime, correlationCoef, seconds, 0.5f);
+}
+
+void PinnedOrderEngine::setCorrelationThreshold(float threshold)
+{
+    correlationThreshold.store(boundedFactor(threshold, ec::kMaxCorrelationThreshold), relaxed);
+    postRequest(kRequestParameters);
+}
+
+void PinnedOrderEngine::setEnvelopeHysteresis(float seconds)
+{
+    setTime(envelopeHysteresis, envelopeHysteresisCoef, seconds, 1.0f);
+}
+
+void PinnedOrderEngine::setEnvelopeRelease(float seconds)
+{
+    setTime(envelopeRelease, envelopeReleaseCoef, seconds, 1.0f);
+}
+
+void PinnedOrderEngine::setStereoLink(float link)
+{
+    stereoLink.store(link, relaxed);
+    postRequest(kRequestParameters);
+}
+
+void PinnedOrderEngine::setSoftclipThreshold(float unboundedDb)
+{
+    const float thresholdDb = boundedFactor(unboundedDb, ec::kMaxSoftclipThresholdDb);
+    softclipThresholdDb.store(thresholdDb, relaxed);
+    softclipInScale.store(0.5f * decibelsToFactor(-kAmplitudeDbFactor, thresholdDb), relaxed);
+    softclipOutScale.store(2.0f * decibelsToFactor(kAmplitudeDbFactor, thresholdDb), relaxed);
+    postRequest(kRequestParameters);
+}
+
+void PinnedOrderEngine::setSoftclipAmount(float amount)
+{
+    softclipAmount.store(boundedFactor(amount, ec::kMaxSignalFactor), relaxed);
+    softclipPeakLeft.store(1.0f, relaxed);
+    softclipPeakRight.store(1.0f, relaxed);
+    postRequest(kRequestParameters);
+}
+
+void PinnedOrderEngine::setRmsAttack(float seconds)
+{
+    setTime(rmsAttack, rmsAttackCoef, seconds, 0.5f);
+}
+
+void PinnedOrderEngine::setRmsRelease(float seconds)
+{
+    setTime(rmsRelease, rmsReleaseCoef, seconds, 0.5f);
+}
+
+void PinnedOrderEngine::setRmsThreshold(float thresholdDb)
+{
+    rmsThresholdDb.store(thresholdDb, relaxed);
+    rmsThresholdPower.store(decibelsToFactor(kPowerDbFactor, thresholdDb), relaxed);
+    postRequest(kRequestParameters);
+}
+
+void PinnedOrderEngine::setInterSamplePeak(bool on)
+{
+    interSamplePeak.store(on, relaxed);
+    postRequest(static_cast<Request>(kRequestParameters | kRequestPeakHoldReset));
+}
+
+void PinnedOrderEngine::setDitherBits(int bits)
+{
+    ditherBits.store(bits, relaxed);
+    postRequest(kRequestDitherBits);
+}
+
+float PinnedOrderEngine::getPeakLeft() const
+{
+    return shownPeak.left();
+}
+
+float PinnedOrderEngine::getPeakRight() const
+{
+    return shownPeak.right();
+}
+
+float PinnedOrderEngine::getRmsLeft() const
+{
+    return std::sqrt(shownRms.left());
+}
+
+float PinnedOrderEngine::getRmsRight() const
+{
+    return std::sqrt(shownRms.right());
+}
+
+float PinnedOrderEngine::getPeakHoldLeft() const
+{
+    return shownPeakHold.left();
+}
+
+float PinnedOrderEngine::getPeakHoldRight() const
+{
+    return shownPeakHold.right();
+}
+
+float PinnedOrderEngine::getPeakHoldDbLeft() const
+{
+    return 20.0f * std::log10(shownPeakHold.left());
+}
+
+float PinnedOrderEngine::getPeakHoldDbRight() const
+{
+    return 20.0f * std::log10(shownPeakHold.right());
+}
+
+float PinnedOrderEngine::correlation() const
+{
+    constexpr float eps = ec::kEpsilon;
+    const float product = (eps + shownPower.right()) * (eps + shownPower.left());
+    return shownCrossPower.left() / std::sqrt(product);
+}
+
+float PinnedOrderEngine::getCorrelation() const
+{
+    const float rho = correlation();
+    if (bypassed.load(relaxed))
+    {
+        return rho;
+    }
+    const float threshold = correlationThreshold.load(relaxed);
+    return rho > threshold ? rho : threshold;
+}
+
+float PinnedOrderEngine::getCorrelationShortfall() const
+{
+    if (bypassed.load(relaxed))
+    {
+        return 0.0f;
+    }
+    const float rho = correlation();
+    const float threshold = correlationThreshold.load(relaxed);
+    return rho < threshold ? threshold - rho : 0.0f;
+}
+
+float PinnedOrderEngine::getLimiterGainLeft() const
+{
+    return shownLimiterGain.left();
+}
+
+float PinnedOrderEngine::getLimiterGainRight() const
+{
+    return shownLimiterGain.right();
+}
+
+float PinnedOrderEngine::softclipGain(std::atomic<float>& peak)
+{
+    const float amount = softclipAmount.load(relaxed);
+    const float u = softclipInScale.load(relaxed) * peak.exchange(0.0f, relaxed) + ec::kEpsilon;
+    if (u < 1.0f)
+    {
+        return (1.0f - amount) + amount * (2.0f - u) * 0.5f + ec::kEpsilon;
+    }
+    return (1.0f - amount) + amount * 0.5f / u;
+}
+
+float PinnedOrderEngine::getSoftclipGainLeft()
+{
+    return softclipGain(softclipPeakLeft);
+}
+
+float PinnedOrderEngine::getSoftclipGainRight()
+{
+    return softclipGain(softclipPeakRight);
+}
+
+float PinnedOrderEngine::getRmsGain() const
+{
+    return shownRmsGain.load(relaxed);
+}
+
+float PinnedOrderEngine::getEngineSampleRate() const
+{
+    return engineSampleRate.load(relaxed);
+}
+
+int PinnedOrderEngine::getLookAhead() const
+{
+    return lookAhead.load(relaxed);
+}
