@@ -1,4 +1,5 @@
 #include "engine/LimiterEngine.h"
+#include "engine/LimiterEngineFrame.h"
 
 #include "engine/Coefficients.h"
 

@@ -54,7 +54,8 @@ class LimiterEngine
     // clears both delay lines, also when the flag does not change.
     void setBypassed(bool on);
 
-    // Processing thread. Processes one frame; read it with getOutputLeft/getOutputRight.
+    // Processing thread. Processes one frame; read it with getOutputLeft/getOutputRight. Both
+    // processing calls are defined in LimiterEngineFrame.h, which their callers include.
     inline void processSample(float left, float right);
     // Processing thread. Processes `frames` frames with exactly the output bits processSample
     // would give one by one, with the frame state kept in registers and, where nothing feeds
@@ -319,5 +320,3 @@ class LimiterEngine
     Quantiser quantiserLeft{random};
     Quantiser quantiserRight{random};
 };
-
-#include "engine/LimiterEngineFrame.h"

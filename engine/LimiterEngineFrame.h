@@ -1,10 +1,13 @@
 #pragma once
 
 // The per-frame path of LimiterEngine, inline so that a frame costs no call and its values stay
-// in registers from stage to stage. Included by LimiterEngine.h only. Both channels travel together
-// in one StereoVector; every expression keeps the order of its 32-bit float operations, so results
-// are bit-exact: do not reassociate or fuse them. Data-dependent choices are lane selects rather
-// than branches, which audio would mispredict.
+// in registers from stage to stage. Included only where audio is processed; readers of the meters
+// and setters need LimiterEngine.h alone. Both channels travel together in one StereoVector;
+// every expression keeps the order of its 32-bit float operations, so results are bit-exact: do
+// not reassociate or fuse them. Data-dependent choices are lane selects rather than branches,
+// which audio would mispredict.
+
+#include "engine/LimiterEngine.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,11 @@
 #include "plugin/LimiterEffect.h"
 
+#include "engine/LimiterEngineFrame.h"
+
 #include <cmath>
 #include <cstring>
 
+#include "VarnholtVersion.h"
 #include "vst/TextCopy.h"
 
 namespace
@@ -11,7 +14,7 @@ constexpr VstInt32 uniqueId = fourCharCode('V', 'R', 'N', 'H');
 constexpr const char* effectName = "Varnholt Pro";
 constexpr const char* productName = "Varnholt Pro";
 constexpr const char* vendorName = "VH";
-constexpr VstInt32 vendorVersion = 103;
+constexpr VstInt32 vendorVersion = kVendorVersion;
 constexpr VstInt32 stereoChannels = 2;
 
 struct CanDoAnswer

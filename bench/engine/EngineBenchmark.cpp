@@ -2,7 +2,7 @@
 // buffers, as the plug-in's processReplacing calls it, and processSample in a frame loop for
 // the per-frame users.
 
-#include "engine/LimiterEngine.h"
+#include "engine/LimiterEngineFrame.h"
 
 #include <benchmark/benchmark.h>
 

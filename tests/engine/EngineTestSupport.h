@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/LimiterEngine.h"
+#include "engine/LimiterEngineFrame.h"
 
 #include <array>
 #include <cstdint>
