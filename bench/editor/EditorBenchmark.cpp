@@ -4,6 +4,7 @@
 
 #include "editor/LimiterEditor.h"
 #include "plugin/LimiterEffectEdit.h"
+#include "tests/support/RecordingHost.h"
 
 #include <benchmark/benchmark.h>
 
@@ -23,14 +24,9 @@ constexpr int kRepetitions = 7;
 constexpr int kInstancesForMemory = 8;
 constexpr double kKibibytesPerMebibyte = 1024.0;
 
-VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? kVstVersion : 0;
-}
-
 std::unique_ptr<LimiterEffectEdit> makeEffect()
 {
-    auto effect = std::make_unique<LimiterEffectEdit>(quietHost);
+    auto effect = std::make_unique<LimiterEffectEdit>(recordingHostCallback);
     effect->setProgram(kLoudProgram);
     effect->resume();
     return effect;

@@ -2,23 +2,20 @@
 
 #include <gtest/gtest.h>
 
-VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
+std::vector<EditCall> recordedEdits()
 {
-    if (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit ||
-        opcode == audioMasterEndEdit)
-        recordedHostCalls().push_back({opcode, index, opt});
-    return opcode == audioMasterVersion ? kVstVersion : 0;
+    std::vector<EditCall> edits;
+    for (const RecordedHostCall& call : recordedHostCalls())
+        if (call.opcode == audioMasterAutomate || call.opcode == audioMasterBeginEdit ||
+            call.opcode == audioMasterEndEdit)
+            edits.push_back({call.opcode, call.index, call.opt});
+    return edits;
 }
 
-std::vector<RecordedHostCall>& recordedHostCalls()
+void expectHostCalls(const std::vector<EditCall>& expected)
 {
-    static std::vector<RecordedHostCall> calls;
-    return calls;
-}
-
-void expectHostCalls(const std::vector<RecordedHostCall>& expected)
-{
-    std::vector<RecordedHostCall>& calls = recordedHostCalls();
+    const std::vector<EditCall> calls = recordedEdits();
+    forgetHostCalls();
     ASSERT_EQ(calls.size(), expected.size());
     for (size_t call = 0; call < calls.size(); ++call)
     {
@@ -26,12 +23,11 @@ void expectHostCalls(const std::vector<RecordedHostCall>& expected)
         EXPECT_EQ(calls[call].index, expected[call].index) << "call " << call;
         EXPECT_NEAR(calls[call].value, expected[call].value, 1e-6f) << "call " << call;
     }
-    calls.clear();
 }
 
-std::vector<RecordedHostCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edits)
+std::vector<EditCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edits)
 {
-    std::vector<RecordedHostCall> calls;
+    std::vector<EditCall> calls;
     for (const auto& [index, value] : edits)
         calls.insert(calls.end(), {{audioMasterBeginEdit, index, 0},
                                    {audioMasterAutomate, index, value},
@@ -39,9 +35,10 @@ std::vector<RecordedHostCall> bracketedEdits(std::vector<std::pair<VstInt32, flo
     return calls;
 }
 
-EditorFixture::EditorFixture() : effectObject(std::make_unique<LimiterEffectEdit>(recordingHost))
+EditorFixture::EditorFixture()
+    : effectObject(std::make_unique<LimiterEffectEdit>(recordingHostCallback))
 {
-    recordedHostCalls().clear();
+    forgetHostCalls();
     effectObject->resume();
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
-// An effect with its editor created directly (not through the shared library), a host callback
-// that records what the effect tells the host, and pixel helpers for headless renders.
+// An effect with its editor created directly (not through the shared library), the edits it
+// reports to the recording host, and pixel helpers for headless renders.
 #include "editor/LimiterEditor.h"
 #include "plugin/LimiterEffectEdit.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CDrawContext.h"
+#include "tests/support/RecordingHost.h"
 #include "toolkit/CFrame.h"
 
 #include <memory>
@@ -13,22 +14,20 @@
 #include <utility>
 #include <vector>
 
-struct RecordedHostCall
+// An edit or automation call the effect made to the host: begin, automate or end of an edit.
+struct EditCall
 {
     VstInt32 opcode;
     VstInt32 index;
     float value;
 };
 
-// The host callback given to every effect in these tests: it records the edit and automation
-// calls, in order.
-VstIntPtr recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                        void* ptr, float opt);
-std::vector<RecordedHostCall>& recordedHostCalls();
-// Checks the recorded calls (values within 1e-6) and forgets them.
-void expectHostCalls(const std::vector<RecordedHostCall>& expected);
+// The edit and automation calls among the host calls recorded so far, in order.
+std::vector<EditCall> recordedEdits();
+// Checks the recorded edits (values within 1e-6) and forgets every recorded call.
+void expectHostCalls(const std::vector<EditCall>& expected);
 // The calls of edits made through the window, each bracketed: begin, automate, end.
-std::vector<RecordedHostCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edits);
+std::vector<EditCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edits);
 
 class EditorFixture
 {

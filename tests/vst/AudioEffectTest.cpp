@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "ProbeEffect.h"
+#include "tests/support/RecordingHost.h"
 
 using Calls = std::vector<std::string>;
 
@@ -101,20 +102,21 @@ TEST(AudioEffect, EntriesReachTheObjectAndCloseDeletesIt)
 namespace
 {
 using HostCall = std::tuple<VstInt32, VstInt32, float>; // opcode, index, opt
-std::vector<HostCall> hostCalls;
 
-extern "C" VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
-                                   float opt)
+std::vector<HostCall> recordedCalls()
 {
-    hostCalls.emplace_back(opcode, index, opt);
-    return opcode == audioMasterVersion ? 2300 : 1;
+    std::vector<HostCall> calls;
+    for (const RecordedHostCall& call : recordedHostCalls())
+        calls.emplace_back(call.opcode, call.index, call.opt);
+    return calls;
 }
 } // namespace
 
 TEST(HostCalls, EditsAreReportedToTheHostInOrder)
 {
-    hostCalls.clear();
-    ProbeEffect probe(recordingHost);
+    forgetHostCalls();
+    setHostVersionAnswer(2300);
+    ProbeEffect probe(recordingHostCallback);
     EXPECT_EQ(probe.getMasterVersion(), 2300);
     EXPECT_TRUE(probe.beginEdit(2));
     probe.setParameterAutomated(2, 0.25f);
@@ -125,7 +127,8 @@ TEST(HostCalls, EditsAreReportedToTheHostInOrder)
                                          {audioMasterAutomate, 2, 0.25f},
                                          {audioMasterEndEdit, 2, 0.0f},
                                          {audioMasterIdle, 0, 0.0f}};
-    EXPECT_EQ(hostCalls, expected);
+    EXPECT_EQ(recordedCalls(), expected);
+    setHostVersionAnswer(kVstVersion);
     EXPECT_EQ(probe.calls, (std::vector<std::string>{"setParameter 2 0.250000"}));
 }
 
