@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "VarnholtVersion.h"
+#include "parameters/EngineParameters.h"
+#include "plugin/ParameterDisplay.h"
 #include "vst/TextCopy.h"
 
 namespace
@@ -115,59 +117,7 @@ void LimiterEffect::setParameter(VstInt32 index, float value)
         return;
     }
     currentProgram().values[index].store(value, std::memory_order_relaxed);
-    switch (index)
-    {
-    case kOutputTrim:
-        setOutputGain(normalisedToGain(value));
-        break;
-    case kOutputScale:
-        break; // only the editor's meters use it
-    case kBypass:
-        setBypassed(switchIsOn(value));
-        break;
-    case kInputDrive:
-        setInputGain(normalisedToGain(value));
-        break;
-    case kSideGain:
-        setSideGain(value);
-        break;
-    case kXCorrTime:
-        setCorrelationTime(rangeValueSeconds(index, value));
-        break;
-    case kXCorrThreshold:
-        setCorrelationThreshold(rangeValue(index, value));
-        break;
-    case kEnvHysteresis:
-        setEnvelopeHysteresis(rangeValueSeconds(index, value));
-        break;
-    case kEnvRelease:
-        setEnvelopeRelease(rangeValueSeconds(index, value));
-        break;
-    case kStereoLink:
-        setStereoLink(value);
-        break;
-    case kSoftclipThresh:
-        setSoftclipThreshold(rangeValue(index, value));
-        break;
-    case kSoftclipAmount:
-        setSoftclipAmount(value);
-        break;
-    case kRmsAttack:
-        setRmsAttack(rangeValueSeconds(index, value));
-        break;
-    case kRmsRelease:
-        setRmsRelease(rangeValueSeconds(index, value));
-        break;
-    case kRmsThreshold:
-        setRmsThreshold(rangeValue(index, value));
-        break;
-    case kInterSamplePeak:
-        setInterSamplePeak(switchIsOn(value));
-        break;
-    case kDithering:
-        setDitherBits(ditherBitsFromPosition(value));
-        break;
-    }
+    applyParameter(*this, index, value);
 }
 
 float LimiterEffect::getParameter(VstInt32 index)

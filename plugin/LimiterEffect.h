@@ -4,7 +4,7 @@
 
 #include "engine/LimiterEngine.h"
 #include "plugin/LimiterProgram.h"
-#include "plugin/Parameters.h"
+#include "parameters/Parameters.h"
 #include "vst/AudioEffectX.h"
 
 class LimiterEffect : public LimiterEngine, public AudioEffectX

@@ -3,8 +3,11 @@
 
 #include <atomic>
 
-#include "plugin/Parameters.h"
-#include "plugin/Presets.h"
+#include "parameters/Parameters.h"
+#include "parameters/Presets.h"
+#include "vst/VstAbi.h"
+
+static_assert(programNameSize == kVstMaxProgNameLen, "program names fill the host's field");
 
 class LimiterProgram
 {

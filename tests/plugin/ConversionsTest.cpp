@@ -3,7 +3,7 @@
 #include <cmath>
 #include <utility>
 
-#include "plugin/Parameters.h"
+#include "parameters/Parameters.h"
 
 namespace
 {

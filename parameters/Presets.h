@@ -3,10 +3,10 @@
 
 #include <cstddef>
 
-#include "plugin/Parameters.h"
+#include "parameters/Parameters.h"
 
-// Program names are 23 characters plus the terminator, the interface's program name size.
-constexpr std::size_t programNameSize = kVstMaxProgNameLen;
+// Program names are 23 characters plus the terminator (the VST 2.4 program name size).
+constexpr std::size_t programNameSize = 24;
 
 extern const float presetTable[kNumPrograms][kNumParams];
 extern const char programNameTable[kNumPrograms][programNameSize];

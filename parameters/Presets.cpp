@@ -1,4 +1,4 @@
-#include "plugin/Presets.h"
+#include "parameters/Presets.h"
 
 // Columns in ParamId order; rows 8 to 17 repeat row 0 and are free slots for the user.
 // clang-format off

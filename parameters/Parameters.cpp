@@ -1,10 +1,7 @@
-#include "plugin/Parameters.h"
+#include "parameters/Parameters.h"
 
 #include <cmath>
-#include <cstdio>
 #include <iterator>
-
-#include "vst/TextCopy.h"
 
 const char paramNameTable[kNumParams][paramNameSize] = {
     "Output trim    ", "Output scale   ", "Bypass         ", "Input drive    ", "Side gain      ",
@@ -89,24 +86,4 @@ int ditherBitsFromPosition(float position)
         }
     }
     return unquantisedBits;
-}
-
-void formatParameterDisplay(int index, float x, char* text)
-{
-    const double low = paramRange[index].low;
-    const double high = paramRange[index].high;
-    const double shown = low * (1.0 - x) + high * x;
-    // The usual three decimals first; values far outside the range give up decimals, and beyond
-    // seven digits the exponent form keeps the magnitude readable.
-    const char* const formats[] = {"%3.3f", "%.2f", "%.1f", "%.0f", "%.0e"};
-    char candidate[64];
-    for (const char* format : formats)
-    {
-        const int length = std::snprintf(candidate, sizeof candidate, format, shown);
-        if (length >= 0 && length < kVstMaxParamStrLen)
-        {
-            break;
-        }
-    }
-    copyText(text, candidate, kVstMaxParamStrLen);
 }

@@ -1,12 +1,11 @@
-// The 17 automatable parameters: their order, texts, display ranges and the conversions from the
-// stored value to the engine's units.
+// The 17 automatable parameters of every edition: their order, texts, ranges and the conversions
+// from the stored value (normalised 0..1; "Dithering" holds the menu position) to engine units.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
-#include "vst/VstAbi.h"
-
-enum ParamId : VstInt32
+enum ParamId : std::int32_t
 {
     kOutputTrim,
     kOutputScale,
@@ -68,6 +67,3 @@ constexpr bool switchIsOn(float x)
 // Word length in bits from the "Dithering" menu position 0..6 (64, 32, 24, 20, 16, 12, 8).
 int ditherBitsFromPosition(float position);
 
-// Writes the value text of an index into text, which holds kVstMaxParamStrLen bytes: "%3.3f" of
-// low * (1 - x) + high * x, with fewer decimals, or in exponent form, when that would not fit.
-void formatParameterDisplay(int index, float x, char* text);
