@@ -115,7 +115,8 @@ TEST(Dispatcher, ParameterValuesNoHostShouldSendLeaveTheOutputSound)
         return processHostileBlock(instance.get(), random, block.left.data(), block.right.data(),
                                    out.left.data(), out.right.data(), blockFrames, inPlace);
     };
-    for (VstInt32 index = 0; index < instance.parameterCount(); ++index)
+    const VstInt32 parameterCount = HostedEffect().parameterCount();
+    for (VstInt32 index = 0; index < parameterCount; ++index)
         for (float value : hostile)
         {
             SCOPED_TRACE(testing::Message() << "index " << index << " value " << value);
