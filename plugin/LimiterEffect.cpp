@@ -16,7 +16,6 @@ constexpr VstInt32 uniqueId = fourCharCode('V', 'R', 'N', 'H');
 constexpr const char* effectName = "Varnholt Pro";
 constexpr const char* productName = "Varnholt Pro";
 constexpr const char* vendorName = "VH";
-constexpr VstInt32 vendorVersion = kVendorVersion;
 constexpr VstInt32 stereoChannels = 2;
 
 struct CanDoAnswer
@@ -219,7 +218,7 @@ bool LimiterEffect::getProductString(char* text)
 
 VstInt32 LimiterEffect::getVendorVersion()
 {
-    return vendorVersion;
+    return kVendorVersion;
 }
 
 VstInt32 LimiterEffect::canDo(char* text)
