@@ -66,6 +66,27 @@ TEST(AudioEffect, DispatcherAnswersWhatTheBaseLeavesToIt)
     EXPECT_EQ(probe.calls, (Calls{"setProgram 2", "resume", "suspend", "bypass on"}));
 }
 
+// What an effect leaves to the base is answered "no" or "unknown", and its buffers stay the host's.
+TEST(AudioEffect, RequestsTheEffectLeavesAloneAreDeclined)
+{
+    ProbeEffect probe(nullptr);
+    AEffect* e = probe.getAeffect();
+    char text[64] = "untouched";
+    for (VstInt32 opcode :
+         {effString2Parameter, effGetProgramNameIndexed, effGetPlugCategory, effGetEffectName,
+          effGetVendorString, effGetProductString, effGetVendorVersion, effCanDo})
+        EXPECT_EQ(dispatch(e, opcode, 0, 0, text), 0) << opcode;
+    dispatch(e, effSetProgramName, 0, 0, text);
+    EXPECT_STREQ(text, "untouched");
+    EXPECT_EQ(e->getParameter(e, 1), 0.0f);
+    double left[] = {0.25, -0.5};
+    double right[] = {0.75, 1.0};
+    double* channels[] = {left, right};
+    e->processDoubleReplacing(e, channels, channels, 2);
+    EXPECT_EQ(left[1], -0.5);
+    EXPECT_EQ(right[0], 0.75);
+}
+
 TEST(AudioEffect, NullTextPointersAreAnsweredWithZeroAndReachNothing)
 {
     ProbeEffect probe(nullptr);
