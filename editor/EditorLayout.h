@@ -3,8 +3,8 @@
 // The editor's panel: where each view sits, what it draws and how it is set up. The rectangles
 // and bitmap ids are shared with the art generator, which paints the panel around them.
 #include "editor/ControlTags.h"
-#include "resources/generator/ArtColour.h"
-#include "resources/generator/ArtGeometry.h"
+#include "resources/Palette.h"
+#include "resources/PanelGeometry.h"
 #include "toolkit/CColor.h"
 #include "toolkit/CRect.h"
 

@@ -1,16 +1,19 @@
 #include "editor/GainToPosition.h"
 
+#include "engine/GainLaw.h"
+
 #include <cmath>
 
 namespace
 {
-constexpr float kFullScaleGain = 0.99f;             // about -0.09 dB reads full
-constexpr float kSilenceOffset = 1e-30f;            // keeps the logarithm of silence finite
-constexpr float kUpperSegmentDb = -36.0f;           // where the upper six sevenths begin
-constexpr float kLowerSegmentDb = -72.0f;           // bottom of the scale
-constexpr float kUpperPositionPerDb = 0.023809524f; // 1/42
-constexpr float kLowerPositionPerDb = 0.003968254f; // 1/252
-constexpr float kUpperSegmentStart = 0.14285715f;   // 1/7
+constexpr float kSilenceOffset = 1e-30f; // keeps the logarithm of silence finite
+// The shared law rounded to float once, the precision the meters are computed in.
+constexpr float kFullScaleGain = static_cast<float>(gain_law::kMeterFullScaleGain);
+constexpr float kUpperSegmentDb = static_cast<float>(gain_law::kKneeDb);
+constexpr float kLowerSegmentDb = static_cast<float>(gain_law::kBottomDb);
+constexpr float kUpperPositionPerDb = static_cast<float>(1.0 / gain_law::kUpperDbPerUnit);
+constexpr float kLowerPositionPerDb = static_cast<float>(1.0 / gain_law::kLowerDbPerUnit);
+constexpr float kUpperSegmentStart = static_cast<float>(gain_law::kKneePosition);
 } // namespace
 
 float gainToPosition(float gain)

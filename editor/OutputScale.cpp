@@ -1,6 +1,6 @@
 #include "editor/OutputScale.h"
 
-#include "resources/generator/ArtGeometry.h"
+#include "resources/PanelGeometry.h"
 
 namespace
 {

@@ -11,6 +11,9 @@ constexpr double kTopDb = 0.0;
 constexpr double kKneePosition = 1.0 / 7.0;
 constexpr double kLowerDbPerUnit = (kKneeDb - kBottomDb) / kKneePosition;        // 252 dB
 constexpr double kUpperDbPerUnit = (kTopDb - kKneeDb) / (1.0 - kKneePosition); // 42 dB
+// The meters read full from this linear gain up (about -0.09 dB), so that a limited signal's
+// top segment lights.
+constexpr double kMeterFullScaleGain = 0.99;
 
 // dB of a position; positions outside 0..1 extend the nearer segment.
 constexpr double positionToDb(double position)

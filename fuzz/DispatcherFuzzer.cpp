@@ -9,16 +9,12 @@
 #include <cstdlib>
 #include <vector>
 
-#include "HostileCall.h"
+#include "tests/support/HostileCall.h"
+#include "tests/support/RecordingHost.h"
 #include "plugin/LimiterEffect.h"
 
 namespace
 {
-extern "C" VstIntPtr fuzzHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? kVstVersion : 0;
-}
-
 void fail(const char* what, VstInt32 opcode)
 {
     std::fprintf(stderr, "%s (last opcode %d)\n", what, opcode);
@@ -54,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::mt19937 random(input.ConsumeIntegral<std::uint32_t>());
     // LimiterEffect carries the whole dispatcher and parameter path; the editor, which needs a
     // display, is left to the x11 tests.
-    auto* effect = new LimiterEffect(fuzzHostCallback);
+    auto* effect = new LimiterEffect(recordingHostCallback);
     AEffect* record = effect->getAeffect();
     record->dispatcher(record, effMainsChanged, 0, 1, nullptr, 0.0f);
 

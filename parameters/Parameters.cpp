@@ -1,5 +1,7 @@
 #include "parameters/Parameters.h"
 
+#include "engine/GainLaw.h"
+
 #include <cmath>
 #include <iterator>
 
@@ -37,16 +39,15 @@ const ParamRange paramRange[kNumParams] = {
 
 float normalisedToGain(float x)
 {
-    constexpr float firstSegmentEnd = 0.14285715f; // 1/7 of the travel, as a float
-    constexpr double secondSegmentDbPerUnit = 42.0;
-    constexpr double secondSegmentStartDb = -36.0;
-    constexpr double firstSegmentDbPerUnit = 252.0;
-    constexpr double firstSegmentStartDb = -72.0;
+    // The knee rounded to float (0.14285715f) and measured from there: the stored value's own
+    // precision, which the engine's gains have always been computed in.
+    constexpr float firstSegmentEnd = static_cast<float>(gain_law::kKneePosition);
     constexpr double dbToExponent = 0.05;
     const double gainDb =
-        x >= firstSegmentEnd ? (x - static_cast<double>(firstSegmentEnd)) * secondSegmentDbPerUnit +
-                                   secondSegmentStartDb
-                             : firstSegmentDbPerUnit * x + firstSegmentStartDb;
+        x >= firstSegmentEnd
+            ? (x - static_cast<double>(firstSegmentEnd)) * gain_law::kUpperDbPerUnit +
+                  gain_law::kKneeDb
+            : gain_law::kLowerDbPerUnit * x + gain_law::kBottomDb;
     return static_cast<float>(std::pow(10.0, dbToExponent * gainDb));
 }
 

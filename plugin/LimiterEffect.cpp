@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "VarnholtVersion.h"
 #include "parameters/EngineParameters.h"
 #include "plugin/ParameterDisplay.h"
 #include "vst/TextCopy.h"
@@ -13,7 +14,6 @@ constexpr VstInt32 uniqueId = fourCharCode('V', 'R', 'N', 'H');
 constexpr const char* effectName = "Varnholt Pro";
 constexpr const char* productName = "Varnholt Pro";
 constexpr const char* vendorName = "VH";
-constexpr VstInt32 vendorVersion = 103;
 constexpr VstInt32 stereoChannels = 2;
 
 struct CanDoAnswer
@@ -216,7 +216,7 @@ bool LimiterEffect::getProductString(char* text)
 
 VstInt32 LimiterEffect::getVendorVersion()
 {
-    return vendorVersion;
+    return kVendorVersion;
 }
 
 VstInt32 LimiterEffect::canDo(char* text)

@@ -2,8 +2,8 @@
 
 const BitmapResource* findBitmapResource(int id)
 {
-    for (int index = 0; index < embeddedBitmapCount; ++index)
-        if (embeddedBitmaps[index].id == id)
-            return &embeddedBitmaps[index];
+    for (int index = 0; index < kEmbeddedBitmapCount; ++index)
+        if (kEmbeddedBitmaps[index].id == id)
+            return &kEmbeddedBitmaps[index];
     return nullptr;
 }

@@ -7,6 +7,7 @@
 #include "editor/LimiterEditor.h"
 #include "plugin/LimiterEffectEdit.h"
 #include "plugin/VstEditor.h"
+#include "tests/support/RecordingHost.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,11 +30,6 @@ constexpr int kRepetitions = 7;
 constexpr int kInstancesForMemory = 8;
 constexpr double kKibibytesPerMebibyte = 1024.0;
 
-VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? kVstVersion : 0;
-}
-
 LimiterEditor& editorOf(LimiterEffectEdit& effect)
 {
     return static_cast<VstEditor*>(effect.getEditor())->getLimiterEditor();
@@ -41,7 +37,7 @@ LimiterEditor& editorOf(LimiterEffectEdit& effect)
 
 std::unique_ptr<LimiterEffectEdit> makeEffect(double scale = 1.0)
 {
-    auto effect = std::make_unique<LimiterEffectEdit>(quietHost);
+    auto effect = std::make_unique<LimiterEffectEdit>(recordingHostCallback);
     effect->setProgram(kLoudProgram);
     effect->resume();
     editorOf(*effect).setHostScaleFactor(scale);

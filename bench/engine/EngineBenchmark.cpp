@@ -2,7 +2,7 @@
 // buffers, as the plug-in's processReplacing calls it, and processSample in a frame loop for
 // the per-frame users.
 
-#include "engine/LimiterEngine.h"
+#include "tests/support/FactoryProgram.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,40 +15,21 @@ namespace
 constexpr int kBlockFrames = 512;
 constexpr int kSignalSeconds = 4;
 
+// A factory program as the plug-in sets the engine, with changes on top.
 struct Settings
 {
-    float inputDriveDb;
-    float softclipAmount;
-    float rmsThresholdDb;
-    bool interSamplePeak;
-    int ditherBits;
+    int program;
+    std::vector<ParameterChange> changes;
 };
 
-// Program 0 as the engine receives it: drive -20.16 dB (normalised 0.52), soft clipper off,
-// leveller threshold +8 dB, no inter-sample peaks, no dither.
-constexpr Settings kProgram0{-20.16f, 0.0f, 8.0f, false, 64};
-// Program 2: drive -14.28 dB (normalised 0.66, +5.72 dB with the engine's x10), soft clipper
-// at half, leveller threshold -4 dB.
-constexpr Settings kProgram2{-14.28f, 0.5f, -4.0f, false, 64};
+const Settings kProgram0{0, {}};
+// Soft clipper at half, leveller threshold -4 dB.
+const Settings kProgram2{2, {}};
 
 void applySettings(LimiterEngine& engine, const Settings& settings, float sampleRateHz)
 {
     engine.setEngineSampleRate(sampleRateHz);
-    engine.setOutputGain(1.0f);
-    engine.setInputGain(std::pow(10.0f, settings.inputDriveDb / 20.0f));
-    engine.setSideGain(0.5f);
-    engine.setCorrelationTime(0.5f);
-    engine.setCorrelationThreshold(-1.0f);
-    engine.setEnvelopeHysteresis(0.1f);
-    engine.setEnvelopeRelease(0.08f);
-    engine.setStereoLink(0.5f);
-    engine.setSoftclipThreshold(0.0f);
-    engine.setSoftclipAmount(settings.softclipAmount);
-    engine.setRmsAttack(0.1f);
-    engine.setRmsRelease(0.1f);
-    engine.setRmsThreshold(settings.rmsThresholdDb);
-    engine.setInterSamplePeak(settings.interSamplePeak);
-    engine.setDitherBits(settings.ditherBits);
+    applyFactoryProgram(engine, settings.program, settings.changes);
 }
 
 struct Channels
@@ -141,13 +122,13 @@ void processFrames(benchmark::State& state, const Settings& settings, float samp
 
 Settings withInterSamplePeak(Settings settings)
 {
-    settings.interSamplePeak = true;
+    settings.changes.push_back({kInterSamplePeak, 1.0f});
     return settings;
 }
 
 Settings withDither16(Settings settings)
 {
-    settings.ditherBits = 16;
+    settings.changes.push_back({kDithering, kDither16BitPosition});
     return settings;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ArtColour.h"
-#include "ArtGeometry.h"
+#include "resources/PanelGeometry.h"
 
 #include <cairo.h>
 #include <cstdint>

@@ -31,6 +31,3 @@ ArtBitmap drawArtBitmap(int id, double scale);
 // above the meters' top; referenceDb is the level that reads "00" (0 for peak scales, -12, -14
 // or -20 for the K scales).
 void drawDbScale(cairo_t* cr, const PixelRect& area, double referenceDb);
-
-// Composite mocks of the editor: the panel with every control drawn at its rectangle.
-void writePreviews(const std::vector<ArtBitmap>& bitmaps, const std::string& directory);

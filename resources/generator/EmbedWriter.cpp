@@ -30,11 +30,11 @@ void writeEmbeddingSource(const std::string& path, const std::vector<EncodedBitm
            "#include \"resources/EmbeddedBitmaps.h\"\n\nnamespace\n{\n";
     for (const EncodedBitmap& bitmap : bitmaps)
         writeArray(out, bitmap);
-    out << "} // namespace\n\nconst BitmapResource embeddedBitmaps[] = {\n";
+    out << "} // namespace\n\nconst BitmapResource kEmbeddedBitmaps[] = {\n";
     for (const EncodedBitmap& bitmap : bitmaps)
         out << "    {" << bitmap.id << ", " << bitmap.width << ", " << bitmap.height << ", "
             << bitmap.depth << ", png" << bitmap.id << ", sizeof png" << bitmap.id << "},\n";
-    out << "};\n\nconst int embeddedBitmapCount = " << bitmaps.size() << ";\n";
+    out << "};\n\nconst int kEmbeddedBitmapCount = " << bitmaps.size() << ";\n";
     if (!out)
         throw std::runtime_error("cannot write " + path);
 }

@@ -1,23 +1,23 @@
 #pragma once
 
+#include "engine/GainLaw.h"
+
 #include <cmath>
 
-// Position 0..1 of the two-segment gain law that the faders and the meters share: the top six
-// sevenths cover -36..0 dB, the bottom seventh -72..-36 dB.
+// Position 0..1 of the two-segment gain law that the faders and the meters share; levels below
+// the bottom of the scale sit at 0.
 inline double gainLawPositionForDb(double db)
 {
-    if (db >= -36.0)
-        return (db + 36.0) / 42.0 + 1.0 / 7.0;
-    if (db >= -72.0)
-        return (db + 72.0) / 252.0;
+    if (db >= gain_law::kBottomDb)
+        return gain_law::dbToPosition(db);
     return 0.0;
 }
 
-// The meters read full from 0.99 up. Legends and strip colour zones follow this law so that a
-// printed figure sits beside the bar height the meter shows for that level.
+// The meters read full from kMeterFullScaleGain up. Legends and strip colour zones follow this
+// law so that a printed figure sits beside the bar height the meter shows for that level.
 inline double meterPositionForDb(double db)
 {
-    const double fullScaleDb = 20.0 * std::log10(0.99);
+    const double fullScaleDb = 20.0 * std::log10(gain_law::kMeterFullScaleGain);
     return db >= fullScaleDb ? 1.0 : gainLawPositionForDb(db);
 }
 

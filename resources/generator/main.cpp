@@ -1,5 +1,5 @@
-// Draws the editor's bitmaps, writes each as a PNG, the C++ source that embeds them, and
-// composite previews of the whole editor for review.
+// Draws the editor's bitmaps and writes each as a PNG and the C++ source that embeds them. The
+// whole editor is pictured by its own layout test, from the real views.
 //
 // usage: varnholt_art_generator <output directory>
 
@@ -57,7 +57,6 @@ int main(int argc, char** argv)
                 {bitmap.id, bitmapWidth(bitmap), bitmapHeight(bitmap), bitmap.depth, png});
         }
         writeEmbeddingSource(directory + "/EmbeddedBitmaps.cpp", encoded);
-        writePreviews(bitmaps, directory);
     }
     catch (const std::exception& error)
     {

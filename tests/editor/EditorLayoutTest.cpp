@@ -184,3 +184,48 @@ TEST(EditorLayout, ProgramsZeroAndSevenDrawTheirControlsStripsAndLegend)
     expectControlsShowProgram(fixture, 7, 1, 55, 141);
     EXPECT_GT(textPixels(fixture, kViews[33].rect, kDisplayDark), 20) << "readout text";
 }
+
+// A session in full swing: loud stereo programme through the limiter and soft clipper on the K14
+// scale, then bypass and inter-sample peak detection switched on while the meters still fall.
+TEST(EditorLayout, ABusyWindowLightsItsSwitchesScaleAndMeters)
+{
+    EditorFixture fixture;
+    fixture.effect().setProgram(2);
+    fixture.effect().setParameter(1, 0.5f); // K14
+    fixture.openHeadless();
+    constexpr int kFrames = 44100;
+    std::vector<float> left(kFrames), right(kFrames);
+    for (int frame = 0; frame < kFrames; ++frame)
+    {
+        const float t = float(frame) / 44100.0f;
+        left[frame] = 0.9f * std::sin(2.0f * float(M_PI) * 110.0f * t) +
+                      0.3f * std::sin(2.0f * float(M_PI) * 1870.0f * t);
+        right[frame] = 0.8f * std::sin(2.0f * float(M_PI) * 110.0f * t + 0.6f);
+    }
+    fixture.process(left, right);
+    fixture.idle(25);
+    fixture.effect().setParameter(2, 1.0f);  // bypass
+    fixture.effect().setParameter(15, 1.0f); // inter-sample peaks
+    fixture.process(left, right);
+    fixture.idle(2);
+    fixture.frame().writePng(testOutputPath("editor-busy.png").c_str());
+
+    const RenderedPart parts[] = {
+        {kViews[15].rect, 1042, 20, "lit K14 button"},
+        {kViews[13].rect, 1042, 0, "dark PK button"},
+        {kViews[17].rect, 1041, 33, "Bypass on"},
+        {kViews[30].rect, 1042, 20, "ISP on"},
+        {kViews[12].rect, 1034, 0, "K14 legend"},
+    };
+    for (const RenderedPart& part : parts)
+        EXPECT_EQ(mismatches(fixture, part.rect, part.bitmap, CPoint(0, part.sourceTop)), 0)
+            << part.what;
+    for (long meter = 0; meter < 4; ++meter)
+    {
+        const CRect& rect = kViews[meter].rect;
+        const CRect bottom(rect.left, rect.bottom - 40, rect.right, rect.bottom);
+        EXPECT_EQ(mismatches(fixture, bottom, 1030, CPoint(0, rect.height() - 40)), 0)
+            << "output meter " << meter << " lit in the K14 strip";
+    }
+    EXPECT_GT(textPixels(fixture, kViews[33].rect, kDisplayDark), 20) << "readout text";
+}

@@ -212,7 +212,7 @@ TEST(EditorScale, AHostThatAgreesGetsTheNewSizeAtTheNextIdle)
     EditorFixture fixture;
     fixture.openHeadless();
     fixture.effect().setParameter(4, 0.9f);
-    hostAcceptsSizeWindow() = true;
+    setHostAcceptsSizeWindow(true);
     press(fixture.frame(), CPoint(300, 10), kRButton);
     click(fixture.frame(), CPoint(300, 30 + 2 * 14 + 7)); // 150 %
     expectHostCalls({{audioMasterSizeWindow, 900, 600}});

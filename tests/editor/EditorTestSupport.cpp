@@ -6,26 +6,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
-                        float opt)
-{
-    if (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit ||
-        opcode == audioMasterEndEdit)
-        recordedHostCalls().push_back({opcode, index, opt});
-    if (opcode == audioMasterSizeWindow)
-    {
-        recordedHostCalls().push_back({opcode, index, static_cast<float>(value)});
-        return hostAcceptsSizeWindow() ? 1 : 0;
-    }
-    return opcode == audioMasterVersion ? kVstVersion : 0;
-}
-
-bool& hostAcceptsSizeWindow()
-{
-    static bool accepts = false;
-    return accepts;
-}
-
 void isolateEditorSettings()
 {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() /
@@ -35,15 +15,22 @@ void isolateEditorSettings()
     unsetenv("GDK_SCALE");
 }
 
-std::vector<RecordedHostCall>& recordedHostCalls()
+std::vector<EditCall> recordedEdits()
 {
-    static std::vector<RecordedHostCall> calls;
-    return calls;
+    std::vector<EditCall> edits;
+    for (const RecordedHostCall& call : recordedHostCalls())
+        if (call.opcode == audioMasterAutomate || call.opcode == audioMasterBeginEdit ||
+            call.opcode == audioMasterEndEdit)
+            edits.push_back({call.opcode, call.index, call.opt});
+        else if (call.opcode == audioMasterSizeWindow)
+            edits.push_back({call.opcode, call.index, static_cast<float>(call.value)});
+    return edits;
 }
 
-void expectHostCalls(const std::vector<RecordedHostCall>& expected)
+void expectHostCalls(const std::vector<EditCall>& expected)
 {
-    std::vector<RecordedHostCall>& calls = recordedHostCalls();
+    const std::vector<EditCall> calls = recordedEdits();
+    forgetHostCalls();
     ASSERT_EQ(calls.size(), expected.size());
     for (size_t call = 0; call < calls.size(); ++call)
     {
@@ -51,12 +38,11 @@ void expectHostCalls(const std::vector<RecordedHostCall>& expected)
         EXPECT_EQ(calls[call].index, expected[call].index) << "call " << call;
         EXPECT_NEAR(calls[call].value, expected[call].value, 1e-6f) << "call " << call;
     }
-    calls.clear();
 }
 
-std::vector<RecordedHostCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edits)
+std::vector<EditCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edits)
 {
-    std::vector<RecordedHostCall> calls;
+    std::vector<EditCall> calls;
     for (const auto& [index, value] : edits)
         calls.insert(calls.end(), {{audioMasterBeginEdit, index, 0},
                                    {audioMasterAutomate, index, value},
@@ -66,10 +52,10 @@ std::vector<RecordedHostCall> bracketedEdits(std::vector<std::pair<VstInt32, flo
 
 EditorFixture::EditorFixture(double scale)
     : effectObject((isolateEditorSettings(), std::filesystem::remove_all(scaleSettingPath()),
-                    std::make_unique<LimiterEffectEdit>(recordingHost)))
+                    std::make_unique<LimiterEffectEdit>(recordingHostCallback)))
 {
-    recordedHostCalls().clear();
-    hostAcceptsSizeWindow() = false;
+    forgetHostCalls();
+    setHostAcceptsSizeWindow(false);
     editor().setHostScaleFactor(scale);
     effectObject->resume();
 }

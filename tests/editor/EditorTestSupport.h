@@ -1,12 +1,13 @@
 #pragma once
 
-// An effect with its editor created directly (not through the shared library), a host callback
-// that records what the effect tells the host, and pixel helpers for headless renders.
+// An effect with its editor created directly (not through the shared library), the edits it
+// reports to the recording host, and pixel helpers for headless renders.
 #include "editor/LimiterEditor.h"
 #include "plugin/LimiterEffectEdit.h"
 #include "plugin/VstEditor.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CDrawContext.h"
+#include "tests/support/RecordingHost.h"
 #include "toolkit/CFrame.h"
 
 #include <memory>
@@ -14,24 +15,21 @@
 #include <utility>
 #include <vector>
 
-struct RecordedHostCall
+// A call the effect made to the host: begin, automate or end of an edit, or a size request.
+struct EditCall
 {
     VstInt32 opcode;
     VstInt32 index;
     float value;
 };
 
-// The host callback given to every effect in these tests: it records the edit and automation
-// calls and window size requests (index width, value height), in order. It refuses to resize
-// unless hostAcceptsSizeWindow() is set.
-VstIntPtr recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                        void* ptr, float opt);
-bool& hostAcceptsSizeWindow();
-std::vector<RecordedHostCall>& recordedHostCalls();
-// Checks the recorded calls (values within 1e-6) and forgets them.
-void expectHostCalls(const std::vector<RecordedHostCall>& expected);
+// The edit and automation calls, and window size requests (index the width, value the height),
+// among the host calls recorded so far, in order.
+std::vector<EditCall> recordedEdits();
+// Checks the recorded edits (values within 1e-6) and forgets every recorded call.
+void expectHostCalls(const std::vector<EditCall>& expected);
 // The calls of edits made through the window, each bracketed: begin, automate, end.
-std::vector<RecordedHostCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edits);
+std::vector<EditCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edits);
 
 // Points XDG_CONFIG_HOME at a folder of the test process's own (a remembered editor size of the
 // user's must not reach the tests) and clears GDK_SCALE.

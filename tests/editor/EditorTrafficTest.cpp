@@ -33,7 +33,7 @@ TEST(EditorTraffic, ScaleButtonsSetOutputScaleAndSwitchStripsAndLegend)
     fixture.openHeadless();
     click(fixture.frame(), CPoint(549, 71)); // K14
     click(fixture.frame(), CPoint(549, 71)); // lit: goes dark on press and lit again, K14 twice
-    std::vector<RecordedHostCall> expected = bracketedEdits({{1, 0.5f}, {1, 0.5f}});
+    std::vector<EditCall> expected = bracketedEdits({{1, 0.5f}, {1, 0.5f}});
     expected.insert(expected.begin() + 4, {audioMasterAutomate, 1, 0.5f});
     expectHostCalls(expected);
     for (long button = 0; button < 4; ++button)
@@ -69,7 +69,7 @@ TEST(EditorTraffic, HostChangesMoveTheControlsAtTheNextIdle)
     fixture.idle();
     EXPECT_EQ(controlValue(fixture, kDriveFader), 0.66f);
     EXPECT_EQ(controlValue(fixture, kSideGainKnob), 0.7f);
-    EXPECT_TRUE(recordedHostCalls().empty()) << "host changes are not echoed as automation";
+    EXPECT_TRUE(recordedEdits().empty()) << "host changes are not echoed as automation";
 }
 
 TEST(EditorTraffic, ClickingTheReadoutResetsHeldPeaksAndReopeningShowsCurrentValues)
@@ -88,7 +88,7 @@ TEST(EditorTraffic, ClickingTheReadoutResetsHeldPeaksAndReopeningShowsCurrentVal
     EXPECT_EQ(readout(), "-3.0 dB -12.0") << "held for ten seconds";
     click(fixture.frame(), CPoint(355, 351));
     EXPECT_STREQ(fixture.view<CTextLabel>(kStatus)->getText(), "Reset peak hold");
-    EXPECT_TRUE(recordedHostCalls().empty());
+    EXPECT_TRUE(recordedEdits().empty());
     fixture.process(minus36Db, minus36Db, 2);
     fixture.idle();
     EXPECT_EQ(readout(), "-36.0 dB -36.0");
@@ -113,7 +113,7 @@ TEST(EditorTraffic, TheHostsKeysReachTheFocusedControl)
     EditorFixture fixture;
     fixture.openHeadless();
     click(fixture.frame(), CPoint(57, 292)); // focuses the side gain knob; no change
-    recordedHostCalls().clear();
+    forgetHostCalls();
     EXPECT_EQ(fixture.effect().dispatcher(effEditKeyDown, 0, VKEY_UP, nullptr, MODIFIER_SHIFT), 1);
     EXPECT_EQ(fixture.effect().dispatcher(effEditKeyDown, 0, VKEY_LEFT, nullptr, 0.0f), 1);
     EXPECT_EQ(fixture.effect().dispatcher(effEditKeyDown, 'q', 0, nullptr, 0.0f), 0);

@@ -2,12 +2,13 @@
 // effEdit* requests, idle at about 50 Hz, input through XTest and the window read back.
 #include "EditorTestSupport.h"
 #include "X11TestWindow.h"
+#include "tests/support/HostedEffect.h"
 
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
 #include <chrono>
 #include <cstdlib>
-#include <dlfcn.h>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -29,23 +30,20 @@ class EditorX11 : public X11TestWindow
             return;
         isolateEditorSettings();
         // Kept loaded until exit, so leak reports can name the library's code.
-        void* library = dlopen(VARNHOLT_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(library, nullptr) << dlerror();
-        effect = reinterpret_cast<VstPluginMainProc>(dlsym(library, "VSTPluginMain"))(
-            reinterpret_cast<audioMasterCallback>(recordingHost));
-        ASSERT_NE(effect, nullptr);
-        recordedHostCalls().clear();
+        PluginLibrary::keepLoaded();
+        hosted = std::make_unique<HostedEffect>();
+        effect = hosted->get();
+        forgetHostCalls();
     }
     void TearDown() override
     {
-        if (effect)
-            dispatch(effClose);
+        hosted.reset();
         X11TestWindow::TearDown();
     }
 
     VstIntPtr dispatch(VstInt32 opcode, VstIntPtr value = 0, void* ptr = nullptr)
     {
-        return effect->dispatcher(effect, opcode, 0, value, ptr, 0.0f);
+        return hosted->dispatch(opcode, 0, value, ptr);
     }
     void open() { ASSERT_EQ(dispatch(effEditOpen, 0, parentHandle()), 1); }
     void idle(int periods = 2)
@@ -57,10 +55,10 @@ class EditorX11 : public X11TestWindow
         }
     }
     // Idles until the host has been told as many things as expected, then checks them.
-    void expectCallsAfterIdles(const std::vector<RecordedHostCall>& expected)
+    void expectCallsAfterIdles(const std::vector<EditCall>& expected)
     {
         for (int period = 0; period < kPatiencePeriods; ++period)
-            if (recordedHostCalls().size() < expected.size())
+            if (recordedEdits().size() < expected.size())
                 idle(1);
         idle();
         expectHostCalls(expected);
@@ -79,6 +77,7 @@ class EditorX11 : public X11TestWindow
     }
     void click(int x, int y, KeySym modifier = 0) { drag(x, y, y, modifier); }
 
+    std::unique_ptr<HostedEffect> hosted;
     AEffect* effect = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/LimiterEngine.h"
+#include "tests/support/TestProgramme.h"
 
 #include <array>
 #include <cstdint>
@@ -61,19 +62,15 @@ inline std::array<float, 13> meterReadings(LimiterEngine& e)
             e.getRmsGain()};
 }
 
-// FNV-1a over the bit patterns: any change of any output bit changes it.
+// Any change of any output bit changes it.
 inline std::uint64_t hashOutputs(const std::vector<Frame>& outputs)
 {
-    std::uint64_t hash = 14695981039346656037ull;
+    OutputHash hash;
     for (const Frame& frame : outputs)
     {
-        for (const float sample : {frame.left, frame.right})
-        {
-            std::uint32_t bits;
-            std::memcpy(&bits, &sample, sizeof bits);
-            hash = (hash ^ bits) * 1099511628211ull;
-        }
+        hash.add(frame.left);
+        hash.add(frame.right);
     }
-    return hash;
+    return hash.value();
 }
 } // namespace engine_test

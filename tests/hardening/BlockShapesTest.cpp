@@ -12,7 +12,7 @@ template <typename Sample>
 std::vector<Sample> render(const std::vector<VstInt32>& blockSizes, std::size_t total, bool inPlace)
 {
     constexpr float noisePeak = 3.0f;
-    Instance instance;
+    HostedEffect instance;
     instance.start();
     std::mt19937 random(kHardeningSeed);
     StereoBlock<Sample> input(total);
@@ -58,7 +58,7 @@ TEST(BlockShapes, HugeBlocksStayWithinFullScaleAndZeroOrNegativeCountsTouchNothi
 
     constexpr std::size_t frames = 64;
     constexpr float marker = 0.25f;
-    Instance instance;
+    HostedEffect instance;
     instance.start();
     StereoBlock<float> input(frames);
     StereoBlock<float> output(frames);

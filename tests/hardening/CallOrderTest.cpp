@@ -10,7 +10,7 @@ namespace
 constexpr std::size_t kBlockFrames = 2048;
 
 // One block of noise from the generator through processReplacing; returns the left output.
-std::vector<float> processNoise(const Instance& instance, std::mt19937& random)
+std::vector<float> processNoise(const HostedEffect& instance, std::mt19937& random)
 {
     constexpr float noisePeak = 2.0f;
     StereoBlock<float> block(kBlockFrames);
@@ -47,7 +47,7 @@ TEST(CallOrder, MissingRepeatedAndEarlyStateChangesAndExtremeSampleRates)
         runs.push_back(
             {{effSetSampleRate, 0, rateHz}, {effSetBlockSizeAndSampleRate, 64, rateHz}}); // frames
     std::mt19937 random(kHardeningSeed);
-    Instance instance;
+    HostedEffect instance;
     for (std::size_t row = 0; row < runs.size(); ++row)
     {
         SCOPED_TRACE(row);
@@ -63,7 +63,7 @@ TEST(CallOrder, MissingRepeatedAndEarlyStateChangesAndExtremeSampleRates)
     processNoise(instance, random);
     // effClose while resumed and processing: hosts that crash or are killed do this.
     instance.close();
-    Instance unused; // effClose straight after creation
+    HostedEffect unused; // effClose straight after creation
     unused.close();
 }
 
@@ -72,8 +72,8 @@ TEST(CallOrder, SampleRateChangeWithoutSuspendActsAsWithSuspend)
     constexpr float newRateHz = 96000.0f;
     std::mt19937 careless(kHardeningSeed);
     std::mt19937 proper(kHardeningSeed);
-    Instance withoutSuspend;
-    Instance withSuspend;
+    HostedEffect withoutSuspend;
+    HostedEffect withSuspend;
     withoutSuspend.start();
     withSuspend.start();
     processNoise(withoutSuspend, careless);

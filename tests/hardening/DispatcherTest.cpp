@@ -8,7 +8,7 @@
 #include <iostream>
 
 #include "HardeningHost.h"
-#include "HostileCall.h"
+#include "tests/support/HostileCall.h"
 
 namespace
 {
@@ -55,10 +55,11 @@ TEST(Dispatcher, SurvivesEveryOpcodeWithHostileArguments)
     StereoBlock<double> doubles(largestBlockFrames * 2);
     std::uniform_int_distribution<int> pointer(HostileCall::kNull, HostileCall::kLarger);
     std::uniform_int_distribution<int> smallIndex(-3, 20);
-    std::uniform_int_distribution<VstInt32> parameterIndex(-2, kParameterCount + 1);
+    const VstInt32 parameterCount = HostedEffect().parameterCount();
+    std::uniform_int_distribution<VstInt32> parameterIndex(-2, parameterCount + 1);
     std::uniform_int_distribution<VstInt32> frames(0, largestBlockFrames);
     // Into the front of a block, in place or behind; through the entry of the block's type.
-    const auto loudBlock = [&](auto& block, const Instance& instance)
+    const auto loudBlock = [&](auto& block, const HostedEffect& instance)
     {
         const VstInt32 count = frames(random);
         return processHostileBlock(instance.get(), random, block.left.data(), block.right.data(),
@@ -68,7 +69,7 @@ TEST(Dispatcher, SurvivesEveryOpcodeWithHostileArguments)
     long calls = 0;
     for (int i = 0; i < instances && !HasFailure(); ++i)
     {
-        Instance instance;
+        HostedEffect instance;
         instance.start();
         std::shuffle(opcodes.begin(), opcodes.end(), random);
         for (std::size_t n = 0; n < opcodes.size(); ++n)
@@ -109,16 +110,17 @@ TEST(Dispatcher, ParameterValuesNoHostShouldSendLeaveTheOutputSound)
     std::mt19937 random(kHardeningSeed);
     StereoBlock<float> block(blockFrames);
     StereoBlock<float> out(blockFrames);
-    const auto soundBlock = [&](const Instance& instance, bool inPlace)
+    const auto soundBlock = [&](const HostedEffect& instance, bool inPlace)
     {
         return processHostileBlock(instance.get(), random, block.left.data(), block.right.data(),
                                    out.left.data(), out.right.data(), blockFrames, inPlace);
     };
-    for (VstInt32 index = 0; index < kParameterCount; ++index)
+    const VstInt32 parameterCount = HostedEffect().parameterCount();
+    for (VstInt32 index = 0; index < parameterCount; ++index)
         for (float value : hostile)
         {
             SCOPED_TRACE(testing::Message() << "index " << index << " value " << value);
-            Instance instance; // fresh, so one poisoned state cannot hide the next
+            HostedEffect instance; // fresh, so one poisoned state cannot hide the next
             instance.start();
             const float stored = instance.getParameter(index);
             instance.setParameter(index, value);

@@ -65,14 +65,14 @@ class EditorLifecycle : public testing::Test
         return count;
     }
 
-    VstIntPtr open(const Instance& editorOf) const
+    VstIntPtr open(const HostedEffect& editorOf) const
     {
         return editorOf.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent));
     }
 
     Display* display = nullptr;
     Window parent = 0;
-    Instance instance;
+    HostedEffect instance;
 };
 } // namespace
 
@@ -156,10 +156,10 @@ TEST_F(EditorLifecycle, EightEditorsAtOnceClosedOrLeftOpenLeaveNothing)
     constexpr int editors = 8;
     const int descriptorsBefore = openFileDescriptors();
     {
-        std::vector<std::unique_ptr<Instance>> instances;
+        std::vector<std::unique_ptr<HostedEffect>> instances;
         for (int n = 0; n < editors; ++n)
         {
-            instances.push_back(std::make_unique<Instance>());
+            instances.push_back(std::make_unique<HostedEffect>());
             instances.back()->start();
             instances.back()->dispatch(effSetProgram, 0, n);
             ASSERT_EQ(open(*instances.back()), 1);

@@ -1,9 +1,7 @@
-// A host for the hardening suites: loads the built VarnholtPro.so as hosts do (dlopen, entry
-// symbol, AEffect record), answers the effect's calls without allocating, and drives instances
-// with stereo blocks.
+// What the hardening suites add to the shared host: a fixed seed, the library kept loaded as
+// hosts keep it, stereo blocks of noise and the process's resident memory.
 #pragma once
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,92 +9,20 @@
 #include <cstdint>
 #include <fstream>
 #include <random>
-#include <stdexcept>
 #include <vector>
 
-#include "vst/VstAbi.h"
+#include "tests/support/HostedEffect.h"
 
 // Fixed seed, so a failure can be replayed.
 constexpr std::uint32_t kHardeningSeed = 20240611u;
-constexpr VstInt32 kParameterCount = 17;
-constexpr VstInt32 kProgramCount = 18;
 constexpr VstInt32 kBypassIndex = 2;
 constexpr VstInt32 kDitheringIndex = 16;
 // The highest "Dithering" menu position (8 bits).
 constexpr float kLargestDitheringPosition = 6.0f;
 
-// Answers audioMasterVersion with 2400 and everything else with 0; allocates nothing and keeps
-// no state, so it may run inside the real-time checks and on any thread. (tests/plugin's host
-// records every call in a vector, which both would rule out.)
-extern "C" inline VstIntPtr hardeningHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr,
-                                                  void*, float)
-{
-    return opcode == audioMasterVersion ? kVstVersion : 0;
-}
-
-// One instance of the plug-in, closed with effClose when the object goes unless it was closed
-// already. The library stays loaded for the whole test process, as hosts keep it.
-class Instance
-{
-  public:
-    Instance()
-    {
-        static void* const library = dlopen(VARNHOLT_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-        if (library == nullptr)
-            throw std::runtime_error(dlerror());
-        effect = reinterpret_cast<VstPluginMainProc>(dlsym(library, "VSTPluginMain"))(
-            hardeningHostCallback);
-        if (effect == nullptr)
-            throw std::runtime_error("the entry point gave no effect");
-    }
-    ~Instance()
-    {
-        if (effect != nullptr)
-            close();
-    }
-    Instance(const Instance&) = delete;
-    Instance& operator=(const Instance&) = delete;
-
-    AEffect* operator->() const { return effect; }
-    AEffect* get() const { return effect; }
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                       void* ptr = nullptr, float opt = 0.0f) const
-    {
-        return effect->dispatcher(effect, opcode, index, value, ptr, opt);
-    }
-    void setParameter(VstInt32 index, float value) const
-    {
-        effect->setParameter(effect, index, value);
-    }
-    float getParameter(VstInt32 index) const { return effect->getParameter(effect, index); }
-    // effOpen, the rate, 512-frame blocks, resume: what hosts send before processing.
-    void start(float sampleRateHz = 48000.0f) const
-    {
-        constexpr VstIntPtr blockFrames = 512;
-        dispatch(effOpen);
-        dispatch(effSetSampleRate, 0, 0, nullptr, sampleRateHz);
-        dispatch(effSetBlockSize, 0, blockFrames);
-        dispatch(effMainsChanged, 0, 1);
-    }
-    // effClose now; the destructor then does nothing.
-    void close()
-    {
-        dispatch(effClose);
-        effect = nullptr;
-    }
-    // Through processReplacing or processDoubleReplacing, by the sample type.
-    template <typename Sample>
-    void process(Sample** inputs, Sample** outputs, VstInt32 frames) const
-    {
-        if constexpr (sizeof(Sample) == sizeof(float))
-            effect->processReplacing(effect, inputs, outputs, frames);
-        else
-            effect->processDoubleReplacing(effect, inputs, outputs, frames);
-    }
-
-  private:
-    AEffect* effect = nullptr;
-};
+// The library stays loaded for the whole test process, as hosts keep it, however often the
+// suites create and close instances.
+inline const bool kLibraryKeptLoaded = (PluginLibrary::keepLoaded(), true);
 
 // Two channels of samples, with the channel pointer array the process entries take.
 template <typename Sample> struct StereoBlock

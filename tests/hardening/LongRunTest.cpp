@@ -27,7 +27,7 @@ TEST(LongRun, AnHourOfRandomAutomation)
     std::uniform_real_distribution<float> level(0.0f, 4.0f); // noise peaks up to +12 dBFS
     std::uniform_real_distribution<float> normalised(0.0f, 1.0f);
 
-    Instance instance;
+    HostedEffect instance;
     instance.start(static_cast<float>(sampleRateHz));
     long residentAfterWarmUp = 0;
     std::size_t processedFrames = 0;
@@ -36,12 +36,12 @@ TEST(LongRun, AnHourOfRandomAutomation)
     long blocks = 0;
     for (VstInt32 frames = 0; done < totalFrames; done += static_cast<std::size_t>(frames))
     {
-        for (VstInt32 index = 0; index < kParameterCount; ++index)
+        for (VstInt32 index = 0; index < instance.parameterCount(); ++index)
             instance.setParameter(
                 index,
                 normalised(random) * (index == kDitheringIndex ? kLargestDitheringPosition : 1.0f));
         if (++blocks % blocksPerProgram == 0)
-            instance.dispatch(effSetProgram, 0, (blocks / blocksPerProgram) % kProgramCount);
+            instance.dispatch(effSetProgram, 0, (blocks / blocksPerProgram) % instance.programCount());
         frames = blockFrames(random);
         block.fillNoise(random, level(random), static_cast<std::size_t>(frames));
         instance.process(block.channels, block.channels, frames);

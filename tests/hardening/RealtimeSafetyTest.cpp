@@ -145,14 +145,14 @@ TEST(RealtimeSafety, AudioThreadWorkNeitherAllocatesNorLocks)
     constexpr float noisePeak = 2.0f;
     std::mt19937 random(kHardeningSeed);
     std::uniform_int_distribution<VstInt32> frames(1, largestBlockFrames);
-    std::uniform_int_distribution<VstInt32> index(0, kParameterCount - 1);
+    HostedEffect instance;
+    instance.start();
+    std::uniform_int_distribution<VstInt32> index(0, instance.parameterCount() - 1);
     std::uniform_real_distribution<float> value(0.0f, 1.0f);
     StereoBlock<float> floats(largestBlockFrames);
     StereoBlock<double> doubles(largestBlockFrames);
     floats.fillNoise(random, noisePeak);
     doubles.fillNoise(random, noisePeak);
-    Instance instance;
-    instance.start();
 
     // Everything between start and stop is what a host's audio thread may call.
     startCounting();
@@ -164,7 +164,7 @@ TEST(RealtimeSafety, AudioThreadWorkNeitherAllocatesNorLocks)
         instance.setParameter(index(random), NAN);
         instance.dispatch(effSetBypass, 0, b % 7 == 0 ? 1 : 0);
         if (b % 5 == 0)
-            instance.dispatch(effSetProgram, 0, (b / 5) % kProgramCount);
+            instance.dispatch(effSetProgram, 0, (b / 5) % instance.programCount());
         instance.getParameter(index(random));
         instance.process(floats.channels, floats.channels, frames(random));
         instance.process(doubles.channels, doubles.channels, frames(random));

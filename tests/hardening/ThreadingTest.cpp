@@ -20,7 +20,7 @@ constexpr int kConcurrentBlocks = 4000;
 constexpr int kVoiceBlocks = 375; // two seconds at 48 kHz
 #endif
 
-// Instance n: program n mod 18, its own noise, and each block one parameter automated, all
+// HostedEffect n: program n mod 18, its own noise, and each block one parameter automated, all
 // drawn from a generator seeded with n, so a run alone and a run among others see the same.
 struct Voice
 {
@@ -29,7 +29,7 @@ struct Voice
     explicit Voice(int n) : random(kHardeningSeed + static_cast<std::uint32_t>(n))
     {
         instance.start();
-        instance.dispatch(effSetProgram, 0, n % kProgramCount);
+        instance.dispatch(effSetProgram, 0, n % instance.programCount());
     }
 
     void processBlock()
@@ -47,7 +47,7 @@ struct Voice
 
     std::vector<float> output;
     std::mt19937 random;
-    Instance instance;
+    HostedEffect instance;
     StereoBlock<float> block{kBlockFrames};
 };
 } // namespace
@@ -55,7 +55,7 @@ struct Voice
 TEST(ConcurrentHost, ProgramChangesAndTextsDuringProcessing)
 {
     constexpr VstInt32 blockFrames = 128;
-    Instance instance;
+    HostedEffect instance;
     instance.start();
     std::atomic<bool> done{false};
     std::thread gui(
@@ -65,8 +65,8 @@ TEST(ConcurrentHost, ProgramChangesAndTextsDuringProcessing)
             char text[64];
             for (VstInt32 n = 0; !done.load(std::memory_order_relaxed); ++n)
             {
-                instance.dispatch(effSetProgram, 0, n % kProgramCount);
-                const VstInt32 index = n % kParameterCount;
+                instance.dispatch(effSetProgram, 0, n % instance.programCount());
+                const VstInt32 index = n % instance.parameterCount();
                 if (index != kBypassIndex)
                     instance.setParameter(index, std::uniform_real_distribution<float>()(random));
                 instance.dispatch(effGetParamDisplay, index, 0, text);

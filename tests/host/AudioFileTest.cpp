@@ -1,6 +1,7 @@
 // Unreadable inputs and refused formats are covered, message by message, by RenderCommandTest.
 #include "host/AudioFile.h"
-#include "TempFolder.h"
+#include "SoundFileWriter.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

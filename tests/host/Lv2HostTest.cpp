@@ -3,7 +3,8 @@
 // units, presets, and our own edition against our VST 2.4 library once the bundle is built.
 #include "Lv2Peers.h"
 #include "RenderInMemory.h"
-#include "TempFolder.h"
+#include "SoundFileWriter.h"
+#include "tests/support/TempFolder.h"
 #include "host/AudioFile.h"
 #include "host/PluginControls.h"
 #include "host/PluginSource.h"

@@ -1,7 +1,7 @@
 // Debian's LV2 plug-ins the host's tests load, and a private LV2_PATH to find them on.
 #pragma once
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,7 +1,8 @@
 // varnholt-render --target-lufs through our plug-in: written files measured independently, goals
 // out of reach, albums, batches with a bad file, identical results whatever the job count, plots.
 #include "Programmes.h"
-#include "TempFolder.h"
+#include "SoundFileWriter.h"
+#include "tests/support/TempFolder.h"
 #include "host/RenderCommand.h"
 
 #include <cairo.h>

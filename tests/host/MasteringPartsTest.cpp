@@ -1,7 +1,7 @@
 // The pieces mastering is built from: in-memory encoding that matches the file on disk, outputs
 // put in place whole, the measured course of a programme, and gain reduction seen from outside.
 #include "Programmes.h"
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "host/AudioFile.h"
 #include "host/GainReduction.h"
 #include "host/HostError.h"

@@ -1,6 +1,7 @@
 #include "host/RenderCommand.h"
 #include "LspLimiter.h"
-#include "TempFolder.h"
+#include "SoundFileWriter.h"
+#include "tests/support/TempFolder.h"
 #include "host/AudioFile.h"
 #include "host/CommandLine.h"
 #include "host/PluginLibrary.h"

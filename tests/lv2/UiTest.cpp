@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "Lv2TestHost.h"
-#include "resources/generator/ArtGeometry.h"
+#include "resources/PanelGeometry.h"
 
 namespace
 {

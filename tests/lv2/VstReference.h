@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Lv2TestHost.h"
-#include "tests/plugin/PluginHost.h"
+#include "tests/support/HostedEffect.h"
 
 constexpr float kSampleRateHz = 44100.0f;
 constexpr int kVstBlockFrames = 512;

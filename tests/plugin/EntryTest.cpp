@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "PluginHost.h"
+#include "tests/support/HostedEffect.h"
 
 namespace
 {
@@ -29,14 +29,15 @@ void expectVarnholtRecord(const AEffect* e)
 
 TEST(Entry, EachEntrySymbolCreatesAnIndependentEffect)
 {
-    hostCalls.clear();
+    forgetHostCalls();
     HostedEffect byMain("main");
     HostedEffect byVstPluginMain("VSTPluginMain");
     expectVarnholtRecord(byMain.get());
     expectVarnholtRecord(byVstPluginMain.get());
     EXPECT_NE(byMain->object, byVstPluginMain->object);
-    ASSERT_FALSE(hostCalls.empty());
-    EXPECT_EQ(hostCalls.front(), audioMasterVersion);
+    const std::vector<VstInt32> opcodes = recordedHostOpcodes();
+    ASSERT_FALSE(opcodes.empty());
+    EXPECT_EQ(opcodes.front(), audioMasterVersion);
 
     byMain.setParameter(2 /* Bypass */, 1.0f);
     EXPECT_EQ(byVstPluginMain.getParameter(2 /* Bypass */), 0.0f);
@@ -49,14 +50,14 @@ TEST(Entry, AnyNonZeroHostVersionIsAcceptedAndZeroOrNoCallbackGivesNull)
     {
         for (VstIntPtr version : {VstIntPtr{2400}, VstIntPtr{2300}, VstIntPtr{2}})
         {
-            hostVersionAnswer = version;
-            AEffect* e = library.entry(symbol)(testHostCallback);
+            setHostVersionAnswer(version);
+            AEffect* e = library.entry(symbol)(recordingHostCallback);
             ASSERT_NE(e, nullptr) << version;
             EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f), 1);
         }
-        hostVersionAnswer = 0;
-        EXPECT_EQ(library.entry(symbol)(testHostCallback), nullptr) << symbol;
-        hostVersionAnswer = kVstVersion;
+        setHostVersionAnswer(0);
+        EXPECT_EQ(library.entry(symbol)(recordingHostCallback), nullptr) << symbol;
+        setHostVersionAnswer(kVstVersion);
         EXPECT_EQ(library.entry(symbol)(nullptr), nullptr) << symbol;
     }
 }

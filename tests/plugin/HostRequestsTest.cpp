@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "PluginHost.h"
+#include "tests/support/HostedEffect.h"
 
 TEST(HostRequests, IdentityAnswers)
 {
@@ -40,7 +40,7 @@ TEST(HostRequests, CanDoTableIsExactAndCaseSensitive)
 TEST(HostRequests, OutOfRangeIndicesChangeNothingAndAnswerZero)
 {
     HostedEffect e;
-    for (VstInt32 index : {17, -1, 1 << 30})
+    for (VstInt32 index : {e.parameterCount(), -1, 1 << 30})
     {
         e.setParameter(index, 0.3f);
         EXPECT_EQ(e.getParameter(index), 0.0f);
@@ -48,13 +48,13 @@ TEST(HostRequests, OutOfRangeIndicesChangeNothingAndAnswerZero)
             EXPECT_EQ(e.text(opcode, index), "untouched");
         EXPECT_EQ(e.dispatch(effCanBeAutomated, index), 0);
     }
-    for (VstInt32 program : {18, -1, 1 << 30})
+    for (VstInt32 program : {e.programCount(), -1, 1 << 30})
     {
         EXPECT_EQ(e.text(effGetProgramNameIndexed, program), "untouched");
         e.dispatch(effSetProgram, 0, program);
         EXPECT_EQ(e.dispatch(effGetProgram), 0);
     }
-    for (VstInt32 index = 0; index < 17; ++index)
+    for (VstInt32 index = 0; index < e.parameterCount(); ++index)
         for (float value : {NAN, INFINITY})
             e.setParameter(index, value);
     EXPECT_EQ(e.getParameter(3), 0.52f);

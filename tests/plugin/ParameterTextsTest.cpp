@@ -2,7 +2,7 @@
 
 #include <cfloat>
 
-#include "PluginHost.h"
+#include "tests/support/HostedEffect.h"
 
 TEST(ParameterTexts, ProgramZeroShowsTheFactoryDisplays)
 {
@@ -10,7 +10,8 @@ TEST(ParameterTexts, ProgramZeroShowsTheFactoryDisplays)
     const char* const displays[17] = {
         "0.000",  "0.000", "0.000", "-14.560", "100.000", "500.000", "-1.000", "100.000", "80.000",
         "50.000", "0.000", "0.000", "100.000", "100.000", "8.000",   "0.000",  "0.000"};
-    for (VstInt32 index = 0; index < 17; ++index)
+    ASSERT_EQ(e.parameterCount(), 17);
+    for (VstInt32 index = 0; index < e.parameterCount(); ++index)
         EXPECT_EQ(e.display(index), displays[index]) << index;
     EXPECT_EQ(e.text(effGetParamName, 12), "RMS attack     ");
     EXPECT_EQ(e.text(effGetParamName, 6), "XCorr threshold");

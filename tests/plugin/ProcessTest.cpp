@@ -3,7 +3,7 @@
 #include <cmath>
 #include <utility>
 
-#include "PluginHost.h"
+#include "tests/support/HostedEffect.h"
 
 namespace
 {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "PluginHost.h"
+#include "tests/support/HostedEffect.h"
 
 namespace
 {
@@ -17,15 +17,15 @@ TEST(Programs, FactoryNamesAndSelection)
                                          "Widener                ", "Add warmth1            ",
                                          "Add warmth2            ", "Mix first aid          "};
     EXPECT_EQ(e.dispatch(effGetProgram), 0);
-    for (VstInt32 index = 0; index < 18; ++index)
+    for (VstInt32 index = 0; index < e.programCount(); ++index)
     {
         char name[kVstMaxProgNameLen];
         EXPECT_EQ(e.dispatch(effGetProgramNameIndexed, index, -1, name), 1);
         EXPECT_STREQ(name, index < 8 ? factoryNames[index] : defaultName);
     }
-    EXPECT_EQ(e.dispatch(effGetProgramNameIndexed, 18, -1, nullptr), 0);
+    EXPECT_EQ(e.dispatch(effGetProgramNameIndexed, e.programCount(), -1, nullptr), 0);
 
-    hostCalls.clear();
+    forgetHostCalls();
     e.dispatch(effSetProgram, 0, 1);
     EXPECT_EQ(e.dispatch(effGetProgram), 1);
     EXPECT_EQ(e.text(effGetProgramName), factoryNames[1]);
@@ -33,7 +33,7 @@ TEST(Programs, FactoryNamesAndSelection)
     EXPECT_EQ(e.getParameter(14), 0.4f);
     e.dispatch(effSetProgram, 0, 7);
     EXPECT_EQ(e.getParameter(1), 0.25f);
-    EXPECT_TRUE(hostCalls.empty()); // the host reads the new values itself
+    EXPECT_TRUE(recordedHostCalls().empty()); // the host reads the new values itself
 }
 
 TEST(Programs, EditsAndNamesBelongToTheirProgram)

@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "ProbeEffect.h"
+#include "tests/support/RecordingHost.h"
 
 using Calls = std::vector<std::string>;
 
@@ -65,6 +66,27 @@ TEST(AudioEffect, DispatcherAnswersWhatTheBaseLeavesToIt)
     EXPECT_EQ(probe.calls, (Calls{"setProgram 2", "resume", "suspend", "bypass on"}));
 }
 
+// What an effect leaves to the base is answered "no" or "unknown", and its buffers stay the host's.
+TEST(AudioEffect, RequestsTheEffectLeavesAloneAreDeclined)
+{
+    ProbeEffect probe(nullptr);
+    AEffect* e = probe.getAeffect();
+    char text[64] = "untouched";
+    for (VstInt32 opcode :
+         {effString2Parameter, effGetProgramNameIndexed, effGetPlugCategory, effGetEffectName,
+          effGetVendorString, effGetProductString, effGetVendorVersion, effCanDo})
+        EXPECT_EQ(dispatch(e, opcode, 0, 0, text), 0) << opcode;
+    dispatch(e, effSetProgramName, 0, 0, text);
+    EXPECT_STREQ(text, "untouched");
+    EXPECT_EQ(e->getParameter(e, 1), 0.0f);
+    double left[] = {0.25, -0.5};
+    double right[] = {0.75, 1.0};
+    double* channels[] = {left, right};
+    e->processDoubleReplacing(e, channels, channels, 2);
+    EXPECT_EQ(left[1], -0.5);
+    EXPECT_EQ(right[0], 0.75);
+}
+
 TEST(AudioEffect, NullTextPointersAreAnsweredWithZeroAndReachNothing)
 {
     ProbeEffect probe(nullptr);
@@ -101,20 +123,21 @@ TEST(AudioEffect, EntriesReachTheObjectAndCloseDeletesIt)
 namespace
 {
 using HostCall = std::tuple<VstInt32, VstInt32, float>; // opcode, index, opt
-std::vector<HostCall> hostCalls;
 
-extern "C" VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
-                                   float opt)
+std::vector<HostCall> recordedCalls()
 {
-    hostCalls.emplace_back(opcode, index, opt);
-    return opcode == audioMasterVersion ? 2300 : 1;
+    std::vector<HostCall> calls;
+    for (const RecordedHostCall& call : recordedHostCalls())
+        calls.emplace_back(call.opcode, call.index, call.opt);
+    return calls;
 }
 } // namespace
 
 TEST(HostCalls, EditsAreReportedToTheHostInOrder)
 {
-    hostCalls.clear();
-    ProbeEffect probe(recordingHost);
+    forgetHostCalls();
+    setHostVersionAnswer(2300);
+    ProbeEffect probe(recordingHostCallback);
     EXPECT_EQ(probe.getMasterVersion(), 2300);
     EXPECT_TRUE(probe.beginEdit(2));
     probe.setParameterAutomated(2, 0.25f);
@@ -125,7 +148,8 @@ TEST(HostCalls, EditsAreReportedToTheHostInOrder)
                                          {audioMasterAutomate, 2, 0.25f},
                                          {audioMasterEndEdit, 2, 0.0f},
                                          {audioMasterIdle, 0, 0.0f}};
-    EXPECT_EQ(hostCalls, expected);
+    EXPECT_EQ(recordedCalls(), expected);
+    setHostVersionAnswer(kVstVersion);
     EXPECT_EQ(probe.calls, (std::vector<std::string>{"setParameter 2 0.250000"}));
 }
 

@@ -85,3 +85,24 @@ TEST(EditorDispatch, EditorOpcodesReachTheEditorInTheSlot)
     dispatch(e, effClose);
     EXPECT_EQ(editorsDestroyed, 1);
 }
+
+// An editor that overrides nothing has no size, opens no window and takes no key or mode.
+TEST(EditorDispatch, TheBaseEditorDeclinesEveryRequest)
+{
+    ProbeEffect probe(nullptr);
+    AEffect* e = probe.getAeffect();
+    auto* editor = new AEffEditor(&probe);
+    EXPECT_EQ(editor->getEffect(), &probe);
+    ERect* rect = reinterpret_cast<ERect*>(&probe);
+    EXPECT_EQ(dispatch(e, effEditGetRect, 0, 0, &rect), 0);
+    EXPECT_EQ(rect, nullptr);
+    EXPECT_EQ(dispatch(e, effEditOpen, 0, 0, reinterpret_cast<void*>(VstIntPtr{0x3a00007})), 0);
+    EXPECT_TRUE(editor->isOpen()) << "the base keeps the parent window for derived editors";
+    dispatch(e, effEditIdle);
+    EXPECT_EQ(dispatch(e, effEditKeyDown, 'a'), 0);
+    EXPECT_EQ(dispatch(e, effEditKeyUp, 'a'), 0);
+    EXPECT_EQ(dispatch(e, effSetEditKnobMode, 0, kKnobModeLinear), 0);
+    editor->setParameter(0, 0.5f);
+    dispatch(e, effEditClose);
+    EXPECT_FALSE(editor->isOpen());
+}

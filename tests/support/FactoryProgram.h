@@ -1,0 +1,34 @@
+// A factory program as the plug-in hands it to the engine: every stored value of the program's
+// row through the editions' one conversion (applyParameter), in parameter order as the effect
+// applies a program, then any changes on top. Tests and benchmarks that claim to run "program n"
+// run exactly what users run.
+#pragma once
+
+#include <vector>
+
+#include "engine/LimiterEngine.h"
+#include "parameters/EngineParameters.h"
+#include "parameters/Parameters.h"
+#include "parameters/Presets.h"
+
+struct ParameterChange
+{
+    int index;
+    float value; // as stored: normalised, or the menu position for "Dithering"
+};
+
+// "Dithering" menu position of 16-bit output.
+constexpr float kDither16BitPosition = 4.0f;
+
+inline void applyFactoryProgram(LimiterEngine& engine, int program,
+                                const std::vector<ParameterChange>& changes = {})
+{
+    for (int index = 0; index < kNumParams; ++index)
+    {
+        applyParameter(engine, index, presetTable[program][index]);
+    }
+    for (const ParameterChange& change : changes)
+    {
+        applyParameter(engine, change.index, change.value);
+    }
+}
