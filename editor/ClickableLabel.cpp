@@ -15,9 +15,7 @@ CMouseEventResult ClickableLabel::onMouseDown(CPoint&, const long& buttons)
     constexpr long anyButton = kLButton | kMButton | kRButton;
     if (!getMouseEnabled() || !frame || !frame->getDrawContext() || !getListener() ||
         !(buttons & anyButton))
-    {
         return kMouseEventNotHandled;
-    }
     setText("");
     getListener()->valueChanged(frame->getDrawContext(), this);
     return kMouseDownEventHandledButDontNeedMovedOrUpEvents;

@@ -30,21 +30,21 @@ constexpr CColor opaque(const ArtColour& colour)
 }
 
 // The art is drawn around these, so they come from its palette.
-constexpr CColor textGrey = opaque(palette::displayText);    // menu, status line and readout text
-constexpr CColor displayDark = opaque(palette::displayDark); // menu and readout background
-constexpr CColor knobKey = opaque(palette::knobKey); // keyed-out corners of the knob filmstrips
+constexpr CColor kTextGrey = opaque(palette::kDisplayText);    // menu, status line and readout text
+constexpr CColor kDisplayDark = opaque(palette::kDisplayDark); // menu and readout background
+constexpr CColor kNobKey = opaque(palette::kNobKey); // keyed-out corners of the knob filmstrips
 
 // The bitmaps open() loads and close() releases: every one but the panel.
-constexpr int firstControlBitmapId = bitmapId::faderTrack;
-constexpr int lastControlBitmapId = bitmapId::displayStrip;
-constexpr int controlBitmapCount = lastControlBitmapId - firstControlBitmapId + 1;
+constexpr int kFirstControlBitmapId = bitmapId::kFaderTrack;
+constexpr int kLastControlBitmapId = bitmapId::kDisplayStrip;
+constexpr int kControlBitmapCount = kLastControlBitmapId - kFirstControlBitmapId + 1;
 
 // Meters: one step per strip row.
-constexpr long meterSegments = art::stripHeightPx;
-constexpr float levelFallStep = 0.1f;        // position per redraw
-constexpr float correlationFallStep = 0.05f; // position per redraw
+constexpr long kMeterSegments = art::kStripHeightPx;
+constexpr float kLevelFallStep = 0.1f;        // position per redraw
+constexpr float kCorrelationFallStep = 0.05f; // position per redraw
 // Negative: a gain meter drops (more reduction) at once and recovers by 0.05 per redraw.
-constexpr float gainRiseLimit = -0.05f;
+constexpr float kGainRiseLimit = -0.05f;
 
 enum MeterIndex
 {
@@ -62,7 +62,7 @@ enum MeterIndex
     meterCount
 };
 // The output meters' lit strip follows the output scale.
-constexpr int outputMeterCount = 4;
+constexpr int kOutputMeterCount = 4;
 
 struct MeterEntry
 {
@@ -73,24 +73,28 @@ struct MeterEntry
     bool showsGain; // starts at 1, no reduction; level meters start at 0
 };
 
-constexpr MeterEntry meterTable[meterCount] = {
-    {layout::outputPeakLeft, bitmapId::stripPk, bitmapId::stripUnlit, levelFallStep, false},
-    {layout::outputPeakRight, bitmapId::stripPk, bitmapId::stripUnlit, levelFallStep, false},
-    {layout::outputRmsLeft, bitmapId::stripPk, bitmapId::stripUnlit, levelFallStep, false},
-    {layout::outputRmsRight, bitmapId::stripPk, bitmapId::stripUnlit, levelFallStep, false},
-    {layout::correlation, bitmapId::stripInverted, bitmapId::stripUnlit, correlationFallStep,
+constexpr MeterEntry kMeterTable[meterCount] = {
+    {layout::kOutputPeakLeft, bitmapId::kStripPk, bitmapId::kStripUnlit, kLevelFallStep, false},
+    {layout::kOutputPeakRight, bitmapId::kStripPk, bitmapId::kStripUnlit, kLevelFallStep, false},
+    {layout::kOutputRmsLeft, bitmapId::kStripPk, bitmapId::kStripUnlit, kLevelFallStep, false},
+    {layout::kOutputRmsRight, bitmapId::kStripPk, bitmapId::kStripUnlit, kLevelFallStep, false},
+    {layout::kCorrelation, bitmapId::kStripInverted, bitmapId::kStripUnlit, kCorrelationFallStep,
      false},
-    {layout::limiterGainLeft, bitmapId::stripUnlit, bitmapId::stripInverted, gainRiseLimit, true},
-    {layout::limiterGainRight, bitmapId::stripUnlit, bitmapId::stripInverted, gainRiseLimit, true},
-    {layout::softclipGainLeft, bitmapId::stripUnlit, bitmapId::stripInverted, gainRiseLimit, true},
-    {layout::softclipGainRight, bitmapId::stripUnlit, bitmapId::stripInverted, gainRiseLimit, true},
-    {layout::rmsGainLeft, bitmapId::stripUnlit, bitmapId::stripInverted, gainRiseLimit, true},
-    {layout::rmsGainRight, bitmapId::stripUnlit, bitmapId::stripInverted, gainRiseLimit, true},
+    {layout::kLimiterGainLeft, bitmapId::kStripUnlit, bitmapId::kStripInverted, kGainRiseLimit,
+     true},
+    {layout::kLimiterGainRight, bitmapId::kStripUnlit, bitmapId::kStripInverted, kGainRiseLimit,
+     true},
+    {layout::kSoftclipGainLeft, bitmapId::kStripUnlit, bitmapId::kStripInverted, kGainRiseLimit,
+     true},
+    {layout::kSoftclipGainRight, bitmapId::kStripUnlit, bitmapId::kStripInverted, kGainRiseLimit,
+     true},
+    {layout::kRmsGainLeft, bitmapId::kStripUnlit, bitmapId::kStripInverted, kGainRiseLimit, true},
+    {layout::kRmsGainRight, bitmapId::kStripUnlit, bitmapId::kStripInverted, kGainRiseLimit, true},
 };
 
 // Faders: minimum at the bottom; a press must hit the handle.
-constexpr float outputTrimDefault = 1.0f; // 0 dB
-constexpr float inputDriveDefault = 0.5239f;
+constexpr float kOutputTrimDefault = 1.0f; // 0 dB
+constexpr float kInputDriveDefault = 0.5239f;
 
 struct KnobEntry
 {
@@ -99,23 +103,23 @@ struct KnobEntry
     long tag;
 };
 
-constexpr KnobEntry knobTable[] = {
-    {layout::sideGain, bitmapId::knobLargeBipolar, tag::sideGain},
-    {layout::xcorrTime, bitmapId::knobSmall, tag::xcorrTime},
-    {layout::xcorrThreshold, bitmapId::knobSmall, tag::xcorrThreshold},
-    {layout::envHysteresis, bitmapId::knobSmall, tag::envHysteresis},
-    {layout::envRelease, bitmapId::knobLarge, tag::envRelease},
-    {layout::stereoLink, bitmapId::knobSmall, tag::stereoLink},
-    {layout::softclipThresh, bitmapId::knobSmallBipolar, tag::softclipThresh},
-    {layout::softclipAmount, bitmapId::knobSmall, tag::softclipAmount},
-    {layout::rmsAttack, bitmapId::knobSmall, tag::rmsAttack},
-    {layout::rmsRelease, bitmapId::knobSmall, tag::rmsRelease},
-    {layout::rmsThreshold, bitmapId::knobLarge, tag::rmsThreshold},
+constexpr KnobEntry kNobTable[] = {
+    {layout::kSideGain, bitmapId::kNobLargeBipolar, tag::kSideGain},
+    {layout::kXcorrTime, bitmapId::kNobSmall, tag::kXcorrTime},
+    {layout::kXcorrThreshold, bitmapId::kNobSmall, tag::kXcorrThreshold},
+    {layout::kEnvHysteresis, bitmapId::kNobSmall, tag::kEnvHysteresis},
+    {layout::kEnvRelease, bitmapId::kNobLarge, tag::kEnvRelease},
+    {layout::kStereoLink, bitmapId::kNobSmall, tag::kStereoLink},
+    {layout::kSoftclipThresh, bitmapId::kNobSmallBipolar, tag::kSoftclipThresh},
+    {layout::kSoftclipAmount, bitmapId::kNobSmall, tag::kSoftclipAmount},
+    {layout::kRmsAttack, bitmapId::kNobSmall, tag::kRmsAttack},
+    {layout::kRmsRelease, bitmapId::kNobSmall, tag::kRmsRelease},
+    {layout::kRmsThreshold, bitmapId::kNobLarge, tag::kRmsThreshold},
 };
 
 // The "Dithering" menu: entry i is menu position i (64 bit down to 8 bit).
-constexpr const char* wordLengthEntries[] = {"64 bit", "32 bit", "24 bit", "20 bit",
-                                             "16 bit", "12 bit", " 8 bit"};
+constexpr const char* kWordLengthEntries[] = {"64 bit", "32 bit", "24 bit", "20 bit",
+                                              "16 bit", "12 bit", " 8 bit"};
 
-constexpr const char* peakHoldResetMessage = "Reset peak hold";
+constexpr const char* kPeakHoldResetMessage = "Reset peak hold";
 } // namespace editor_layout

@@ -31,17 +31,17 @@ float readoutFigure(float db)
 
 bool isScaleButton(long controlTag)
 {
-    return controlTag >= tag::scalePk && controlTag <= tag::scaleK20;
+    return controlTag >= tag::kScalePk && controlTag <= tag::kScaleK20;
 }
 
 long editedParameter(long controlTag)
 {
-    return isScaleButton(controlTag) ? tag::outputScale : controlTag;
+    return isScaleButton(controlTag) ? tag::kOutputScale : controlTag;
 }
 
 bool isParameter(long index)
 {
-    return index >= 0 && index < tag::parameterCount;
+    return index >= 0 && index < tag::kParameterCount;
 }
 } // namespace
 
@@ -74,7 +74,7 @@ void LimiterEditor::applyScale(double newScale)
     // The frame, while open, keeps its own reference to the panel it shows.
     if (background)
         background->forget();
-    background = new CBitmap(bitmapId::panel, scale);
+    background = new CBitmap(bitmapId::kPanel, scale);
     rect = CRect(0, 0, background->getWidth(), background->getHeight());
 }
 
@@ -121,16 +121,16 @@ void LimiterEditor::build(void* parent)
     frame = new CFrame(rect, parent, this, scale);
     frame->setBackground(background);
     addMeters();
-    addFader(layout::trimFader, tag::outputTrim, outputTrimDefault);
-    scaleImage = new CView(placed(layout::outputLegend));
+    addFader(layout::kTrimFader, tag::kOutputTrim, kOutputTrimDefault);
+    scaleImage = new CView(placed(layout::kOutputLegend));
     scaleImage->setMouseEnabled(false);
     addView(scaleImage);
     addScaleButtons();
-    applyOutputScale(connection.getParameter(tag::outputScale));
-    addButton(layout::bypass, bitmapId::buttonLarge, tag::bypass);
-    addFader(layout::driveFader, tag::inputDrive, inputDriveDefault);
+    applyOutputScale(connection.getParameter(tag::kOutputScale));
+    addButton(layout::kBypass, bitmapId::kButtonLarge, tag::kBypass);
+    addFader(layout::kDriveFader, tag::kInputDrive, kInputDriveDefault);
     addKnobs();
-    addButton(layout::interSamplePeak, bitmapId::buttonSmall, tag::interSamplePeak);
+    addButton(layout::kInterSamplePeak, bitmapId::kButtonSmall, tag::kInterSamplePeak);
     addWordLengthMenu();
     addStatusLine();
     addPeakReadout();
@@ -198,12 +198,12 @@ void LimiterEditor::valueChanged(CDrawContext*, CControl* control)
         connection.setParameterAutomated(static_cast<int>(controlTag), control->getValue());
     else if (isScaleButton(controlTag))
     {
-        const auto scale = static_cast<OutputScale>(controlTag - tag::scalePk);
-        connection.setParameterAutomated(tag::outputScale, outputScaleLook(scale).parameterValue);
+        const auto scale = static_cast<OutputScale>(controlTag - tag::kScalePk);
+        connection.setParameterAutomated(tag::kOutputScale, outputScaleLook(scale).parameterValue);
     }
-    else if (controlTag == tag::peakReadout)
+    else if (controlTag == tag::kPeakReadout)
         resetPeakHold();
-    else if (controlTag == tag::scaleMenu)
+    else if (controlTag == tag::kScaleMenu)
         chooseUserScale(ScaleMenu::scaleOfEntry(std::lround(control->getValue())));
     // The effect's answer came back through setParameter; show it now rather than at the next
     // idle, so a pressed scale button is lit again before anything is drawn.
@@ -219,7 +219,7 @@ void LimiterEditor::applyParameter(int index, float value)
 {
     if (!frame)
         return;
-    if (index == tag::outputScale)
+    if (index == tag::kOutputScale)
         applyOutputScale(value);
     else if (paramControls[index])
         paramControls[index]->setValue(value);
@@ -229,7 +229,7 @@ void LimiterEditor::applyOutputScale(float value)
 {
     const OutputScale scale = outputScaleFor(value);
     const OutputScaleLook& look = outputScaleLook(scale);
-    for (int meter = 0; meter < outputMeterCount; ++meter)
+    for (int meter = 0; meter < kOutputMeterCount; ++meter)
         meters[meter]->setOnBitmap(controlBitmap(look.litStripId));
     scaleImage->setBackground(controlBitmap(look.legendId));
     for (int button = 0; button < kScaleButtonCount; ++button)
@@ -260,7 +260,7 @@ void LimiterEditor::updateMeters(const MeterReadings& readings)
 void LimiterEditor::updatePeakReadout(const MeterReadings& readings)
 {
     const float offsetDb =
-        outputScaleLook(outputScaleFor(connection.getParameter(tag::outputScale))).readoutOffsetDb;
+        outputScaleLook(outputScaleFor(connection.getParameter(tag::kOutputScale))).readoutOffsetDb;
     char text[64];
     std::snprintf(text, sizeof(text), "%2.1f dB %2.1f",
                   readoutFigure(readings.peakHoldDbLeft + offsetDb),
@@ -274,7 +274,7 @@ void LimiterEditor::chooseUserScale(double newScale)
     rememberScale(newScale);
     if (newScale == scale)
         return;
-    const CRect newSize = scaledRect({0, 0, art::panelWidthPx, art::panelHeightPx}, newScale);
+    const CRect newSize = scaledRect({0, 0, art::kPanelWidthPx, art::kPanelHeightPx}, newScale);
     if (connection.requestEditorSize(newSize.width(), newSize.height()))
     {
         // The frame is in the middle of the menu's click: the next idle rebuilds it.
@@ -291,5 +291,5 @@ void LimiterEditor::chooseUserScale(double newScale)
 void LimiterEditor::resetPeakHold()
 {
     connection.resetPeakHold();
-    statusLabel->setText(peakHoldResetMessage);
+    statusLabel->setText(kPeakHoldResetMessage);
 }

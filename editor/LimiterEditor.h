@@ -104,10 +104,10 @@ class LimiterEditor : public AEffGUIEditor, public CControlListener
 
     EditorConnection& connection;
     CBitmap* background = nullptr;
-    CBitmap* bitmaps[editor_layout::controlBitmapCount] = {};
+    CBitmap* bitmaps[editor_layout::kControlBitmapCount] = {};
     PeakHoldMeter* meters[editor_layout::meterCount] = {};
     // Indexed by parameter; "Output scale" has none (the scale buttons show it).
-    CControl* paramControls[tag::parameterCount] = {};
+    CControl* paramControls[tag::kParameterCount] = {};
     CMovieButton* scaleButtons[kScaleButtonCount] = {};
     CView* scaleImage = nullptr;
     CTextLabel* statusLabel = nullptr;

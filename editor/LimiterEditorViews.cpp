@@ -18,12 +18,12 @@ using namespace editor_layout;
 
 namespace
 {
-constexpr int knobBitmapIds[] = {bitmapId::knobSmall, bitmapId::knobSmallBipolar,
-                                 bitmapId::knobLarge, bitmapId::knobLargeBipolar};
+constexpr int kNobBitmapIds[] = {bitmapId::kNobSmall, bitmapId::kNobSmallBipolar,
+                                 bitmapId::kNobLarge, bitmapId::kNobLargeBipolar};
 
 bool isKnobBitmap(int id)
 {
-    for (int knobId : knobBitmapIds)
+    for (int knobId : kNobBitmapIds)
         if (id == knobId)
             return true;
     return false;
@@ -32,19 +32,19 @@ bool isKnobBitmap(int id)
 
 CBitmap* LimiterEditor::controlBitmap(int id) const
 {
-    return bitmaps[id - firstControlBitmapId];
+    return bitmaps[id - kFirstControlBitmapId];
 }
 
 void LimiterEditor::loadControlBitmaps()
 {
-    for (int id = firstControlBitmapId; id <= lastControlBitmapId; ++id)
+    for (int id = kFirstControlBitmapId; id <= kLastControlBitmapId; ++id)
     {
-        CBitmap*& slot = bitmaps[id - firstControlBitmapId];
+        CBitmap*& slot = bitmaps[id - kFirstControlBitmapId];
         if (slot)
             continue;
         slot = new CBitmap(id, scale);
         if (isKnobBitmap(id))
-            slot->setTransparentColor(knobKey);
+            slot->setTransparentColor(kNobKey);
     }
 }
 
@@ -60,7 +60,7 @@ void LimiterEditor::releaseControlBitmaps()
 
 long LimiterEditor::buttonFrameHeight(int id) const
 {
-    return controlBitmap(id)->getHeight() / art::buttonFrameCount;
+    return controlBitmap(id)->getHeight() / art::kButtonFrameCount;
 }
 
 void LimiterEditor::addView(CView* view)
@@ -79,9 +79,9 @@ void LimiterEditor::addMeters()
 {
     for (int index = 0; index < meterCount; ++index)
     {
-        const MeterEntry& entry = meterTable[index];
+        const MeterEntry& entry = kMeterTable[index];
         auto* meter = new PeakHoldMeter(placed(entry.rect), controlBitmap(entry.litId),
-                                        controlBitmap(entry.unlitId), meterSegments, kVertical);
+                                        controlBitmap(entry.unlitId), kMeterSegments, kVertical);
         meter->setDecreaseStepValue(entry.fallStep);
         if (entry.showsGain)
         {
@@ -98,8 +98,8 @@ void LimiterEditor::addFader(const PixelRect& faderRect, long faderTag, float de
     // The handle's top edge travels from the fader's top down to where its bottom meets the
     // track's end.
     const CRect rect = placed(faderRect);
-    CBitmap* handle = controlBitmap(bitmapId::faderHandle);
-    CBitmap* track = controlBitmap(bitmapId::faderTrack);
+    CBitmap* handle = controlBitmap(bitmapId::kFaderHandle);
+    CBitmap* track = controlBitmap(bitmapId::kFaderTrack);
     auto* fader = new CSlider(rect, this, faderTag, rect.top,
                               rect.top + track->getHeight() - handle->getHeight(), handle, track,
                               CPoint(0, 0), kVertical | kBottom);
@@ -111,13 +111,13 @@ void LimiterEditor::addFader(const PixelRect& faderRect, long faderTag, float de
 
 void LimiterEditor::addScaleButtons()
 {
-    static_assert(std::size(layout::scaleButtons) == kScaleButtonCount, "one rectangle per scale");
+    static_assert(std::size(layout::kScaleButtons) == kScaleButtonCount, "one rectangle per scale");
     for (int button = 0; button < kScaleButtonCount; ++button)
     {
-        const PixelRect& buttonRect = layout::scaleButtons[button];
-        scaleButtons[button] = new CMovieButton(placed(buttonRect), this, tag::scalePk + button,
-                                                buttonFrameHeight(bitmapId::buttonSmall),
-                                                controlBitmap(bitmapId::buttonSmall));
+        const PixelRect& buttonRect = layout::kScaleButtons[button];
+        scaleButtons[button] = new CMovieButton(placed(buttonRect), this, tag::kScalePk + button,
+                                                buttonFrameHeight(bitmapId::kButtonSmall),
+                                                controlBitmap(bitmapId::kButtonSmall));
         addView(scaleButtons[button]);
     }
 }
@@ -131,11 +131,11 @@ void LimiterEditor::addButton(const PixelRect& buttonRect, int buttonBitmapId, l
 
 void LimiterEditor::addKnobs()
 {
-    for (const KnobEntry& entry : knobTable)
+    for (const KnobEntry& entry : kNobTable)
     {
         CBitmap* strip = controlBitmap(entry.bitmap);
-        const long frameHeight = strip->getHeight() / art::knobFrameCount;
-        auto* knob = new CAnimKnob(placed(entry.rect), this, entry.tag, art::knobFrameCount,
+        const long frameHeight = strip->getHeight() / art::kNobFrameCount;
+        auto* knob = new CAnimKnob(placed(entry.rect), this, entry.tag, art::kNobFrameCount,
                                    frameHeight, strip);
         knob->setTransparency(true);
         addParameterControl(knob);
@@ -144,23 +144,23 @@ void LimiterEditor::addKnobs()
 
 void LimiterEditor::addWordLengthMenu()
 {
-    CBitmap* strip = controlBitmap(bitmapId::displayStrip);
-    auto* menu = new COptionMenu(placed(layout::wordLengthMenu), this, tag::dithering, strip, strip,
-                                 kNoFrame);
-    menu->setFontColor(textGrey);
+    CBitmap* strip = controlBitmap(bitmapId::kDisplayStrip);
+    auto* menu = new COptionMenu(placed(layout::kWordLengthMenu), this, tag::kDithering, strip,
+                                 strip, kNoFrame);
+    menu->setFontColor(kTextGrey);
     menu->setFont(kNormalFontSmaller);
-    menu->setBackColor(displayDark);
+    menu->setBackColor(kDisplayDark);
     menu->setTransparency(true);
-    for (const char* entry : wordLengthEntries)
+    for (const char* entry : kWordLengthEntries)
         menu->addEntry(entry);
     addParameterControl(menu);
 }
 
 void LimiterEditor::addStatusLine()
 {
-    statusLabel = new CTextLabel(placed(layout::statusLine), "",
-                                 controlBitmap(bitmapId::displayStrip), kNoFrame);
-    statusLabel->setFontColor(textGrey);
+    statusLabel = new CTextLabel(placed(layout::kStatusLine), "",
+                                 controlBitmap(bitmapId::kDisplayStrip), kNoFrame);
+    statusLabel->setFontColor(kTextGrey);
     statusLabel->setTxtFace(kNormalFace);
     statusLabel->setFont(kNormalFontSmaller);
     statusLabel->setTransparency(true);
@@ -169,21 +169,21 @@ void LimiterEditor::addStatusLine()
 
 void LimiterEditor::addPeakReadout()
 {
-    peakReadout = new ClickableLabel(placed(layout::peakReadout), "", nullptr, kNoFrame, this,
-                                     tag::peakReadout);
+    peakReadout = new ClickableLabel(placed(layout::kPeakReadout), "", nullptr, kNoFrame, this,
+                                     tag::kPeakReadout);
     peakReadout->setTransparency(true);
-    peakReadout->setFontColor(textGrey);
+    peakReadout->setFontColor(kTextGrey);
     peakReadout->setTxtFace(kNormalFace);
-    peakReadout->setBackColor(displayDark);
+    peakReadout->setBackColor(kDisplayDark);
     peakReadout->setFont(kNormalFontVerySmall);
     addView(peakReadout);
 }
 
 void LimiterEditor::addScaleMenu()
 {
-    scaleMenu = new ScaleMenu(placed(layout::displayArea), this, tag::scaleMenu, scale);
-    scaleMenu->setFontColor(textGrey);
+    scaleMenu = new ScaleMenu(placed(layout::kDisplayArea), this, tag::kScaleMenu, scale);
+    scaleMenu->setFontColor(kTextGrey);
     scaleMenu->setFont(kNormalFontSmaller);
-    scaleMenu->setBackColor(displayDark);
+    scaleMenu->setBackColor(kDisplayDark);
     addView(scaleMenu);
 }

@@ -8,11 +8,11 @@ constexpr float kK12From = 0.125f;
 constexpr float kK14From = 0.375f;
 constexpr float kK20From = 0.625f;
 
-constexpr OutputScaleLook looks[kOutputScaleCount] = {
-    {bitmapId::stripPk, bitmapId::legendPk, 0.0f, 0.0f},
-    {bitmapId::stripK12, bitmapId::legendK12, 12.0f, 0.25f},
-    {bitmapId::stripK14, bitmapId::legendK14, 14.0f, 0.5f},
-    {bitmapId::stripK20, bitmapId::legendK20, 20.0f, 0.75f},
+constexpr OutputScaleLook kLooks[kOutputScaleCount] = {
+    {bitmapId::kStripPk, bitmapId::kLegendPk, 0.0f, 0.0f},
+    {bitmapId::kStripK12, bitmapId::kLegendK12, 12.0f, 0.25f},
+    {bitmapId::kStripK14, bitmapId::kLegendK14, 14.0f, 0.5f},
+    {bitmapId::kStripK20, bitmapId::kLegendK20, 20.0f, 0.75f},
 };
 } // namespace
 
@@ -29,5 +29,5 @@ OutputScale outputScaleFor(float parameterValue)
 
 const OutputScaleLook& outputScaleLook(OutputScale scale)
 {
-    return looks[static_cast<int>(scale)];
+    return kLooks[static_cast<int>(scale)];
 }

@@ -14,7 +14,7 @@ class ParameterMailbox
     // Any thread. Indices outside 0..parameterCount-1 are ignored.
     void post(int index, float value)
     {
-        if (index < 0 || index >= tag::parameterCount)
+        if (index < 0 || index >= tag::kParameterCount)
             return;
         values[index].store(value, std::memory_order_relaxed);
         pending.fetch_or(std::uint32_t{1} << index, std::memory_order_release);
@@ -25,7 +25,7 @@ class ParameterMailbox
     template <class Apply> void takeAll(Apply&& apply)
     {
         const std::uint32_t changed = pending.exchange(0, std::memory_order_acquire);
-        for (int index = 0; index < tag::parameterCount; ++index)
+        for (int index = 0; index < tag::kParameterCount; ++index)
             if (changed & (std::uint32_t{1} << index))
                 apply(index, values[index].load(std::memory_order_relaxed));
     }
@@ -34,8 +34,8 @@ class ParameterMailbox
     void clear() { pending.store(0, std::memory_order_relaxed); }
 
   private:
-    static_assert(tag::parameterCount <= 32, "one bit per parameter");
+    static_assert(tag::kParameterCount <= 32, "one bit per parameter");
 
-    std::atomic<float> values[tag::parameterCount] = {};
+    std::atomic<float> values[tag::kParameterCount] = {};
     std::atomic<std::uint32_t> pending{0};
 };

@@ -9,7 +9,7 @@ namespace ec = engine_constants;
 
 namespace
 {
-constexpr auto relaxed = std::memory_order_relaxed;
+constexpr auto kRelaxed = std::memory_order_relaxed;
 constexpr float kAmplitudeDbFactor = 0.05f;
 constexpr float kPowerDbFactor = 0.1f;
 
@@ -68,9 +68,7 @@ void LimiterEngine::processRun(const float* inLeft, const float* inRight, float*
                                float* outRight, int frames)
 {
     if (pendingRequests.load(std::memory_order_relaxed) != 0)
-    {
         carryOutRequests();
-    }
     runFunction(*this, inLeft, inRight, outLeft, outRight, frames);
 }
 
@@ -81,14 +79,14 @@ void LimiterEngine::setEngineSampleRate(float sampleRateHz)
     engineSampleRate.store(sampleRateHz >= ec::kMinSampleRateHz
                                ? std::min(sampleRateHz, ec::kMaxSampleRateHz)
                                : ec::kMinSampleRateHz,
-                           relaxed);
+                           kRelaxed);
     recomputeCoefficients();
 }
 
 void LimiterEngine::recomputeCoefficients()
 {
     using stereo::splat;
-    const float fs = engineSampleRate.load(relaxed);
+    const float fs = engineSampleRate.load(kRelaxed);
     const float meterDecayCoef = onePoleCoefficient(ec::kMeterDecayTimeSeconds, fs);
     const float meterRmsCoef = onePoleCoefficient(ec::kMeterRmsTimeSeconds, fs);
     rate.meterDecayCoef = splat(meterDecayCoef);
@@ -102,31 +100,29 @@ void LimiterEngine::recomputeCoefficients()
     rate.peakHoldCoef = splat(onePoleCoefficient(ec::kPeakHoldTimeSeconds, fs));
 
     const int frames = lookAheadFramesFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds, fs);
-    lookAhead.store(frames, relaxed);
+    lookAhead.store(frames, kRelaxed);
     rate.tapAtLookAhead = clampedTap(frames);
     rate.tapBeforeLookAhead = clampedTap(frames - 1);
     rate.tapAfterLookAhead = clampedTap(frames + 1);
     for (int tap = 0; tap < ec::kInterpolatorTapCount; ++tap)
-    {
         rate.interpolatorTaps[tap] = clampedTap(frames + ec::kInterpolatorOldestOffsetFrames + tap);
-    }
     rate.holdDurationFrames = stereo::splatInt(static_cast<int>(ec::kPeakHoldDurationSeconds * fs));
 
     correlationFilters.design(fs, ec::kCorrelationFilterKind, ec::kCorrelationFilterFrequencyHz,
                               ec::kCorrelationFilterQ, ec::kCorrelationFilterGainDb);
     // The setters derive the coefficients of the stored times and levels at the new rate.
-    setCorrelationTime(correlationTime.load(relaxed));
-    setEnvelopeRelease(envelopeRelease.load(relaxed));
-    setEnvelopeHysteresis(envelopeHysteresis.load(relaxed));
-    setSoftclipThreshold(softclipThresholdDb.load(relaxed));
-    setRmsAttack(rmsAttack.load(relaxed));
-    setRmsRelease(rmsRelease.load(relaxed));
-    setRmsThreshold(rmsThresholdDb.load(relaxed));
+    setCorrelationTime(correlationTime.load(kRelaxed));
+    setEnvelopeRelease(envelopeRelease.load(kRelaxed));
+    setEnvelopeHysteresis(envelopeHysteresis.load(kRelaxed));
+    setSoftclipThreshold(softclipThresholdDb.load(kRelaxed));
+    setRmsAttack(rmsAttack.load(kRelaxed));
+    setRmsRelease(rmsRelease.load(kRelaxed));
+    setRmsThreshold(rmsThresholdDb.load(kRelaxed));
     const float meanSquareCoef = onePoleCoefficient(ec::kMeanSquareTimeSeconds, fs);
     rate.meanSquareCoef = meanSquareCoef;
     rate.meanSquareFresh = 1.0f - meanSquareCoef;
     quantiser.setSampleRate(fs);
-    applyDitherBits(ditherBits.load(relaxed));
+    applyDitherBits(ditherBits.load(kRelaxed));
     loadFrameParameters();
     resetState();
 }
@@ -147,8 +143,8 @@ void LimiterEngine::resetState()
     state.rmsAttackState = ec::kEpsilon;
     state.rmsEnvelope = ec::kEpsilon;
     state.meanSquare = ec::kEpsilon;
-    softclipPeakLeft.store(ec::kEpsilon, relaxed);
-    softclipPeakRight.store(ec::kEpsilon, relaxed);
+    softclipPeakLeft.store(ec::kEpsilon, kRelaxed);
+    softclipPeakRight.store(ec::kEpsilon, kRelaxed);
     publishLevelMeters(state);
     publishGains({stereo::splat(1.0f), 1.0f});
 }
@@ -156,36 +152,36 @@ void LimiterEngine::resetState()
 void LimiterEngine::loadFrameParameters()
 {
     using stereo::splat;
-    frame.inputGain = splat(inputGain.load(relaxed));
-    const float side = sideGain.load(relaxed);
+    frame.inputGain = splat(inputGain.load(kRelaxed));
+    const float side = sideGain.load(kRelaxed);
     frame.signedSideGain = stereo::make(side, -side);
-    const float correlation = correlationCoef.load(relaxed);
+    const float correlation = correlationCoef.load(kRelaxed);
     const float correlationFresh = 1.0f - correlation;
     frame.correlationCoef = splat(correlation);
     frame.powerFreshScale = StereoVector{correlationFresh, correlationFresh, 1.0f, 1.0f};
     frame.crossFreshScale = StereoVector{1.0f, 1.0f, correlationFresh, correlationFresh};
-    const float threshold = correlationThreshold.load(relaxed);
+    const float threshold = correlationThreshold.load(kRelaxed);
     frame.correlationLimiterOn = threshold > ec::kCorrelationLimiterOffThreshold;
     frame.oneMinusThreshold = 1.0f - threshold;
     frame.onePlusThreshold = 1.0f + threshold;
-    const float amount = softclipAmount.load(relaxed);
+    const float amount = softclipAmount.load(kRelaxed);
     frame.softclipOn = amount > ec::kSoftclipMinAmount;
     frame.softclipAmount = splat(amount);
     frame.softclipDry = splat(1.0f - amount);
-    frame.softclipInScale = splat(softclipInScale.load(relaxed));
-    frame.softclipOutScale = splat(softclipOutScale.load(relaxed));
-    frame.interSamplePeak = interSamplePeak.load(relaxed);
-    const float attack = rmsAttackCoef.load(relaxed);
+    frame.softclipInScale = splat(softclipInScale.load(kRelaxed));
+    frame.softclipOutScale = splat(softclipOutScale.load(kRelaxed));
+    frame.interSamplePeak = interSamplePeak.load(kRelaxed);
+    const float attack = rmsAttackCoef.load(kRelaxed);
     frame.rmsAttackCoef = attack;
     frame.rmsAttackFresh = 1.0f - attack;
-    frame.rmsReleaseCoef = rmsReleaseCoef.load(relaxed);
-    frame.rmsThresholdPower = rmsThresholdPower.load(relaxed);
-    frame.envelopeReleaseCoef = splat(envelopeReleaseCoef.load(relaxed));
-    const float hysteresis = envelopeHysteresisCoef.load(relaxed);
+    frame.rmsReleaseCoef = rmsReleaseCoef.load(kRelaxed);
+    frame.rmsThresholdPower = rmsThresholdPower.load(kRelaxed);
+    frame.envelopeReleaseCoef = splat(envelopeReleaseCoef.load(kRelaxed));
+    const float hysteresis = envelopeHysteresisCoef.load(kRelaxed);
     frame.envelopeHysteresisCoef = splat(hysteresis);
     frame.envelopeHysteresisFresh = splat(1.0f - hysteresis);
-    frame.stereoLink = splat(stereoLink.load(relaxed));
-    frame.outputGain = splat(outputGain.load(relaxed));
+    frame.stereoLink = splat(stereoLink.load(kRelaxed));
+    frame.outputGain = splat(outputGain.load(kRelaxed));
 }
 
 void LimiterEngine::publishLevelMeters(const FrameState& s)
@@ -200,12 +196,12 @@ void LimiterEngine::publishLevelMeters(const FrameState& s)
 void LimiterEngine::publishGains(const FrameGains& gains)
 {
     shownLimiterGain.publish(gains.limiter);
-    shownRmsGain.store(gains.leveller, relaxed);
+    shownRmsGain.store(gains.leveller, kRelaxed);
 }
 
 void LimiterEngine::setBypassed(bool on)
 {
-    requestedBypass.store(on, relaxed);
+    requestedBypass.store(on, kRelaxed);
     postRequest(kRequestBypass);
 }
 
@@ -224,27 +220,19 @@ void LimiterEngine::carryOutRequests()
 {
     const unsigned requests = pendingRequests.exchange(0, std::memory_order_acquire);
     if (requests & kRequestParameters)
-    {
         loadFrameParameters();
-    }
     if (requests & kRequestBypass)
-    {
-        applyBypass(requestedBypass.load(relaxed));
-    }
+        applyBypass(requestedBypass.load(kRelaxed));
     if (requests & kRequestDitherBits)
-    {
-        applyDitherBits(ditherBits.load(relaxed));
-    }
+        applyDitherBits(ditherBits.load(kRelaxed));
     if (requests & kRequestPeakHoldReset)
-    {
         state.holdCount = stereo::splatInt(0);
-    }
 }
 
 void LimiterEngine::applyBypass(bool on)
 {
     bypassActive = on;
-    bypassed.store(on, relaxed);
+    bypassed.store(on, kRelaxed);
     resetState();
     std::fill(ring.get(), ring.get() + 4 * kRingFrames, 0.0f);
     ringNext = 0;
@@ -260,19 +248,19 @@ void LimiterEngine::setOutputGain(float factor)
 {
     outputGain.store(factor >= ec::kMinOutputGain ? std::min(factor, ec::kMaxOutputGain)
                                                   : ec::kMinOutputGain,
-                     relaxed);
+                     kRelaxed);
     postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setInputGain(float factor)
 {
-    inputGain.store(ec::kInputGainScale * boundedFactor(factor, ec::kMaxInputGainFactor), relaxed);
+    inputGain.store(ec::kInputGainScale * boundedFactor(factor, ec::kMaxInputGainFactor), kRelaxed);
     postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setSideGain(float gain)
 {
-    sideGain.store(boundedFactor(gain, ec::kMaxSignalFactor), relaxed);
+    sideGain.store(boundedFactor(gain, ec::kMaxSignalFactor), kRelaxed);
     postRequest(kRequestParameters);
 }
 
@@ -280,9 +268,9 @@ void LimiterEngine::setTime(std::atomic<float>& time, std::atomic<float>& coeffi
                             float seconds, float timeScale)
 {
     const float floored = flooredTime(seconds);
-    time.store(floored, relaxed);
-    coefficient.store(onePoleCoefficient(timeScale * floored, engineSampleRate.load(relaxed)),
-                      relaxed);
+    time.store(floored, kRelaxed);
+    coefficient.store(onePoleCoefficient(timeScale * floored, engineSampleRate.load(kRelaxed)),
+                      kRelaxed);
     postRequest(kRequestParameters);
 }
 
@@ -293,7 +281,7 @@ void LimiterEngine::setCorrelationTime(float seconds)
 
 void LimiterEngine::setCorrelationThreshold(float threshold)
 {
-    correlationThreshold.store(boundedFactor(threshold, ec::kMaxCorrelationThreshold), relaxed);
+    correlationThreshold.store(boundedFactor(threshold, ec::kMaxCorrelationThreshold), kRelaxed);
     postRequest(kRequestParameters);
 }
 
@@ -309,24 +297,24 @@ void LimiterEngine::setEnvelopeRelease(float seconds)
 
 void LimiterEngine::setStereoLink(float link)
 {
-    stereoLink.store(link, relaxed);
+    stereoLink.store(link, kRelaxed);
     postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setSoftclipThreshold(float unboundedDb)
 {
     const float thresholdDb = boundedFactor(unboundedDb, ec::kMaxSoftclipThresholdDb);
-    softclipThresholdDb.store(thresholdDb, relaxed);
-    softclipInScale.store(0.5f * decibelsToFactor(-kAmplitudeDbFactor, thresholdDb), relaxed);
-    softclipOutScale.store(2.0f * decibelsToFactor(kAmplitudeDbFactor, thresholdDb), relaxed);
+    softclipThresholdDb.store(thresholdDb, kRelaxed);
+    softclipInScale.store(0.5f * decibelsToFactor(-kAmplitudeDbFactor, thresholdDb), kRelaxed);
+    softclipOutScale.store(2.0f * decibelsToFactor(kAmplitudeDbFactor, thresholdDb), kRelaxed);
     postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setSoftclipAmount(float amount)
 {
-    softclipAmount.store(boundedFactor(amount, ec::kMaxSignalFactor), relaxed);
-    softclipPeakLeft.store(1.0f, relaxed);
-    softclipPeakRight.store(1.0f, relaxed);
+    softclipAmount.store(boundedFactor(amount, ec::kMaxSignalFactor), kRelaxed);
+    softclipPeakLeft.store(1.0f, kRelaxed);
+    softclipPeakRight.store(1.0f, kRelaxed);
     postRequest(kRequestParameters);
 }
 
@@ -342,20 +330,20 @@ void LimiterEngine::setRmsRelease(float seconds)
 
 void LimiterEngine::setRmsThreshold(float thresholdDb)
 {
-    rmsThresholdDb.store(thresholdDb, relaxed);
-    rmsThresholdPower.store(decibelsToFactor(kPowerDbFactor, thresholdDb), relaxed);
+    rmsThresholdDb.store(thresholdDb, kRelaxed);
+    rmsThresholdPower.store(decibelsToFactor(kPowerDbFactor, thresholdDb), kRelaxed);
     postRequest(kRequestParameters);
 }
 
 void LimiterEngine::setInterSamplePeak(bool on)
 {
-    interSamplePeak.store(on, relaxed);
+    interSamplePeak.store(on, kRelaxed);
     postRequest(static_cast<Request>(kRequestParameters | kRequestPeakHoldReset));
 }
 
 void LimiterEngine::setDitherBits(int bits)
 {
-    ditherBits.store(bits, relaxed);
+    ditherBits.store(bits, kRelaxed);
     postRequest(kRequestDitherBits);
 }
 
@@ -409,22 +397,18 @@ float LimiterEngine::correlation() const
 float LimiterEngine::getCorrelation() const
 {
     const float rho = correlation();
-    if (bypassed.load(relaxed))
-    {
+    if (bypassed.load(kRelaxed))
         return rho;
-    }
-    const float threshold = correlationThreshold.load(relaxed);
+    const float threshold = correlationThreshold.load(kRelaxed);
     return rho > threshold ? rho : threshold;
 }
 
 float LimiterEngine::getCorrelationShortfall() const
 {
-    if (bypassed.load(relaxed))
-    {
+    if (bypassed.load(kRelaxed))
         return 0.0f;
-    }
     const float rho = correlation();
-    const float threshold = correlationThreshold.load(relaxed);
+    const float threshold = correlationThreshold.load(kRelaxed);
     return rho < threshold ? threshold - rho : 0.0f;
 }
 
@@ -440,12 +424,10 @@ float LimiterEngine::getLimiterGainRight() const
 
 float LimiterEngine::softclipGain(std::atomic<float>& peak)
 {
-    const float amount = softclipAmount.load(relaxed);
-    const float u = softclipInScale.load(relaxed) * peak.exchange(0.0f, relaxed) + ec::kEpsilon;
+    const float amount = softclipAmount.load(kRelaxed);
+    const float u = softclipInScale.load(kRelaxed) * peak.exchange(0.0f, kRelaxed) + ec::kEpsilon;
     if (u < 1.0f)
-    {
         return (1.0f - amount) + amount * (2.0f - u) * 0.5f + ec::kEpsilon;
-    }
     return (1.0f - amount) + amount * 0.5f / u;
 }
 
@@ -461,15 +443,15 @@ float LimiterEngine::getSoftclipGainRight()
 
 float LimiterEngine::getRmsGain() const
 {
-    return shownRmsGain.load(relaxed);
+    return shownRmsGain.load(kRelaxed);
 }
 
 float LimiterEngine::getEngineSampleRate() const
 {
-    return engineSampleRate.load(relaxed);
+    return engineSampleRate.load(kRelaxed);
 }
 
 int LimiterEngine::getLookAhead() const
 {
-    return lookAhead.load(relaxed);
+    return lookAhead.load(kRelaxed);
 }

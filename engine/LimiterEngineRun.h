@@ -215,9 +215,7 @@ VARNHOLT_ENGINE_INLINE void storePair(float* to, StereoVector pair)
 VARNHOLT_ENGINE_INLINE float boundSample(float sample)
 {
     if (!std::isfinite(sample))
-    {
         return 0.0f;
-    }
     return std::max(std::min(sample, engine_constants::kInputLimit),
                     -engine_constants::kInputLimit);
 }
@@ -235,9 +233,7 @@ VARNHOLT_ENGINE_INLINE Pairs softclipCurve(Pairs x)
 VARNHOLT_ENGINE_INLINE void raisePeak(std::atomic<float>& peak, float magnitude)
 {
     if (magnitude > peak.load(std::memory_order_relaxed))
-    {
         peak.store(magnitude, std::memory_order_relaxed);
-    }
 }
 } // namespace limiter_run_detail
 
@@ -253,25 +249,17 @@ void LimiterEngine::runStages(const float* inLeft, const float* inRight, float* 
     takeDraws<Isa>(frames);
     inputStage<Isa>(inLeft, inRight, frames);
     if (frame.correlationLimiterOn)
-    {
         widthStage<Isa>(frames);
-    }
     if (frame.softclipOn)
-    {
         softclipStage<Isa>(frames);
-    }
     ringStage<Isa>(frames);
     detectionStage<Isa>(frames);
     envelopeStage<Isa>(frames);
     gainStage<Isa>(frames);
     if (frame.quantising)
-    {
         meterStage<Isa, true>(frames);
-    }
     else
-    {
         meterStage<Isa, false>(frames);
-    }
     outputStage<Isa>(outLeft, outRight, frames);
     ringNext = (ringNext + frames) & (kRingFrames - 1);
     const int last = frames - 1;
@@ -315,9 +303,7 @@ void LimiterEngine::bypassRun(const float* inLeft, const float* inRight, float* 
 template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::takeDraws(int frames)
 {
     if (!frame.quantising)
-    {
         return;
-    }
     const std::uint32_t* const queued = drawQueue + 2 * queueRead;
     for (int i = 0; i < frames; ++i)
     {
@@ -371,9 +357,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::inputStage(const float* inLeft, const
         if (__builtin_expect(!allSet(abs(input) <= engine_constants::kInputLimit), 0))
         {
             for (int lane = 0; lane < 2 * kFramesPerVector; ++lane)
-            {
                 input[lane] = boundSample(input[lane]);
-            }
         }
         const PairsMask steps =
             reinterpret_cast<PairsMask>(load<PairsBits>(noiseDraws + 2 * i) & 0xFFu) - 128;
@@ -394,9 +378,7 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::widthStage(in
     using namespace limiter_run_detail;
     FrameState s = state;
     for (int i = 0; i < frames; ++i)
-    {
         storePair(run.work + 2 * i, stereoWidthStep(s, loadPair(run.work + 2 * i)));
-    }
     state = s;
 }
 
@@ -552,9 +534,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(int frames)
         }
         meterStep(s, loadPair(run.output + 2 * i));
         if (statistics)
-        {
             updateCorrelationStatistics(s, loadPair(run.work + 2 * i));
-        }
         for (int draw = 1; draw < drawsPerFrame; ++draw, slot += 2)
         {
             const RandomGenerator::Lanes lanes = rng.next();
@@ -567,9 +547,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(int frames)
     state = s;
     random = rng;
     if (quantising)
-    {
         quantiser = q;
-    }
 }
 
 template <typename Isa>
@@ -629,9 +607,7 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::boundInput(StereoVector input
 {
     const StereoMask inRange = stereo::abs(input) <= engine_constants::kInputLimit;
     if (__builtin_expect(stereo::bothSet(inRange), 1))
-    {
         return input;
-    }
     return stereo::make(limiter_run_detail::boundSample(input[0]),
                         limiter_run_detail::boundSample(input[1]));
 }
@@ -641,9 +617,7 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::stereoWidthStep(FrameState& s
     const StereoVector imaged = image(work, frame.signedSideGain);
     updateCorrelationStatistics(s, imaged);
     if (!frame.correlationLimiterOn)
-    {
         return imaged;
-    }
     // Powers of the filtered mid and side, each weighted by the threshold; the side is narrowed
     // just enough to bring the mid/side correlation back to the threshold.
     constexpr float eps = engine_constants::kEpsilon;
@@ -655,9 +629,7 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::stereoWidthStep(FrameState& s
     const float sideWeighted =
         (eps + powerRight + powerLeft - 2.0f * crossPower) * frame.onePlusThreshold;
     if (!(midWeighted < sideWeighted))
-    {
         return imaged;
-    }
     const float ratio = midWeighted / sideWeighted;
     const float narrowing = ratio >= 0.0f ? std::sqrt(ratio) : 0.0f;
     return image(work, frame.signedSideGain * narrowing);
@@ -700,9 +672,7 @@ VARNHOLT_ENGINE_INLINE float LimiterEngine::rmsLevellerStep(FrameState& s, float
     // A lane select, not a branch: rising and falling alternate at random with the audio.
     s.rmsEnvelope = stereo::selectGreater(attacked, s.rmsEnvelope, attacked, released);
     if (s.rmsEnvelope > frame.rmsThresholdPower)
-    {
         return std::sqrt(frame.rmsThresholdPower / s.rmsEnvelope);
-    }
     return 1.0f;
 }
 

@@ -15,13 +15,9 @@ void Quantiser::setSampleRate(float sampleRateHz)
     {
         float coefficient = 0.0f;
         if (sampleRateHz >= engine_constants::kFirstOrderShapingSampleRateHz)
-        {
             coefficient = tap == 0 ? 1.0f : 0.0f;
-        }
         else if (sampleRateHz >= engine_constants::kShapingMinSampleRateHz)
-        {
             coefficient = engine_constants::kShapingCoefficients[tap];
-        }
         c[tap] = stereo::splat(coefficient);
     }
 }

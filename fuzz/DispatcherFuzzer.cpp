@@ -70,9 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             call.opcode =
                 input.ConsumeIntegralInRange<VstInt32>(kLowestHostileOpcode, kHighestHostileOpcode);
             if (isLeftOutOfRandomCalls(call.opcode))
-            {
                 break;
-            }
             call.index = input.ConsumeIntegral<VstInt32>();
             call.value = input.ConsumeIntegral<VstIntPtr>();
             call.pointer = static_cast<HostileCall::Pointer>(
@@ -81,9 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             call.opt = __builtin_bit_cast(float, input.ConsumeIntegral<std::uint32_t>());
             lastOpcode = call.opcode;
             if (!performHostileCall(record, call, random, pointed, valuePointed))
-            {
                 fail("wrote outside the host's buffer", call.opcode);
-            }
             break;
         }
         case kSetParameter:
@@ -108,9 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                      : processHostileBlock(record, random, &floats[0], &floats[n], &floats[2 * n],
                                            &floats[3 * n], frames, inPlace);
             if (!sound)
-            {
                 fail("output not finite or beyond full scale outside bypass", lastOpcode);
-            }
             break;
         }
         }

@@ -14,7 +14,7 @@
 
 namespace
 {
-constexpr int stereoChannels = 2;
+constexpr int kStereoChannels = 2;
 
 struct SampleTypeName
 {
@@ -22,7 +22,7 @@ struct SampleTypeName
     int sampleType;
 };
 
-constexpr SampleTypeName sampleTypeNames[] = {
+constexpr SampleTypeName kSampleTypeNames[] = {
     {"int16", SF_FORMAT_PCM_16},  {"int24", SF_FORMAT_PCM_24},   {"int32", SF_FORMAT_PCM_32},
     {"float32", SF_FORMAT_FLOAT}, {"float64", SF_FORMAT_DOUBLE},
 };
@@ -32,11 +32,11 @@ constexpr struct
 {
     const char* extension;
     int container;
-} extensionAliases[] = {{"aif", SF_FORMAT_AIFF}, {"ogg", SF_FORMAT_OGG}};
+} kExtensionAliases[] = {{"aif", SF_FORMAT_AIFF}, {"ogg", SF_FORMAT_OGG}};
 
 // Tried in order when the input's sample type does not fit the output's container.
-constexpr int fallbackSampleTypes[] = {SF_FORMAT_PCM_24, SF_FORMAT_FLOAT, SF_FORMAT_VORBIS,
-                                       SF_FORMAT_PCM_16};
+constexpr int kFallbackSampleTypes[] = {SF_FORMAT_PCM_24, SF_FORMAT_FLOAT, SF_FORMAT_VORBIS,
+                                        SF_FORMAT_PCM_16};
 
 std::string extensionOf(const std::string& path)
 {
@@ -56,7 +56,7 @@ std::string extensionOfContainer(int container)
 // The container named by a file extension, or 0 when libsndfile knows none by that name.
 int containerForExtension(const std::string& extension)
 {
-    for (const auto& alias : extensionAliases)
+    for (const auto& alias : kExtensionAliases)
         if (strcasecmp(extension.c_str(), alias.extension) == 0)
             return alias.container;
     int count = 0;
@@ -76,14 +76,14 @@ bool formatIsValid(SoundFileFormat format, int sampleRateHz)
 {
     SF_INFO info{};
     info.format = format;
-    info.channels = stereoChannels;
+    info.channels = kStereoChannels;
     info.samplerate = sampleRateHz;
     return sf_format_check(&info) != 0;
 }
 
 std::string sampleTypeText(int sampleType)
 {
-    for (const SampleTypeName& entry : sampleTypeNames)
+    for (const SampleTypeName& entry : kSampleTypeNames)
         if (entry.sampleType == sampleType)
             return entry.name;
     return "these";
@@ -92,7 +92,7 @@ std::string sampleTypeText(int sampleType)
 
 int sampleTypeNamed(const std::string& name)
 {
-    for (const SampleTypeName& entry : sampleTypeNames)
+    for (const SampleTypeName& entry : kSampleTypeNames)
         if (name == entry.name)
             return entry.sampleType;
     throw HostError("unknown sample format '" + name +
@@ -112,14 +112,16 @@ SoundFileFormat chooseOutputFormat(SoundFileFormat inputFormat, const std::strin
     if (requestedSampleType != 0)
     {
         if (!formatIsValid(container | requestedSampleType, sampleRateHz))
+        {
             throw HostError("a ." + extensionOfContainer(container) + " file cannot hold " +
                             sampleTypeText(requestedSampleType) + " samples at " +
                             std::to_string(sampleRateHz) + " Hz");
+        }
         return container | requestedSampleType;
     }
     if (formatIsValid(container | (inputFormat & SF_FORMAT_SUBMASK), sampleRateHz))
         return container | (inputFormat & SF_FORMAT_SUBMASK);
-    for (int sampleType : fallbackSampleTypes)
+    for (int sampleType : kFallbackSampleTypes)
         if (formatIsValid(container | sampleType, sampleRateHz))
             return container | sampleType;
     throw HostError("cannot write a ." + extensionOfContainer(container) + " file at " +
@@ -158,7 +160,7 @@ AudioReader::AudioReader(const std::string& filePath) : path(filePath)
     file = sf_open(path.c_str(), SFM_READ, &info);
     if (file == nullptr)
         throw HostError("cannot read " + path + ": " + sf_strerror(nullptr));
-    if (info.channels > stereoChannels)
+    if (info.channels > kStereoChannels)
     {
         sf_close(file);
         throw HostError(path + " has " + std::to_string(info.channels) +
@@ -175,9 +177,11 @@ std::size_t AudioReader::read(float* interleavedStereo, std::size_t frames)
 {
     const auto got = static_cast<std::size_t>(sf_readf_float(file, interleavedStereo, frames));
     if (info.channels == 1)
+    {
         for (std::size_t frame = got; frame-- > 0;) // backwards, so nothing unread is overwritten
             interleavedStereo[2 * frame] = interleavedStereo[2 * frame + 1] =
                 interleavedStereo[frame];
+    }
     return got;
 }
 
@@ -205,7 +209,7 @@ AudioWriter::AudioWriter(const std::string& targetPath, SoundFileFormat format, 
 
     SF_INFO info{};
     info.format = format;
-    info.channels = stereoChannels;
+    info.channels = kStereoChannels;
     info.samplerate = sampleRateHz;
     file = sf_open_fd(descriptor, SFM_WRITE, &info, SF_TRUE);
     if (file == nullptr)

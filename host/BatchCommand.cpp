@@ -209,11 +209,13 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
     std::vector<std::size_t> tracks;
     std::vector<const SourceAudio*> trackSources;
     for (std::size_t index = 0; index < outcomes.size(); ++index)
+    {
         if (sources[index])
         {
             tracks.push_back(index);
             trackSources.push_back(&*sources[index]);
         }
+    }
     if (tracks.empty())
         return;
 
@@ -324,22 +326,28 @@ BatchOutcome renderBatch(const std::vector<BatchFile>& files, const BatchOptions
         batch.files[index].file = files[index];
     // Two inputs of the same name would write one output twice.
     for (std::size_t later = 0; later < files.size(); ++later)
+    {
         for (std::size_t earlier = 0; earlier < later; ++earlier)
+        {
             if (files[later].outputPath == files[earlier].outputPath &&
                 batch.files[later].error.empty())
                 batch.files[later].error =
                     "another input already writes " + files[later].outputPath;
+        }
+    }
 
     BatchProgress progress(stderr, files.size());
     if (options.album)
         renderAlbum(batch.files, options, progress, batch.albumLufs);
     else
+    {
         runParallel(files.size(), options.jobs,
                     [&](std::size_t index)
                     {
                         if (batch.files[index].error.empty())
                             renderOne(batch.files[index], options, progress, index);
                     });
+    }
     batch.seconds = secondsSince(started);
     return batch;
 }

@@ -7,7 +7,7 @@
 
 namespace
 {
-constexpr long maxBlockFrames = 1 << 20; // larger blocks gain nothing and cost memory
+constexpr long kMaxBlockFrames = 1 << 20; // larger blocks gain nothing and cost memory
 
 constexpr long kMaxJobs = 64;               // each job holds a whole file in memory
 constexpr double kLowestTargetLufs = -70.0; // the absolute gate: nothing quieter is measured
@@ -20,9 +20,9 @@ int parseBlockFrames(const std::string& text)
     char* end = nullptr;
     errno = 0;
     const long frames = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || frames < 1 || frames > maxBlockFrames)
+    if (text.empty() || *end != '\0' || errno != 0 || frames < 1 || frames > kMaxBlockFrames)
         throw HostError("--block needs a whole number of frames from 1 to " +
-                        std::to_string(maxBlockFrames) + ", not '" + text + "'");
+                        std::to_string(kMaxBlockFrames) + ", not '" + text + "'");
     return static_cast<int>(frames);
 }
 
@@ -31,9 +31,11 @@ double parseLevel(const std::string& option, const std::string& text, double low
     char* end = nullptr;
     const double level = std::strtod(text.c_str(), &end);
     if (text.empty() || *end != '\0' || !(level >= lowest && level <= highest))
+    {
         throw HostError(option + " needs a level from " + std::to_string(static_cast<int>(lowest)) +
                         " to " + std::to_string(static_cast<int>(highest)) + ", not '" + text +
                         "'");
+    }
     return level;
 }
 
@@ -49,7 +51,7 @@ int parseJobs(const std::string& text)
 }
 } // namespace
 
-const char* const usageText =
+const char* const kUsageText =
     "usage: varnholt-render [options] [INPUT [OUTPUT]]\n"
     "       varnholt-render --output-dir DIR [options] INPUT...\n"
     "Renders INPUT (WAV, FLAC, AIFF, Ogg; mono or stereo) through a VST 2.4 or LV2 plug-in\n"
@@ -139,24 +141,42 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         else if (option == "--target-lufs")
             options.targetLufs = parseLevel(option, value(), kLowestTargetLufs, kHighestTargetLufs);
         else if (option == "--ceiling-dbtp")
+        {
             options.ceilingDbtp =
                 parseLevel(option, value(), kLowestCeilingDbtp, kHighestCeilingDbtp);
+        }
         else if (option == "--jobs")
+        {
             options.jobs = parseJobs(value());
+        }
         else if (option == "--album")
+        {
             options.album = flag();
+        }
         else if (option == "--plot")
+        {
             options.plot = flag();
+        }
         else if (option == "--list")
+        {
             options.list = flag();
+        }
         else if (option == "--json")
+        {
             options.json = flag();
+        }
         else if (option == "--help" || option == "-h")
+        {
             options.help = flag();
+        }
         else if (option.size() > 1 && option[0] == '-')
+        {
             throw HostError("unknown option " + option + " (see --help)");
+        }
         else
+        {
             positional.push_back(option);
+        }
     }
     if (!options.outputDirectory.empty())
         options.inputPaths = positional;

@@ -34,4 +34,4 @@ struct CommandLine
 // Throws HostError on an unknown option, a missing or malformed value, or extra arguments.
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 
-extern const char* const usageText;
+extern const char* const kUsageText;

@@ -6,17 +6,17 @@
 
 namespace
 {
-constexpr double pi = 3.14159265358979323846;
-constexpr double tempoBpm = 120.0;
-constexpr int beatsPerBar = 4;
-constexpr int bars = 12; // 24 s at 120 BPM
-constexpr int introBars = 2;
-constexpr double peakDbfs = -1.0;
-constexpr double widthDetuneCents = 7.0; // chord voices drift apart between left and right
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kTempoBpm = 120.0;
+constexpr int kBeatsPerBar = 4;
+constexpr int kBars = 12; // 24 s at 120 BPM
+constexpr int kIntroBars = 2;
+constexpr double kPeakDbfs = -1.0;
+constexpr double kWidthDetuneCents = 7.0; // chord voices drift apart between left and right
 
 // Chord tones and bass root per bar, as MIDI notes: A minor, F, C, G.
-constexpr int progression[4][3] = {{57, 60, 64}, {53, 57, 60}, {55, 60, 64}, {55, 59, 62}};
-constexpr int bassRoots[4] = {33, 29, 36, 31};
+constexpr int kProgression[4][3] = {{57, 60, 64}, {53, 57, 60}, {55, 60, 64}, {55, 59, 62}};
+constexpr int kBassRoots[4] = {33, 29, 36, 31};
 
 double noteHz(double midiNote)
 {
@@ -93,7 +93,7 @@ class Saw
 class LowPass
 {
   public:
-    LowPass(double cutoffHz, int rateHz) : coefficient(std::exp(-2.0 * pi * cutoffHz / rateHz)) {}
+    LowPass(double cutoffHz, int rateHz) : coefficient(std::exp(-2.0 * kPi * cutoffHz / rateHz)) {}
     double next(double input) { return state = input + coefficient * (state - input); }
 
   private:
@@ -108,7 +108,7 @@ void addKick(Stereo& mix, double start)
     mix.add(start, 0.4, 1.0, 1.0,
             [&](double t)
             {
-                phase += 2.0 * pi * (48.0 + 110.0 * std::exp(-t / 0.025)) / rate;
+                phase += 2.0 * kPi * (48.0 + 110.0 * std::exp(-t / 0.025)) / rate;
                 return std::sin(phase) * std::exp(-t / 0.14);
             });
 }
@@ -122,7 +122,7 @@ void addSnare(Stereo& mix, double start, Noise& noise)
                 const double white = noise.next();
                 const double bright = white - 0.6 * previous; // tilt towards the highs
                 previous = white;
-                return 0.45 * std::sin(2.0 * pi * 185.0 * t) * std::exp(-t / 0.04) +
+                return 0.45 * std::sin(2.0 * kPi * 185.0 * t) * std::exp(-t / 0.04) +
                        0.5 * bright * std::exp(-t / 0.08);
             });
 }
@@ -155,7 +155,7 @@ void addBass(Stereo& mix, double start, double length, int midiNote)
 
 void addChordNote(Stereo& mix, double start, double length, int midiNote, double level)
 {
-    const double detune = widthDetuneCents / 100.0;
+    const double detune = kWidthDetuneCents / 100.0;
     Saw sawLeft(noteHz(midiNote - detune), mix.rateHz);
     Saw sawRight(noteHz(midiNote + detune), mix.rateHz);
     LowPass toneLeft(1800.0, mix.rateHz);
@@ -172,24 +172,24 @@ void addChordNote(Stereo& mix, double start, double length, int midiNote, double
 
 std::vector<float> synthesiseDemo(int sampleRateHz)
 {
-    const double beatSeconds = 60.0 / tempoBpm;
-    const double barSeconds = beatSeconds * beatsPerBar;
-    const std::size_t frames = static_cast<std::size_t>(bars * barSeconds * sampleRateHz);
+    const double beatSeconds = 60.0 / kTempoBpm;
+    const double barSeconds = beatSeconds * kBeatsPerBar;
+    const std::size_t frames = static_cast<std::size_t>(kBars * barSeconds * sampleRateHz);
     Stereo mix{std::vector<double>(frames), std::vector<double>(frames), sampleRateHz};
     Noise noise;
 
-    for (int bar = 0; bar < bars; ++bar)
+    for (int bar = 0; bar < kBars; ++bar)
     {
         const double barStart = bar * barSeconds;
         const int chord = bar % 4;
-        for (int note : progression[chord])
+        for (int note : kProgression[chord])
             addChordNote(mix, barStart, barSeconds, note, 0.1);
-        for (int eighth = 0; eighth < 2 * beatsPerBar; ++eighth)
+        for (int eighth = 0; eighth < 2 * kBeatsPerBar; ++eighth)
             addBass(mix, barStart + eighth * beatSeconds / 2, beatSeconds / 2 * 0.9,
-                    bassRoots[chord] + (eighth % 4 == 3 ? 12 : 0));
-        if (bar < introBars)
+                    kBassRoots[chord] + (eighth % 4 == 3 ? 12 : 0));
+        if (bar < kIntroBars)
             continue;
-        for (int beat = 0; beat < beatsPerBar; ++beat)
+        for (int beat = 0; beat < kBeatsPerBar; ++beat)
         {
             const double beatStart = barStart + beat * beatSeconds;
             addKick(mix, beatStart);
@@ -202,7 +202,7 @@ std::vector<float> synthesiseDemo(int sampleRateHz)
     double peak = 0.0;
     for (std::size_t frame = 0; frame < frames; ++frame)
         peak = std::max({peak, std::fabs(mix.left[frame]), std::fabs(mix.right[frame])});
-    const double gain = std::pow(10.0, peakDbfs / 20.0) / peak;
+    const double gain = std::pow(10.0, kPeakDbfs / 20.0) / peak;
     std::vector<float> interleaved(2 * frames);
     for (std::size_t frame = 0; frame < frames; ++frame)
     {

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-constexpr int demoSampleRateHz = 44100;
+constexpr int kDemoSampleRateHz = 44100;
 
 // 24 s of kick, snare, hats, bass and chords at 120 BPM, interleaved stereo, with its sample
 // peak at -1 dBFS. The same samples on every call.

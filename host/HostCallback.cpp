@@ -7,13 +7,13 @@
 
 namespace
 {
-constexpr double renderTempoBpm = 120.0; // nothing to follow offline; a common default
-constexpr VstInt32 beatsPerBar = 4;
-constexpr VstInt32 beatUnit = 4;
-constexpr char hostVendor[] = "Varnholt";
-constexpr char hostProduct[] = "varnholt-render";
+constexpr double kRenderTempoBpm = 120.0; // nothing to follow offline; a common default
+constexpr VstInt32 kBeatsPerBar = 4;
+constexpr VstInt32 kBeatUnit = 4;
+constexpr char kHostVendor[] = "Varnholt";
+constexpr char kHostProduct[] = "varnholt-render";
 
-const char* const hostCanDo[] = {"sendVstTimeInfo", "startStopProcess", "acceptIOChanges"};
+const char* const kHostCanDo[] = {"sendVstTimeInfo", "startStopProcess", "acceptIOChanges"};
 
 thread_local HostContext* instantiatingContext = nullptr;
 
@@ -36,7 +36,7 @@ VstIntPtr canDo(const void* feature)
 {
     if (feature == nullptr)
         return 0;
-    for (const char* known : hostCanDo)
+    for (const char* known : kHostCanDo)
         if (std::strcmp(static_cast<const char*>(feature), known) == 0)
             return 1;
     return 0;
@@ -45,14 +45,14 @@ VstIntPtr canDo(const void* feature)
 
 void HostContext::setPosition(double samplePos, bool transportChanged)
 {
-    const double quarterNotes = samplePos / sampleRateHz * renderTempoBpm / 60.0;
+    const double quarterNotes = samplePos / sampleRateHz * kRenderTempoBpm / 60.0;
     timeInfo.samplePos = samplePos;
     timeInfo.sampleRate = sampleRateHz;
     timeInfo.ppqPos = quarterNotes;
-    timeInfo.tempo = renderTempoBpm;
-    timeInfo.barStartPos = std::floor(quarterNotes / beatsPerBar) * beatsPerBar;
-    timeInfo.timeSigNumerator = beatsPerBar;
-    timeInfo.timeSigDenominator = beatUnit;
+    timeInfo.tempo = kRenderTempoBpm;
+    timeInfo.barStartPos = std::floor(quarterNotes / kBeatsPerBar) * kBeatsPerBar;
+    timeInfo.timeSigNumerator = kBeatsPerBar;
+    timeInfo.timeSigDenominator = kBeatUnit;
     timeInfo.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid | kVstBarsValid |
                      kVstTimeSigValid | (transportChanged ? kVstTransportChanged : 0);
 }
@@ -91,9 +91,9 @@ extern "C" VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32, Vs
     case audioMasterCanDo:
         return canDo(ptr);
     case audioMasterGetVendorString:
-        return answerText(ptr, hostVendor, kVstMaxVendorStrLen);
+        return answerText(ptr, kHostVendor, kVstMaxVendorStrLen);
     case audioMasterGetProductString:
-        return answerText(ptr, hostProduct, kVstMaxProductStrLen);
+        return answerText(ptr, kHostProduct, kVstMaxProductStrLen);
     case audioMasterBeginEdit:
     case audioMasterEndEdit:
         return 1;

@@ -171,10 +171,12 @@ void drawTimeLabels(cairo_t* cr, const Axes& axes)
 {
     const double tick = timeTickSeconds(axes.duration);
     for (double seconds = 0.0; seconds <= axes.duration + 1e-9; seconds += tick)
+    {
         text(cr, axes.x(seconds), axes.yBottom + kTimeLabelDropPixels,
              axes.duration < kSecondsPerMinute ? format("%.0f s", seconds)
                                                : minutesAndSeconds(seconds),
              kSmallPoints, kDimText, kAlignCentre);
+    }
 }
 
 void drawHorizontal(cairo_t* cr, const Axes& axes, double db, const Colour& colour)
@@ -232,9 +234,7 @@ void legendEntry(cairo_t* cr, double& y, const Colour& colour, bool dashed,
                  const std::string& label, const std::string& figure)
 {
     if (dashed)
-    {
         cairo_set_dash(cr, kSwatchDashPixels, 2, 0.0);
-    }
     cairo_set_line_width(cr, kSwatchLinePixels);
     setColour(cr, colour);
     cairo_move_to(cr, kLegendLeft, y - kHalfSmallTextPixels);

@@ -54,9 +54,11 @@ Lv2PluginInstance::Lv2PluginInstance(std::shared_ptr<Lv2World> world, const Lilv
     const bool stereo = inputs == kStereoChannels && outputs == kStereoChannels;
     const bool mono = inputs == 1 && outputs == 1;
     if (!stereo && !mono)
+    {
         throw HostError("the LV2 plug-in " + uri() +
                         " is neither a stereo nor a mono effect (it has " + std::to_string(inputs) +
                         " audio inputs and " + std::to_string(outputs) + " audio outputs)");
+    }
     presets = findPresets(lv2, plugin);
 
     Lv2UridMap& urids = lv2.urids();

@@ -71,9 +71,11 @@ std::size_t atomCapacity(const Lv2World& world, const LilvPlugin* plugin, const 
     LilvNodes* sizes = lilv_port_get_value(plugin, port, world.vocabulary().minimumSize.get());
     std::size_t capacity = kDefaultAtomCapacityBytes;
     if (sizes != nullptr && lilv_nodes_size(sizes) > 0)
+    {
         capacity = std::max<std::size_t>(
             capacity,
             static_cast<std::size_t>(std::max(0, lilv_node_as_int(lilv_nodes_get_first(sizes)))));
+    }
     lilv_nodes_free(sizes);
     return capacity;
 }
@@ -95,8 +97,10 @@ Lv2PortLayout describePorts(const Lv2World& world, const LilvPlugin* plugin)
         const bool output = lilv_port_is_a(plugin, port, words.outputPort.get());
         const bool sideChain = lilv_port_has_property(plugin, port, words.isSideChain.get());
         if (lilv_port_is_a(plugin, port, words.controlPort.get()) && input)
+        {
             layout.controls.push_back(describeControl(world, plugin, port, minimums[index],
                                                       maximums[index], defaults[index]));
+        }
         else if (lilv_port_is_a(plugin, port, words.controlPort.get()) && output)
         {
             layout.controlOutputs.push_back(index);
@@ -111,14 +115,20 @@ Lv2PortLayout describePorts(const Lv2World& world, const LilvPlugin* plugin)
                  lilv_port_is_a(plugin, port, words.cvPort.get()))
             (input ? layout.silentInputs : layout.ignoredOutputs).push_back(index);
         else if (lilv_port_is_a(plugin, port, words.atomPort.get()))
+        {
             (input ? layout.atomInputs : layout.atomOutputs)
                 .push_back({index, atomCapacity(world, plugin, port)});
+        }
         else if (lilv_port_has_property(plugin, port, words.connectionOptional.get()))
+        {
             layout.unconnected.push_back(index);
+        }
         else
+        {
             throw HostError("the LV2 plug-in's port '" +
                             lv2NodeText(lilv_port_get_symbol(plugin, port)) +
                             "' is of a kind varnholt-render cannot connect");
+        }
     }
     // The designated latency port is the current way to state it; reportsLatency the old one.
     if (const LilvPort* port = lilv_plugin_get_port_by_designation(plugin, words.outputPort.get(),

@@ -97,10 +97,12 @@ RenderedAudio renderSource(const SourceAudio& source, const PluginSetup& setup,
     if (gains)
     {
         if (drive < 0 || trim < 0 || plugin.paramScale() != ParamScale::Normalised)
+        {
             throw HostError(
                 std::string("mastering to a target needs a plug-in with \"") + kDriveName +
                 "\" and \"" + kTrimName +
                 "\" parameters taking normalised values, such as Varnholt Pro's VST 2.4 edition");
+        }
         plugin.setParam(
             drive, static_cast<float>(gain_law::dbToPosition(gains->driveDb - kDriveOffsetDb)));
         plugin.setParam(trim, static_cast<float>(gain_law::dbToPosition(gains->trimDb)));
@@ -170,9 +172,11 @@ std::string unreachableMessage(const MasteringGoal& goal, const SearchOutcome& s
     std::string message = "cannot reach " + oneDecimal(goal.targetLufs) + " LUFS under " +
                           oneDecimal(goal.ceilingDbtp) + " dBTP: ";
     if (search.trimUnsettled)
+    {
         return message + "the written file still measured " +
                oneDecimal(search.passes.back().loudnessLufs) + " LUFS after " +
                std::to_string(search.passes.size()) + " renders";
+    }
     if (!std::isfinite(search.loudestLufs))
         return message + "the output stays silent";
     // Rounded down, so that asking for the figure given succeeds.

@@ -96,11 +96,13 @@ std::string jsonPasses(const std::vector<PassFigures>& passes)
 {
     std::string json = "[";
     for (std::size_t index = 0; index < passes.size(); ++index)
+    {
         json += std::string(index ? ", " : "") +
                 "{\"drive_db\": " + fixed(passes[index].driveDb, 3) +
                 ", \"trim_db\": " + fixed(passes[index].trimDb, 3) +
                 ", \"integrated_lufs\": " + jsonNumber(passes[index].loudnessLufs, 3) +
                 ", \"true_peak_dbtp\": " + jsonNumber(passes[index].truePeakDbtp, 3) + "}";
+    }
     return json + "]";
 }
 
@@ -124,12 +126,14 @@ std::string jsonFile(const FileOutcome& file)
          << ", \"input_true_peak_dbtp\": "
          << (file.frames > 0 ? jsonNumber(file.input.truePeakDbtp, 2) : "null");
     if (file.error.empty())
+    {
         json << ", \"output_integrated_lufs\": " << jsonNumber(file.output.integratedLufs, 2)
              << ", \"output_true_peak_dbtp\": " << jsonNumber(file.output.truePeakDbtp, 2)
              << ", \"max_gain_reduction_db\": " << fixed(file.maxGainReductionDb, 2)
              << ",\n   \"settings\": " << jsonSettings(file)
              << ", \"plot\": " << (file.plotPath.empty() ? "null" : jsonString(file.plotPath))
              << ", \"seconds\": " << fixed(file.seconds, 3);
+    }
     json << ",\n   \"passes\": " << jsonPasses(file.passes) << "}";
     return json.str();
 }

@@ -109,11 +109,13 @@ class Search
         const double aim = goal.targetLufs + kAimAboveTargetLu;
         const DrivePoint* leastReaching = nullptr;
         for (const DrivePoint& point : points)
+        {
             if (reaches(point))
             {
                 leastReaching = &point;
                 break;
             }
+        }
         if (leastReaching != nullptr)
             return towardsLeastDrive(*leastReaching, aim);
 
@@ -186,11 +188,13 @@ class Search
         const DrivePoint* below = nearestBelow(point.driveDb);
         const DrivePoint* above = nullptr;
         for (const DrivePoint& candidate : points)
+        {
             if (candidate.driveDb > point.driveDb)
             {
                 above = &candidate;
                 break;
             }
+        }
         const DrivePoint* other = below != nullptr ? below : above;
         if (other == nullptr)
             return fallback;

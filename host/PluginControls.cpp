@@ -76,11 +76,13 @@ void selectProgram(PluginInstance& plugin, const std::string& numberOrName)
     }
     const std::string key = nameKey(numberOrName);
     for (int program = 0; program < plugin.numPrograms(); ++program)
+    {
         if (nameKey(plugin.programName(program)) == key)
         {
             plugin.setProgram(program);
             return;
         }
+    }
     throw HostError("unknown program '" + numberOrName + "' (see --list)");
 }
 
@@ -96,10 +98,12 @@ void applySetting(PluginInstance& plugin, const std::string& setting, bool check
     char* end = nullptr;
     const double value = std::strtod(valueText.c_str(), &end);
     if (valueText.empty() || *end != '\0')
+    {
         throw HostError(
             "'" + valueText + "' is not a number (--set " + name + "=VALUE takes " +
             (portUnits ? "a value in the parameter's units" : "a normalised value from 0 to 1") +
             ")");
+    }
     if (!checked && !std::isfinite(value))
         throw HostError("--set-raw " + name + "=" + valueText + ": the value must be finite");
     if (checked && !portUnits && !(value >= 0.0 && value <= 1.0))
@@ -109,9 +113,11 @@ void applySetting(PluginInstance& plugin, const std::string& setting, bool check
     const int param = findParam(plugin, name);
     if (checked && portUnits &&
         !(value >= plugin.paramMinimum(param) && value <= plugin.paramMaximum(param)))
+    {
         throw HostError("--set " + name + "=" + valueText + ": " +
                         trimmed(plugin.paramName(param)) + " takes " + rangeText(plugin, param) +
                         " (LV2 values are in the port's units; --set-raw skips this check)");
+    }
     plugin.setParam(param, static_cast<float>(value));
 }
 

@@ -10,8 +10,8 @@ namespace fs = std::filesystem;
 
 namespace
 {
-constexpr char pluginFileName[] = "VarnholtPro.so";
-constexpr char installedPluginFolder[] = "../lib/vst";
+constexpr char kPluginFileName[] = "VarnholtPro.so";
+constexpr char kInstalledPluginFolder[] = "../lib/vst";
 } // namespace
 
 VstPluginMainProc loadPluginEntry(const std::string& path)
@@ -33,8 +33,9 @@ VstPluginMainProc loadPluginEntry(const std::string& path)
 
 std::string defaultPluginPath(const std::string& programDirectory)
 {
-    const fs::path beside = fs::path(programDirectory) / pluginFileName;
-    const fs::path installed = fs::path(programDirectory) / installedPluginFolder / pluginFileName;
+    const fs::path beside = fs::path(programDirectory) / kPluginFileName;
+    const fs::path installed =
+        fs::path(programDirectory) / kInstalledPluginFolder / kPluginFileName;
     std::error_code error;
     if (fs::exists(beside, error) || !fs::exists(installed, error))
         return beside.string();

@@ -6,9 +6,9 @@
 
 namespace
 {
-constexpr auto showAfter = std::chrono::seconds(1); // short renders finish before it would help
-constexpr auto redrawEvery = std::chrono::milliseconds(100);
-constexpr int barCharacters = 40;
+constexpr auto kShowAfter = std::chrono::seconds(1); // short renders finish before it would help
+constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
+constexpr int kBarCharacters = 40;
 } // namespace
 
 ProgressBar::ProgressBar(std::FILE* output, long long total)
@@ -19,7 +19,7 @@ ProgressBar::ProgressBar(std::FILE* output, long long total)
 ProgressBar::~ProgressBar()
 {
     if (drawn)
-        std::fprintf(stream, "\r%*s\r", barCharacters + 8, "");
+        std::fprintf(stream, "\r%*s\r", kBarCharacters + 8, "");
 }
 
 void ProgressBar::update(long long framesDone)
@@ -27,14 +27,14 @@ void ProgressBar::update(long long framesDone)
     if (!enabled)
         return;
     const Clock::time_point now = Clock::now();
-    if (now - started < showAfter || now - lastDrawn < redrawEvery)
+    if (now - started < kShowAfter || now - lastDrawn < kRedrawEvery)
         return;
     lastDrawn = now;
     drawn = true;
     const double fraction = std::clamp(static_cast<double>(framesDone) / totalFrames, 0.0, 1.0);
-    const int filled = static_cast<int>(fraction * barCharacters);
+    const int filled = static_cast<int>(fraction * kBarCharacters);
     std::fprintf(stream, "\r[%s%s] %3d%%", std::string(filled, '#').c_str(),
-                 std::string(barCharacters - filled, ' ').c_str(),
+                 std::string(kBarCharacters - filled, ' ').c_str(),
                  static_cast<int>(fraction * 100.0));
     std::fflush(stream);
 }

@@ -22,12 +22,12 @@ namespace fs = std::filesystem;
 
 namespace
 {
-constexpr char programName[] = "varnholt-render";
-constexpr char demoInputName[] = "varnholt-demo-input.wav";
-constexpr char demoOutputName[] = "varnholt-demo-output.wav";
-constexpr char outputSuffix[] = "-varnholt";
-constexpr int listingSampleRateHz = 44100; // any rate serves to read names
-constexpr int usageExitStatus = 2;
+constexpr char kProgramName[] = "varnholt-render";
+constexpr char kDemoInputName[] = "varnholt-demo-input.wav";
+constexpr char kDemoOutputName[] = "varnholt-demo-output.wav";
+constexpr char kOutputSuffix[] = "-varnholt";
+constexpr int kListingSampleRateHz = 44100; // any rate serves to read names
+constexpr int kUsageExitStatus = 2;
 
 std::unique_ptr<PluginSource> openChosenPlugin(const CommandLine& options)
 {
@@ -66,9 +66,9 @@ fs::path outputFolder(const CommandLine& options, const fs::path& fallback)
 
 std::string writeDemoInput(const fs::path& folder)
 {
-    const std::string path = (folder / demoInputName).string();
-    const std::vector<float> demo = synthesiseDemo(demoSampleRateHz);
-    AudioWriter writer(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT, demoSampleRateHz);
+    const std::string path = (folder / kDemoInputName).string();
+    const std::vector<float> demo = synthesiseDemo(kDemoSampleRateHz);
+    AudioWriter writer(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT, kDemoSampleRateHz);
     writer.write(demo.data(), demo.size() / 2);
     writer.commit();
     return path;
@@ -77,7 +77,7 @@ std::string writeDemoInput(const fs::path& folder)
 std::string defaultOutputPath(const CommandLine& options)
 {
     const fs::path input(options.inputPath);
-    const fs::path name = input.stem().string() + outputSuffix + input.extension().string();
+    const fs::path name = input.stem().string() + kOutputSuffix + input.extension().string();
     return (outputFolder(options, input.parent_path()) / name).string();
 }
 
@@ -96,7 +96,7 @@ RenderReport render(const CommandLine& options, const PluginSource& source, std:
     {
         const fs::path folder = outputFolder(options, ".");
         inputPath = writeDemoInput(folder);
-        outputPath = (folder / demoOutputName).string();
+        outputPath = (folder / kDemoOutputName).string();
     }
     else if (outputPath.empty())
         outputPath = defaultOutputPath(options);
@@ -147,10 +147,12 @@ RenderReport render(const CommandLine& options, const PluginSource& source, std:
     report.input = inputMeter.figures();
     report.output = outputMeter.figures();
     if (result.latencyChangedToFrames >= 0)
-        errors << programName << ": warning: the plug-in changed its latency from "
+    {
+        errors << kProgramName << ": warning: the plug-in changed its latency from "
                << result.latencyFrames << " to " << result.latencyChangedToFrames
                << " frames during the render; the output is compensated for "
                << result.latencyFrames << "\n";
+    }
     return report;
 }
 
@@ -185,11 +187,13 @@ int runJobs(const CommandLine& options, const PluginSource& source, std::ostream
     }
     bool failed = false;
     for (const FileOutcome& file : outcome.files)
+    {
         if (!file.error.empty())
         {
-            errors << programName << ": " << file.file.inputPath << ": " << file.error << "\n";
+            errors << kProgramName << ": " << file.file.inputPath << ": " << file.error << "\n";
             failed = true;
         }
+    }
     out << (options.json ? formatBatchJson(outcome, batch.goal)
                          : formatBatchTable(outcome, batch.goal));
     return failed ? 1 : 0;
@@ -211,7 +215,7 @@ int run(const CommandLine& options, std::ostream& out, std::ostream& errors)
     }
     if (options.list)
     {
-        int sampleRateHz = listingSampleRateHz;
+        int sampleRateHz = kListingSampleRateHz;
         if (!options.inputPath.empty())
             sampleRateHz = AudioReader(options.inputPath).sampleRateHz();
         const std::unique_ptr<PluginInstance> plugin =
@@ -238,12 +242,12 @@ int runRenderCommand(const std::vector<std::string>& arguments, std::ostream& re
     }
     catch (const HostError& error)
     {
-        errors << programName << ": " << error.what() << "\n";
-        return usageExitStatus;
+        errors << kProgramName << ": " << error.what() << "\n";
+        return kUsageExitStatus;
     }
     if (options.help)
     {
-        report << usageText;
+        report << kUsageText;
         return 0;
     }
     try
@@ -252,7 +256,7 @@ int runRenderCommand(const std::vector<std::string>& arguments, std::ostream& re
     }
     catch (const std::exception& error)
     {
-        errors << programName << ": " << error.what() << "\n";
+        errors << kProgramName << ": " << error.what() << "\n";
         return 1;
     }
 }

@@ -8,7 +8,7 @@
 
 namespace
 {
-constexpr int stereoChannels = 2;
+constexpr int kStereoChannels = 2;
 
 // Some plug-ins state their latency only once they run; a negative one means none.
 int latencyOf(const PluginInstance& plugin)
@@ -21,11 +21,11 @@ RenderResult renderThroughPlugin(PluginInstance& plugin, int blockFrames, const 
                                  const WriteFrames& write)
 {
     const std::size_t blockSize = static_cast<std::size_t>(blockFrames);
-    std::vector<float> interleaved(stereoChannels * blockSize);
+    std::vector<float> interleaved(kStereoChannels * blockSize);
     std::vector<float> inLeft(blockSize), inRight(blockSize), outLeft(blockSize),
         outRight(blockSize);
-    const float* const inputs[stereoChannels] = {inLeft.data(), inRight.data()};
-    float* const outputs[stereoChannels] = {outLeft.data(), outRight.data()};
+    const float* const inputs[kStereoChannels] = {inLeft.data(), inRight.data()};
+    float* const outputs[kStereoChannels] = {outLeft.data(), outRight.data()};
 
     RenderResult result;
     plugin.start();

@@ -7,8 +7,8 @@
 namespace
 {
 // Hosts hand far more than the nominal 8 bytes for texts, since many plug-ins write more.
-constexpr std::size_t textBufferBytes = 256;
-constexpr int stereoChannels = 2;
+constexpr std::size_t kTextBufferBytes = 256;
+constexpr int kStereoChannels = 2;
 } // namespace
 
 VstPluginInstance::VstPluginInstance(VstPluginMainProc entry, double sampleRateHz,
@@ -27,21 +27,23 @@ VstPluginInstance::VstPluginInstance(VstPluginMainProc entry, double sampleRateH
         throw HostError("not a VST 2.4 plug-in (the effect record has a wrong magic number)");
     attachHostContext(*effect, context);
     replacing = (effect->flags & effFlagsCanReplacing) != 0 && effect->processReplacing != nullptr;
-    if (effect->numInputs < stereoChannels || effect->numOutputs < stereoChannels)
+    if (effect->numInputs < kStereoChannels || effect->numOutputs < kStereoChannels)
+    {
         closeAndRefuse("the plug-in is not a stereo effect (it has " +
                        std::to_string(effect->numInputs) + " inputs and " +
                        std::to_string(effect->numOutputs) + " outputs)");
+    }
     if (!replacing && effect->process == nullptr)
         closeAndRefuse("the plug-in offers no audio processing entry");
 
-    const int spareCount = effect->numInputs + effect->numOutputs - 2 * stereoChannels;
+    const int spareCount = effect->numInputs + effect->numOutputs - 2 * kStereoChannels;
     spareChannels.assign(spareCount, std::vector<float>(maxBlockFrames, 0.0f));
     inputChannels.assign(effect->numInputs, nullptr);
     outputChannels.assign(effect->numOutputs, nullptr);
     auto spare = spareChannels.begin();
-    for (int channel = stereoChannels; channel < effect->numInputs; ++channel)
+    for (int channel = kStereoChannels; channel < effect->numInputs; ++channel)
         inputChannels[channel] = (spare++)->data();
-    for (int channel = stereoChannels; channel < effect->numOutputs; ++channel)
+    for (int channel = kStereoChannels; channel < effect->numOutputs; ++channel)
         outputChannels[channel] = (spare++)->data();
 
     dispatch(effOpen);
@@ -69,9 +71,9 @@ VstIntPtr VstPluginInstance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr
 
 std::string VstPluginInstance::text(VstInt32 opcode, VstInt32 index) const
 {
-    char buffer[textBufferBytes] = {};
+    char buffer[kTextBufferBytes] = {};
     dispatch(opcode, index, 0, buffer);
-    buffer[textBufferBytes - 1] = '\0';
+    buffer[kTextBufferBytes - 1] = '\0';
     return buffer;
 }
 
@@ -83,10 +85,10 @@ std::string VstPluginInstance::name() const
 
 std::string VstPluginInstance::programName(int program) const
 {
-    char buffer[textBufferBytes] = {};
+    char buffer[kTextBufferBytes] = {};
     if (dispatch(effGetProgramNameIndexed, program, -1, buffer) == 0)
         return {};
-    buffer[textBufferBytes - 1] = '\0';
+    buffer[kTextBufferBytes - 1] = '\0';
     return buffer;
 }
 
@@ -135,12 +137,12 @@ void VstPluginInstance::process(const float* const input[2], float* const output
                                 double samplePos)
 {
     context.setPosition(samplePos, samplePos == 0.0);
-    for (int channel = 0; channel < stereoChannels; ++channel)
+    for (int channel = 0; channel < kStereoChannels; ++channel)
     {
         inputChannels[channel] = const_cast<float*>(input[channel]);
         outputChannels[channel] = output[channel];
     }
-    for (int channel = stereoChannels; channel < effect->numInputs; ++channel)
+    for (int channel = kStereoChannels; channel < effect->numInputs; ++channel)
         std::fill_n(inputChannels[channel], frames, 0.0f);
     if (replacing)
     {

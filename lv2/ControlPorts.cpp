@@ -34,7 +34,7 @@ constexpr ControlPortInfo toggle(const char* symbol)
 }
 } // namespace
 
-const ControlPortInfo controlPorts[kNumParams] = {
+const ControlPortInfo kControlPorts[kNumParams] = {
     gainLaw("output_trim", 0.0),
     {"output_scale", nullptr, PortScale::displayRange, PortKind::enumeration, kTopOutputScale, 0.0,
      kOutputScaleNames, kOutputScaleCount},
@@ -58,15 +58,15 @@ const ControlPortInfo controlPorts[kNumParams] = {
 
 double portValueOf(int index, float parameterValue)
 {
-    const ControlPortInfo& port = controlPorts[index];
+    const ControlPortInfo& port = kControlPorts[index];
     switch (port.scale)
     {
     case PortScale::gainLawDb:
         return gain_law::positionToDb(parameterValue) + port.offsetDb;
     case PortScale::displayRange:
     {
-        const double low = paramRange[index].low;
-        const double high = paramRange[index].high;
+        const double low = kParamRange[index].low;
+        const double high = kParamRange[index].high;
         return low + parameterValue * (high - low);
     }
     case PortScale::menuPosition:
@@ -77,7 +77,7 @@ double portValueOf(int index, float parameterValue)
 
 float parameterValueOf(int index, float portValue)
 {
-    const ControlPortInfo& port = controlPorts[index];
+    const ControlPortInfo& port = kControlPorts[index];
     double value = portValue;
     switch (port.scale)
     {
@@ -86,8 +86,8 @@ float parameterValueOf(int index, float portValue)
         break;
     case PortScale::displayRange:
     {
-        const double low = paramRange[index].low;
-        const double high = paramRange[index].high;
+        const double low = kParamRange[index].low;
+        const double high = kParamRange[index].high;
         value = (portValue - low) / (high - low);
         break;
     }
@@ -105,5 +105,5 @@ double portMinimum(int index)
 
 double portMaximum(int index)
 {
-    return portValueOf(index, controlPorts[index].topValue);
+    return portValueOf(index, kControlPorts[index].topValue);
 }

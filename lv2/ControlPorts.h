@@ -42,7 +42,7 @@ struct ControlPortInfo
     int scalePointCount;
 };
 
-extern const ControlPortInfo controlPorts[kNumParams];
+extern const ControlPortInfo kControlPorts[kNumParams];
 
 // The port value of a parameter value, in double so a writer can choose its digits.
 double portValueOf(int index, float parameterValue);

@@ -53,17 +53,17 @@ const void* extensionData(const char*)
     return nullptr;
 }
 
-const LV2_Descriptor descriptor = {lv2_identity::kPluginUri,
-                                   instantiate,
-                                   connectPort,
-                                   activate,
-                                   run,
-                                   deactivate,
-                                   cleanup,
-                                   extensionData};
+const LV2_Descriptor kDescriptor = {lv2_identity::kPluginUri,
+                                    instantiate,
+                                    connectPort,
+                                    activate,
+                                    run,
+                                    deactivate,
+                                    cleanup,
+                                    extensionData};
 } // namespace
 
 LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(std::uint32_t index)
 {
-    return index == 0 ? &descriptor : nullptr;
+    return index == 0 ? &kDescriptor : nullptr;
 }

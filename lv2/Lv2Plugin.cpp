@@ -13,7 +13,7 @@ Lv2Plugin::Lv2Plugin(double sampleRateHz)
     constexpr int defaultProgram = 0;
     for (int i = 0; i < kNumParams; ++i)
     {
-        applyParameter(engine, i, presetTable[defaultProgram][i]);
+        applyParameter(engine, i, kPresetTable[defaultProgram][i]);
         appliedPortValue[i] = std::numeric_limits<float>::quiet_NaN();
     }
     engine.setEngineSampleRate(static_cast<float>(sampleRateHz));

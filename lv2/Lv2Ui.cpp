@@ -22,7 +22,7 @@ Lv2Ui::Lv2Ui(LV2UI_Write_Function writeFunction, LV2UI_Controller hostController
 {
     // Until the host's first port events: the plug-in's own start, program 0, at rest.
     constexpr int defaultProgram = 0;
-    std::copy(std::begin(presetTable[defaultProgram]), std::end(presetTable[defaultProgram]),
+    std::copy(std::begin(kPresetTable[defaultProgram]), std::end(kPresetTable[defaultProgram]),
               parameterValues);
     // Levels rest at the engine's floor, as a freshly activated plug-in reports them.
     const float restLevel = engine_constants::kEpsilon;
@@ -85,10 +85,14 @@ void Lv2Ui::portEvent(std::uint32_t port, std::uint32_t bufferSize, std::uint32_
         const std::uint32_t meter = port - lv2_port::kFirstMeter;
         meterValues[meter] = value;
         for (int channel = 0; channel < 2; ++channel)
+        {
             if (meter == kSoftclipMeters[channel])
+            {
                 lowestSoftclipGain[channel] = lowestSoftclipGain[channel] < 0.0f
                                                   ? value
                                                   : std::min(lowestSoftclipGain[channel], value);
+            }
+        }
     }
     else if (port == lv2_port::kPeakHoldReset)
         peakHoldResetValue = value;

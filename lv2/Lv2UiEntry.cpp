@@ -91,18 +91,18 @@ int idle(LV2UI_Handle handle)
     return 0;
 }
 
-const LV2UI_Idle_Interface idleInterface = {idle};
+const LV2UI_Idle_Interface kIdleInterface = {idle};
 
 const void* extensionData(const char* uri)
 {
-    return std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &idleInterface : nullptr;
+    return std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &kIdleInterface : nullptr;
 }
 
-const LV2UI_Descriptor descriptor = {lv2_identity::kUiUri, instantiate, cleanup, portEvent,
-                                     extensionData};
+const LV2UI_Descriptor kDescriptor = {lv2_identity::kUiUri, instantiate, cleanup, portEvent,
+                                      extensionData};
 } // namespace
 
 LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(std::uint32_t index)
 {
-    return index == 0 ? &descriptor : nullptr;
+    return index == 0 ? &kDescriptor : nullptr;
 }

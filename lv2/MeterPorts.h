@@ -14,7 +14,7 @@ struct MeterPortInfo
     float maximum;
 };
 
-constexpr MeterPortInfo meterPorts[lv2_port::kMeterCount] = {
+constexpr MeterPortInfo kMeterPorts[lv2_port::kMeterCount] = {
     {"peak_left", "Peak left", "coef", 0.0f, 1.0f},
     {"peak_right", "Peak right", "coef", 0.0f, 1.0f},
     {"rms_left", "RMS left", "coef", 0.0f, 1.0f},

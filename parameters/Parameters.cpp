@@ -5,19 +5,19 @@
 #include <cmath>
 #include <iterator>
 
-const char paramNameTable[kNumParams][paramNameSize] = {
+const char kParamNameTable[kNumParams][kParamNameSize] = {
     "Output trim    ", "Output scale   ", "Bypass         ", "Input drive    ", "Side gain      ",
     "XCorr time     ", "XCorr threshold", "Env hysteresis ", "Env release    ", "Stereo link    ",
     "Softclip thresh", "Softclip amount", "RMS attack     ", "RMS release    ", "RMS threshold  ",
     "InterSamplePeak", "Dithering      ",
 };
 
-const char paramLabelTable[kNumParams][paramLabelSize] = {
+const char kParamLabelTable[kNumParams][kParamLabelSize] = {
     "dB", "  ", "  ", "dB", "% ", "ms", "--", "ms", "ms",
     "% ", "dB", "% ", "ms", "ms", "dB", "  ", "Bt",
 };
 
-const ParamRange paramRange[kNumParams] = {
+const ParamRange kParamRange[kNumParams] = {
     {-72.0f, 0.0f},  // dB
     {0.0f, 4.0f},    // meter scale button position
     {0.0f, 1.0f},    // switch
@@ -56,8 +56,8 @@ namespace
 // Worked in double and rounded once by the callers, so the engine's values stay bit-exact.
 double rangePoint(int index, float x)
 {
-    const double low = paramRange[index].low;
-    const double high = paramRange[index].high;
+    const double low = kParamRange[index].low;
+    const double high = kParamRange[index].high;
     return low + x * (high - low);
 }
 } // namespace
@@ -82,9 +82,7 @@ int ditherBitsFromPosition(float position)
     for (std::size_t i = 0; i < std::size(positionAbove); ++i)
     {
         if (position > positionAbove[i])
-        {
             return bits[i];
-        }
     }
     return unquantisedBits;
 }

@@ -30,8 +30,8 @@ enum ParamId : std::int32_t
 constexpr int kNumPrograms = 18;
 
 // Text sizes in bytes, terminator included: names are 15 characters, labels 2.
-constexpr std::size_t paramNameSize = 16;
-constexpr std::size_t paramLabelSize = 3;
+constexpr std::size_t kParamNameSize = 16;
+constexpr std::size_t kParamLabelSize = 3;
 
 struct ParamRange
 {
@@ -39,9 +39,9 @@ struct ParamRange
     float high;
 };
 
-extern const char paramNameTable[kNumParams][paramNameSize];
-extern const char paramLabelTable[kNumParams][paramLabelSize];
-extern const ParamRange paramRange[kNumParams];
+extern const char kParamNameTable[kNumParams][kParamNameSize];
+extern const char kParamLabelTable[kNumParams][kParamLabelSize];
+extern const ParamRange kParamRange[kNumParams];
 
 constexpr bool isParamIndex(int index)
 {

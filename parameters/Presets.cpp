@@ -2,7 +2,7 @@
 
 // Columns in ParamId order; rows 8 to 17 repeat row 0 and are free slots for the user.
 // clang-format off
-const float presetTable[kNumPrograms][kNumParams] = {
+const float kPresetTable[kNumPrograms][kNumParams] = {
     {1.0f, 0.0f, 0.0f, 0.52f, 0.5f, 1.0f, 0.0f, 0.5f, 0.4f, 0.5f, 0.5f, 0.0f, 0.5f, 0.5f, 0.7f, 0.0f, 0.0f},
     {1.0f, 0.0f, 0.0f, 0.66f, 0.5f, 1.0f, 0.0f, 0.5f, 0.4f, 0.5f, 0.5f, 0.0f, 0.5f, 0.5f, 0.4f, 0.0f, 0.0f},
     {1.0f, 0.0f, 0.0f, 0.66f, 0.5f, 1.0f, 0.0f, 0.5f, 0.4f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.4f, 0.0f, 0.0f},
@@ -24,7 +24,7 @@ const float presetTable[kNumPrograms][kNumParams] = {
 };
 // clang-format on
 
-const char programNameTable[kNumPrograms][programNameSize] = {
+const char kProgramNameTable[kNumPrograms][kProgramNameSize] = {
     "Default                ", "+6dB (limiter only)    ", "+6dB (limiter+softclip)",
     "+6dB (softclip only)   ", "Widener                ", "Add warmth1            ",
     "Add warmth2            ", "Mix first aid          ", "Default                ",

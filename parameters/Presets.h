@@ -6,7 +6,7 @@
 #include "parameters/Parameters.h"
 
 // Program names are 23 characters plus the terminator (the VST 2.4 program name size).
-constexpr std::size_t programNameSize = 24;
+constexpr std::size_t kProgramNameSize = 24;
 
-extern const float presetTable[kNumPrograms][kNumParams];
-extern const char programNameTable[kNumPrograms][programNameSize];
+extern const float kPresetTable[kNumPrograms][kNumParams];
+extern const char kProgramNameTable[kNumPrograms][kProgramNameSize];

@@ -10,36 +10,36 @@
 
 namespace
 {
-constexpr VstInt32 uniqueId = fourCharCode('V', 'R', 'N', 'H');
-constexpr const char* effectName = "Varnholt Pro";
-constexpr const char* productName = "Varnholt Pro";
-constexpr const char* vendorName = "VH";
-constexpr VstInt32 stereoChannels = 2;
+constexpr VstInt32 kUniqueId = fourCharCode('V', 'R', 'N', 'H');
+constexpr const char* kEffectName = "Varnholt Pro";
+constexpr const char* kProductName = "Varnholt Pro";
+constexpr const char* kVendorName = "VH";
+constexpr VstInt32 kStereoChannels = 2;
 
 struct CanDoAnswer
 {
     const char* text;
     VstInt32 answer;
 };
-constexpr VstInt32 canDoYes = 1;
-constexpr VstInt32 canDoNo = -1;
+constexpr VstInt32 kCanDoYes = 1;
+constexpr VstInt32 kCanDoNo = -1;
 // Compared in this order, case-sensitive; anything else is a no.
-constexpr CanDoAnswer canDoTable[] = {
-    {"plugAsChannelInsert", canDoYes},
-    {"plugAsSend", canDoYes},
-    {"mixDryWet", canDoYes},
-    {"1in1out", canDoYes},
-    {"1in2out", canDoYes},
-    {"2in1out", canDoYes},
-    {"2in2out", canDoYes},
-    {"sendVstEvents", canDoNo},
-    {"sendVstMidiEvent", canDoNo},
-    {"receiveVstEvents", canDoNo},
-    {"receiveVstMidiEvent", canDoNo},
-    {"receiveVstTimeInfo", canDoNo},
-    {"offline", canDoNo},
-    {"midiProgramNames", canDoNo},
-    {"bypass", canDoYes},
+constexpr CanDoAnswer kCanDoTable[] = {
+    {"plugAsChannelInsert", kCanDoYes},
+    {"plugAsSend", kCanDoYes},
+    {"mixDryWet", kCanDoYes},
+    {"1in1out", kCanDoYes},
+    {"1in2out", kCanDoYes},
+    {"2in1out", kCanDoYes},
+    {"2in2out", kCanDoYes},
+    {"sendVstEvents", kCanDoNo},
+    {"sendVstMidiEvent", kCanDoNo},
+    {"receiveVstEvents", kCanDoNo},
+    {"receiveVstMidiEvent", kCanDoNo},
+    {"receiveVstTimeInfo", kCanDoNo},
+    {"offline", kCanDoNo},
+    {"midiProgramNames", kCanDoNo},
+    {"bypass", kCanDoYes},
 };
 } // namespace
 
@@ -47,15 +47,13 @@ LimiterEffect::LimiterEffect(audioMasterCallback audioMaster)
     : AudioEffectX(audioMaster, kNumPrograms, kNumParams)
 {
     for (int i = 0; i < kNumPrograms; ++i)
-    {
         programs[i].loadPreset(i);
-    }
     AudioEffectX::setProgram(0);
     applyProgram();
 
-    setNumInputs(stereoChannels);
-    setNumOutputs(stereoChannels);
-    setUniqueID(uniqueId);
+    setNumInputs(kStereoChannels);
+    setNumOutputs(kStereoChannels);
+    setUniqueID(kUniqueId);
     setInitialDelay(kLatencyFrames);
     canProcessReplacing(true);
     canDoubleReplacing(true);
@@ -86,18 +84,14 @@ void LimiterEffect::setSampleRate(float rate)
 void LimiterEffect::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
     if (sampleFrames <= 0)
-    {
         return;
-    }
     processBlock(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames);
 }
 
 void LimiterEffect::processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames)
 {
     if (sampleFrames <= 0)
-    {
         return;
-    }
     processBlock(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames);
 }
 
@@ -110,9 +104,7 @@ bool LimiterEffect::acceptsParameter(VstInt32 index, float value)
 void LimiterEffect::setParameter(VstInt32 index, float value)
 {
     if (!acceptsParameter(index, value))
-    {
         return;
-    }
     currentProgram().values[index].store(value, std::memory_order_relaxed);
     applyParameter(*this, index, value);
 }
@@ -126,9 +118,7 @@ float LimiterEffect::getParameter(VstInt32 index)
 void LimiterEffect::setProgram(VstInt32 program)
 {
     if (program < 0 || program >= kNumPrograms)
-    {
         return;
-    }
     AudioEffectX::setProgram(program);
     applyProgram();
 }
@@ -137,15 +127,13 @@ void LimiterEffect::applyProgram()
 {
     LimiterProgram& program = currentProgram();
     for (VstInt32 i = 0; i < kNumParams; ++i)
-    {
         setParameter(i, program.values[i].load(std::memory_order_relaxed));
-    }
 }
 
 void LimiterEffect::setProgramName(char* name)
 {
     // Longer names are cut to 23 characters: the field holds 24 bytes with the terminator.
-    copyText(currentProgram().name, name, programNameSize);
+    copyText(currentProgram().name, name, kProgramNameSize);
 }
 
 void LimiterEffect::getProgramName(char* name)
@@ -156,9 +144,7 @@ void LimiterEffect::getProgramName(char* name)
 bool LimiterEffect::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char* text)
 {
     if (index < 0 || index >= kNumPrograms)
-    {
         return false;
-    }
     copyText(text, programs[index].name, kVstMaxProgNameLen);
     return true;
 }
@@ -166,17 +152,13 @@ bool LimiterEffect::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index,
 void LimiterEffect::getParameterLabel(VstInt32 index, char* label)
 {
     if (isParamIndex(index))
-    {
-        copyText(label, currentProgram().paramLabels[index], paramLabelSize);
-    }
+        copyText(label, currentProgram().paramLabels[index], kParamLabelSize);
 }
 
 void LimiterEffect::getParameterDisplay(VstInt32 index, char* text)
 {
     if (isParamIndex(index))
-    {
         formatParameterDisplay(index, getParameter(index), text);
-    }
 }
 
 // Names keep all 15 characters (16 bytes), beyond the interface's nominal 8: every host we know
@@ -185,9 +167,7 @@ void LimiterEffect::getParameterDisplay(VstInt32 index, char* text)
 void LimiterEffect::getParameterName(VstInt32 index, char* text)
 {
     if (isParamIndex(index))
-    {
-        copyText(text, currentProgram().paramNames[index], paramNameSize);
-    }
+        copyText(text, currentProgram().paramNames[index], kParamNameSize);
 }
 
 bool LimiterEffect::setBypass(bool onOff)
@@ -198,19 +178,19 @@ bool LimiterEffect::setBypass(bool onOff)
 
 bool LimiterEffect::getEffectName(char* name)
 {
-    copyText(name, effectName, kVstMaxEffectNameLen);
+    copyText(name, kEffectName, kVstMaxEffectNameLen);
     return true;
 }
 
 bool LimiterEffect::getVendorString(char* text)
 {
-    copyText(text, vendorName, kVstMaxVendorStrLen);
+    copyText(text, kVendorName, kVstMaxVendorStrLen);
     return true;
 }
 
 bool LimiterEffect::getProductString(char* text)
 {
-    copyText(text, productName, kVstMaxProductStrLen);
+    copyText(text, kProductName, kVstMaxProductStrLen);
     return true;
 }
 
@@ -221,14 +201,12 @@ VstInt32 LimiterEffect::getVendorVersion()
 
 VstInt32 LimiterEffect::canDo(char* text)
 {
-    for (const CanDoAnswer& entry : canDoTable)
+    for (const CanDoAnswer& entry : kCanDoTable)
     {
         if (std::strcmp(text, entry.text) == 0)
-        {
             return entry.answer;
-        }
     }
-    return canDoNo;
+    return kCanDoNo;
 }
 
 VstInt32 LimiterEffect::getPlugCategory()

@@ -6,16 +6,16 @@
 #include <new>
 
 // The editor's controls are tagged with the parameter indices.
-static_assert(tag::outputTrim == kOutputTrim && tag::outputScale == kOutputScale &&
-                  tag::bypass == kBypass && tag::inputDrive == kInputDrive &&
-                  tag::sideGain == kSideGain && tag::xcorrTime == kXCorrTime &&
-                  tag::xcorrThreshold == kXCorrThreshold && tag::envHysteresis == kEnvHysteresis &&
-                  tag::envRelease == kEnvRelease && tag::stereoLink == kStereoLink &&
-                  tag::softclipThresh == kSoftclipThresh &&
-                  tag::softclipAmount == kSoftclipAmount && tag::rmsAttack == kRmsAttack &&
-                  tag::rmsRelease == kRmsRelease && tag::rmsThreshold == kRmsThreshold &&
-                  tag::interSamplePeak == kInterSamplePeak && tag::dithering == kDithering &&
-                  tag::parameterCount == kNumParams,
+static_assert(tag::kOutputTrim == kOutputTrim && tag::kOutputScale == kOutputScale &&
+                  tag::kBypass == kBypass && tag::kInputDrive == kInputDrive &&
+                  tag::kSideGain == kSideGain && tag::kXcorrTime == kXCorrTime &&
+                  tag::kXcorrThreshold == kXCorrThreshold &&
+                  tag::kEnvHysteresis == kEnvHysteresis && tag::kEnvRelease == kEnvRelease &&
+                  tag::kStereoLink == kStereoLink && tag::kSoftclipThresh == kSoftclipThresh &&
+                  tag::kSoftclipAmount == kSoftclipAmount && tag::kRmsAttack == kRmsAttack &&
+                  tag::kRmsRelease == kRmsRelease && tag::kRmsThreshold == kRmsThreshold &&
+                  tag::kInterSamplePeak == kInterSamplePeak && tag::kDithering == kDithering &&
+                  tag::kParameterCount == kNumParams,
               "editor tags follow the parameter order");
 
 std::atomic<bool> editorAllocationFailed{false};
@@ -39,7 +39,5 @@ void LimiterEffectEdit::setParameter(VstInt32 index, float value)
 {
     LimiterEffect::setParameter(index, value);
     if (editor != nullptr && acceptsParameter(index, value))
-    {
         editor->setParameter(index, value);
-    }
 }

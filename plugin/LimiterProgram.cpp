@@ -7,22 +7,18 @@ LimiterProgram::LimiterProgram()
     constexpr int defaultRow = 0;
     for (int i = 0; i < kNumParams; ++i)
     {
-        values[i].store(presetTable[defaultRow][i], std::memory_order_relaxed);
-        copyText(paramNames[i], paramNameTable[i], paramNameSize);
-        copyText(paramLabels[i], paramLabelTable[i], paramNameSize);
+        values[i].store(kPresetTable[defaultRow][i], std::memory_order_relaxed);
+        copyText(paramNames[i], kParamNameTable[i], kParamNameSize);
+        copyText(paramLabels[i], kParamLabelTable[i], kParamNameSize);
     }
-    copyText(name, programNameTable[defaultRow], programNameSize);
+    copyText(name, kProgramNameTable[defaultRow], kProgramNameSize);
 }
 
 void LimiterProgram::loadPreset(int i)
 {
     if (i < 0 || i >= kNumPrograms)
-    {
         return;
-    }
     for (int p = 0; p < kNumParams; ++p)
-    {
-        values[p].store(presetTable[i][p], std::memory_order_relaxed);
-    }
-    copyText(name, programNameTable[i], programNameSize);
+        values[p].store(kPresetTable[i][p], std::memory_order_relaxed);
+    copyText(name, kProgramNameTable[i], kProgramNameSize);
 }

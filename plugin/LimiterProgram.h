@@ -7,7 +7,7 @@
 #include "parameters/Presets.h"
 #include "vst/VstAbi.h"
 
-static_assert(programNameSize == kVstMaxProgNameLen, "program names fill the host's field");
+static_assert(kProgramNameSize == kVstMaxProgNameLen, "program names fill the host's field");
 
 class LimiterProgram
 {
@@ -26,7 +26,7 @@ class LimiterProgram
     // Stored as received, unclamped. Written and read from the audio, host GUI and editor
     // threads, hence one relaxed atomic per value.
     std::atomic<float> values[kNumParams];
-    char name[programNameSize];
-    char paramNames[kNumParams][paramNameSize];
-    char paramLabels[kNumParams][paramNameSize];
+    char name[kProgramNameSize];
+    char paramNames[kNumParams][kParamNameSize];
+    char paramLabels[kNumParams][kParamNameSize];
 };

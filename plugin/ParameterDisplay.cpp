@@ -8,8 +8,8 @@
 
 void formatParameterDisplay(int index, float x, char* text)
 {
-    const double low = paramRange[index].low;
-    const double high = paramRange[index].high;
+    const double low = kParamRange[index].low;
+    const double high = kParamRange[index].high;
     const double shown = low * (1.0 - x) + high * x;
     // The usual three decimals first; values far outside the range give up decimals, and beyond
     // seven digits the exponent form keeps the magnitude readable.
@@ -19,9 +19,7 @@ void formatParameterDisplay(int index, float x, char* text)
     {
         const int length = std::snprintf(candidate, sizeof candidate, format, shown);
         if (length >= 0 && length < kVstMaxParamStrLen)
-        {
             break;
-        }
     }
     copyText(text, candidate, kVstMaxParamStrLen);
 }

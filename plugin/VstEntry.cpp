@@ -10,9 +10,7 @@ AEffect* createEffect(audioMasterCallback audioMaster)
 {
     if (audioMaster == nullptr ||
         audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
-    {
         return nullptr;
-    }
     // No exception may cross into the host's C code.
     try
     {

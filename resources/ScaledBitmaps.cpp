@@ -16,31 +16,32 @@ struct ArtSize
     int depth;
 };
 
-const ArtSize artSizes[] = {
-    {bitmapId::panel, bitmapId::panel, art::panelWidthPx, art::panelHeightPx, 1, 24},
-    {bitmapId::faderTrack, bitmapId::faderTrack, art::faderWidthPx, art::faderTrackHeightPx, 1, 24},
-    {bitmapId::faderHandle, bitmapId::faderHandle, art::faderWidthPx, art::faderHandleHeightPx, 1,
+const ArtSize kArtSizes[] = {
+    {bitmapId::kPanel, bitmapId::kPanel, art::kPanelWidthPx, art::kPanelHeightPx, 1, 24},
+    {bitmapId::kFaderTrack, bitmapId::kFaderTrack, art::kFaderWidthPx, art::kFaderTrackHeightPx, 1,
      24},
-    {bitmapId::stripUnlit, bitmapId::stripK20, art::stripWidthPx, art::stripHeightPx, 1, 24},
-    {bitmapId::legendPk, bitmapId::legendK20, art::legendWidthPx, art::legendHeightPx, 1, 24},
-    {bitmapId::stripInverted, bitmapId::stripInverted, art::stripWidthPx, art::stripHeightPx, 1,
+    {bitmapId::kFaderHandle, bitmapId::kFaderHandle, art::kFaderWidthPx, art::kFaderHandleHeightPx,
+     1, 24},
+    {bitmapId::kStripUnlit, bitmapId::kStripK20, art::kStripWidthPx, art::kStripHeightPx, 1, 24},
+    {bitmapId::kLegendPk, bitmapId::kLegendK20, art::kLegendWidthPx, art::kLegendHeightPx, 1, 24},
+    {bitmapId::kStripInverted, bitmapId::kStripInverted, art::kStripWidthPx, art::kStripHeightPx, 1,
      24},
-    {bitmapId::knobSmall, bitmapId::knobSmallBipolar, art::smallKnobPx, art::smallKnobPx,
-     art::knobFrameCount, 32},
-    {bitmapId::knobLarge, bitmapId::knobLargeBipolar, art::largeKnobPx, art::largeKnobPx,
-     art::knobFrameCount, 32},
+    {bitmapId::kNobSmall, bitmapId::kNobSmallBipolar, art::kSmallKnobPx, art::kSmallKnobPx,
+     art::kNobFrameCount, 32},
+    {bitmapId::kNobLarge, bitmapId::kNobLargeBipolar, art::kLargeKnobPx, art::kLargeKnobPx,
+     art::kNobFrameCount, 32},
     // Two frames, but drawn together: a button is cheap.
-    {bitmapId::buttonLarge, bitmapId::buttonLarge, art::largeButtonPx,
-     art::largeButtonPx* art::buttonFrameCount, 1, 24},
-    {bitmapId::buttonSmall, bitmapId::buttonSmall, art::smallButtonWidthPx,
-     art::smallButtonHeightPx* art::buttonFrameCount, 1, 24},
-    {bitmapId::displayStrip, bitmapId::displayStrip, art::displayStripWidthPx,
-     art::displayStripHeightPx, 1, 24},
+    {bitmapId::kButtonLarge, bitmapId::kButtonLarge, art::kLargeButtonPx,
+     art::kLargeButtonPx* art::kButtonFrameCount, 1, 24},
+    {bitmapId::kButtonSmall, bitmapId::kButtonSmall, art::kSmallButtonWidthPx,
+     art::kSmallButtonHeightPx* art::kButtonFrameCount, 1, 24},
+    {bitmapId::kDisplayStrip, bitmapId::kDisplayStrip, art::kDisplayStripWidthPx,
+     art::kDisplayStripHeightPx, 1, 24},
 };
 
 const ArtSize* sizeOf(int id)
 {
-    for (const ArtSize& size : artSizes)
+    for (const ArtSize& size : kArtSizes)
         if (id >= size.firstId && id <= size.lastId)
             return &size;
     return nullptr;
@@ -54,9 +55,9 @@ bool scaledBitmapLayout(int id, double scale, ScaledBitmapLayout& layout)
         return false;
     // The drawing functions round each frame, then stack the frames.
     int frameHeight = scaledPx(size->frameHeightPx, scale);
-    if (id == bitmapId::buttonLarge || id == bitmapId::buttonSmall)
+    if (id == bitmapId::kButtonLarge || id == bitmapId::kButtonSmall)
         frameHeight =
-            scaledPx(size->frameHeightPx / art::buttonFrameCount, scale) * art::buttonFrameCount;
+            scaledPx(size->frameHeightPx / art::kButtonFrameCount, scale) * art::kButtonFrameCount;
     layout = {scaledPx(size->widthPx, scale), frameHeight * size->frameCount, size->depth,
               size->frameCount};
     return true;

@@ -188,11 +188,13 @@ void SharedImage::prepareRows(long top, long bottom) const
         (bottom - 1) / frameHeight < frameCount ? (bottom - 1) / frameHeight : frameCount - 1;
     std::lock_guard<std::mutex> lock(framesMutex);
     for (long frame = first; frame <= last; ++frame)
+    {
         if (!framesDrawn[static_cast<size_t>(frame)])
         {
             drawFrame(surface, static_cast<int>(frame));
             framesDrawn[static_cast<size_t>(frame)] = true;
         }
+    }
 }
 
 long SharedImage::getWidth() const

@@ -301,11 +301,13 @@ void X11Window::show(COffscreenContext& backBuffer, const std::vector<CRect>& re
     // One fill per rectangle: cairo 1.16 leaks when an xlib fill has several boxes.
     const std::vector<CRect>* sources[] = {&regions, &exposed};
     for (const std::vector<CRect>* rects : sources)
+    {
         for (const CRect& rect : *rects)
         {
             cairo_rectangle(cr, rect.left, rect.top, rect.width(), rect.height());
             cairo_fill(cr);
         }
+    }
     cairo_destroy(cr);
     cairo_surface_flush(surface);
     // A round trip, not just a flush: cairo 1.16 leaks a record for each fill that it makes

@@ -5,7 +5,5 @@
 AEffEditor::AEffEditor(AudioEffect* effect) : effect(effect)
 {
     if (effect != nullptr)
-    {
         effect->setEditor(this);
-    }
 }

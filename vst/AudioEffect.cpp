@@ -31,26 +31,20 @@ extern "C"
                                       VstInt32 sampleFrames)
     {
         if (AudioEffect* object = effectOf(effect))
-        {
             object->processReplacing(inputs, outputs, sampleFrames);
-        }
     }
 
     static void processDoubleReplacingEntry(AEffect* effect, double** inputs, double** outputs,
                                             VstInt32 sampleFrames)
     {
         if (AudioEffect* object = effectOf(effect))
-        {
             object->processDoubleReplacing(inputs, outputs, sampleFrames);
-        }
     }
 
     static void setParameterEntry(AEffect* effect, VstInt32 index, float value)
     {
         if (AudioEffect* object = effectOf(effect))
-        {
             object->setParameter(index, value);
-        }
     }
 
     static float getParameterEntry(AEffect* effect, VstInt32 index)
@@ -104,82 +98,58 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         return 1;
     case effSetProgram:
         if (value >= 0 && value < numPrograms)
-        {
             setProgram(static_cast<VstInt32>(value));
-        }
         return 0;
     case effGetProgram:
         return getProgram();
     case effSetProgramName:
         if (text != nullptr)
-        {
             setProgramName(text);
-        }
         return 0;
     case effGetProgramName:
         if (text != nullptr)
-        {
             getProgramName(text);
-        }
         return 0;
     case effGetParamLabel:
         if (text != nullptr)
-        {
             getParameterLabel(index, text);
-        }
         return 0;
     case effGetParamDisplay:
         if (text != nullptr)
-        {
             getParameterDisplay(index, text);
-        }
         return 0;
     case effGetParamName:
         if (text != nullptr)
-        {
             getParameterName(index, text);
-        }
         return 0;
     case effSetSampleRate:
         // A rate of zero, below zero or not a number would poison every coefficient.
         if (std::isfinite(opt) && opt > 0.0f)
-        {
             setSampleRate(opt);
-        }
         return 0;
     case effSetBlockSize:
         setBlockSize(static_cast<VstInt32>(value));
         return 0;
     case effMainsChanged:
         if (value != 0)
-        {
             resume();
-        }
         else
-        {
             suspend();
-        }
         return 0;
     case effEditGetRect:
         if (editor != nullptr && ptr != nullptr)
-        {
             return editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
-        }
         return 0;
     case effEditOpen:
         // Without the host's parent window there is nothing to open in: no success claimed.
         return editor != nullptr && ptr != nullptr && editor->open(ptr) ? 1 : 0;
     case effEditClose:
         if (editor != nullptr)
-        {
             editor->close();
-        }
         return 0;
     case effEditIdle:
         if (editor != nullptr)
-        {
             editor->idle();
-        }
         return 0;
     case effIdentify:
         return kEffectIdentify;
@@ -233,11 +203,7 @@ VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value
 void AudioEffect::setFlag(VstInt32 flag, bool state)
 {
     if (state)
-    {
         cEffect.flags |= flag;
-    }
     else
-    {
         cEffect.flags &= ~flag;
-    }
 }

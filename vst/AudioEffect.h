@@ -97,13 +97,13 @@ class AudioEffect
     VstIntPtr callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
     void setFlag(VstInt32 flag, bool state);
 
-    static constexpr float defaultSampleRateHz = 44100.0f;
-    static constexpr VstInt32 defaultBlockSizeFrames = 1024;
+    static constexpr float kDefaultSampleRateHz = 44100.0f;
+    static constexpr VstInt32 kDefaultBlockSizeFrames = 1024;
 
     audioMasterCallback audioMaster;
     AEffEditor* editor = nullptr;
-    float sampleRate = defaultSampleRateHz;
-    VstInt32 blockSize = defaultBlockSizeFrames;
+    float sampleRate = kDefaultSampleRateHz;
+    VstInt32 blockSize = kDefaultBlockSizeFrames;
     VstInt32 numPrograms;
     VstInt32 numParams;
     // Written by program changes on the GUI thread, read by parameter changes on any thread.

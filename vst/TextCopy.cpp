@@ -3,9 +3,7 @@
 void copyText(char* dest, const char* source, std::size_t destSize)
 {
     if (dest == nullptr || destSize == 0)
-    {
         return;
-    }
     std::size_t length = 0;
     if (source != nullptr)
     {

@@ -139,9 +139,7 @@ void BM_EditorResidentMemory(benchmark::State& state)
             editorOf(*effects.back()).open(nullptr);
             editorOf(*effects.back()).idle();
             if (instance == 0)
-            {
                 state.counters["rss_1_editor_MiB"] = residentMebibytes();
-            }
         }
         state.counters["rss_8_editors_MiB"] = residentMebibytes();
         state.counters["rss_before_MiB"] = before;
@@ -149,9 +147,7 @@ void BM_EditorResidentMemory(benchmark::State& state)
             (state.counters["rss_8_editors_MiB"] - state.counters["rss_1_editor_MiB"]) /
             (kInstancesForMemory - 1);
         for (auto& effect : effects)
-        {
             editorOf(*effect).close();
-        }
     }
 }
 } // namespace

@@ -82,9 +82,7 @@ void runBlocks(benchmark::State& state, LimiterEngine& engine, const Settings& s
         benchmark::ClobberMemory();
         offset += kBlockFrames;
         if (offset + kBlockFrames > totalFrames)
-        {
             offset = 0;
-        }
     }
     const double frames = static_cast<double>(state.iterations()) * kBlockFrames;
     // Inverted rate: seconds per stereo frame, printed with an SI prefix (n for nanoseconds).

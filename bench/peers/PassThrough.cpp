@@ -29,9 +29,7 @@ VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void* 
 void copyThrough(AEffect*, float** inputs, float** outputs, VstInt32 frames)
 {
     for (VstInt32 channel = 0; channel < kStereoChannels; ++channel)
-    {
         std::copy_n(inputs[channel], frames, outputs[channel]);
-    }
 }
 
 void setParameter(AEffect*, VstInt32, float) {}

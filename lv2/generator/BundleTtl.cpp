@@ -58,10 +58,12 @@ std::vector<int> distinctPrograms()
     {
         bool repeated = false;
         for (int earlier : programs)
+        {
             repeated =
-                repeated || (std::memcmp(presetTable[row], presetTable[earlier],
-                                         sizeof presetTable[row]) == 0 &&
-                             std::strcmp(programNameTable[row], programNameTable[earlier]) == 0);
+                repeated || (std::memcmp(kPresetTable[row], kPresetTable[earlier],
+                                         sizeof kPresetTable[row]) == 0 &&
+                             std::strcmp(kProgramNameTable[row], kProgramNameTable[earlier]) == 0);
+        }
         if (!repeated)
             programs.push_back(row);
     }
@@ -73,14 +75,14 @@ std::string portValueText(int index, float parameterValue)
 {
     const auto text = portDecimal(index, parameterValue);
     const auto minimum = portDecimal(index, 0.0f);
-    const auto maximum = portDecimal(index, controlPorts[index].topValue);
+    const auto maximum = portDecimal(index, kControlPorts[index].topValue);
     if (!text || !minimum || !maximum)
-        throw TtlError(std::string("no exact decimal for port ") + controlPorts[index].symbol);
+        throw TtlError(std::string("no exact decimal for port ") + kControlPorts[index].symbol);
     const float value = std::strtof(text->c_str(), nullptr);
     if (value < std::strtof(minimum->c_str(), nullptr) ||
         value > std::strtof(maximum->c_str(), nullptr))
         throw TtlError(std::string("value outside the range of port ") +
-                       controlPorts[index].symbol);
+                       kControlPorts[index].symbol);
     return *text;
 }
 
@@ -91,13 +93,13 @@ std::string unitLine(const char* unit)
 
 void writeParameterPort(std::ostream& out, int index)
 {
-    const ControlPortInfo& port = controlPorts[index];
+    const ControlPortInfo& port = kControlPorts[index];
     constexpr int defaultProgram = 0;
     out << "        a lv2:InputPort , lv2:ControlPort ;\n"
         << "        lv2:index " << index << " ;\n"
         << "        lv2:symbol \"" << port.symbol << "\" ;\n"
-        << "        lv2:name \"" << trimmed(paramNameTable[index]) << "\" ;\n"
-        << "        lv2:default " << portValueText(index, presetTable[defaultProgram][index])
+        << "        lv2:name \"" << trimmed(kParamNameTable[index]) << "\" ;\n"
+        << "        lv2:default " << portValueText(index, kPresetTable[defaultProgram][index])
         << " ;\n"
         << "        lv2:minimum " << portValueText(index, 0.0f) << " ;\n"
         << "        lv2:maximum " << portValueText(index, port.topValue) << " ;\n"
@@ -115,7 +117,7 @@ void writeParameterPort(std::ostream& out, int index)
 
 void writeMeterPort(std::ostream& out, std::uint32_t meter)
 {
-    const MeterPortInfo& port = meterPorts[meter];
+    const MeterPortInfo& port = kMeterPorts[meter];
     out << "        a lv2:OutputPort , lv2:ControlPort ;\n"
         << "        lv2:index " << lv2_port::kFirstMeter + meter << " ;\n"
         << "        lv2:symbol \"" << port.symbol << "\" ;\n"
@@ -172,10 +174,12 @@ void writeUi(std::ostream& out)
         << "    lv2:extensionData ui:idleInterface";
     // Hosts send control inputs to a UI anyway; outputs only when asked for.
     for (std::uint32_t meter = 0; meter < lv2_port::kMeterCount; ++meter)
+    {
         out << " ;\n    ui:portNotification [\n"
             << "        ui:plugin " << uri(id::kPluginUri) << " ;\n"
-            << "        lv2:symbol \"" << meterPorts[meter].symbol << "\" ;\n"
+            << "        lv2:symbol \"" << kMeterPorts[meter].symbol << "\" ;\n"
             << "        ui:protocol ui:floatProtocol\n    ]";
+    }
     out << " .\n";
 }
 } // namespace
@@ -188,9 +192,11 @@ void writeManifest(std::ostream& out)
     out << uri(id::kUiUri) << "\n    a ui:X11UI ;\n    lv2:binary " << uri(id::kUiBinary)
         << " ;\n    rdfs:seeAlso " << uri(id::kPluginTtl) << " .\n";
     for (int program : distinctPrograms())
+    {
         out << "\n"
             << presetUri(program) << "\n    a pset:Preset ;\n    lv2:appliesTo "
             << uri(id::kPluginUri) << " ;\n    rdfs:seeAlso " << uri(id::kPresetsTtl) << " .\n";
+    }
 }
 
 void writePluginDescription(std::ostream& out)
@@ -238,11 +244,13 @@ void writePresets(std::ostream& out)
         out << presetUri(program) << "\n"
             << "    a pset:Preset ;\n"
             << "    lv2:appliesTo " << uri(id::kPluginUri) << " ;\n"
-            << "    rdfs:label \"" << trimmed(programNameTable[program]) << "\" ;\n"
+            << "    rdfs:label \"" << trimmed(kProgramNameTable[program]) << "\" ;\n"
             << "    lv2:port [\n";
         for (int index = 0; index < kNumParams; ++index)
-            out << "        lv2:symbol \"" << controlPorts[index].symbol << "\" ;\n"
-                << "        pset:value " << portValueText(index, presetTable[program][index])
+        {
+            out << "        lv2:symbol \"" << kControlPorts[index].symbol << "\" ;\n"
+                << "        pset:value " << portValueText(index, kPresetTable[program][index])
                 << "\n    ]" << (index + 1 < kNumParams ? " , [\n" : " .\n\n");
+        }
     }
 }

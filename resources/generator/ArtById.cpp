@@ -4,32 +4,32 @@ ArtBitmap drawArtBitmap(int id, double scale)
 {
     switch (id)
     {
-    case bitmapId::panel:
+    case bitmapId::kPanel:
         return drawPanel(scale);
-    case bitmapId::faderTrack:
-    case bitmapId::faderHandle:
+    case bitmapId::kFaderTrack:
+    case bitmapId::kFaderHandle:
         return drawFaderPart(id, scale);
-    case bitmapId::stripUnlit:
-    case bitmapId::stripPk:
-    case bitmapId::stripK12:
-    case bitmapId::stripK14:
-    case bitmapId::stripK20:
-    case bitmapId::stripInverted:
+    case bitmapId::kStripUnlit:
+    case bitmapId::kStripPk:
+    case bitmapId::kStripK12:
+    case bitmapId::kStripK14:
+    case bitmapId::kStripK20:
+    case bitmapId::kStripInverted:
         return drawMeterStrip(id, scale);
-    case bitmapId::legendPk:
-    case bitmapId::legendK12:
-    case bitmapId::legendK14:
-    case bitmapId::legendK20:
+    case bitmapId::kLegendPk:
+    case bitmapId::kLegendK12:
+    case bitmapId::kLegendK14:
+    case bitmapId::kLegendK20:
         return drawDbLegend(id, scale);
-    case bitmapId::knobSmall:
-    case bitmapId::knobSmallBipolar:
-    case bitmapId::knobLarge:
-    case bitmapId::knobLargeBipolar:
+    case bitmapId::kNobSmall:
+    case bitmapId::kNobSmallBipolar:
+    case bitmapId::kNobLarge:
+    case bitmapId::kNobLargeBipolar:
         return drawKnobFilmstrip(id, scale);
-    case bitmapId::buttonLarge:
-    case bitmapId::buttonSmall:
+    case bitmapId::kButtonLarge:
+    case bitmapId::kButtonSmall:
         return drawButton(id, scale);
-    case bitmapId::displayStrip:
+    case bitmapId::kDisplayStrip:
         return drawDisplayStrip(scale);
     default:
         return {id, 24, nullptr};

@@ -4,11 +4,11 @@
 
 namespace
 {
-const char* const fontFamily = "Liberation Sans";
+const char* const kFontFamily = "Liberation Sans";
 
 void selectFont(cairo_t* cr, const TextStyle& style)
 {
-    cairo_select_font_face(cr, fontFamily, CAIRO_FONT_SLANT_NORMAL,
+    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL,
                            style.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, style.sizePx);
 }
@@ -85,7 +85,7 @@ void drawText(cairo_t* cr, const std::string& text, double x, double centreY, Te
         left = x - width;
     // The pen starts on a whole device pixel, so glyphs land on the same grid at every scale.
     double penX = left;
-    double baseline = centreY + style.sizePx * capHeightPerFontPx / 2.0;
+    double baseline = centreY + style.sizePx * kCapHeightPerFontPx / 2.0;
     cairo_user_to_device(cr, &penX, &baseline);
     penX = std::round(penX);
     baseline = std::round(baseline);
@@ -146,10 +146,10 @@ void pathRoundedRect(cairo_t* cr, double left, double top, double width, double 
     const double right = left + width;
     const double bottom = top + height;
     cairo_new_sub_path(cr);
-    cairo_arc(cr, right - radius, top + radius, radius, -pi / 2.0, 0.0);
-    cairo_arc(cr, right - radius, bottom - radius, radius, 0.0, pi / 2.0);
-    cairo_arc(cr, left + radius, bottom - radius, radius, pi / 2.0, pi);
-    cairo_arc(cr, left + radius, top + radius, radius, pi, 1.5 * pi);
+    cairo_arc(cr, right - radius, top + radius, radius, -kPi / 2.0, 0.0);
+    cairo_arc(cr, right - radius, bottom - radius, radius, 0.0, kPi / 2.0);
+    cairo_arc(cr, left + radius, bottom - radius, radius, kPi / 2.0, kPi);
+    cairo_arc(cr, left + radius, top + radius, radius, kPi, 1.5 * kPi);
     cairo_close_path(cr);
 }
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-constexpr double pi = 3.14159265358979323846;
+constexpr double kPi = 3.14159265358979323846;
 
 // Angles measured clockwise from the top, as a listener reads a dial; cairo counts from +x.
 inline double cairoAngle(double degreesFromTop)
 {
-    return (degreesFromTop - 90.0) * pi / 180.0;
+    return (degreesFromTop - 90.0) * kPi / 180.0;
 }
 
 struct SurfaceRelease
@@ -56,7 +56,7 @@ int bitmapHeight(const ArtBitmap& bitmap);
 
 // Capital height of Liberation Sans per pixel of font size; centring on it keeps captions of
 // different letters on one baseline.
-constexpr double capHeightPerFontPx = 0.729;
+constexpr double kCapHeightPerFontPx = 0.729;
 
 enum class TextAlign
 {

@@ -10,9 +10,9 @@ struct ButtonEntry
     double lampRadiusPx;
 };
 
-const ButtonEntry buttonSpecs[] = {
-    {bitmapId::buttonLarge, art::largeButtonPx, art::largeButtonPx, 5.5},
-    {bitmapId::buttonSmall, art::smallButtonWidthPx, art::smallButtonHeightPx, 3.5},
+const ButtonEntry kButtonSpecs[] = {
+    {bitmapId::kButtonLarge, art::kLargeButtonPx, art::kLargeButtonPx, 5.5},
+    {bitmapId::kButtonSmall, art::kSmallButtonWidthPx, art::kSmallButtonHeightPx, 3.5},
 };
 
 // A frame's size in frame pixels: a whole number of device pixels at the bitmap's scale.
@@ -25,18 +25,18 @@ struct FrameSize
 void drawFace(cairo_t* cr, const FrameSize& frame)
 {
     const double radius = 3.0;
-    setColour(cr, palette::knobRim);
+    setColour(cr, palette::kNobRim);
     fillRoundedRect(cr, 0.0, 0.0, frame.width, frame.height, radius);
 
     cairo_pattern_t* face = cairo_pattern_create_linear(0, 0, 0, frame.height);
-    addColourStop(face, 0.0, palette::buttonFaceLight);
-    addColourStop(face, 1.0, palette::buttonFaceDark);
+    addColourStop(face, 0.0, palette::kButtonFaceLight);
+    addColourStop(face, 1.0, palette::kButtonFaceDark);
     cairo_set_source(cr, face);
     fillRoundedRect(cr, 1.0, 1.0, frame.width - 2.0, frame.height - 2.0, radius - 1.0);
     cairo_pattern_destroy(face);
 
     // A highlight one device pixel high along the top edge.
-    setColour(cr, mixColour(palette::buttonFaceLight, palette::caption, 0.25));
+    setColour(cr, mixColour(palette::kButtonFaceLight, palette::kCaption, 0.25));
     cairo_rectangle(cr, 2.0, 1.0, frame.width - 4.0, 1.0 / deviceScale(cr));
     cairo_fill(cr);
 }
@@ -49,26 +49,26 @@ void drawLamp(cairo_t* cr, const ButtonEntry& entry, const FrameSize& frame, boo
     if (lit)
     {
         cairo_pattern_t* glow = cairo_pattern_create_radial(x, y, r, x, y, r * 2.4);
-        addColourStop(glow, 0.0, palette::lampLit, 0.45);
-        addColourStop(glow, 1.0, palette::lampLit, 0.0);
+        addColourStop(glow, 0.0, palette::kLampLit, 0.45);
+        addColourStop(glow, 1.0, palette::kLampLit, 0.0);
         cairo_set_source(cr, glow);
-        cairo_arc(cr, x, y, r * 2.4, 0.0, 2.0 * pi);
+        cairo_arc(cr, x, y, r * 2.4, 0.0, 2.0 * kPi);
         cairo_fill(cr);
         cairo_pattern_destroy(glow);
     }
     // Bezel, then the lens with its hot spot toward the upper left.
-    cairo_arc(cr, x, y, r + 1.0, 0.0, 2.0 * pi);
-    setColour(cr, palette::knobRim);
+    cairo_arc(cr, x, y, r + 1.0, 0.0, 2.0 * kPi);
+    setColour(cr, palette::kNobRim);
     cairo_fill(cr);
-    const ArtColour lens = lit ? palette::lampLit : palette::lampDark;
-    const ArtColour hotSpot = lit ? mixColour(palette::lampLit, palette::caption, 0.6)
-                                  : mixColour(palette::lampDark, palette::buttonFaceLight, 0.6);
+    const ArtColour lens = lit ? palette::kLampLit : palette::kLampDark;
+    const ArtColour hotSpot = lit ? mixColour(palette::kLampLit, palette::kCaption, 0.6)
+                                  : mixColour(palette::kLampDark, palette::kButtonFaceLight, 0.6);
     cairo_pattern_t* lensPattern =
         cairo_pattern_create_radial(x - r * 0.35, y - r * 0.35, 0.0, x, y, r);
     addColourStop(lensPattern, 0.0, hotSpot);
-    addColourStop(lensPattern, 1.0, lit ? lens : mixColour(lens, palette::knobRim, 0.4));
+    addColourStop(lensPattern, 1.0, lit ? lens : mixColour(lens, palette::kNobRim, 0.4));
     cairo_set_source(cr, lensPattern);
-    cairo_arc(cr, x, y, r, 0.0, 2.0 * pi);
+    cairo_arc(cr, x, y, r, 0.0, 2.0 * kPi);
     cairo_fill(cr);
     cairo_pattern_destroy(lensPattern);
 }
@@ -79,12 +79,12 @@ ArtBitmap drawButtonFrames(const ButtonEntry& entry, double scale)
     const int widthPx = scaledPx(entry.widthPx, scale);             // device pixels
     const int frameHeightPx = scaledPx(entry.frameHeightPx, scale); // device pixels
     ArtBitmap button =
-        makeBitmap(entry.id, widthPx, frameHeightPx * art::buttonFrameCount, 24, scale);
+        makeBitmap(entry.id, widthPx, frameHeightPx * art::kButtonFrameCount, 24, scale);
     ContextPtr cr = makeContext(button);
-    fillRect(cr.get(), {0, 0, entry.widthPx, entry.frameHeightPx * art::buttonFrameCount},
-             palette::plate);
+    fillRect(cr.get(), {0, 0, entry.widthPx, entry.frameHeightPx * art::kButtonFrameCount},
+             palette::kPlate);
     const FrameSize frame{widthPx / scale, frameHeightPx / scale};
-    for (int frameIndex = 0; frameIndex < art::buttonFrameCount; ++frameIndex)
+    for (int frameIndex = 0; frameIndex < art::kButtonFrameCount; ++frameIndex)
     {
         cairo_save(cr.get());
         // Each frame starts on a whole device row.
@@ -103,7 +103,7 @@ ArtBitmap drawButtonFrames(const ButtonEntry& entry, double scale)
 
 ArtBitmap drawButton(int id, double scale)
 {
-    for (const ButtonEntry& entry : buttonSpecs)
+    for (const ButtonEntry& entry : kButtonSpecs)
         if (entry.id == id)
             return drawButtonFrames(entry, scale);
     return {id, 24, nullptr};
@@ -112,7 +112,7 @@ ArtBitmap drawButton(int id, double scale)
 std::vector<ArtBitmap> drawButtons(double scale)
 {
     std::vector<ArtBitmap> buttons;
-    for (const ButtonEntry& entry : buttonSpecs)
+    for (const ButtonEntry& entry : kButtonSpecs)
         buttons.push_back(drawButtonFrames(entry, scale));
     return buttons;
 }

@@ -4,10 +4,10 @@
 // display area around them, so the two read as one display.
 ArtBitmap drawDisplayStrip(double scale)
 {
-    ArtBitmap strip = makeScaledBitmap(bitmapId::displayStrip, art::displayStripWidthPx,
-                                       art::displayStripHeightPx, 24, scale);
+    ArtBitmap strip = makeScaledBitmap(bitmapId::kDisplayStrip, art::kDisplayStripWidthPx,
+                                       art::kDisplayStripHeightPx, 24, scale);
     ContextPtr cr = makeContext(strip);
-    fillRect(cr.get(), {0, 0, art::displayStripWidthPx, art::displayStripHeightPx},
-             palette::displayBlack);
+    fillRect(cr.get(), {0, 0, art::kDisplayStripWidthPx, art::kDisplayStripHeightPx},
+             palette::kDisplayBlack);
     return strip;
 }

@@ -6,7 +6,7 @@
 
 namespace
 {
-constexpr int bytesPerLine = 24;
+constexpr int kBytesPerLine = 24;
 
 void writeArray(std::ofstream& out, const EncodedBitmap& bitmap)
 {
@@ -14,7 +14,7 @@ void writeArray(std::ofstream& out, const EncodedBitmap& bitmap)
     char hex[8];
     for (size_t index = 0; index < bitmap.png.size(); ++index)
     {
-        if (index % bytesPerLine == 0)
+        if (index % kBytesPerLine == 0)
             out << "\n";
         std::snprintf(hex, sizeof hex, "0x%02x,", bitmap.png[index]);
         out << hex;

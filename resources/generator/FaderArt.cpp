@@ -3,25 +3,28 @@
 namespace
 {
 // The slot runs a little beyond the handle centre's travel (rows 17 to 269 of the track).
-constexpr int slotTopPx = 12;
-constexpr int slotBottomPx = 274;
-constexpr int slotLeftPx = 6;
-constexpr int slotRightPx = 9;
+constexpr int kSlotTopPx = 12;
+constexpr int kSlotBottomPx = 274;
+constexpr int kSlotLeftPx = 6;
+constexpr int kSlotRightPx = 9;
 // The handle's value mark is its centre row, which the legends beside the faders line up with.
-constexpr int handleMarkRowPx = art::faderHandleHeightPx / 2;
+constexpr int kHandleMarkRowPx = art::kFaderHandleHeightPx / 2;
 
 ArtBitmap drawTrack(double scale)
 {
-    ArtBitmap track = makeScaledBitmap(bitmapId::faderTrack, art::faderWidthPx,
-                                       art::faderTrackHeightPx, 24, scale);
+    ArtBitmap track = makeScaledBitmap(bitmapId::kFaderTrack, art::kFaderWidthPx,
+                                       art::kFaderTrackHeightPx, 24, scale);
     ContextPtr cr = makeContext(track);
-    fillRect(cr.get(), {0, 0, art::faderWidthPx, art::faderTrackHeightPx}, palette::meterWindow);
-    fillRect(cr.get(), {slotLeftPx, slotTopPx, slotRightPx, slotBottomPx}, palette::faderSlot);
+    fillRect(cr.get(), {0, 0, art::kFaderWidthPx, art::kFaderTrackHeightPx}, palette::kMeterWindow);
+    fillRect(cr.get(), {kSlotLeftPx, kSlotTopPx, kSlotRightPx, kSlotBottomPx}, palette::kFaderSlot);
     // Bevel: shadow on the upper-left lip, light on the lower-right one.
-    drawVerticalLine(cr.get(), slotLeftPx - 1, slotTopPx, slotBottomPx, palette::plateEdgeDark);
-    drawHorizontalLine(cr.get(), slotLeftPx, slotRightPx, slotTopPx - 1, palette::plateEdgeDark);
-    drawVerticalLine(cr.get(), slotRightPx, slotTopPx, slotBottomPx + 1, palette::plateEdgeLight);
-    drawHorizontalLine(cr.get(), slotLeftPx, slotRightPx, slotBottomPx, palette::plateEdgeLight);
+    drawVerticalLine(cr.get(), kSlotLeftPx - 1, kSlotTopPx, kSlotBottomPx, palette::kPlateEdgeDark);
+    drawHorizontalLine(cr.get(), kSlotLeftPx, kSlotRightPx, kSlotTopPx - 1,
+                       palette::kPlateEdgeDark);
+    drawVerticalLine(cr.get(), kSlotRightPx, kSlotTopPx, kSlotBottomPx + 1,
+                     palette::kPlateEdgeLight);
+    drawHorizontalLine(cr.get(), kSlotLeftPx, kSlotRightPx, kSlotBottomPx,
+                       palette::kPlateEdgeLight);
     return track;
 }
 
@@ -34,39 +37,39 @@ void engrave(cairo_t* cr, int left, int right, int row, ArtColour dark, ArtColou
 
 ArtBitmap drawHandle(double scale)
 {
-    constexpr int width = art::faderWidthPx;
+    constexpr int width = art::kFaderWidthPx;
     ArtBitmap handle =
-        makeScaledBitmap(bitmapId::faderHandle, width, art::faderHandleHeightPx, 24, scale);
+        makeScaledBitmap(bitmapId::kFaderHandle, width, art::kFaderHandleHeightPx, 24, scale);
     ContextPtr cr = makeContext(handle);
     cairo_t* c = cr.get();
     // The cap fills the bitmap's whole device pixels.
     const double capWidth = bitmapWidth(handle) / scale;
     const double height = bitmapHeight(handle) / scale;
-    fillRect(c, {0, 0, width, art::faderHandleHeightPx}, palette::meterWindow);
+    fillRect(c, {0, 0, width, art::kFaderHandleHeightPx}, palette::kMeterWindow);
 
-    setColour(c, palette::handleLine);
+    setColour(c, palette::kHandleLine);
     fillRoundedRect(c, 0.0, 0.0, capWidth, height, 2.0);
     cairo_pattern_t* body = cairo_pattern_create_linear(0, 1, 0, height - 1);
-    addColourStop(body, 0.0, palette::handleLight);
-    addColourStop(body, 1.0, palette::handleDark);
+    addColourStop(body, 0.0, palette::kHandleLight);
+    addColourStop(body, 1.0, palette::kHandleDark);
     cairo_set_source(c, body);
     fillRoundedRect(c, 1.0, 1.0, capWidth - 2.0, height - 2.0, 1.5);
     cairo_pattern_destroy(body);
 
-    const ArtColour groove = mixColour(palette::handleDark, palette::handleLine, 0.5);
-    const ArtColour lip = mixColour(palette::handleLight, palette::caption, 0.5);
+    const ArtColour groove = mixColour(palette::kHandleDark, palette::kHandleLine, 0.5);
+    const ArtColour lip = mixColour(palette::kHandleLight, palette::kCaption, 0.5);
     for (int row : {7, 10, 13, 21, 24, 27})
         engrave(c, 3, width - 3, row, groove, lip);
-    engrave(c, 1, width - 1, handleMarkRowPx, palette::handleLine, lip);
+    engrave(c, 1, width - 1, kHandleMarkRowPx, palette::kHandleLine, lip);
     return handle;
 }
 } // namespace
 
 ArtBitmap drawFaderPart(int id, double scale)
 {
-    if (id == bitmapId::faderTrack)
+    if (id == bitmapId::kFaderTrack)
         return drawTrack(scale);
-    if (id == bitmapId::faderHandle)
+    if (id == bitmapId::kFaderHandle)
         return drawHandle(scale);
     return {id, 24, nullptr};
 }

@@ -18,22 +18,22 @@ struct ZonedStrip
 
 // PK follows a peak programme meter; the K scales turn yellow at their reference level and
 // red a few dB above it.
-const ZonedStrip zonedStrips[] = {
-    {bitmapId::stripPk,
-     {{-3.0, palette::meterRed}, {-5.0, palette::meterOrange}, {-17.0, palette::meterYellow}}},
-    {bitmapId::stripK12,
-     {{-7.0, palette::meterRed}, {-9.0, palette::meterOrange}, {-12.0, palette::meterYellow}}},
-    {bitmapId::stripK14,
-     {{-8.4, palette::meterRed}, {-11.0, palette::meterOrange}, {-14.0, palette::meterYellow}}},
-    {bitmapId::stripK20,
-     {{-13.7, palette::meterRed}, {-17.0, palette::meterOrange}, {-20.0, palette::meterYellow}}},
+const ZonedStrip kZonedStrips[] = {
+    {bitmapId::kStripPk,
+     {{-3.0, palette::kMeterRed}, {-5.0, palette::kMeterOrange}, {-17.0, palette::kMeterYellow}}},
+    {bitmapId::kStripK12,
+     {{-7.0, palette::kMeterRed}, {-9.0, palette::kMeterOrange}, {-12.0, palette::kMeterYellow}}},
+    {bitmapId::kStripK14,
+     {{-8.4, palette::kMeterRed}, {-11.0, palette::kMeterOrange}, {-14.0, palette::kMeterYellow}}},
+    {bitmapId::kStripK20,
+     {{-13.7, palette::kMeterRed}, {-17.0, palette::kMeterOrange}, {-20.0, palette::kMeterYellow}}},
 };
 
 // The outer columns are a touch darker so a bar reads as a lamp, also when a narrow meter shows
 // only the strip's left columns. column counts frame pixels.
 double columnBrightness(int column)
 {
-    return column == 0 || column == art::stripWidthPx - 1 ? 0.82 : 1.0;
+    return column == 0 || column == art::kStripWidthPx - 1 ? 0.82 : 1.0;
 }
 
 ArtColour scaled(ArtColour colour, double factor)
@@ -51,7 +51,7 @@ struct StripCanvas
 
 StripCanvas makeStrip(int id, double scale)
 {
-    ArtBitmap bitmap = makeScaledBitmap(id, art::stripWidthPx, art::stripHeightPx, 24, scale);
+    ArtBitmap bitmap = makeScaledBitmap(id, art::kStripWidthPx, art::kStripHeightPx, 24, scale);
     const int width = bitmapWidth(bitmap);
     const int height = bitmapHeight(bitmap);
     return {std::move(bitmap), width, height};
@@ -76,9 +76,9 @@ void finish(StripCanvas& strip)
 
 ArtBitmap drawUnlitStrip(double scale)
 {
-    StripCanvas strip = makeStrip(bitmapId::stripUnlit, scale);
+    StripCanvas strip = makeStrip(bitmapId::kStripUnlit, scale);
     for (int row = 0; row < strip.heightPx; ++row)
-        paintRow(strip, row, palette::meterUnlit);
+        paintRow(strip, row, palette::kMeterUnlit);
     finish(strip);
     return std::move(strip.bitmap);
 }
@@ -91,7 +91,8 @@ ArtBitmap drawZonedStrip(const ZonedStrip& entry, double scale)
     {
         // Green deepens toward the floor so the lower part of a bar stays calm.
         const double depth = double(row - greenTopRow) / (strip.heightPx - greenTopRow);
-        ArtColour colour = mixColour(palette::meterGreen, scaled(palette::meterGreen, 0.72), depth);
+        ArtColour colour =
+            mixColour(palette::kMeterGreen, scaled(palette::kMeterGreen, 0.72), depth);
         for (auto zone = entry.zonesFromTop.rbegin(); zone != entry.zonesFromTop.rend(); ++zone)
             if (row < stripRowForDb(zone->fromDb, strip.heightPx))
                 colour = zone->colour;
@@ -112,10 +113,10 @@ ArtBitmap drawInvertedStrip(double scale)
         ArtColour colour;
     };
     const Stop stops[] = {{0.0, {96, 226, 118}},
-                          {0.36, palette::meterYellow},
-                          {0.68, palette::meterOrange},
-                          {1.0, palette::meterRed}};
-    StripCanvas strip = makeStrip(bitmapId::stripInverted, scale);
+                          {0.36, palette::kMeterYellow},
+                          {0.68, palette::kMeterOrange},
+                          {1.0, palette::kMeterRed}};
+    StripCanvas strip = makeStrip(bitmapId::kStripInverted, scale);
     for (int row = 0; row < strip.heightPx; ++row)
     {
         const double at = double(row) / (strip.heightPx - 1);
@@ -132,11 +133,11 @@ ArtBitmap drawInvertedStrip(double scale)
 
 ArtBitmap drawMeterStrip(int id, double scale)
 {
-    if (id == bitmapId::stripUnlit)
+    if (id == bitmapId::kStripUnlit)
         return drawUnlitStrip(scale);
-    if (id == bitmapId::stripInverted)
+    if (id == bitmapId::kStripInverted)
         return drawInvertedStrip(scale);
-    for (const ZonedStrip& entry : zonedStrips)
+    for (const ZonedStrip& entry : kZonedStrips)
         if (entry.id == id)
             return drawZonedStrip(entry, scale);
     return {id, 24, nullptr};
@@ -146,7 +147,7 @@ std::vector<ArtBitmap> drawMeterStrips(double scale)
 {
     std::vector<ArtBitmap> strips;
     strips.push_back(drawUnlitStrip(scale));
-    for (const ZonedStrip& entry : zonedStrips)
+    for (const ZonedStrip& entry : kZonedStrips)
         strips.push_back(drawZonedStrip(entry, scale));
     strips.push_back(drawInvertedStrip(scale));
     return strips;

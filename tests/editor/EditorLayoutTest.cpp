@@ -63,6 +63,7 @@ int mismatches(EditorFixture& fixture, const CRect& rect, long bitmapId, CPoint 
     const auto panel = bitmapImage(1024);
     int count = 0;
     for (long y = rect.top; y < rect.bottom; ++y)
+    {
         for (long x = rect.left; x < rect.right; ++x)
         {
             CColor expected = bitmap->getPixel(source.x + x - rect.left, source.y + y - rect.top);
@@ -70,6 +71,7 @@ int mismatches(EditorFixture& fixture, const CRect& rect, long bitmapId, CPoint 
                 expected = panel->getPixel(x, y);
             count += !fixture.pixel(x, y).sameRgb(expected);
         }
+    }
     return count;
 }
 
@@ -127,9 +129,11 @@ void expectControlsShowProgram(EditorFixture& fixture, int program, long scale, 
                          127, "output meter in the scale's strip"});
     }
     for (const RenderedPart& part : parts)
+    {
         EXPECT_EQ(
             mismatches(fixture, part.rect, part.bitmap, CPoint(0, part.sourceTop), part.keyed), 0)
             << part.what << " at " << part.rect.left << "," << part.rect.top;
+    }
     EXPECT_GT(textPixels(fixture, kViews[31].rect, kBlackCColor), 20) << "menu text";
 }
 } // namespace

@@ -41,7 +41,7 @@ class PictureSession
   public:
     explicit PictureSession(int program) : effect(std::make_unique<LimiterEffectEdit>(silentHost))
     {
-        effect->setSampleRate(static_cast<float>(demoSampleRateHz));
+        effect->setSampleRate(static_cast<float>(kDemoSampleRateHz));
         effect->resume();
         effect->setProgram(program);
         editor().open(nullptr);
@@ -97,7 +97,7 @@ class PictureSession
 
 std::size_t frameAt(double seconds)
 {
-    return static_cast<std::size_t>(seconds * demoSampleRateHz);
+    return static_cast<std::size_t>(seconds * kDemoSampleRateHz);
 }
 
 bool writeAtRest(const std::string& path)
@@ -115,7 +115,7 @@ bool writeBusy(const std::string& path)
 {
     PictureSession session(kBusyProgram);
     session.plugin().setParameter(kInputDrive, kBusyInputDrive);
-    const std::vector<float> demo = synthesiseDemo(demoSampleRateHz);
+    const std::vector<float> demo = synthesiseDemo(kDemoSampleRateHz);
     float deepestGain = 1.0f;
     bool drawNext = false;
     bool written = false;

@@ -19,11 +19,13 @@ std::vector<EditCall> recordedEdits()
 {
     std::vector<EditCall> edits;
     for (const RecordedHostCall& call : recordedHostCalls())
+    {
         if (call.opcode == audioMasterAutomate || call.opcode == audioMasterBeginEdit ||
             call.opcode == audioMasterEndEdit)
             edits.push_back({call.opcode, call.index, call.opt});
         else if (call.opcode == audioMasterSizeWindow)
             edits.push_back({call.opcode, call.index, static_cast<float>(call.value)});
+    }
     return edits;
 }
 
@@ -44,9 +46,11 @@ std::vector<EditCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edi
 {
     std::vector<EditCall> calls;
     for (const auto& [index, value] : edits)
+    {
         calls.insert(calls.end(), {{audioMasterBeginEdit, index, 0},
                                    {audioMasterAutomate, index, value},
                                    {audioMasterEndEdit, index, 0}});
+    }
     return calls;
 }
 

@@ -44,8 +44,8 @@ TEST(EditorTraffic, ScaleButtonsSetOutputScaleAndSwitchStripsAndLegend)
     // Only parameters are bracketed towards the host; a scale button edits "Output scale".
     fixture.editor().beginEdit(100);
     fixture.editor().endEdit(103);
-    fixture.editor().beginEdit(tag::peakReadout);
-    fixture.editor().endEdit(tag::parameterCount);
+    fixture.editor().beginEdit(tag::kPeakReadout);
+    fixture.editor().endEdit(tag::kParameterCount);
     fixture.editor().beginEdit(-1);
     expectHostCalls({{audioMasterBeginEdit, 1, 0}, {audioMasterEndEdit, 1, 0}});
 }

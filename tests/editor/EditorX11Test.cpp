@@ -128,11 +128,15 @@ class ScopedXftDpi
     {
         Window root = DefaultRootWindow(display);
         if (hadDatabase)
+        {
             XChangeProperty(display, root, XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
                             reinterpret_cast<const unsigned char*>(saved.data()),
                             static_cast<int>(saved.size()));
+        }
         else
+        {
             XDeleteProperty(display, root, XA_RESOURCE_MANAGER);
+        }
         XSync(display, False);
     }
 

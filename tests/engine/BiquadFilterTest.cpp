@@ -77,9 +77,11 @@ TEST(BiquadFilter, Magnitudes)
     for (const auto& row : table)
     {
         for (const Point& p : row.points)
+        {
             EXPECT_NEAR(magnitudeDb(designed(row.design), p.frequencyHz, row.design.sampleRateHz),
                         p.db, row.toleranceDb)
                 << "kind " << row.design.kind << " at " << p.frequencyHz << " Hz";
+        }
     }
 }
 

@@ -33,10 +33,12 @@ TEST(Coefficients, PeakNormalisationAndLookAheadPerRate)
     } cases[] = {{5000, 13},   {44100, 114},  {48000, 124}, {88200, 228},
                  {96000, 248}, {176400, 456}, {192000, 496}};
     for (const auto& c : cases)
+    {
         EXPECT_EQ(
             lookAheadFramesFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds, c.rateHz),
             c.frames)
             << c.rateHz;
+    }
 }
 
 TEST(Coefficients, InterpolatorTapsKeepTheirBitPatterns)

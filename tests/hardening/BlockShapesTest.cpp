@@ -40,11 +40,13 @@ TEST(BlockShapes, EveryCutGivesTheSameAudio)
     const std::vector<std::vector<VstInt32>> cuts = {
         {1}, {0, 1, 0, 3}, {7, 13, 1, 511, 33}, {4096, 1, 2}, {1023, 1025}};
     for (const std::vector<VstInt32>& cut : cuts)
+    {
         for (bool inPlace : {false, true})
         {
             SCOPED_TRACE(testing::Message() << "first block " << cut[0] << " in place " << inPlace);
             EXPECT_EQ(render<float>(cut, totalFrames, inPlace), reference);
         }
+    }
     // The 64-bit entry rounds each input to float, so the same audio comes out, widened.
     const std::vector<double> wide = render<double>({17, 1, 4000}, totalFrames, true);
     EXPECT_TRUE(std::equal(wide.begin(), wide.end(), reference.begin()));

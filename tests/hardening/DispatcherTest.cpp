@@ -117,6 +117,7 @@ TEST(Dispatcher, ParameterValuesNoHostShouldSendLeaveTheOutputSound)
     };
     const VstInt32 parameterCount = HostedEffect().parameterCount();
     for (VstInt32 index = 0; index < parameterCount; ++index)
+    {
         for (float value : hostile)
         {
             SCOPED_TRACE(testing::Message() << "index " << index << " value " << value);
@@ -134,4 +135,5 @@ TEST(Dispatcher, ParameterValuesNoHostShouldSendLeaveTheOutputSound)
             instance.setParameter(index, stored);
             EXPECT_TRUE(soundBlock(instance, true)) << "after recovery";
         }
+    }
 }

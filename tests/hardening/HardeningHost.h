@@ -49,12 +49,14 @@ template <typename Sample> struct StereoBlock
     {
         double largest = 0.0;
         for (std::size_t i = 0; i < std::min(count, frames()); ++i)
+        {
             for (Sample sample : {left[i], right[i]})
             {
                 if (!std::isfinite(sample))
                     return INFINITY;
                 largest = std::max(largest, std::fabs(static_cast<double>(sample)));
             }
+        }
         return largest;
     }
 };

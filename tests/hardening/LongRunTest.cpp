@@ -37,9 +37,11 @@ TEST(LongRun, AnHourOfRandomAutomation)
     for (VstInt32 frames = 0; done < totalFrames; done += static_cast<std::size_t>(frames))
     {
         for (VstInt32 index = 0; index < instance.parameterCount(); ++index)
+        {
             instance.setParameter(
                 index,
                 normalised(random) * (index == kDitheringIndex ? kLargestDitheringPosition : 1.0f));
+        }
         if (++blocks % blocksPerProgram == 0)
             instance.dispatch(effSetProgram, 0, (blocks / blocksPerProgram) % instance.programCount());
         frames = blockFrames(random);

@@ -100,6 +100,7 @@ TEST(ManyInstances, FourThreadsGiveWhatEachGivesAlone)
     // Thread t drives instances t, t + 4, t + 8 ... block by block, interleaved.
     std::vector<std::thread> threads;
     for (int t = 0; t < threadCount; ++t)
+    {
         threads.emplace_back(
             [&voices, t]
             {
@@ -107,6 +108,7 @@ TEST(ManyInstances, FourThreadsGiveWhatEachGivesAlone)
                     for (int n = t; n < instanceCount; n += threadCount)
                         voices[n]->processBlock();
             });
+    }
     for (std::thread& thread : threads)
         thread.join();
     for (int n = 0; n < instanceCount; ++n)

@@ -7,8 +7,8 @@
 
 namespace
 {
-constexpr int sampleRateHz = 44100;
-constexpr int wavFloat = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+constexpr int kSampleRateHz = 44100;
+constexpr int kWavFloat = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
 
 std::vector<float> readAll(const std::string& path)
 {
@@ -27,12 +27,12 @@ TEST(AudioFile, SixteenBitCodesRoundTripOversClipInsteadOfWrappingAndMonoFillsBo
     std::vector<float> expected = written;
     expected[6] = 32767.0f / 32768;
     expected[7] = -1.0f;
-    AudioWriter writer(folder / "a.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, sampleRateHz);
+    AudioWriter writer(folder / "a.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, kSampleRateHz);
     writer.write(written.data(), written.size() / 2);
     writer.commit();
     EXPECT_EQ(readAll(folder / "a.wav"), expected);
 
-    writeSoundFile(folder / "mono.wav", wavFloat, 1, sampleRateHz, {0.25f, -0.5f});
+    writeSoundFile(folder / "mono.wav", kWavFloat, 1, kSampleRateHz, {0.25f, -0.5f});
     EXPECT_EQ(readAll(folder / "mono.wav"), (std::vector<float>{0.25f, 0.25f, -0.5f, -0.5f}));
 }
 
@@ -40,22 +40,22 @@ TEST(AudioFile, AnUncommittedOutputLeavesNothingBehind)
 {
     TempFolder folder;
     const float frame[] = {0.1f, 0.2f};
-    AudioWriter(folder / "out.wav", wavFloat, sampleRateHz).write(frame, 1);
+    AudioWriter(folder / "out.wav", kWavFloat, kSampleRateHz).write(frame, 1);
     EXPECT_TRUE(folder.fileNames().empty());
 }
 
 TEST(AudioFile, OutputKeepsTheInputsFormatUnlessToldOtherwise)
 {
-    EXPECT_EQ(chooseOutputFormat(wavFloat, "out.wav", 0, sampleRateHz), wavFloat);
-    EXPECT_EQ(chooseOutputFormat(wavFloat, "out", 0, sampleRateHz), wavFloat);
-    EXPECT_EQ(chooseOutputFormat(wavFloat, "out.wav", SF_FORMAT_PCM_16, sampleRateHz),
+    EXPECT_EQ(chooseOutputFormat(kWavFloat, "out.wav", 0, kSampleRateHz), kWavFloat);
+    EXPECT_EQ(chooseOutputFormat(kWavFloat, "out", 0, kSampleRateHz), kWavFloat);
+    EXPECT_EQ(chooseOutputFormat(kWavFloat, "out.wav", SF_FORMAT_PCM_16, kSampleRateHz),
               SF_FORMAT_WAV | SF_FORMAT_PCM_16);
-    EXPECT_EQ(chooseOutputFormat(SF_FORMAT_AIFF | SF_FORMAT_PCM_24, "out.aif", 0, sampleRateHz),
+    EXPECT_EQ(chooseOutputFormat(SF_FORMAT_AIFF | SF_FORMAT_PCM_24, "out.aif", 0, kSampleRateHz),
               SF_FORMAT_AIFF | SF_FORMAT_PCM_24);
     // Another container by extension, with the nearest sample type it can hold.
-    EXPECT_EQ(chooseOutputFormat(wavFloat, "out.flac", 0, sampleRateHz),
+    EXPECT_EQ(chooseOutputFormat(kWavFloat, "out.flac", 0, kSampleRateHz),
               SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
-    EXPECT_EQ(chooseOutputFormat(wavFloat, "out.ogg", 0, sampleRateHz),
+    EXPECT_EQ(chooseOutputFormat(kWavFloat, "out.ogg", 0, kSampleRateHz),
               SF_FORMAT_OGG | SF_FORMAT_VORBIS);
     EXPECT_EQ(sampleTypeNamed("int24"), SF_FORMAT_PCM_24);
 }

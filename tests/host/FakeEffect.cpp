@@ -52,6 +52,7 @@ void delay(AEffect* effect, float** inputs, float** outputs, VstInt32 frames)
     fakeEffectRecord().blockPositions.push_back(time ? time->samplePos : -1.0);
     const std::size_t delayFrames = fake.delayFrames;
     for (VstInt32 frame = 0; frame < frames; ++frame)
+    {
         for (int channel = 0; channel < 2; ++channel)
         {
             std::vector<float>& history = fake.inputs[channel];
@@ -60,6 +61,7 @@ void delay(AEffect* effect, float** inputs, float** outputs, VstInt32 frames)
                 history.size() > delayFrames ? history[history.size() - 1 - delayFrames] : 0.0f;
             outputs[channel][frame] = accumulate ? outputs[channel][frame] + delayed : delayed;
         }
+    }
     if (effect->initialDelay != static_cast<VstInt32>(delayFrames))
     {
         effect->initialDelay = static_cast<VstInt32>(delayFrames);

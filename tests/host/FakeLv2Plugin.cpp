@@ -40,9 +40,11 @@ struct FakeDelay
     bool buffersValid() const
     {
         for (const LV2_Atom_Sequence* sequence : events)
+        {
             if (sequence == nullptr || sequence->atom.type != sequenceType ||
                 sequence->atom.size != sizeof(LV2_Atom_Sequence_Body))
                 return false;
+        }
         return eventsOut != nullptr && eventsOut->type == chunkType &&
                eventsOut->size >= kMinimumOutputBytes - sizeof(LV2_Atom) && latency != nullptr;
     }

@@ -68,8 +68,10 @@ TEST(Interrupt, LeavesNoPartialOrTemporaryFile)
         ASSERT_GT(child, 0);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         if (test.waitForTemporary)
+        {
             while (!anyFileBut(folder, "in.wav") && std::chrono::steady_clock::now() < deadline)
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
         else
             std::this_thread::sleep_for(std::chrono::milliseconds(150));
         EXPECT_TRUE(!test.waitForTemporary || anyFileBut(folder, "in.wav")) << test.name;

@@ -10,20 +10,20 @@
 
 namespace
 {
-constexpr int sampleRateHz = 48000;
+constexpr int kSampleRateHz = 48000;
 
 LoudnessFigures measureSine(double amplitude, double leftGain, double rightGain)
 {
     constexpr double twoPi = 6.283185307179586;
-    const std::size_t frames = 10 * sampleRateHz;
+    const std::size_t frames = 10 * kSampleRateHz;
     std::vector<float> samples(2 * frames);
     for (std::size_t frame = 0; frame < frames; ++frame)
     {
-        const double sample = amplitude * std::sin(twoPi * 997.0 * frame / sampleRateHz);
+        const double sample = amplitude * std::sin(twoPi * 997.0 * frame / kSampleRateHz);
         samples[2 * frame] = static_cast<float>(leftGain * sample);
         samples[2 * frame + 1] = static_cast<float>(rightGain * sample);
     }
-    LoudnessMeter meter(sampleRateHz, 1.0f);
+    LoudnessMeter meter(kSampleRateHz, 1.0f);
     meter.add(samples.data(), frames);
     return meter.figures();
 }
@@ -59,7 +59,7 @@ TEST(LoudnessMeter, CountsSamplesAtOrBeyondTheFormatsFullScale)
     for (const auto& [format, count] : {std::pair{SF_FORMAT_WAV | SF_FORMAT_FLOAT, 4u},
                                         std::pair{SF_FORMAT_WAV | SF_FORMAT_PCM_16, 6u}})
     {
-        LoudnessMeter meter(sampleRateHz, fullScaleLevel(format));
+        LoudnessMeter meter(kSampleRateHz, fullScaleLevel(format));
         meter.add(samples.data(), samples.size() / 2);
         EXPECT_EQ(meter.figures().samplesAtFullScale, count) << format;
     }
@@ -67,12 +67,12 @@ TEST(LoudnessMeter, CountsSamplesAtOrBeyondTheFormatsFullScale)
 
 TEST(DemoSynth, IsTheSameModestStereoMixEveryTime)
 {
-    const std::vector<float> demo = synthesiseDemo(demoSampleRateHz);
-    EXPECT_EQ(demo, synthesiseDemo(demoSampleRateHz));
+    const std::vector<float> demo = synthesiseDemo(kDemoSampleRateHz);
+    EXPECT_EQ(demo, synthesiseDemo(kDemoSampleRateHz));
     const std::size_t frames = demo.size() / 2;
-    EXPECT_EQ(frames, 24u * demoSampleRateHz);
+    EXPECT_EQ(frames, 24u * kDemoSampleRateHz);
 
-    LoudnessMeter meter(demoSampleRateHz, 1.0f);
+    LoudnessMeter meter(kDemoSampleRateHz, 1.0f);
     meter.add(demo.data(), frames);
     const LoudnessFigures figures = meter.figures();
     EXPECT_NEAR(figures.samplePeakDbfs, -1.0, 0.01);

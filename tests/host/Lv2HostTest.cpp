@@ -38,9 +38,11 @@ std::size_t loudestFrame(const std::vector<float>& interleaved, int channel)
 {
     std::size_t loudest = 0;
     for (std::size_t frame = 0; frame < interleaved.size() / 2; ++frame)
+    {
         if (std::fabs(interleaved[2 * frame + channel]) >
             std::fabs(interleaved[2 * loudest + channel]))
             loudest = frame;
+    }
     return loudest;
 }
 

@@ -228,6 +228,7 @@ TEST(Mastering, PlotIsBesideTheOutputAtItsStatedSizeAndShowsTheTraces)
     const int stride = cairo_image_surface_get_stride(plot);
     bool blue = false, red = false;
     for (int y = 0; y < 700; ++y)
+    {
         for (int x = 0; x < 1200; ++x)
         {
             const std::uint32_t pixel =
@@ -237,6 +238,7 @@ TEST(Mastering, PlotIsBesideTheOutputAtItsStatedSizeAndShowsTheTraces)
             blue = blue || (b > 200 && r < 120 && g > 150);
             red = red || (r > 180 && g < 120 && b < 120);
         }
+    }
     cairo_surface_destroy(plot);
     EXPECT_GT(colours.size(), 50u);
     EXPECT_TRUE(blue);

@@ -13,8 +13,8 @@
 
 namespace
 {
-constexpr int sampleRateHz = 44100;
-constexpr std::size_t inputFrames = 22050;
+constexpr int kSampleRateHz = 44100;
+constexpr std::size_t kInputFrames = 22050;
 
 struct CommandRun
 {
@@ -35,12 +35,12 @@ class RenderCommand : public ::testing::Test
   protected:
     RenderCommand()
     {
-        std::vector<float> ramp(inputFrames);
-        for (std::size_t frame = 0; frame < inputFrames; ++frame)
+        std::vector<float> ramp(kInputFrames);
+        for (std::size_t frame = 0; frame < kInputFrames; ++frame)
             ramp[frame] = 0.5f * static_cast<float>(frame % 100) / 100.0f;
-        writeSoundFile(folder / "mono.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, sampleRateHz,
+        writeSoundFile(folder / "mono.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, kSampleRateHz,
                        ramp);
-        writeSoundFile(folder / "three.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 3, sampleRateHz,
+        writeSoundFile(folder / "three.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 3, kSampleRateHz,
                        ramp);
         std::ofstream(folder / "text.wav") << "not audio";
     }
@@ -133,9 +133,9 @@ TEST_F(RenderCommand, RendersAFileBesideItselfKeepingItsFormat)
     AudioReader output(folder / "mono-varnholt.wav");
     EXPECT_EQ(output.format(), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     // A pass-through plug-in gives back the mono input on both channels, sample for sample.
-    std::vector<float> expected(2 * inputFrames + 2), rendered(2 * inputFrames + 2);
-    EXPECT_EQ(input.read(expected.data(), inputFrames + 1), inputFrames);
-    EXPECT_EQ(output.read(rendered.data(), inputFrames + 1), inputFrames);
+    std::vector<float> expected(2 * kInputFrames + 2), rendered(2 * kInputFrames + 2);
+    EXPECT_EQ(input.read(expected.data(), kInputFrames + 1), kInputFrames);
+    EXPECT_EQ(output.read(rendered.data(), kInputFrames + 1), kInputFrames);
     EXPECT_EQ(rendered, expected);
 }
 

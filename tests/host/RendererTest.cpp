@@ -16,14 +16,14 @@
 
 namespace
 {
-constexpr std::size_t inputFrames = 10007; // odd, so no block size divides it
-constexpr std::size_t clickFrame = 4321;
+constexpr std::size_t kInputFrames = 10007; // odd, so no block size divides it
+constexpr std::size_t kClickFrame = 4321;
 
 // Interleaved stereo silence with one click on both channels.
 std::vector<float> stereoClick()
 {
-    std::vector<float> samples(2 * inputFrames, 0.0f);
-    samples[2 * clickFrame] = samples[2 * clickFrame + 1] = 0.5f;
+    std::vector<float> samples(2 * kInputFrames, 0.0f);
+    samples[2 * kClickFrame] = samples[2 * kClickFrame + 1] = 0.5f;
     return samples;
 }
 
@@ -49,10 +49,11 @@ TEST(Renderer, KeepsLengthAndClickPositionForAnyBlockSizeAndLatency)
         {100, false},
         {100, true},
         {1500, true},
-        {inputFrames + 10, false},
+        {kInputFrames + 10, false},
         {100, true, false, kEffectMagic, 2, true}, // old accumulating entry: outputs need clearing
     };
     for (const FakeEffectSettings& latency : latencies)
+    {
         for (int blockFrames : {1, 7, 64, 513, 4096, 20000})
         {
             SCOPED_TRACE("delay " + std::to_string(latency.delayFrames) +
@@ -61,12 +62,13 @@ TEST(Renderer, KeepsLengthAndClickPositionForAnyBlockSizeAndLatency)
                          std::to_string(blockFrames));
             const ClickRender render = renderClickThroughFake(latency, blockFrames);
             EXPECT_EQ(render.output, stereoClick());
-            EXPECT_EQ(render.result.frames, static_cast<long long>(inputFrames));
+            EXPECT_EQ(render.result.frames, static_cast<long long>(kInputFrames));
             EXPECT_EQ(render.result.latencyFrames, latency.delayFrames);
             EXPECT_EQ(render.result.framesProcessed,
-                      static_cast<long long>(inputFrames) + latency.delayFrames);
+                      static_cast<long long>(kInputFrames) + latency.delayFrames);
             EXPECT_GT(render.result.processSeconds, 0.0);
         }
+    }
 }
 
 TEST(Renderer, DrivesThePlugInInTheOrderHostsUse)
@@ -137,10 +139,10 @@ TEST(PeerPlugin, RealLimitersGiveTheClickBackAtTheFrameItWentIn)
         {
             EXPECT_EQ(render.result.latencyFrames, plugin.latencyFrames);
         }
-        ASSERT_EQ(render.output.size(), 2 * inputFrames);
+        ASSERT_EQ(render.output.size(), 2 * kInputFrames);
         const auto loudest =
             std::max_element(render.output.begin(), render.output.end(),
                              [](float a, float b) { return std::fabs(a) < std::fabs(b); });
-        EXPECT_EQ(static_cast<std::size_t>(loudest - render.output.begin()) / 2, clickFrame);
+        EXPECT_EQ(static_cast<std::size_t>(loudest - render.output.begin()) / 2, kClickFrame);
     }
 }

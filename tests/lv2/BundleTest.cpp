@@ -109,12 +109,12 @@ TEST(Lv2Bundle, PortsComeInTheOrderHostsNumberParameters)
         {
             EXPECT_EQ(symbol(index), expectedSymbols[index]);
             LilvNode* name = lilv_port_get_name(Lv2World::get().plugin(), port(index));
-            EXPECT_EQ(lilv_node_as_string(name), trimmed(paramNameTable[index]));
+            EXPECT_EQ(lilv_node_as_string(name), trimmed(kParamNameTable[index]));
             lilv_node_free(name);
         }
         if (lv2_port::isMeterPort(index))
         {
-            EXPECT_EQ(symbol(index), meterPorts[index - lv2_port::kFirstMeter].symbol);
+            EXPECT_EQ(symbol(index), kMeterPorts[index - lv2_port::kFirstMeter].symbol);
         }
     }
     EXPECT_EQ(symbol(lv2_port::kPeakHoldReset), "peak_hold_reset");
@@ -161,7 +161,7 @@ TEST(Lv2Bundle, ControlsReadInUserUnitsWithTheVstDefaults)
         EXPECT_EQ(r.defaultValue, e.range.defaultValue);
         if (e.index < kNumParams)
         {
-            EXPECT_EQ(parameterValueOf(e.index, r.defaultValue), presetTable[0][e.index]);
+            EXPECT_EQ(parameterValueOf(e.index, r.defaultValue), kPresetTable[0][e.index]);
         }
     }
     for (std::uint32_t index :
@@ -246,7 +246,7 @@ TEST(Lv2Bundle, PresetsAreTheDistinctFactoryProgramsAndApplyExactly)
         lilv_world_load_resource(w.world(), preset);
         LilvNode* label = lilv_world_get(w.world(), preset, w.uri(kRdfsLabel), nullptr);
         ASSERT_NE(label, nullptr);
-        EXPECT_EQ(lilv_node_as_string(label), trimmed(programNameTable[program]));
+        EXPECT_EQ(lilv_node_as_string(label), trimmed(kProgramNameTable[program]));
         lilv_node_free(label);
 
         Lv2Instance instance;
@@ -259,7 +259,7 @@ TEST(Lv2Bundle, PresetsAreTheDistinctFactoryProgramsAndApplyExactly)
             const Range r = range(index);
             EXPECT_GE(value, r.minimum);
             EXPECT_LE(value, r.maximum);
-            EXPECT_EQ(parameterValueOf(index, value), presetTable[program][index]);
+            EXPECT_EQ(parameterValueOf(index, value), kPresetTable[program][index]);
         }
     }
     EXPECT_EQ(uris.size(), found.size());

@@ -59,7 +59,7 @@ TEST(Lv2Render, DefaultsEveryPresetAndWordLengthGiveTheVstSamples)
     {
         const LilvNode* preset = lilv_nodes_get(presets, i);
         const int program = programOf(preset);
-        SCOPED_TRACE(programNameTable[program]);
+        SCOPED_TRACE(kProgramNameTable[program]);
         VstReference vst;
         vst.setProgram(program);
         Lv2Instance lv2;
@@ -99,7 +99,7 @@ TEST(Lv2Render, SettingsOffTheGridAgreeWithinTheUnitConversion)
             // setting may move a sample by a whole step (word lengths are checked exactly below).
             if (index == kBypass || index == kDithering)
                 continue;
-            std::uniform_real_distribution<float> travel(0.0f, controlPorts[index].topValue);
+            std::uniform_real_distribution<float> travel(0.0f, kControlPorts[index].topValue);
             const float value = travel(random);
             vst.setParameter(index, value);
             lv2.controls[index] = static_cast<float>(portValueOf(index, value));
@@ -137,7 +137,7 @@ TEST(Lv2Render, HostileControlValuesLeaveTheSoundAsTheVstPathDoes)
         // Non-finite values change nothing.
         for (const float hostile : {kNotANumber, kInfinity, -kInfinity})
         {
-            SCOPED_TRACE(testing::Message() << controlPorts[index].symbol << " " << hostile);
+            SCOPED_TRACE(testing::Message() << kControlPorts[index].symbol << " " << hostile);
             Lv2Instance lv2;
             lv2.controls[index] = hostile;
             EXPECT_EQ(maxDifference(lv2.render(material(), kHostRuns), reference), 0.0f);
@@ -145,7 +145,7 @@ TEST(Lv2Render, HostileControlValuesLeaveTheSoundAsTheVstPathDoes)
         // Far out of range is the nearer end of the range.
         for (const float far : {1e30f, -1e30f, std::numeric_limits<float>::max()})
         {
-            SCOPED_TRACE(testing::Message() << controlPorts[index].symbol << " " << far);
+            SCOPED_TRACE(testing::Message() << kControlPorts[index].symbol << " " << far);
             Lv2Instance lv2;
             Lv2Instance atEnd;
             lv2.controls[index] = far;

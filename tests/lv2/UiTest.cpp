@@ -166,9 +166,11 @@ class Lv2UiX11 : public X11TestWindow
     static bool changed(COffscreenContext& before, COffscreenContext& after, const PixelRect& rect)
     {
         for (int y = rect.top; y < rect.bottom; ++y)
+        {
             for (int x = rect.left; x < rect.right; ++x)
                 if (before.getPixel(x, y) != after.getPixel(x, y))
                     return true;
+        }
         return false;
     }
 
@@ -218,14 +220,14 @@ TEST_F(Lv2UiX11, EmbedsTheEditorFollowsPortsAndWritesEdits)
     portEvent(lv2_port::kFirstMeter + lv2_port::kPeakHoldLeft, 0.5f);
     idle(5);
     const auto moved = screenshot(kOutputFolder + "/lv2-ui-moved.png");
-    EXPECT_TRUE(changed(*atRest, *moved, layout::trimFader));
-    EXPECT_TRUE(changed(*atRest, *moved, layout::outputPeakLeft));
-    EXPECT_TRUE(changed(*atRest, *moved, layout::limiterGainRight));
-    EXPECT_TRUE(changed(*atRest, *moved, layout::peakReadout));
-    EXPECT_FALSE(changed(*atRest, *moved, layout::driveFader));
+    EXPECT_TRUE(changed(*atRest, *moved, layout::kTrimFader));
+    EXPECT_TRUE(changed(*atRest, *moved, layout::kOutputPeakLeft));
+    EXPECT_TRUE(changed(*atRest, *moved, layout::kLimiterGainRight));
+    EXPECT_TRUE(changed(*atRest, *moved, layout::kPeakReadout));
+    EXPECT_FALSE(changed(*atRest, *moved, layout::kDriveFader));
     EXPECT_TRUE(writes.empty()); // following the host is no edit
 
-    click(layout::bypass);
+    click(layout::kBypass);
     idleForWrites(1);
     ASSERT_FALSE(writes.empty());
     EXPECT_EQ(writes.front(), (PortWrite{kBypass, 1.0f}));
@@ -234,9 +236,9 @@ TEST_F(Lv2UiX11, EmbedsTheEditorFollowsPortsAndWritesEdits)
 
     // The held-peak readout flips the reset port, so every click is a change.
     writes.clear();
-    click(layout::peakReadout);
+    click(layout::kPeakReadout);
     idleForWrites(1);
-    click(layout::peakReadout);
+    click(layout::kPeakReadout);
     idleForWrites(2);
     EXPECT_EQ(writes, (std::vector<PortWrite>{{lv2_port::kPeakHoldReset, 1.0f},
                                               {lv2_port::kPeakHoldReset, 0.0f}}));
@@ -296,8 +298,8 @@ TEST_F(Lv2UiX11, ASizeChosenWhileOpenComesAtTheNextOpening)
     ASSERT_FALSE(HasFatalFailure());
     idle(5);
     const auto before = screenshot(kOutputFolder + "/lv2-ui-before-size.png");
-    fakeMotion((layout::displayArea.left + layout::displayArea.right) / 2,
-               (layout::displayArea.top + layout::displayArea.bottom) / 2);
+    fakeMotion((layout::kDisplayArea.left + layout::kDisplayArea.right) / 2,
+               (layout::kDisplayArea.top + layout::kDisplayArea.bottom) / 2);
     idle();
     for (const bool press : {true, false})
     {
@@ -316,7 +318,7 @@ TEST_F(Lv2UiX11, ASizeChosenWhileOpenComesAtTheNextOpening)
     }
     idle(5);
     const auto after = screenshot(kOutputFolder + "/lv2-ui-after-size.png");
-    EXPECT_TRUE(changed(*before, *after, layout::statusLine)); // "Size 125 % at the next opening"
+    EXPECT_TRUE(changed(*before, *after, layout::kStatusLine)); // "Size 125 % at the next opening"
     EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{kWidthPx, kHeightPx}}));
     XWindowAttributes attributes{};
     ASSERT_NE(XGetWindowAttributes(display, widget, &attributes), 0);

@@ -71,6 +71,7 @@ inline float maxDifference(const Stereo& a, const Stereo& b)
 {
     float largest = 0.0f;
     for (std::size_t i = 0; i < a.left.size(); ++i)
+    {
         for (const float difference :
              {std::fabs(a.left[i] - b.left[i]), std::fabs(a.right[i] - b.right[i])})
         {
@@ -78,5 +79,6 @@ inline float maxDifference(const Stereo& a, const Stereo& b)
                 return std::numeric_limits<float>::infinity();
             largest = std::max(largest, difference);
         }
+    }
     return largest;
 }

@@ -7,13 +7,13 @@
 
 namespace
 {
-constexpr int frames = 2048;
+constexpr int kFrames = 2048;
 
 // A sine loud enough for the limiter to work.
 std::vector<float> sine(double cyclesPerFrame)
 {
-    std::vector<float> samples(frames);
-    for (int i = 0; i < frames; ++i)
+    std::vector<float> samples(kFrames);
+    for (int i = 0; i < kFrames; ++i)
         samples[i] = static_cast<float>(0.9 * std::sin(6.283185307179586 * cyclesPerFrame * i));
     return samples;
 }
@@ -25,21 +25,21 @@ TEST(Process, InPlaceAndSeparateBuffersGiveTheSameResult)
     HostedEffect inPlace;
     std::vector<float> left = sine(0.01);
     std::vector<float> right = sine(0.013);
-    std::vector<float> outLeft(frames, 7.0f);
-    std::vector<float> outRight(frames, 7.0f);
+    std::vector<float> outLeft(kFrames, 7.0f);
+    std::vector<float> outRight(kFrames, 7.0f);
     float* in[] = {left.data(), right.data()};
     float* out[] = {outLeft.data(), outRight.data()};
 
     separate->processReplacing(separate.get(), in, out, 0);
     EXPECT_EQ(outLeft[0], 7.0f);
-    separate->processReplacing(separate.get(), in, out, frames);
-    inPlace->processReplacing(inPlace.get(), in, in, frames);
+    separate->processReplacing(separate.get(), in, out, kFrames);
+    inPlace->processReplacing(inPlace.get(), in, in, kFrames);
     EXPECT_EQ(left, outLeft);
     EXPECT_EQ(right, outRight);
     EXPECT_EQ(outLeft[511], 0.0f); // 512 frames of latency
     EXPECT_NE(outLeft[600], 0.0f);
 
-    separate->process(separate.get(), in, out, frames); // unsupported: leaves outputs
+    separate->process(separate.get(), in, out, kFrames); // unsupported: leaves outputs
     EXPECT_EQ(left, outLeft);
 }
 
@@ -47,10 +47,10 @@ TEST(Process, DoublePrecisionRoundsEachInputToTheNearestFloat)
 {
     auto processDoubles = [](const HostedEffect& e, double input)
     {
-        std::vector<double> left(frames, input);
-        std::vector<double> right(frames, input);
+        std::vector<double> left(kFrames, input);
+        std::vector<double> right(kFrames, input);
         double* channels[] = {left.data(), right.data()};
-        e->processDoubleReplacing(e.get(), channels, channels, frames);
+        e->processDoubleReplacing(e.get(), channels, channels, kFrames);
         return std::pair(left, right);
     };
     // 1 + 0.7 ulp: the nearest float is 1 + 1 ulp, truncation would give 1. Bypass passes it
@@ -60,13 +60,13 @@ TEST(Process, DoublePrecisionRoundsEachInputToTheNearestFloat)
     const auto [left, right] = processDoubles(bypassed, 1.0 + 0.7 * std::ldexp(1.0, -23));
     EXPECT_EQ(left[511], 0.0);
     EXPECT_EQ(left[512], 1.0 + std::ldexp(1.0, -23));
-    EXPECT_EQ(right[frames - 1], left[512]);
+    EXPECT_EQ(right[kFrames - 1], left[512]);
 
     // 0.1 on the normal path matches a float run fed the float nearest 0.1, widened.
     HostedEffect doubles;
     HostedEffect floats;
     const std::vector<double> tenth = processDoubles(doubles, 0.1).first;
-    const std::vector<float> reference = floats.process(0.1f, frames);
+    const std::vector<float> reference = floats.process(0.1f, kFrames);
     EXPECT_EQ(tenth, std::vector<double>(reference.begin(), reference.end()));
 }
 

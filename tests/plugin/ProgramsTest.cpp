@@ -6,7 +6,7 @@
 
 namespace
 {
-constexpr char defaultName[] = "Default                ";
+constexpr char kDefaultName[] = "Default                ";
 } // namespace
 
 TEST(Programs, FactoryNamesAndSelection)
@@ -21,7 +21,7 @@ TEST(Programs, FactoryNamesAndSelection)
     {
         char name[kVstMaxProgNameLen];
         EXPECT_EQ(e.dispatch(effGetProgramNameIndexed, index, -1, name), 1);
-        EXPECT_STREQ(name, index < 8 ? factoryNames[index] : defaultName);
+        EXPECT_STREQ(name, index < 8 ? factoryNames[index] : kDefaultName);
     }
     EXPECT_EQ(e.dispatch(effGetProgramNameIndexed, e.programCount(), -1, nullptr), 0);
 
@@ -51,8 +51,8 @@ TEST(Programs, EditsAndNamesBelongToTheirProgram)
     e.dispatch(effSetProgramName, 0, 0, exact);
     EXPECT_EQ(e.text(effGetProgramName), exact);
     EXPECT_EQ(e.text(effGetProgramNameIndexed, 9), exact);
-    EXPECT_EQ(e.text(effGetProgramNameIndexed, 8), defaultName);
-    EXPECT_EQ(e.text(effGetProgramNameIndexed, 10), defaultName);
+    EXPECT_EQ(e.text(effGetProgramNameIndexed, 8), kDefaultName);
+    EXPECT_EQ(e.text(effGetProgramNameIndexed, 10), kDefaultName);
 
     char tooLong[] = "A name far longer than the twenty-four byte field";
     e.dispatch(effSetProgramName, 0, 0, tooLong);

@@ -12,7 +12,7 @@ struct Expected
 };
 
 // Sizes, depths and frame counts the editor relies on.
-const Expected expectedBitmaps[] = {
+const Expected kExpectedBitmaps[] = {
     {1024, 600, 400, 24, 1},  {1025, 15, 286, 24, 1},   {1026, 15, 34, 24, 1},
     {1027, 9, 253, 24, 1},    {1028, 9, 253, 24, 1},    {1029, 9, 253, 24, 1},
     {1030, 9, 253, 24, 1},    {1031, 9, 253, 24, 1},    {1032, 18, 258, 24, 1},
@@ -24,7 +24,7 @@ const Expected expectedBitmaps[] = {
 
 TEST(BitmapTable, EveryIdDecodesToItsSizeAndDepth)
 {
-    for (const Expected& expected : expectedBitmaps)
+    for (const Expected& expected : kExpectedBitmaps)
     {
         SCOPED_TRACE(expected.id);
         DecodedBitmap bitmap(expected.id);
@@ -48,7 +48,7 @@ TEST(BitmapTable, UnknownIdsAreNull)
 
 TEST(BitmapTable, OpaqueBitmapsHaveNoPureWhite)
 {
-    for (const Expected& expected : expectedBitmaps)
+    for (const Expected& expected : kExpectedBitmaps)
     {
         if (expected.depth != 24)
             continue;

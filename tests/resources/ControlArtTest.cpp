@@ -4,8 +4,8 @@
 
 namespace
 {
-constexpr int knobFrames = 65;
-const Rgba knobKey{232, 225, 207, 255};
+constexpr int kNobFrames = 65;
+const Rgba kNobKey{232, 225, 207, 255};
 
 // Looks along a ray from the knob's centre, angle measured clockwise from the top, for the arc.
 bool arcReaches(const DecodedBitmap& knob, int frame, double degreesFromTop)
@@ -31,19 +31,19 @@ TEST(KnobFilmstrips, OpaqueWithKeyColouredCornersInEveryFrame)
         DecodedBitmap knob(id);
         ASSERT_TRUE(knob.decoded());
         const int size = knob.width();
-        ASSERT_EQ(knob.height(), size * knobFrames);
+        ASSERT_EQ(knob.height(), size * kNobFrames);
         int translucentPixels = 0;
         for (int y = 0; y < knob.height(); ++y)
             for (int x = 0; x < size; ++x)
                 translucentPixels += knob.pixel(x, y).alpha != 255;
         EXPECT_EQ(translucentPixels, 0);
-        for (int frame = 0; frame < knobFrames; ++frame)
+        for (int frame = 0; frame < kNobFrames; ++frame)
         {
             const int top = frame * size;
             for (int x : {0, 1, size - 2, size - 1})
                 for (int y : {0, 1, size - 2, size - 1})
-                    EXPECT_TRUE(sameColour(knob.pixel(x, top + y), knobKey)) << frame;
-            EXPECT_FALSE(sameColour(knob.pixel(size / 2, top + size / 2), knobKey)) << frame;
+                    EXPECT_TRUE(sameColour(knob.pixel(x, top + y), kNobKey)) << frame;
+            EXPECT_FALSE(sameColour(knob.pixel(size / 2, top + size / 2), kNobKey)) << frame;
         }
     }
 }

@@ -4,8 +4,8 @@
 
 namespace
 {
-constexpr int stripColumn = 4;
-constexpr int stripRows = 253;
+constexpr int kStripColumn = 4;
+constexpr int kStripRows = 253;
 
 bool isRed(Rgba c)
 {
@@ -28,12 +28,12 @@ bool isGreen(Rgba c)
 // span 36 dB, so a decibel is 253 / 42 rows.
 double rowForDb(double db)
 {
-    return -db * stripRows / 42.0;
+    return -db * kStripRows / 42.0;
 }
 
 Rgba stripRow(const DecodedBitmap& strip, int row)
 {
-    return strip.pixel(stripColumn, row);
+    return strip.pixel(kStripColumn, row);
 }
 
 struct ScaleStrip
@@ -59,7 +59,7 @@ TEST(MeterStrips, ZonesSitWhereTheMeterLawPutsTheirLevels)
         EXPECT_FALSE(isRed(stripRow(strip, int(std::ceil(redRow)) + 1)));
         EXPECT_FALSE(isGreen(stripRow(strip, int(std::floor(greenRow)) - 1)));
         EXPECT_TRUE(isGreen(stripRow(strip, int(std::ceil(greenRow)) + 1)));
-        EXPECT_TRUE(isGreen(stripRow(strip, stripRows - 1)));
+        EXPECT_TRUE(isGreen(stripRow(strip, kStripRows - 1)));
     }
 }
 
@@ -77,7 +77,7 @@ TEST(MeterStrips, UnlitStripIsDarkGreyAndInvertedStripRunsGreenToRed)
 {
     DecodedBitmap unlit(1027);
     ASSERT_TRUE(unlit.decoded());
-    for (int row : {0, 126, stripRows - 1})
+    for (int row : {0, 126, kStripRows - 1})
     {
         const Rgba c = stripRow(unlit, row);
         EXPECT_LT(std::max({c.red, c.green, c.blue}), 80) << row;
@@ -87,9 +87,9 @@ TEST(MeterStrips, UnlitStripIsDarkGreyAndInvertedStripRunsGreenToRed)
     DecodedBitmap inverted(1036);
     ASSERT_TRUE(inverted.decoded());
     EXPECT_TRUE(isGreen(stripRow(inverted, 0)));
-    EXPECT_TRUE(isYellow(stripRow(inverted, stripRows * 36 / 100)));
-    EXPECT_TRUE(isOrange(stripRow(inverted, stripRows * 68 / 100)));
-    EXPECT_TRUE(isRed(stripRow(inverted, stripRows - 1)));
+    EXPECT_TRUE(isYellow(stripRow(inverted, kStripRows * 36 / 100)));
+    EXPECT_TRUE(isOrange(stripRow(inverted, kStripRows * 68 / 100)));
+    EXPECT_TRUE(isRed(stripRow(inverted, kStripRows - 1)));
 }
 
 bool isTick(const DecodedBitmap& legend, int x, int row)
@@ -122,7 +122,7 @@ TEST(DbLegends, ZeroSitsBesideTheScaleReferenceLevel)
         }
         EXPECT_TRUE(isTick(legend, 0, 2)) << "full scale is marked at the top";
         // -70 dBFS, in the law's bottom seventh: (1 - 2/252) of the way down.
-        EXPECT_TRUE(isTick(legend, 0, 2 + int(std::lround(stripRows * 250.0 / 252.0))));
+        EXPECT_TRUE(isTick(legend, 0, 2 + int(std::lround(kStripRows * 250.0 / 252.0))));
     }
 }
 

@@ -5,7 +5,7 @@
 namespace
 {
 // Behind every bitmap: a colour none of them contains, so any keyed-out pixel shows.
-constexpr Rgba magenta{255, 0, 255, 255};
+constexpr Rgba kMagenta{255, 0, 255, 255};
 
 class Canvas
 {
@@ -27,9 +27,11 @@ class Canvas
         const unsigned char* data = cairo_image_surface_get_data(surface);
         const int stride = cairo_image_surface_get_stride(surface);
         for (int y = top; y < bottom; ++y)
+        {
             for (int x = left; x < right; ++x)
                 count += (reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0xffffff) ==
                          0xff00ff;
+        }
         return count;
     }
 

@@ -24,11 +24,7 @@ inline void applyFactoryProgram(LimiterEngine& engine, int program,
                                 const std::vector<ParameterChange>& changes = {})
 {
     for (int index = 0; index < kNumParams; ++index)
-    {
-        applyParameter(engine, index, presetTable[program][index]);
-    }
+        applyParameter(engine, index, kPresetTable[program][index]);
     for (const ParameterChange& change : changes)
-    {
         applyParameter(engine, change.index, change.value);
-    }
 }

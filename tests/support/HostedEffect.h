@@ -18,16 +18,12 @@ class HostedEffect
         : effect(library.entry(symbol)(recordingHostCallback))
     {
         if (effect == nullptr)
-        {
             throw std::runtime_error("the entry point gave no effect");
-        }
     }
     ~HostedEffect()
     {
         if (effect != nullptr)
-        {
             close();
-        }
     }
     HostedEffect(const HostedEffect&) = delete;
     HostedEffect& operator=(const HostedEffect&) = delete;
@@ -80,13 +76,9 @@ class HostedEffect
     void process(Sample** inputs, Sample** outputs, VstInt32 frames) const
     {
         if constexpr (sizeof(Sample) == sizeof(float))
-        {
             effect->processReplacing(effect, inputs, outputs, frames);
-        }
         else
-        {
             effect->processDoubleReplacing(effect, inputs, outputs, frames);
-        }
     }
     // Runs frames of a constant stereo input through processReplacing; returns the left output.
     std::vector<float> process(float input, int frames) const

@@ -201,8 +201,10 @@ bool processHostileBlock(AEffect* effect, std::mt19937& random, Sample* left, Sa
         effect->processDoubleReplacing(effect, inputs, outputs, frames);
     const bool bypassed = effect->getParameter(effect, bypassIndex) > 0.5f; // a switch
     for (VstInt32 i = 0; i < frames; ++i)
+    {
         for (Sample out : {outputs[0][i], outputs[1][i]})
             if (!std::isfinite(out) || (!bypassed && std::fabs(out) > 1.0))
                 return false;
+    }
     return true;
 }

@@ -15,9 +15,7 @@ class PluginLibrary
     PluginLibrary() : handle(dlopen(VARNHOLT_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL))
     {
         if (handle == nullptr)
-        {
             throw std::runtime_error(dlerror());
-        }
     }
     ~PluginLibrary() { dlclose(handle); }
     PluginLibrary(const PluginLibrary&) = delete;
@@ -31,9 +29,7 @@ class PluginLibrary
     {
         void* probe = dlopen(VARNHOLT_PLUGIN_PATH, RTLD_NOW | RTLD_NOLOAD);
         if (probe != nullptr)
-        {
             dlclose(probe);
-        }
         return probe != nullptr;
     }
     // Loads the library for the rest of the process, as a host keeps it while it runs (and so
@@ -42,9 +38,7 @@ class PluginLibrary
     {
         static void* const kHandle = dlopen(VARNHOLT_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
         if (kHandle == nullptr)
-        {
             throw std::runtime_error(dlerror());
-        }
     }
 
   private:

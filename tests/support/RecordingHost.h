@@ -36,9 +36,7 @@ extern "C" inline VstIntPtr recordingHostCallback(AEffect*, VstInt32 opcode, Vst
 {
     const std::size_t slot = recording_host::callCount.fetch_add(1, std::memory_order_relaxed);
     if (slot < recording_host::kCapacity)
-    {
         recording_host::slots[slot] = {opcode, index, value, opt};
-    }
     switch (opcode)
     {
     case audioMasterVersion:
@@ -77,9 +75,7 @@ inline std::vector<VstInt32> recordedHostOpcodes()
 {
     std::vector<VstInt32> opcodes;
     for (const RecordedHostCall& call : recordedHostCalls())
-    {
         opcodes.push_back(call.opcode);
-    }
     return opcodes;
 }
 

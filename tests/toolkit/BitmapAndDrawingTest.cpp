@@ -227,7 +227,9 @@ TEST_F(DrawingTest, LabelTextIsCentredOverItsBackgroundColourWithOrWithoutFrame)
 
     long left = 200, right = -1, top = 200, bottom = -1;
     for (long y = 40; y < 60; ++y)
+    {
         for (long x = 10; x < 110; ++x)
+        {
             if (pixel(x, y).red > 160)
             {
                 left = std::min(left, x);
@@ -235,6 +237,8 @@ TEST_F(DrawingTest, LabelTextIsCentredOverItsBackgroundColourWithOrWithoutFrame)
                 top = std::min(top, y);
                 bottom = std::max(bottom, y);
             }
+        }
+    }
     ASSERT_GE(right, left) << "text was drawn";
     EXPECT_NEAR((left + right) / 2.0, 59.5, 1.0);
     EXPECT_NEAR((top + bottom) / 2.0, 49.5, 1.5);

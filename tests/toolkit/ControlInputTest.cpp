@@ -39,7 +39,7 @@ class InputTest : public ::testing::Test
         frame.onMouseUp(to, kLButton | modifiers);
     }
 
-    static constexpr long centre = 20; // of the knob, both ways
+    static constexpr long kCentre = 20; // of the knob, both ways
     RecordingEditor editor;
     CFrame frame{CRect(0, 0, 120, 160), nullptr, &editor};
     BitmapRef track{kTrackId}, handle{kHandleId}, knobStrip{kKnobId}, buttonBitmap{kButtonId};
@@ -97,57 +97,57 @@ TEST_F(SliderInputTest, PressOffTheHandleNeedsFreeClickAndCtrlClickAloneRestores
 
 TEST_F(KnobInputTest, LinearDragOf200PixelsCoversTheRangeShiftIsFinerCtrlClickResets)
 {
-    frame.onMouseDown(CPoint(centre, centre), kLButton);
+    frame.onMouseDown(CPoint(kCentre, kCentre), kLButton);
     EXPECT_FLOAT_EQ(knob->getValue(), 0.2f) << "a press alone changes nothing";
-    frame.onMouseMoved(CPoint(centre, centre - 100), kLButton);
+    frame.onMouseMoved(CPoint(kCentre, kCentre - 100), kLButton);
     EXPECT_NEAR(knob->getValue(), 0.7f, 1e-5f);
-    frame.onMouseMoved(CPoint(centre + 20, centre - 100), kLButton);
+    frame.onMouseMoved(CPoint(kCentre + 20, kCentre - 100), kLButton);
     EXPECT_NEAR(knob->getValue(), 0.8f, 1e-5f) << "right increases too";
-    frame.onMouseMoved(CPoint(centre, centre + 200), kLButton);
+    frame.onMouseMoved(CPoint(kCentre, kCentre + 200), kLButton);
     EXPECT_FLOAT_EQ(knob->getValue(), 0.0f);
-    frame.onMouseUp(CPoint(centre, centre + 200), kLButton);
+    frame.onMouseUp(CPoint(kCentre, kCentre + 200), kLButton);
     EXPECT_EQ(editor.log,
               (Log{"begin 4", "change 4 0.7000", "change 4 0.8000", "change 4 0.0000", "end 4"}));
 
     knob->setValue(0.2f);
-    drag(CPoint(centre, centre), CPoint(centre, centre - 150), kShift); // 1.5 times finer
+    drag(CPoint(kCentre, kCentre), CPoint(kCentre, kCentre - 150), kShift); // 1.5 times finer
     EXPECT_NEAR(knob->getValue(), 0.7f, 1e-5f);
 
     editor.log.clear();
-    frame.onMouseDown(CPoint(centre, centre), kLButton | kControl);
+    frame.onMouseDown(CPoint(kCentre, kCentre), kLButton | kControl);
     EXPECT_EQ(editor.log, (Log{"begin 4", "change 4 0.5000", "end 4"}));
 }
 
 TEST_F(KnobInputTest, CircularModesFollowThePointerAngleAndAltSwitchesModes)
 {
     // Linear mode with Alt: circular. Straight up is the middle of the 270 degree travel.
-    frame.onMouseDown(CPoint(centre, 11), kLButton | kAlt);
+    frame.onMouseDown(CPoint(kCentre, 11), kLButton | kAlt);
     EXPECT_FLOAT_EQ(knob->getValue(), 0.5f);
-    frame.onMouseMoved(CPoint(centre + 10, centre), kLButton | kAlt); // right: 225/270
+    frame.onMouseMoved(CPoint(kCentre + 10, kCentre), kLButton | kAlt); // right: 225/270
     EXPECT_NEAR(knob->getValue(), 225.0f / 270.0f, 1e-5f);
-    frame.onMouseMoved(CPoint(centre + 1, centre + 10), kLButton | kAlt); // dead zone, right half
+    frame.onMouseMoved(CPoint(kCentre + 1, kCentre + 10), kLButton | kAlt); // dead zone, right half
     EXPECT_FLOAT_EQ(knob->getValue(), 1.0f);
-    frame.onMouseMoved(CPoint(centre - 1, centre + 10), kLButton | kAlt);
+    frame.onMouseMoved(CPoint(kCentre - 1, kCentre + 10), kLButton | kAlt);
     EXPECT_FLOAT_EQ(knob->getValue(), 0.0f);
-    frame.onMouseUp(CPoint(centre - 1, centre + 10), kLButton | kAlt);
+    frame.onMouseUp(CPoint(kCentre - 1, kCentre + 10), kLButton | kAlt);
 
     setProcessKnobMode(kCircularMode);
-    frame.onMouseDown(CPoint(centre - 10, centre), kLButton); // left: 45/270
+    frame.onMouseDown(CPoint(kCentre - 10, kCentre), kLButton); // left: 45/270
     EXPECT_NEAR(knob->getValue(), 45.0f / 270.0f, 1e-5f);
-    frame.onMouseUp(CPoint(centre - 10, centre), kLButton);
-    drag(CPoint(centre, centre), CPoint(centre, centre - 100), kAlt);
+    frame.onMouseUp(CPoint(kCentre - 10, kCentre), kLButton);
+    drag(CPoint(kCentre, kCentre), CPoint(kCentre, kCentre - 100), kAlt);
     EXPECT_NEAR(knob->getValue(), 45.0f / 270.0f + 0.5f, 1e-5f) << "circular mode with Alt: linear";
 
     knob->setValue(0.2f); // relative circular mode turns from the current value
     setProcessKnobMode(kRelativCircularMode);
-    frame.onMouseDown(CPoint(centre, 11), kLButton);
+    frame.onMouseDown(CPoint(kCentre, 11), kLButton);
     EXPECT_FLOAT_EQ(knob->getValue(), 0.2f);
-    frame.onMouseMoved(CPoint(centre + 10, centre), kLButton); // a quarter turn clockwise
+    frame.onMouseMoved(CPoint(kCentre + 10, kCentre), kLButton); // a quarter turn clockwise
     EXPECT_NEAR(knob->getValue(), 0.2f + 90.0f / 270.0f, 1e-5f);
-    frame.onMouseMoved(CPoint(centre, 11), kLButton);
-    frame.onMouseMoved(CPoint(centre - 10, centre), kLButton); // back and a quarter further
+    frame.onMouseMoved(CPoint(kCentre, 11), kLButton);
+    frame.onMouseMoved(CPoint(kCentre - 10, kCentre), kLButton); // back and a quarter further
     EXPECT_FLOAT_EQ(knob->getValue(), 0.0f) << "clamped at the minimum";
-    frame.onMouseUp(CPoint(centre - 10, centre), kLButton);
+    frame.onMouseUp(CPoint(kCentre - 10, kCentre), kLButton);
 }
 
 TEST_F(InputTest, MovieButtonTogglesAndFollowsWhetherThePointerIsInsideWhileHeld)

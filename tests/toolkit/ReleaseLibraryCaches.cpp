@@ -16,5 +16,5 @@ class ReleaseLibraryCaches : public ::testing::Environment
     }
 };
 
-const auto* const registered = ::testing::AddGlobalTestEnvironment(new ReleaseLibraryCaches);
+const auto* const kRegistered = ::testing::AddGlobalTestEnvironment(new ReleaseLibraryCaches);
 } // namespace

@@ -25,6 +25,7 @@ void paintRows(cairo_surface_t* surface, int top, int bottom, PixelColor colorAt
     const int width = cairo_image_surface_get_width(surface);
     cairo_t* cr = cairo_create(surface);
     for (int y = top; y < bottom; ++y)
+    {
         for (int x = 0; x < width; ++x)
         {
             const CColor color = colorAt(static_cast<int>(x / scale), static_cast<int>(y / scale));
@@ -32,6 +33,7 @@ void paintRows(cairo_surface_t* surface, int top, int bottom, PixelColor colorAt
             cairo_rectangle(cr, x, y, 1, 1);
             cairo_fill(cr);
         }
+    }
     cairo_destroy(cr);
 }
 
@@ -68,7 +70,7 @@ struct PaintedBitmap
     PixelColor colorAt;
 };
 
-const PaintedBitmap painted[] = {
+const PaintedBitmap kPainted[] = {
     {kBackgroundId, 120, 80, false, [](int, int) { return kBackgroundColor; }},
     {kKnobId, kKnobSizePixels, kKnobSizePixels* kKnobFrames, true, knobPixel},
     {kTrackId, 10, 100, false, [](int, int) { return kTrackColor; }},
@@ -99,7 +101,7 @@ std::map<int, StoredBitmap> makeBitmaps()
                            stored.png.data(),
                            static_cast<unsigned long>(stored.png.size())};
     };
-    for (const auto& bitmap : painted)
+    for (const auto& bitmap : kPainted)
         store(bitmap.id, bitmap.width, bitmap.height, bitmap.alpha ? 32 : 24,
               paintPng(bitmap.width, bitmap.height, bitmap.alpha, bitmap.colorAt));
     store(kCorruptPngId, 4, 4, 24, {'n', 'o', 't', ' ', 'p', 'n', 'g'});
@@ -119,7 +121,7 @@ namespace
 {
 const PaintedBitmap* paintedBitmap(int id)
 {
-    for (const PaintedBitmap& bitmap : painted)
+    for (const PaintedBitmap& bitmap : kPainted)
         if (bitmap.id == id)
             return &bitmap;
     return nullptr;

@@ -76,9 +76,11 @@ class X11TestWindow : public ::testing::Test
         unsigned char* data = cairo_image_surface_get_data(shot->getSurface());
         const int stride = cairo_image_surface_get_stride(shot->getSurface());
         for (int y = 0; y < height; ++y)
+        {
             for (int x = 0; x < width; ++x)
                 reinterpret_cast<uint32_t*>(data + y * stride)[x] =
                     static_cast<uint32_t>(XGetPixel(image, x, y)) | 0xff000000u;
+        }
         XDestroyImage(image);
         cairo_surface_mark_dirty(shot->getSurface());
         shot->writePng(pngPath.c_str());

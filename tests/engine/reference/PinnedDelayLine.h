@@ -53,9 +53,7 @@ template <typename Sample> class PinnedBasicDelayLine
             slots[position] = sample;
             slots[position + length + 1] = sample;
             if (++position > length)
-            {
                 position = 0;
-            }
         }
 
         const Sample* fromOldest() const { return slots + position; }

@@ -15,9 +15,7 @@
 PINNED_ENGINE_INLINE void PinnedOrderEngine::processSample(float left, float right)
 {
     if (pendingRequests.load(std::memory_order_relaxed) != 0)
-    {
         carryOutRequests();
-    }
     const StereoVector input = boundInput(stereo::make(left, right));
     if (bypassActive)
     {
@@ -58,9 +56,7 @@ namespace pinned_engine_detail
 inline float boundSample(float sample)
 {
     if (!std::isfinite(sample))
-    {
         return 0.0f;
-    }
     return std::max(std::min(sample, engine_constants::kInputLimit),
                     -engine_constants::kInputLimit);
 }
@@ -72,9 +68,7 @@ PINNED_ENGINE_INLINE StereoVector PinnedOrderEngine::boundInput(StereoVector inp
 {
     const StereoMask inRange = stereo::abs(input) <= engine_constants::kInputLimit;
     if (__builtin_expect(stereo::bothSet(inRange), 1))
-    {
         return input;
-    }
     return stereo::make(pinned_engine_detail::boundSample(input[0]),
                         pinned_engine_detail::boundSample(input[1]));
 }
@@ -92,9 +86,7 @@ PINNED_ENGINE_INLINE StereoVector PinnedOrderEngine::stereoWidthStage(FrameState
     const StereoVector image = imageStage(work);
     updateCorrelationStatistics(s, image);
     if (!frame.correlationLimiterOn)
-    {
         return image;
-    }
     // Powers of the filtered mid and side, each weighted by the threshold; the side is narrowed
     // just enough to bring the mid/side correlation back to the threshold.
     constexpr float eps = engine_constants::kEpsilon;
@@ -106,9 +98,7 @@ PINNED_ENGINE_INLINE StereoVector PinnedOrderEngine::stereoWidthStage(FrameState
     const float sideWeighted =
         (eps + powerRight + powerLeft - 2.0f * crossPower) * frame.onePlusThreshold;
     if (!(midWeighted < sideWeighted))
-    {
         return image;
-    }
     const float ratio = midWeighted / sideWeighted;
     const float narrowing = ratio >= 0.0f ? std::sqrt(ratio) : 0.0f;
     return imageStage(work, frame.signedSideGain * narrowing);
@@ -169,9 +159,7 @@ inline StereoVector softclipCurve(StereoVector x)
 inline void raisePeak(std::atomic<float>& peak, float magnitude)
 {
     if (magnitude > peak.load(std::memory_order_relaxed))
-    {
         peak.store(magnitude, std::memory_order_relaxed);
-    }
 }
 } // namespace pinned_engine_detail
 
@@ -180,9 +168,7 @@ template <bool twoFrames>
 PINNED_ENGINE_INLINE StereoVector PinnedOrderEngine::softclipStage(StereoVector work)
 {
     if (!frame.softclipOn)
-    {
         return work;
-    }
     const StereoVector magnitude = stereo::abs(work);
     pinned_engine_detail::raisePeak(softclipPeakLeft, magnitude[0]);
     pinned_engine_detail::raisePeak(softclipPeakRight, magnitude[1]);
@@ -238,9 +224,7 @@ PINNED_ENGINE_INLINE float PinnedOrderEngine::rmsLevellerStage(FrameState& s, fl
     const float released = s.rmsEnvelope * frame.rmsReleaseCoef;
     s.rmsEnvelope = attacked > s.rmsEnvelope ? attacked : released;
     if (s.rmsEnvelope > frame.rmsThresholdPower)
-    {
         return std::sqrt(frame.rmsThresholdPower / s.rmsEnvelope);
-    }
     return 1.0f;
 }
 
@@ -276,9 +260,7 @@ PINNED_ENGINE_INLINE StereoVector PinnedOrderEngine::linkedGains(StereoVector en
     const StereoMask limiting = envelope > 2.0f * engine_constants::kEpsilon;
     const StereoVector unity = stereo::splat(1.0f);
     if (!stereo::anyOfFourSet(limiting))
-    {
         return unity;
-    }
     return select(limiting, unity / (envelope + 1.0f), unity);
 }
 

@@ -14,17 +14,11 @@ PinnedQuantiser::PinnedQuantiser(RandomGenerator& generator) : dither(generator)
 void PinnedQuantiser::setSampleRate(float sampleRateHz)
 {
     if (sampleRateHz >= engine_constants::kFirstOrderShapingSampleRateHz)
-    {
         shaping = Shaping::firstOrder;
-    }
     else if (sampleRateHz >= engine_constants::kShapingMinSampleRateHz)
-    {
         shaping = Shaping::eightTap;
-    }
     else
-    {
         shaping = Shaping::none;
-    }
 }
 
 void PinnedQuantiser::setWordLength(int bits)

@@ -75,9 +75,7 @@ class PinnedQuantiser
         errorHistory[historyIndex] = error;
         float sum = kShapingCoefficients[0] * errorHistory[historyIndex];
         for (int tap = 1; tap < engine_constants::kShapingTapCount; ++tap)
-        {
             sum += kShapingCoefficients[tap] * errorHistory[(historyIndex - tap) & kHistoryMask];
-        }
         feedback = sum;
         historyIndex = (historyIndex + 1) & kHistoryMask;
     }
