@@ -22,6 +22,8 @@ const char* const kPromisedFeatures[] = {LV2_BUF_SIZE__boundedBlockLength, LV2_C
                                          LV2_CORE__inPlaceBroken, LV2_CORE__isLive};
 constexpr int kStereoChannels = 2;
 constexpr int kDisplayDigits = 6;
+// About 20 s at 48 kHz: far beyond any look-ahead a plug-in could honestly state.
+constexpr float kMaxLatencyFrames = 1 << 20;
 
 // As with VST 2.4 libraries, the plug-in's library stays loaded until the program ends: plug-ins
 // leave allocations and threads behind, which lilv would otherwise unload with its world.
@@ -46,6 +48,7 @@ Lv2PluginInstance::Lv2PluginInstance(std::shared_ptr<Lv2World> world, const Lilv
       sampleRateOption(static_cast<float>(sampleRateHz))
 {
     Lv2World& lv2 = *this->world;
+    pluginName = lv2TakeNodeText(lilv_plugin_get_name(plugin));
     refuseMissingFeatures();
     refuseMissingLibrary();
     layout = describePorts(lv2, plugin);
@@ -119,6 +122,7 @@ Lv2PluginInstance::Lv2PluginInstance(std::shared_ptr<Lv2World> world, const Lilv
 Lv2PluginInstance::~Lv2PluginInstance()
 {
     stop();
+    const std::lock_guard<std::mutex> lock(world->access());
     for (LilvInstance* instance : instances)
         lilv_instance_free(instance);
 }
@@ -206,7 +210,7 @@ void Lv2PluginInstance::resetAtomBuffers()
 
 std::string Lv2PluginInstance::name() const
 {
-    return lv2TakeNodeText(lilv_plugin_get_name(plugin));
+    return pluginName;
 }
 
 std::string Lv2PluginInstance::programName(int program) const
@@ -220,6 +224,7 @@ void Lv2PluginInstance::setProgram(int program)
 {
     if (program < 0 || program >= numPrograms())
         return;
+    const std::lock_guard<std::mutex> lock(world->access());
     applyPreset(*world, presets[static_cast<std::size_t>(program)], instances, features.data(),
                 [this](const std::string& symbol, float value)
                 {
@@ -339,5 +344,9 @@ int Lv2PluginInstance::latencyFrames() const
 {
     if (layout.latencyPort < 0)
         return 0;
-    return static_cast<int>(std::lround(portValues[static_cast<std::size_t>(layout.latencyPort)]));
+    // A plug-in's own figure: one far beyond any look-ahead would have us feed silence for hours.
+    const float frames = portValues[static_cast<std::size_t>(layout.latencyPort)];
+    if (!(frames >= 0.0f && frames <= kMaxLatencyFrames))
+        return 0;
+    return static_cast<int>(std::lround(frames));
 }

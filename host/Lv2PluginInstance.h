@@ -62,6 +62,7 @@ class Lv2PluginInstance final : public PluginInstance
     const Lv2ControlPort* control(int param) const;
 
     std::shared_ptr<Lv2World> world;
+    std::string pluginName; // read once, under the world's lock
     const LilvPlugin* plugin;
     Lv2PortLayout layout;
     std::vector<Lv2Preset> presets;

@@ -6,6 +6,7 @@
 #include <lilv/lilv.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,9 @@ class Lv2World
     LilvWorld* get() const { return world; }
     const Lv2Vocabulary& vocabulary() const { return *words; }
     Lv2UridMap& urids() { return uridMap; }
+    // Held while an instance is made, loads a preset or is freed: batch jobs do that from
+    // several threads, and lilv's node counts and library list are not made for it.
+    std::mutex& access() const { return accessMutex; }
 
   private:
     void loadUnits();
@@ -53,6 +57,7 @@ class Lv2World
     LilvWorld* world;
     std::unique_ptr<Lv2Vocabulary> words;
     Lv2UridMap uridMap;
+    mutable std::mutex accessMutex;
 };
 
 // Where loadInstalled looks, as a user would set LV2_PATH.

@@ -40,15 +40,13 @@ class Lv2PluginSource final : public PluginSource
     std::unique_ptr<PluginInstance> instantiate(double sampleRateHz,
                                                 int maxBlockFrames) const override
     {
-        // Batch jobs instantiate from several threads; lilv's world is not made for that.
-        const std::lock_guard<std::mutex> lock(instantiating);
+        const std::lock_guard<std::mutex> lock(world->access());
         return std::make_unique<Lv2PluginInstance>(world, plugin, sampleRateHz, maxBlockFrames);
     }
 
   private:
     std::shared_ptr<Lv2World> world;
     const LilvPlugin* plugin;
-    mutable std::mutex instantiating;
 };
 
 bool endsWith(const std::string& text, const std::string& suffix)

@@ -59,6 +59,8 @@ const ControlPortInfo kControlPorts[kNumParams] = {
 double portValueOf(int index, float parameterValue)
 {
     const ControlPortInfo& port = kControlPorts[index];
+    if (port.kind == PortKind::toggled)
+        return switchIsOn(parameterValue) ? 1.0 : 0.0;
     switch (port.scale)
     {
     case PortScale::gainLawDb:
@@ -78,6 +80,9 @@ double portValueOf(int index, float parameterValue)
 float parameterValueOf(int index, float portValue)
 {
     const ControlPortInfo& port = kControlPorts[index];
+    // A toggle is on above zero for every LV2 host, not only above one half.
+    if (port.kind == PortKind::toggled)
+        return portValue > 0.0f ? 1.0f : 0.0f;
     double value = portValue;
     switch (port.scale)
     {

@@ -167,6 +167,13 @@ TEST(Lv2Bundle, ControlsReadInUserUnitsWithTheVstDefaults)
     for (std::uint32_t index :
          {std::uint32_t{kBypass}, std::uint32_t{kInterSamplePeak}, lv2_port::kPeakHoldReset})
         EXPECT_TRUE(portHas(index, LV2_CORE__toggled)) << symbol(index);
+    // Any value above zero turns a toggle on, as LV2 defines it.
+    for (const int index : {kBypass, kInterSamplePeak})
+    {
+        EXPECT_EQ(parameterValueOf(index, 0.3f), 1.0f);
+        EXPECT_EQ(parameterValueOf(index, 0.0f), 0.0f);
+        EXPECT_EQ(parameterValueOf(index, -2.0f), 0.0f);
+    }
 }
 
 TEST(Lv2Bundle, MenusAreIntegerEnumerationsWithTheEditorsLabels)
