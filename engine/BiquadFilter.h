@@ -49,7 +49,7 @@ template <typename Sample> class BasicBiquadFilter
 
     // The same step on state the caller keeps (in registers across a block); returns the output.
     // The input terms are summed first, so only a1 * out waits for the output.
-    Sample step(Sample x, Sample& state1, Sample& state2) const
+    __attribute__((always_inline)) Sample step(Sample x, Sample& state1, Sample& state2) const
     {
         const Sample out = b0 * x + state1;
         state1 = (b1 * x + state2) - a1 * out;

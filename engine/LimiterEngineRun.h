@@ -23,6 +23,17 @@
 
 namespace limiter_run_detail
 {
+// std::min and std::max as written there, without sharing their out-of-line copies.
+VARNHOLT_ENGINE_INLINE float minOfFloats(float a, float b)
+{
+    return b < a ? b : a;
+}
+
+VARNHOLT_ENGINE_INLINE float maxOfFloats(float a, float b)
+{
+    return a < b ? b : a;
+}
+
 // The vector passes take kFramesPerVector frames' left/right pairs at a time: eight in 64 bytes
 // with AVX-512, two in 16 bytes on the baseline, whose 64-byte operations would be split up.
 #if defined(__AVX512F__)
@@ -216,8 +227,8 @@ VARNHOLT_ENGINE_INLINE float boundSample(float sample)
 {
     if (!std::isfinite(sample))
         return 0.0f;
-    return std::max(std::min(sample, engine_constants::kInputLimit),
-                    -engine_constants::kInputLimit);
+    return maxOfFloats(minOfFloats(sample, engine_constants::kInputLimit),
+                       -engine_constants::kInputLimit);
 }
 
 // Quadratic saturation: slope 1 at 0, slope 0 and value +-0.5 from +-1 on.
@@ -401,8 +412,8 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::softclipStage
     float peakRight = 0.0f;
     for (int lane = 0; lane < 2 * kFramesPerVector; lane += 2)
     {
-        peakLeft = std::max(peakLeft, peak[lane]);
-        peakRight = std::max(peakRight, peak[lane + 1]);
+        peakLeft = maxOfFloats(peakLeft, peak[lane]);
+        peakRight = maxOfFloats(peakRight, peak[lane + 1]);
     }
     raisePeak(softclipPeakLeft, peakLeft);
     raisePeak(softclipPeakRight, peakRight);

@@ -24,7 +24,7 @@ class NoiseSource
     StereoVector uniformPair(RandomGenerator& from) const { return uniformPairOf(from.next()); }
 
     // The same from a draw the caller took from the generator.
-    StereoVector uniformPairOf(RandomGenerator::Lanes draw) const
+    __attribute__((always_inline)) StereoVector uniformPairOf(RandomGenerator::Lanes draw) const
     {
         constexpr std::uint32_t lowByteMask = 0xFFu;
         constexpr std::int32_t midStep = 128;
@@ -34,7 +34,7 @@ class NoiseSource
 
     // The uniformPair values of two draws in lanes 0, 1 and 2, 3 (two frames), converted
     // together.
-    StereoVector uniformTwoPairsOf(RandomGenerator::Lanes first,
+    __attribute__((always_inline)) StereoVector uniformTwoPairsOf(RandomGenerator::Lanes first,
                                    RandomGenerator::Lanes second) const
     {
         return uniformPairOf(__builtin_shufflevector(first, second, 0, 1, 4, 5));
@@ -47,7 +47,7 @@ class NoiseSource
 
     float triangular(RandomGenerator& from) const { return triangularOf(from.next()); }
 
-    float triangularOf(RandomGenerator::Lanes draw) const
+    __attribute__((always_inline)) float triangularOf(RandomGenerator::Lanes draw) const
     {
         const StereoVector pair = uniformPairOf(draw);
         const float first = pair[0];

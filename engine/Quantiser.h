@@ -21,7 +21,7 @@ class Quantiser
     // x in full-scale units, within +-1 (the engine clamps before quantising, which keeps the
     // rounding inside 32-bit integers up to 30 bits); ditherSteps in steps of the word length.
     // Returns the quantised values in full-scale units.
-    StereoVector process(StereoVector x, StereoVector ditherSteps)
+    __attribute__((always_inline)) StereoVector process(StereoVector x, StereoVector ditherSteps)
     {
         const StereoVector scaled = x * scale;
         // v = scaled - feedback is the value to round; the rounding waits for the feedback only.

@@ -17,69 +17,69 @@ using StereoMask = std::int32_t __attribute__((vector_size(16)));
 
 namespace stereo
 {
-inline StereoVector splat(float value)
+inline __attribute__((always_inline)) StereoVector splat(float value)
 {
     return StereoVector{value, value, value, value};
 }
 
-inline StereoVector make(float left, float right)
+inline __attribute__((always_inline)) StereoVector make(float left, float right)
 {
     return StereoVector{left, right, left, right};
 }
 
-inline StereoMask splatInt(std::int32_t value)
+inline __attribute__((always_inline)) StereoMask splatInt(std::int32_t value)
 {
     return StereoMask{value, value, value, value};
 }
 
-inline StereoVector abs(StereoVector v)
+inline __attribute__((always_inline)) StereoVector abs(StereoVector v)
 {
     constexpr std::int32_t magnitudeBits = 0x7FFFFFFF;
     return reinterpret_cast<StereoVector>(reinterpret_cast<StereoMask>(v) & magnitudeBits);
 }
 
 // Per lane: where the mask is set, ifSet, else ifClear.
-inline StereoVector select(StereoMask mask, StereoVector ifSet, StereoVector ifClear)
+inline __attribute__((always_inline)) StereoVector select(StereoMask mask, StereoVector ifSet, StereoVector ifClear)
 {
     return mask ? ifSet : ifClear;
 }
 
-inline StereoMask select(StereoMask mask, StereoMask ifSet, StereoMask ifClear)
+inline __attribute__((always_inline)) StereoMask select(StereoMask mask, StereoMask ifSet, StereoMask ifClear)
 {
     return mask ? ifSet : ifClear;
 }
 
 // a > b ? ifGreater : otherwise on single floats, as lane operations: a comparison that
 // audio flips at random costs no mispredicted branch. Exactly that expression.
-inline float selectGreater(float a, float b, float ifGreater, float otherwise)
+inline __attribute__((always_inline)) float selectGreater(float a, float b, float ifGreater, float otherwise)
 {
     const StereoMask greater = splat(a) > splat(b);
     return select(greater, splat(ifGreater), splat(otherwise))[0];
 }
 
 // Left and right exchanged.
-inline StereoVector swapped(StereoVector v)
+inline __attribute__((always_inline)) StereoVector swapped(StereoVector v)
 {
     return __builtin_shufflevector(v, v, 1, 0, 3, 2);
 }
 
-inline StereoVector leftInBoth(StereoVector v)
+inline __attribute__((always_inline)) StereoVector leftInBoth(StereoVector v)
 {
     return __builtin_shufflevector(v, v, 0, 0, 2, 2);
 }
 
-inline StereoVector rightInBoth(StereoVector v)
+inline __attribute__((always_inline)) StereoVector rightInBoth(StereoVector v)
 {
     return __builtin_shufflevector(v, v, 1, 1, 3, 3);
 }
 
-inline StereoMask rightInBoth(StereoMask m)
+inline __attribute__((always_inline)) StereoMask rightInBoth(StereoMask m)
 {
     return __builtin_shufflevector(m, m, 1, 1, 3, 3);
 }
 
 // Per lane a > b ? a : b, and a < b ? a : b: exactly these expressions, NaN cases included.
-inline StereoVector maxOf(StereoVector a, StereoVector b)
+inline __attribute__((always_inline)) StereoVector maxOf(StereoVector a, StereoVector b)
 {
 #if defined(__SSE2__)
     return _mm_max_ps(a, b);
@@ -88,7 +88,7 @@ inline StereoVector maxOf(StereoVector a, StereoVector b)
 #endif
 }
 
-inline StereoVector minOf(StereoVector a, StereoVector b)
+inline __attribute__((always_inline)) StereoVector minOf(StereoVector a, StereoVector b)
 {
 #if defined(__SSE2__)
     return _mm_min_ps(a, b);
@@ -111,7 +111,7 @@ inline __attribute__((always_inline)) StereoVector truncated(StereoVector v)
 }
 
 // Per lane 0.5 with the sign of v (-0.5 for -0).
-inline StereoVector halfWithSignOf(StereoVector v)
+inline __attribute__((always_inline)) StereoVector halfWithSignOf(StereoVector v)
 {
     constexpr std::int32_t signBit = static_cast<std::int32_t>(0x80000000u);
     return reinterpret_cast<StereoVector>((reinterpret_cast<StereoMask>(v) & signBit) |
@@ -119,7 +119,7 @@ inline StereoVector halfWithSignOf(StereoVector v)
 }
 
 // Bit 0 for the left lane, bit 1 for the right.
-inline int channelBits(StereoMask m)
+inline __attribute__((always_inline)) int channelBits(StereoMask m)
 {
 #if defined(__SSE2__)
     return _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(m))) & 3;
@@ -129,18 +129,18 @@ inline int channelBits(StereoMask m)
 }
 
 // Lanes 0, 1 of a followed by lanes 0, 1 of b: two frames' pairs in one vector.
-inline StereoVector joinPairs(StereoVector a, StereoVector b)
+inline __attribute__((always_inline)) StereoVector joinPairs(StereoVector a, StereoVector b)
 {
     return __builtin_shufflevector(a, b, 0, 1, 4, 5);
 }
 
 // Lanes 2 and 3 (the second frame of a joined vector) moved to lanes 0 and 1, and repeated.
-inline StereoVector secondPair(StereoVector v)
+inline __attribute__((always_inline)) StereoVector secondPair(StereoVector v)
 {
     return __builtin_shufflevector(v, v, 2, 3, 2, 3);
 }
 
-inline bool allFourSet(StereoMask m)
+inline __attribute__((always_inline)) bool allFourSet(StereoMask m)
 {
 #if defined(__SSE2__)
     return _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(m))) == 0xF;
@@ -149,7 +149,7 @@ inline bool allFourSet(StereoMask m)
 #endif
 }
 
-inline bool anyOfFourSet(StereoMask m)
+inline __attribute__((always_inline)) bool anyOfFourSet(StereoMask m)
 {
 #if defined(__SSE2__)
     return _mm_movemask_ps(_mm_castsi128_ps(reinterpret_cast<__m128i>(m))) != 0;
@@ -158,7 +158,7 @@ inline bool anyOfFourSet(StereoMask m)
 #endif
 }
 
-inline bool bothSet(StereoMask m)
+inline __attribute__((always_inline)) bool bothSet(StereoMask m)
 {
     return channelBits(m) == 3;
 }
@@ -166,12 +166,12 @@ inline bool bothSet(StereoMask m)
 // A float, or the same float in every lane, for code shared by mono and stereo blocks.
 template <typename Sample> Sample broadcast(float value);
 
-template <> inline float broadcast<float>(float value)
+template <> inline __attribute__((always_inline)) float broadcast<float>(float value)
 {
     return value;
 }
 
-template <> inline StereoVector broadcast<StereoVector>(float value)
+template <> inline __attribute__((always_inline)) StereoVector broadcast<StereoVector>(float value)
 {
     return splat(value);
 }

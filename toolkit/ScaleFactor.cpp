@@ -2,20 +2,25 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 namespace
 {
-// A positive number spelled out completely in text, or 0.
+// A positive number spelled out completely in text, or 0; read with a point for decimals
+// whatever locale the host has set.
 double parsePositive(const char* text)
 {
     if (!text || !*text)
         return 0.0;
-    char* end = nullptr;
-    const double value = std::strtod(text, &end);
-    return end && *end == '\0' && value > 0.0 ? value : 0.0;
+    const char* const end = text + std::strlen(text);
+    double value = 0.0;
+    const std::from_chars_result read = std::from_chars(text, end, value);
+    return read.ec == std::errc() && read.ptr == end && std::isfinite(value) && value > 0.0
+               ? value
+               : 0.0;
 }
 
 // Xft.dpi from the resource database the desktop loaded into the server (xrdb), or 0.

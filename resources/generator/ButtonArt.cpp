@@ -10,7 +10,7 @@ struct ButtonEntry
     double lampRadiusPx;
 };
 
-const ButtonEntry kButtonSpecs[] = {
+const ButtonEntry kButtonEntries[] = {
     {bitmapId::kButtonLarge, art::kLargeButtonPx, art::kLargeButtonPx, 5.5},
     {bitmapId::kButtonSmall, art::kSmallButtonWidthPx, art::kSmallButtonHeightPx, 3.5},
 };
@@ -103,7 +103,7 @@ ArtBitmap drawButtonFrames(const ButtonEntry& entry, double scale)
 
 ArtBitmap drawButton(int id, double scale)
 {
-    for (const ButtonEntry& entry : kButtonSpecs)
+    for (const ButtonEntry& entry : kButtonEntries)
         if (entry.id == id)
             return drawButtonFrames(entry, scale);
     return {id, 24, nullptr};
@@ -112,7 +112,7 @@ ArtBitmap drawButton(int id, double scale)
 std::vector<ArtBitmap> drawButtons(double scale)
 {
     std::vector<ArtBitmap> buttons;
-    for (const ButtonEntry& entry : kButtonSpecs)
+    for (const ButtonEntry& entry : kButtonEntries)
         buttons.push_back(drawButtonFrames(entry, scale));
     return buttons;
 }

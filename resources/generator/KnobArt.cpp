@@ -11,7 +11,7 @@ struct KnobEntry
     bool bipolar;
 };
 
-const KnobEntry kNobSpecs[] = {
+const KnobEntry kKnobEntries[] = {
     {bitmapId::kNobSmall, art::kSmallKnobPx, false},
     {bitmapId::kNobSmallBipolar, art::kSmallKnobPx, true},
     {bitmapId::kNobLarge, art::kLargeKnobPx, false},
@@ -168,14 +168,14 @@ ArtBitmap drawFilmstrip(const KnobEntry& entry, double scale)
 
 void drawKnobFrame(int id, double scale, int frame, cairo_surface_t* strip)
 {
-    for (const KnobEntry& entry : kNobSpecs)
+    for (const KnobEntry& entry : kKnobEntries)
         if (entry.id == id)
             drawFrame(entry, scale, frame, strip);
 }
 
 ArtBitmap drawKnobFilmstrip(int id, double scale)
 {
-    for (const KnobEntry& entry : kNobSpecs)
+    for (const KnobEntry& entry : kKnobEntries)
         if (entry.id == id)
             return drawFilmstrip(entry, scale);
     return {id, 32, nullptr};
@@ -184,7 +184,7 @@ ArtBitmap drawKnobFilmstrip(int id, double scale)
 std::vector<ArtBitmap> drawKnobFilmstrips(double scale)
 {
     std::vector<ArtBitmap> filmstrips;
-    for (const KnobEntry& entry : kNobSpecs)
+    for (const KnobEntry& entry : kKnobEntries)
         filmstrips.push_back(drawFilmstrip(entry, scale));
     return filmstrips;
 }
