@@ -12,7 +12,9 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <exception>
 #include <limits>
+#include <mutex>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -27,22 +29,44 @@ double secondsSince(Clock::time_point started)
     return std::chrono::duration<double>(Clock::now() - started).count();
 }
 
-// Runs work(0..count-1) on up to `jobs` threads, this one included.
+// Runs work(0..count-1) on up to `jobs` threads, this one included. The first exception thrown
+// by any work stops the others taking more and is rethrown here once every thread has ended.
 template <typename Work> void runParallel(std::size_t count, int jobs, const Work& work)
 {
     std::atomic<std::size_t> next{0};
+    std::mutex failureLock;
+    std::exception_ptr failure;
     auto worker = [&]
     {
-        for (std::size_t index = next++; index < count; index = next++)
-            work(index);
+        try
+        {
+            for (std::size_t index = next++; index < count; index = next++)
+                work(index);
+        }
+        catch (...)
+        {
+            next = count;
+            const std::lock_guard<std::mutex> hold(failureLock);
+            if (!failure)
+                failure = std::current_exception();
+        }
     };
     const std::size_t helpers = std::min<std::size_t>(count, std::max(1, jobs)) - (count > 0);
     std::vector<std::thread> threads;
-    for (std::size_t helper = 0; helper < helpers; ++helper)
-        threads.emplace_back(worker);
+    try
+    {
+        for (std::size_t helper = 0; helper < helpers; ++helper)
+            threads.emplace_back(worker);
+    }
+    catch (...)
+    {
+        // No thread to be had: the ones started and this one do the work.
+    }
     worker();
     for (std::thread& thread : threads)
         thread.join();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 // A file's share done from its passes' progress: passes are counted as they restart.

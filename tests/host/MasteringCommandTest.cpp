@@ -173,6 +173,25 @@ TEST(Mastering, AlbumKeepsTheTracksApartAndMeetsTheGoalAsOneProgramme)
     EXPECT_NEAR(measureFile(folder / "album.wav").integratedLufs, -16.0, 0.1);
 }
 
+TEST(Mastering, AlbumThroughAPluginWithoutDriveFailsCleanlyOnEveryJobCount)
+{
+    TempFolder folder;
+    const std::vector<std::string> inputs = {writeProgramme(folder, "a.wav", Character::dense),
+                                             writeProgramme(folder, "b.wav", Character::peaky)};
+    for (const char* jobs : {"1", "2"})
+    {
+        std::ostringstream report, errors;
+        const int status = runRenderCommand({"--plugin", FAKE_MAIN_ONLY_PATH, "--target-lufs",
+                                             "-14", "--album", "--jobs", jobs, "--output-dir",
+                                             folder / "out", inputs[0], inputs[1]},
+                                            report, errors);
+        EXPECT_EQ(status, 1) << jobs;
+        EXPECT_NE(errors.str().find("needs a plug-in with \"Input drive\""), std::string::npos)
+            << errors.str();
+        EXPECT_FALSE(std::filesystem::exists(folder / "out/a.wav")) << jobs;
+    }
+}
+
 TEST(Mastering, BatchReportsABadFileCompletesTheOthersAndIgnoresTheJobCount)
 {
     TempFolder folder;
