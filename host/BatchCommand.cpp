@@ -94,16 +94,49 @@ class FileProgress
     double lastFraction = 0.0;
 };
 
-void refuseToOverwriteInput(const BatchFile& file)
-{
-    std::error_code error;
-    if (fs::equivalent(file.inputPath, file.outputPath, error))
-        throw HostError("the output would overwrite the input file " + file.inputPath);
-}
-
 std::string plotPathFor(const std::string& outputPath)
 {
     return fs::path(outputPath).replace_extension(".png").string();
+}
+
+// Two names for one file: the same inode when both exist, else the same absolute path once
+// "." and ".." are resolved.
+bool samePlace(const std::string& one, const std::string& other)
+{
+    std::error_code error;
+    if (fs::exists(one, error) && fs::exists(other, error))
+        return fs::equivalent(one, other, error);
+    return fs::absolute(one, error).lexically_normal() ==
+           fs::absolute(other, error).lexically_normal();
+}
+
+// Before anything is written: no file the batch writes may be one of its inputs or a file another
+// of its inputs writes. The files that would collide fail; the others go ahead.
+void refuseCollisions(std::vector<FileOutcome>& outcomes, bool plot)
+{
+    std::vector<std::vector<std::string>> written(outcomes.size());
+    for (std::size_t index = 0; index < outcomes.size(); ++index)
+    {
+        written[index].push_back(outcomes[index].file.outputPath);
+        if (plot)
+            written[index].push_back(plotPathFor(outcomes[index].file.outputPath));
+    }
+    for (std::size_t index = 0; index < outcomes.size(); ++index)
+    {
+        for (const std::string& path : written[index])
+        {
+            for (const FileOutcome& other : outcomes)
+                if (samePlace(path, other.file.inputPath))
+                    outcomes[index].error =
+                        "the output would overwrite the input file " + other.file.inputPath;
+            for (std::size_t earlier = 0; earlier < index; ++earlier)
+                for (const std::string& taken : written[earlier])
+                    if (samePlace(path, taken))
+                        outcomes[index].error = "another input already writes " + taken;
+            if (!outcomes[index].error.empty())
+                break;
+        }
+    }
 }
 
 // Puts the rendered file in place and fills in what the summary shows.
@@ -155,7 +188,6 @@ void renderOne(FileOutcome& outcome, const BatchOptions& options, BatchProgress&
     const auto started = Clock::now();
     try
     {
-        refuseToOverwriteInput(outcome.file);
         const SourceAudio source = loadSource(outcome.file.inputPath);
         describeSource(outcome, source);
         const SoundFileFormat format = chooseOutputFormat(source.format, outcome.file.outputPath,
@@ -214,8 +246,7 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                     }
                     try
                     {
-                        refuseToOverwriteInput(outcome.file);
-                        sources[index] = loadSource(outcome.file.inputPath);
+                                        sources[index] = loadSource(outcome.file.inputPath);
                         describeSource(outcome, *sources[index]);
                         requireMeasurable(*sources[index]);
                         formats[index] =
@@ -348,17 +379,7 @@ BatchOutcome renderBatch(const std::vector<BatchFile>& files, const BatchOptions
     batch.files.resize(files.size());
     for (std::size_t index = 0; index < files.size(); ++index)
         batch.files[index].file = files[index];
-    // Two inputs of the same name would write one output twice.
-    for (std::size_t later = 0; later < files.size(); ++later)
-    {
-        for (std::size_t earlier = 0; earlier < later; ++earlier)
-        {
-            if (files[later].outputPath == files[earlier].outputPath &&
-                batch.files[later].error.empty())
-                batch.files[later].error =
-                    "another input already writes " + files[later].outputPath;
-        }
-    }
+    refuseCollisions(batch.files, options.plot);
 
     BatchProgress progress(stderr, files.size());
     if (options.album)
@@ -370,6 +391,8 @@ BatchOutcome renderBatch(const std::vector<BatchFile>& files, const BatchOptions
                     {
                         if (batch.files[index].error.empty())
                             renderOne(batch.files[index], options, progress, index);
+                        else
+                            progress.finish(index);
                     });
     }
     batch.seconds = secondsSince(started);

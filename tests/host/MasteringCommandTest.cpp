@@ -231,6 +231,37 @@ TEST(Mastering, BatchReportsABadFileCompletesTheOthersAndIgnoresTheJobCount)
               3);
 }
 
+TEST(Mastering, BatchRefusesOutputsThatWouldOverwriteAnInputOrEachOther)
+{
+    TempFolder folder;
+    std::filesystem::create_directories(folder / "a");
+    std::filesystem::create_directories(folder / "out");
+    const std::string first = writeProgramme(folder, "a/x.wav", Character::dense, 1);
+    const std::string second = writeProgramme(folder, "out/x.wav", Character::peaky, 2);
+    const std::vector<char> secondBytes = fileBytes(second);
+    const CommandRun overInput =
+        run({"--jobs", "2", "--output-dir", folder / "out", first, folder / "a/../out/x.wav"});
+    EXPECT_EQ(overInput.status, 1);
+    EXPECT_NE(overInput.errors.find("x.wav: the output would overwrite the input file"),
+              std::string::npos)
+        << overInput.errors;
+    EXPECT_NE(overInput.report.find("0 written, 2 failed"), std::string::npos) << overInput.report;
+    EXPECT_EQ(fileBytes(second), secondBytes);
+
+    // x.wav and x.flac would share x.png; b.wav is unaffected.
+    const std::string flac = folder / "x.flac";
+    writeSoundFile(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, kProgrammeRateHz,
+                   generateProgramme(Character::dynamic, 1.0));
+    const CommandRun plots = run({"--plot", "--output-dir", folder / "plots", first, flac,
+                                  writeProgramme(folder, "b.wav", Character::dynamic, 3)});
+    EXPECT_EQ(plots.status, 1);
+    EXPECT_NE(plots.errors.find("x.flac: another input already writes " + (folder / "plots/x.png")),
+              std::string::npos)
+        << plots.errors;
+    EXPECT_NE(plots.report.find("2 written, 1 failed"), std::string::npos) << plots.report;
+    EXPECT_FALSE(std::filesystem::exists(folder / "plots/x.flac"));
+}
+
 TEST(Mastering, PlotIsBesideTheOutputAtItsStatedSizeAndShowsTheTraces)
 {
     TempFolder folder;
