@@ -156,23 +156,37 @@ void finishFile(FileOutcome& outcome, const SourceAudio& source, const RenderedA
     outcome.maxGainReductionDb =
         reduction.empty() ? 0.0 : *std::max_element(reduction.begin(), reduction.end());
 
-    writeFileInPlace(outcome.file.outputPath, rendered.file.data);
-    if (!options.plot)
-        return;
-    PlotData plot;
-    plot.title = fs::path(outcome.file.outputPath).filename().string();
-    plot.input = source.trace;
-    plot.output = rendered.meter->trace();
-    plot.gainReductionDb = reduction;
-    plot.inputFigures = source.figures;
-    plot.outputFigures = outcome.output;
-    if (options.goal)
-        plot.goal = *options.goal;
-    if (rendered.drivePosition >= 0.0)
-        plot.driveAndTrim =
-            DriveAndTrim{driveDbAt(rendered.drivePosition), trimDbAt(rendered.trimPosition)};
-    outcome.plotPath = plotPathFor(outcome.file.outputPath);
-    writeLoudnessPlot(outcome.plotPath, plot);
+    // The plot goes first, so that a plot that cannot be written leaves no audio behind; the
+    // plot is taken away again if the audio then fails.
+    if (options.plot)
+    {
+        PlotData plot;
+        plot.title = fs::path(outcome.file.outputPath).filename().string();
+        plot.input = source.trace;
+        plot.output = rendered.meter->trace();
+        plot.gainReductionDb = reduction;
+        plot.inputFigures = source.figures;
+        plot.outputFigures = outcome.output;
+        if (options.goal)
+            plot.goal = *options.goal;
+        if (rendered.drivePosition >= 0.0)
+            plot.driveAndTrim =
+                DriveAndTrim{driveDbAt(rendered.drivePosition), trimDbAt(rendered.trimPosition)};
+        writeLoudnessPlot(plotPathFor(outcome.file.outputPath), plot);
+    }
+    try
+    {
+        writeFileInPlace(outcome.file.outputPath, rendered.file.data);
+    }
+    catch (const std::exception&)
+    {
+        std::error_code ignored;
+        if (options.plot)
+            fs::remove(plotPathFor(outcome.file.outputPath), ignored);
+        throw;
+    }
+    if (options.plot)
+        outcome.plotPath = plotPathFor(outcome.file.outputPath);
 }
 
 void describeSource(FileOutcome& outcome, const SourceAudio& source)

@@ -262,6 +262,17 @@ TEST(Mastering, BatchRefusesOutputsThatWouldOverwriteAnInputOrEachOther)
     EXPECT_FALSE(std::filesystem::exists(folder / "plots/x.flac"));
 }
 
+TEST(Mastering, APlotThatCannotBeWrittenLeavesNoAudioEither)
+{
+    TempFolder folder;
+    const std::string input = writeProgramme(folder, "song.wav", Character::dynamic);
+    std::filesystem::create_directories(folder / "song-m.png"); // in the plot's way
+    const CommandRun result = run({"--plot", input, folder / "song-m.wav"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.errors.find("song-m.png"), std::string::npos) << result.errors;
+    EXPECT_FALSE(std::filesystem::exists(folder / "song-m.wav"));
+}
+
 TEST(Mastering, PlotIsBesideTheOutputAtItsStatedSizeAndShowsTheTraces)
 {
     TempFolder folder;
