@@ -11,8 +11,8 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <filesystem>
 #include <exception>
+#include <filesystem>
 #include <limits>
 #include <mutex>
 #include <thread>
@@ -260,7 +260,7 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                     }
                     try
                     {
-                                        sources[index] = loadSource(outcome.file.inputPath);
+                        sources[index] = loadSource(outcome.file.inputPath);
                         describeSource(outcome, *sources[index]);
                         requireMeasurable(*sources[index]);
                         formats[index] =

@@ -207,7 +207,6 @@ class Search
             return fallback;
         const double slope = (point.*figure - other->*figure) / (point.driveDb - other->driveDb);
         return std::isfinite(slope) ? slope : fallback; // a silent neighbour has no slope
-
     }
 
     double towardsLeastDrive(const DrivePoint& reaching, double aim) const

@@ -90,9 +90,9 @@ TEST(Interrupt, ASignalIgnoredByTheCallerStaysIgnored)
     TempFolder folder;
     writeSoundFile(folder / "in.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kProgrammeRateHz,
                    generateProgramme(Character::dense, 5.0));
-    const pid_t child = startRender({"--plugin", FAKE_MAIN_ONLY_PATH, "--block", "1",
-                                     folder / "in.wav", folder / "out.wav"},
-                                    SIGHUP);
+    const pid_t child = startRender(
+        {"--plugin", FAKE_MAIN_ONLY_PATH, "--block", "1", folder / "in.wav", folder / "out.wav"},
+        SIGHUP);
     ASSERT_GT(child, 0);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!anyFileBut(folder, "in.wav") && std::chrono::steady_clock::now() < deadline)

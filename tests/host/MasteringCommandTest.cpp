@@ -181,10 +181,10 @@ TEST(Mastering, AlbumThroughAPluginWithoutDriveFailsCleanlyOnEveryJobCount)
     for (const char* jobs : {"1", "2"})
     {
         std::ostringstream report, errors;
-        const int status = runRenderCommand({"--plugin", FAKE_MAIN_ONLY_PATH, "--target-lufs",
-                                             "-14", "--album", "--jobs", jobs, "--output-dir",
-                                             folder / "out", inputs[0], inputs[1]},
-                                            report, errors);
+        const int status =
+            runRenderCommand({"--plugin", FAKE_MAIN_ONLY_PATH, "--target-lufs", "-14", "--album",
+                              "--jobs", jobs, "--output-dir", folder / "out", inputs[0], inputs[1]},
+                             report, errors);
         EXPECT_EQ(status, 1) << jobs;
         EXPECT_NE(errors.str().find("needs a plug-in with \"Input drive\""), std::string::npos)
             << errors.str();

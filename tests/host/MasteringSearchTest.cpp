@@ -136,15 +136,14 @@ TEST(MasteringSearch, ATrimMissedWhenThePassesRunOutIsReportedAsSuch)
     // the search has; renders miss their trim by 0.3 LU, alternately up and down.
     const MasteringGoal goal{-14, -1};
     int renders = 0;
-    const SearchOutcome outcome =
-        searchDriveAndTrim(goal, 12.0,
-                           [&](double driveDb, double trimDb)
-                           {
-                               const double lufs = driveDb < 5.0 ? -20.0 : -12.0;
-                               const double errorLu = ++renders % 2 == 0 ? 0.3 : -0.3;
-                               return PassFigures{driveDb, trimDb, lufs + trimDb + errorLu,
-                                                  -6.0 + trimDb};
-                           });
+    const SearchOutcome outcome = searchDriveAndTrim(
+        goal, 12.0,
+        [&](double driveDb, double trimDb)
+        {
+            const double lufs = driveDb < 5.0 ? -20.0 : -12.0;
+            const double errorLu = ++renders % 2 == 0 ? 0.3 : -0.3;
+            return PassFigures{driveDb, trimDb, lufs + trimDb + errorLu, -6.0 + trimDb};
+        });
     ASSERT_GT(outcome.passes.size(), 14u) << "out of passes";
     EXPECT_FALSE(outcome.reached);
     EXPECT_TRUE(outcome.trimUnsettled);
