@@ -11,8 +11,10 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <exception>
 #include <filesystem>
 #include <limits>
+#include <mutex>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -27,22 +29,44 @@ double secondsSince(Clock::time_point started)
     return std::chrono::duration<double>(Clock::now() - started).count();
 }
 
-// Runs work(0..count-1) on up to `jobs` threads, this one included.
+// Runs work(0..count-1) on up to `jobs` threads, this one included. The first exception thrown
+// by any work stops the others taking more and is rethrown here once every thread has ended.
 template <typename Work> void runParallel(std::size_t count, int jobs, const Work& work)
 {
     std::atomic<std::size_t> next{0};
+    std::mutex failureLock;
+    std::exception_ptr failure;
     auto worker = [&]
     {
-        for (std::size_t index = next++; index < count; index = next++)
-            work(index);
+        try
+        {
+            for (std::size_t index = next++; index < count; index = next++)
+                work(index);
+        }
+        catch (...)
+        {
+            next = count;
+            const std::lock_guard<std::mutex> hold(failureLock);
+            if (!failure)
+                failure = std::current_exception();
+        }
     };
     const std::size_t helpers = std::min<std::size_t>(count, std::max(1, jobs)) - (count > 0);
     std::vector<std::thread> threads;
-    for (std::size_t helper = 0; helper < helpers; ++helper)
-        threads.emplace_back(worker);
+    try
+    {
+        for (std::size_t helper = 0; helper < helpers; ++helper)
+            threads.emplace_back(worker);
+    }
+    catch (...)
+    {
+        // No thread to be had: the ones started and this one do the work.
+    }
     worker();
     for (std::thread& thread : threads)
         thread.join();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 // A file's share done from its passes' progress: passes are counted as they restart.
@@ -70,16 +94,49 @@ class FileProgress
     double lastFraction = 0.0;
 };
 
-void refuseToOverwriteInput(const BatchFile& file)
-{
-    std::error_code error;
-    if (fs::equivalent(file.inputPath, file.outputPath, error))
-        throw HostError("the output would overwrite the input file " + file.inputPath);
-}
-
 std::string plotPathFor(const std::string& outputPath)
 {
     return fs::path(outputPath).replace_extension(".png").string();
+}
+
+// Two names for one file: the same inode when both exist, else the same absolute path once
+// "." and ".." are resolved.
+bool samePlace(const std::string& one, const std::string& other)
+{
+    std::error_code error;
+    if (fs::exists(one, error) && fs::exists(other, error))
+        return fs::equivalent(one, other, error);
+    return fs::absolute(one, error).lexically_normal() ==
+           fs::absolute(other, error).lexically_normal();
+}
+
+// Before anything is written: no file the batch writes may be one of its inputs or a file another
+// of its inputs writes. The files that would collide fail; the others go ahead.
+void refuseCollisions(std::vector<FileOutcome>& outcomes, bool plot)
+{
+    std::vector<std::vector<std::string>> written(outcomes.size());
+    for (std::size_t index = 0; index < outcomes.size(); ++index)
+    {
+        written[index].push_back(outcomes[index].file.outputPath);
+        if (plot)
+            written[index].push_back(plotPathFor(outcomes[index].file.outputPath));
+    }
+    for (std::size_t index = 0; index < outcomes.size(); ++index)
+    {
+        for (const std::string& path : written[index])
+        {
+            for (const FileOutcome& other : outcomes)
+                if (samePlace(path, other.file.inputPath))
+                    outcomes[index].error =
+                        "the output would overwrite the input file " + other.file.inputPath;
+            for (std::size_t earlier = 0; earlier < index; ++earlier)
+                for (const std::string& taken : written[earlier])
+                    if (samePlace(path, taken))
+                        outcomes[index].error = "another input already writes " + taken;
+            if (!outcomes[index].error.empty())
+                break;
+        }
+    }
 }
 
 // Puts the rendered file in place and fills in what the summary shows.
@@ -99,23 +156,37 @@ void finishFile(FileOutcome& outcome, const SourceAudio& source, const RenderedA
     outcome.maxGainReductionDb =
         reduction.empty() ? 0.0 : *std::max_element(reduction.begin(), reduction.end());
 
-    writeFileInPlace(outcome.file.outputPath, rendered.file.data);
-    if (!options.plot)
-        return;
-    PlotData plot;
-    plot.title = fs::path(outcome.file.outputPath).filename().string();
-    plot.input = source.trace;
-    plot.output = rendered.meter->trace();
-    plot.gainReductionDb = reduction;
-    plot.inputFigures = source.figures;
-    plot.outputFigures = outcome.output;
-    if (options.goal)
-        plot.goal = *options.goal;
-    if (rendered.drivePosition >= 0.0)
-        plot.driveAndTrim =
-            DriveAndTrim{driveDbAt(rendered.drivePosition), trimDbAt(rendered.trimPosition)};
-    outcome.plotPath = plotPathFor(outcome.file.outputPath);
-    writeLoudnessPlot(outcome.plotPath, plot);
+    // The plot goes first, so that a plot that cannot be written leaves no audio behind; the
+    // plot is taken away again if the audio then fails.
+    if (options.plot)
+    {
+        PlotData plot;
+        plot.title = fs::path(outcome.file.outputPath).filename().string();
+        plot.input = source.trace;
+        plot.output = rendered.meter->trace();
+        plot.gainReductionDb = reduction;
+        plot.inputFigures = source.figures;
+        plot.outputFigures = outcome.output;
+        if (options.goal)
+            plot.goal = *options.goal;
+        if (rendered.drivePosition >= 0.0)
+            plot.driveAndTrim =
+                DriveAndTrim{driveDbAt(rendered.drivePosition), trimDbAt(rendered.trimPosition)};
+        writeLoudnessPlot(plotPathFor(outcome.file.outputPath), plot);
+    }
+    try
+    {
+        writeFileInPlace(outcome.file.outputPath, rendered.file.data);
+    }
+    catch (const std::exception&)
+    {
+        std::error_code ignored;
+        if (options.plot)
+            fs::remove(plotPathFor(outcome.file.outputPath), ignored);
+        throw;
+    }
+    if (options.plot)
+        outcome.plotPath = plotPathFor(outcome.file.outputPath);
 }
 
 void describeSource(FileOutcome& outcome, const SourceAudio& source)
@@ -131,7 +202,6 @@ void renderOne(FileOutcome& outcome, const BatchOptions& options, BatchProgress&
     const auto started = Clock::now();
     try
     {
-        refuseToOverwriteInput(outcome.file);
         const SourceAudio source = loadSource(outcome.file.inputPath);
         describeSource(outcome, source);
         const SoundFileFormat format = chooseOutputFormat(source.format, outcome.file.outputPath,
@@ -190,7 +260,6 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                     }
                     try
                     {
-                        refuseToOverwriteInput(outcome.file);
                         sources[index] = loadSource(outcome.file.inputPath);
                         describeSource(outcome, *sources[index]);
                         requireMeasurable(*sources[index]);
@@ -324,17 +393,7 @@ BatchOutcome renderBatch(const std::vector<BatchFile>& files, const BatchOptions
     batch.files.resize(files.size());
     for (std::size_t index = 0; index < files.size(); ++index)
         batch.files[index].file = files[index];
-    // Two inputs of the same name would write one output twice.
-    for (std::size_t later = 0; later < files.size(); ++later)
-    {
-        for (std::size_t earlier = 0; earlier < later; ++earlier)
-        {
-            if (files[later].outputPath == files[earlier].outputPath &&
-                batch.files[later].error.empty())
-                batch.files[later].error =
-                    "another input already writes " + files[later].outputPath;
-        }
-    }
+    refuseCollisions(batch.files, options.plot);
 
     BatchProgress progress(stderr, files.size());
     if (options.album)
@@ -346,6 +405,8 @@ BatchOutcome renderBatch(const std::vector<BatchFile>& files, const BatchOptions
                     {
                         if (batch.files[index].error.empty())
                             renderOne(batch.files[index], options, progress, index);
+                        else
+                            progress.finish(index);
                     });
     }
     batch.seconds = secondsSince(started);

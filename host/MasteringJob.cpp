@@ -173,7 +173,7 @@ std::string unreachableMessage(const MasteringGoal& goal, const SearchOutcome& s
                           oneDecimal(goal.ceilingDbtp) + " dBTP: ";
     if (search.trimUnsettled)
     {
-        return message + "the written file still measured " +
+        return message + "the output still measured " +
                oneDecimal(search.passes.back().loudnessLufs) + " LUFS after " +
                std::to_string(search.passes.size()) + " renders";
     }

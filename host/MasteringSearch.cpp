@@ -86,10 +86,15 @@ class Search
     // whose prediction holds is already the answer.
     double predictedTrim(double driveDb) const
     {
-        const DrivePoint* nearest = &points.front();
+        // A silent drive measures nothing to predict from.
+        const DrivePoint* nearest = nullptr;
         for (const DrivePoint& point : points)
-            if (std::fabs(point.driveDb - driveDb) < std::fabs(nearest->driveDb - driveDb))
+            if (std::isfinite(point.untrimmedLufs) &&
+                (nearest == nullptr ||
+                 std::fabs(point.driveDb - driveDb) < std::fabs(nearest->driveDb - driveDb)))
                 nearest = &point;
+        if (nearest == nullptr)
+            return kMaxTrimDb;
         const double distanceDb = driveDb - nearest->driveDb;
         const double lufs = nearest->untrimmedLufs +
                             distanceDb * slopeAround(*nearest, &DrivePoint::untrimmedLufs, 1.0);
@@ -119,9 +124,11 @@ class Search
         if (leastReaching != nullptr)
             return towardsLeastDrive(*leastReaching, aim);
 
-        const auto loudest = std::max_element(points.begin(), points.end(),
-                                              [](const DrivePoint& a, const DrivePoint& b)
-                                              { return a.reachLufs < b.reachLufs; });
+        // Of equals (all silent, say), the largest drive: more drive is the way out.
+        auto loudest = points.begin();
+        for (auto point = points.begin(); point != points.end(); ++point)
+            if (!(point->reachLufs < loudest->reachLufs))
+                loudest = point;
         const bool isLast = loudest + 1 == points.end();
         if (isLast)
         {
@@ -198,7 +205,8 @@ class Search
         const DrivePoint* other = below != nullptr ? below : above;
         if (other == nullptr)
             return fallback;
-        return (point.*figure - other->*figure) / (point.driveDb - other->driveDb);
+        const double slope = (point.*figure - other->*figure) / (point.driveDb - other->driveDb);
+        return std::isfinite(slope) ? slope : fallback; // a silent neighbour has no slope
     }
 
     double towardsLeastDrive(const DrivePoint& reaching, double aim) const
@@ -214,6 +222,9 @@ class Search
         // Between a drive that falls short and one that reaches: interpolate, kept inside.
         const double span = reaching.driveDb - below->driveDb;
         const double fraction = (aim - below->reachLufs) / (reaching.reachLufs - below->reachLufs);
+        // A silent drive below (no loudness at all) leaves nothing to interpolate: halve.
+        if (!std::isfinite(fraction))
+            return below->driveDb + span / 2.0;
         return below->driveDb + span * std::clamp(fraction, 0.1, 0.9);
     }
 
@@ -276,6 +287,8 @@ SearchOutcome searchDriveAndTrim(const MasteringGoal& goal, double startDriveDb,
         const PassFigures pass = runPass(reaching->driveDb, search.trimFor(*reaching));
         outcome.passes.push_back(pass);
         outcome.reached = search.meets(pass);
+        // That drive reaches the target: only its trim missed.
+        outcome.trimUnsettled = !outcome.reached;
     }
     return outcome;
 }

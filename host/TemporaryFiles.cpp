@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstring>
 #include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 namespace
@@ -26,13 +27,28 @@ struct Slot
 };
 Slot slots[kSlotCount];
 
+// Threads between creating a temporary and registering it; they hold the interrupts back
+// themselves, so a handler (on another thread) waits for them rather than miss their file.
+std::atomic<int> creating{0};
+// Set by the handler: no temporary may be created after it has looked.
+std::atomic<bool> ending{false};
+
 extern "C" void removeTemporariesAndEnd(int signalNumber)
 {
+    ending.store(true);
+    while (creating.load() > 0)
+    {
+        // Only atomics here: the creating thread finishes its registration in microseconds.
+    }
     for (Slot& slot : slots)
         if (slot.state.load() == kArmed)
             unlink(slot.path);
-    std::signal(signalNumber, SIG_DFL);
-    std::raise(signalNumber);
+    struct sigaction byDefault
+    {
+    };
+    byDefault.sa_handler = SIG_DFL;
+    sigaction(signalNumber, &byDefault, nullptr);
+    raise(signalNumber); // delivered once this handler returns, with the default action
 }
 
 sigset_t interrupts()
@@ -53,17 +69,33 @@ void removeTemporariesOnInterrupt()
     action.sa_handler = removeTemporariesAndEnd;
     action.sa_mask = interrupts();
     for (int signalNumber : kInterrupts)
-        sigaction(signalNumber, &action, nullptr);
+    {
+        // A signal ignored by whoever started us (nohup, a background job) stays ignored.
+        struct sigaction previous
+        {
+        };
+        if (sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
+            sigaction(signalNumber, &action, nullptr);
+    }
 }
 
 InterruptsDeferred::InterruptsDeferred()
 {
     const sigset_t held = interrupts();
     pthread_sigmask(SIG_BLOCK, &held, &previous);
+    ++creating;
+    if (ending.load())
+    {
+        // An interrupt is already ending the program: create nothing more, wait for the end.
+        --creating;
+        for (;;)
+            pause();
+    }
 }
 
 InterruptsDeferred::~InterruptsDeferred()
 {
+    --creating;
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 

@@ -4,11 +4,12 @@
 #include <csignal>
 #include <string>
 
-// Installs the handlers: they remove every registered temporary, then end the program the way
-// the signal would have.
+// Installs the handlers (leaving alone any signal that was ignored): they remove every
+// registered temporary, then end the program the way the signal would have.
 void removeTemporariesOnInterrupt();
 
-// Holds the interrupts back on this thread while a temporary is created and registered, so that
+// Holds the interrupts back on this thread while a temporary is created and registered, and
+// makes a handler running on any other thread wait until the temporary is registered, so that
 // none falls between the two.
 class InterruptsDeferred
 {

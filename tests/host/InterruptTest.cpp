@@ -13,7 +13,7 @@
 
 namespace
 {
-pid_t startRender(const std::vector<std::string>& arguments)
+pid_t startRender(const std::vector<std::string>& arguments, int ignoredSignal = 0)
 {
     std::vector<char*> argv = {const_cast<char*>(VARNHOLT_RENDER_PATH)};
     for (const std::string& argument : arguments)
@@ -24,6 +24,8 @@ pid_t startRender(const std::vector<std::string>& arguments)
     {
         std::freopen("/dev/null", "w", stdout);
         std::freopen("/dev/null", "w", stderr);
+        if (ignoredSignal != 0)
+            std::signal(ignoredSignal, SIG_IGN); // as nohup does; kept across exec
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -81,4 +83,23 @@ TEST(Interrupt, LeavesNoPartialOrTemporaryFile)
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == test.signalNumber) << test.name;
         EXPECT_EQ(folder.fileNames(), std::vector<std::string>{"in.wav"}) << test.name;
     }
+}
+
+TEST(Interrupt, ASignalIgnoredByTheCallerStaysIgnored)
+{
+    TempFolder folder;
+    writeSoundFile(folder / "in.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kProgrammeRateHz,
+                   generateProgramme(Character::dense, 5.0));
+    const pid_t child = startRender(
+        {"--plugin", FAKE_MAIN_ONLY_PATH, "--block", "1", folder / "in.wav", folder / "out.wav"},
+        SIGHUP);
+    ASSERT_GT(child, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!anyFileBut(folder, "in.wav") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    kill(child, SIGHUP);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"in.wav", "out.wav"}));
 }

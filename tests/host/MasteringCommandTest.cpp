@@ -173,6 +173,25 @@ TEST(Mastering, AlbumKeepsTheTracksApartAndMeetsTheGoalAsOneProgramme)
     EXPECT_NEAR(measureFile(folder / "album.wav").integratedLufs, -16.0, 0.1);
 }
 
+TEST(Mastering, AlbumThroughAPluginWithoutDriveFailsCleanlyOnEveryJobCount)
+{
+    TempFolder folder;
+    const std::vector<std::string> inputs = {writeProgramme(folder, "a.wav", Character::dense),
+                                             writeProgramme(folder, "b.wav", Character::peaky)};
+    for (const char* jobs : {"1", "2"})
+    {
+        std::ostringstream report, errors;
+        const int status =
+            runRenderCommand({"--plugin", FAKE_MAIN_ONLY_PATH, "--target-lufs", "-14", "--album",
+                              "--jobs", jobs, "--output-dir", folder / "out", inputs[0], inputs[1]},
+                             report, errors);
+        EXPECT_EQ(status, 1) << jobs;
+        EXPECT_NE(errors.str().find("needs a plug-in with \"Input drive\""), std::string::npos)
+            << errors.str();
+        EXPECT_FALSE(std::filesystem::exists(folder / "out/a.wav")) << jobs;
+    }
+}
+
 TEST(Mastering, BatchReportsABadFileCompletesTheOthersAndIgnoresTheJobCount)
 {
     TempFolder folder;
@@ -210,6 +229,48 @@ TEST(Mastering, BatchReportsABadFileCompletesTheOthersAndIgnoresTheJobCount)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "jobs3"),
                             std::filesystem::directory_iterator()),
               3);
+}
+
+TEST(Mastering, BatchRefusesOutputsThatWouldOverwriteAnInputOrEachOther)
+{
+    TempFolder folder;
+    std::filesystem::create_directories(folder / "a");
+    std::filesystem::create_directories(folder / "out");
+    const std::string first = writeProgramme(folder, "a/x.wav", Character::dense, 1);
+    const std::string second = writeProgramme(folder, "out/x.wav", Character::peaky, 2);
+    const std::vector<char> secondBytes = fileBytes(second);
+    const CommandRun overInput =
+        run({"--jobs", "2", "--output-dir", folder / "out", first, folder / "a/../out/x.wav"});
+    EXPECT_EQ(overInput.status, 1);
+    EXPECT_NE(overInput.errors.find("x.wav: the output would overwrite the input file"),
+              std::string::npos)
+        << overInput.errors;
+    EXPECT_NE(overInput.report.find("0 written, 2 failed"), std::string::npos) << overInput.report;
+    EXPECT_EQ(fileBytes(second), secondBytes);
+
+    // x.wav and x.flac would share x.png; b.wav is unaffected.
+    const std::string flac = folder / "x.flac";
+    writeSoundFile(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, kProgrammeRateHz,
+                   generateProgramme(Character::dynamic, 1.0));
+    const CommandRun plots = run({"--plot", "--output-dir", folder / "plots", first, flac,
+                                  writeProgramme(folder, "b.wav", Character::dynamic, 3)});
+    EXPECT_EQ(plots.status, 1);
+    EXPECT_NE(plots.errors.find("x.flac: another input already writes " + (folder / "plots/x.png")),
+              std::string::npos)
+        << plots.errors;
+    EXPECT_NE(plots.report.find("2 written, 1 failed"), std::string::npos) << plots.report;
+    EXPECT_FALSE(std::filesystem::exists(folder / "plots/x.flac"));
+}
+
+TEST(Mastering, APlotThatCannotBeWrittenLeavesNoAudioEither)
+{
+    TempFolder folder;
+    const std::string input = writeProgramme(folder, "song.wav", Character::dynamic);
+    std::filesystem::create_directories(folder / "song-m.png"); // in the plot's way
+    const CommandRun result = run({"--plot", input, folder / "song-m.wav"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.errors.find("song-m.png"), std::string::npos) << result.errors;
+    EXPECT_FALSE(std::filesystem::exists(folder / "song-m.wav"));
 }
 
 TEST(Mastering, PlotIsBesideTheOutputAtItsStatedSizeAndShowsTheTraces)

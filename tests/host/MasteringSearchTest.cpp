@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -127,4 +128,53 @@ TEST(MasteringSearch, GivesUpOnATrimThatNeverLandsAndSaysSo)
     EXPECT_FALSE(outcome.reached);
     EXPECT_TRUE(outcome.trimUnsettled);
     EXPECT_LE(outcome.passes.size(), 15u) << "bounded";
+}
+
+TEST(MasteringSearch, ATrimMissedWhenThePassesRunOutIsReportedAsSuch)
+{
+    // A loudness that jumps past the target at 5 dB of drive takes more passes to bracket than
+    // the search has; renders miss their trim by 0.3 LU, alternately up and down.
+    const MasteringGoal goal{-14, -1};
+    int renders = 0;
+    const SearchOutcome outcome = searchDriveAndTrim(
+        goal, 12.0,
+        [&](double driveDb, double trimDb)
+        {
+            const double lufs = driveDb < 5.0 ? -20.0 : -12.0;
+            const double errorLu = ++renders % 2 == 0 ? 0.3 : -0.3;
+            return PassFigures{driveDb, trimDb, lufs + trimDb + errorLu, -6.0 + trimDb};
+        });
+    ASSERT_GT(outcome.passes.size(), 14u) << "out of passes";
+    EXPECT_FALSE(outcome.reached);
+    EXPECT_TRUE(outcome.trimUnsettled);
+}
+
+TEST(MasteringSearch, SilentDrivesAreSteppedOverWithoutNumbersThatAreNotThere)
+{
+    // Below a gate the output falls under -70 LUFS and measures no loudness nor peak at all.
+    const LimiterModel model{-30, -20, 0.5, 0.0, 40, 0};
+    const MasteringGoal goal{-14, -1};
+    const struct
+    {
+        double gateDb;
+        double startDriveDb;
+    } cases[] = {{15.9, 20.0}, {15.5, -10.0}};
+    for (const auto& test : cases)
+    {
+        const SearchOutcome outcome = searchDriveAndTrim(
+            goal, test.startDriveDb,
+            [&](double driveDb, double trimDb)
+            {
+                const double silence = -std::numeric_limits<double>::infinity();
+                return driveDb < test.gateDb
+                           ? PassFigures{driveDb, trimDb, silence, silence}
+                           : PassFigures{driveDb, trimDb, model.lufs(driveDb) + trimDb,
+                                         model.peak(driveDb) + trimDb};
+            });
+        ASSERT_TRUE(outcome.reached) << test.startDriveDb;
+        EXPECT_NEAR(outcome.passes.back().loudnessLufs, goal.targetLufs, kLoudnessToleranceLu);
+        EXPECT_LE(outcome.passes.size(), 8u) << test.startDriveDb;
+        for (const PassFigures& pass : outcome.passes)
+            EXPECT_TRUE(std::isfinite(pass.driveDb) && std::isfinite(pass.trimDb));
+    }
 }
