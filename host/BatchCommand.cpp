@@ -126,13 +126,21 @@ void refuseCollisions(std::vector<FileOutcome>& outcomes, bool plot)
         for (const std::string& path : written[index])
         {
             for (const FileOutcome& other : outcomes)
+            {
                 if (samePlace(path, other.file.inputPath))
+                {
                     outcomes[index].error =
                         "the output would overwrite the input file " + other.file.inputPath;
+                }
+            }
             for (std::size_t earlier = 0; earlier < index; ++earlier)
+            {
                 for (const std::string& taken : written[earlier])
+                {
                     if (samePlace(path, taken))
                         outcomes[index].error = "another input already writes " + taken;
+                }
+            }
             if (!outcomes[index].error.empty())
                 break;
         }

@@ -89,10 +89,12 @@ class Search
         // A silent drive measures nothing to predict from.
         const DrivePoint* nearest = nullptr;
         for (const DrivePoint& point : points)
+        {
             if (std::isfinite(point.untrimmedLufs) &&
                 (nearest == nullptr ||
                  std::fabs(point.driveDb - driveDb) < std::fabs(nearest->driveDb - driveDb)))
                 nearest = &point;
+        }
         if (nearest == nullptr)
             return kMaxTrimDb;
         const double distanceDb = driveDb - nearest->driveDb;
