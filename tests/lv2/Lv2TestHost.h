@@ -1,6 +1,7 @@
 // A small LV2 host for the tests, on lilv: a world that sees only the build tree's bundle and
-// the spec bundles (a private LV2 path, so an installed copy is never picked up), instances
-// with their control ports in one array, and renders of stereo signals at chosen run lengths.
+// the LV2 vocabulary bundles (a private LV2 path, so an installed copy is never picked up),
+// instances with their control ports in one array, and renders of stereo signals at chosen run
+// lengths.
 #pragma once
 
 #include <lilv/lilv.h>
