@@ -1,6 +1,7 @@
 #include "FakeEffect.h"
 
 #include <map>
+#include <mutex>
 
 namespace
 {
@@ -12,6 +13,9 @@ struct FakeEffect
     std::vector<float> inputs[2]; // every input so far: a test renders only seconds
 };
 
+// Batch tests make and run instances on several threads at once.
+std::mutex recordMutex;
+
 FakeEffect& of(AEffect* effect)
 {
     return *static_cast<FakeEffect*>(effect->object);
@@ -19,6 +23,7 @@ FakeEffect& of(AEffect* effect)
 
 void log(const std::string& call)
 {
+    const std::lock_guard<std::mutex> lock(recordMutex);
     auto& calls = fakeEffectRecord().calls;
     if (call != "process" || calls.empty() || calls.back() != call)
         calls.push_back(call);
@@ -49,7 +54,10 @@ void delay(AEffect* effect, float** inputs, float** outputs, VstInt32 frames)
     log("process");
     const auto* time = reinterpret_cast<const VstTimeInfo*>(
         fake.host(effect, audioMasterGetTime, 0, kVstPpqPosValid, nullptr, 0.0f));
-    fakeEffectRecord().blockPositions.push_back(time ? time->samplePos : -1.0);
+    {
+        const std::lock_guard<std::mutex> lock(recordMutex);
+        fakeEffectRecord().blockPositions.push_back(time ? time->samplePos : -1.0);
+    }
     const std::size_t delayFrames = fake.delayFrames;
     for (VstInt32 frame = 0; frame < frames; ++frame)
     {

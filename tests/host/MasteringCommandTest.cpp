@@ -224,6 +224,20 @@ TEST(Mastering, BatchReportsABadFileCompletesTheOthersAndIgnoresTheJobCount)
         EXPECT_EQ(one, fileBytes(folder / ("jobs3/" + std::string(name)))) << name;
     }
     EXPECT_FALSE(std::filesystem::exists(folder / "jobs1/broken.wav"));
+    // The same batch for scripts: every file with its status, the goal, no album figure.
+    std::vector<std::string> jsonArguments = {"--target-lufs", "-14", "--json", "--output-dir",
+                                              folder / "json"};
+    jsonArguments.insert(jsonArguments.end(), inputs.begin(), inputs.end());
+    const CommandRun json = run(jsonArguments);
+    EXPECT_EQ(json.status, 1);
+    for (const char* expected :
+         {"{\"goal\": {\"target_lufs\": -14.00, \"ceiling_dbtp\": -1.00}",
+          "\"album_integrated_lufs\": null", "\"status\": \"failed\", \"error\": \"cannot read",
+          "\"output_integrated_lufs\": "})
+    {
+        EXPECT_NE(json.report.find(expected), std::string::npos) << expected << "\n" << json.report;
+    }
+    EXPECT_EQ(fileBytes(folder / "json/a.wav"), fileBytes(folder / "jobs1/a.wav"));
     for (std::size_t input = 0; input < inputs.size(); ++input)
         EXPECT_EQ(fileBytes(inputs[input]), inputBytes[input]) << "inputs are never touched";
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "jobs3"),
