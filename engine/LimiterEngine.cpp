@@ -158,8 +158,7 @@ void LimiterEngine::loadFrameParameters()
     const float correlation = correlationCoef.load(kRelaxed);
     const float correlationFresh = 1.0f - correlation;
     frame.correlationCoef = splat(correlation);
-    frame.powerFreshScale = StereoVector{correlationFresh, correlationFresh, 1.0f, 1.0f};
-    frame.crossFreshScale = StereoVector{1.0f, 1.0f, correlationFresh, correlationFresh};
+    frame.correlationFresh = splat(correlationFresh);
     const float threshold = correlationThreshold.load(kRelaxed);
     frame.correlationLimiterOn = threshold > ec::kCorrelationLimiterOffThreshold;
     frame.oneMinusThreshold = 1.0f - threshold;

@@ -263,9 +263,7 @@ class LimiterEngine
         // sideGain on the left, -sideGain on the right: mid + side * difference per lane.
         StereoVector signedSideGain;
         StereoVector correlationCoef;
-        // 1 - c on the two powers, 1 on the cross power, whose product takes it first.
-        StereoVector powerFreshScale;
-        StereoVector crossFreshScale;
+        StereoVector correlationFresh;
         bool correlationLimiterOn;
         float oneMinusThreshold;
         float onePlusThreshold;

@@ -663,10 +663,11 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::updateCorrelationStatistics(FrameStat
                                                                        StereoVector work)
 {
     const StereoVector y = correlationFilters.step(work, s.correlationState1, s.correlationState2);
-    // Lanes: yL * yL, yR * yR, ((1 - c) * yL) * yR twice.
-    const StereoVector first = __builtin_shufflevector(y, y, 0, 1, 0, 0) * frame.crossFreshScale;
+    // Lanes: ((1 - c) * yL) * yL, ((1 - c) * yR) * yR, ((1 - c) * yL) * yR twice; the weight
+    // taken first leaves one product and one fused step.
+    const StereoVector first = __builtin_shufflevector(y, y, 0, 1, 0, 0) * frame.correlationFresh;
     const StereoVector second = __builtin_shufflevector(y, y, 0, 1, 1, 1);
-    s.power = frame.correlationCoef * s.power + frame.powerFreshScale * (first * second);
+    s.power = frame.correlationCoef * s.power + first * second;
 }
 
 // One gain for both channels that holds the tracked mean square of the tap at the threshold;
@@ -707,20 +708,23 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::clampToFullScale(StereoVector
     return stereo::maxOf(stereo::splat(-1.0f), stereo::minOf(stereo::splat(1.0f), v));
 }
 
-// Peak with decay, held peak with its countdown, and mean square, on the output.
+// Peak with decay, held peak with its countdown, and mean square, on the output. A hold that
+// has just been set never expires in the same frame, and the hold lasts a positive number of
+// frames, so whether the countdown ran out is known from the state before the frame: the
+// frame's magnitude is compared, and the choices made, in one step each.
 VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStep(FrameState& s, StereoVector output)
 {
     using stereo::select;
     const StereoVector m = stereo::abs(output);
+    const StereoMask holdRanOut = s.holdCount < 0;
+    const StereoMask countdown = select(holdRanOut, rate.holdDurationFrames, s.holdCount - 1);
+    const StereoVector decayed = s.peakMeter * rate.meterDecayCoef;
     const StereoMask rising = m > s.peakMeter;
     const StereoMask newHold = rising & (m > s.peakHold);
-    s.peakMeter = select(rising, m, s.peakMeter * rate.meterDecayCoef);
-    const StereoMask remaining = select(newHold, rate.holdDurationFrames, s.holdCount);
-    // A hold that has just been set never expires in the same frame.
-    const StereoMask expired = remaining < 0;
-    s.holdCount = select(expired, rate.holdDurationFrames, remaining - 1);
-    s.peakHold = select(newHold | expired, m, s.peakHold);
-    s.rmsMeter = rate.meterRmsCoef * s.rmsMeter + rate.meterRmsFresh * (output * output);
+    s.peakMeter = select(rising, m, decayed);
+    s.holdCount = select(newHold, rate.holdDurationFrames - 1, countdown);
+    s.peakHold = select(newHold | holdRanOut, m, s.peakHold);
+    s.rmsMeter = rate.meterRmsCoef * s.rmsMeter + (rate.meterRmsFresh * output) * output;
 }
 
 #undef VARNHOLT_ENGINE_INLINE

@@ -312,3 +312,50 @@ TEST(Accuracy, DitheredOutputDiffersFromThePinnedOrderByOneStepAtRareTies)
         }
     }
 }
+
+// The meters are the same arithmetic on the output: the peak with its decay, the held peak with
+// its countdown (two expiries in 25 s at 8 kHz, after a loud start and quieter bursts), the mean
+// square and the correlation, with and without the correlation limiter, agree with the pinned
+// order's to within the rounding of the output they read.
+TEST(Accuracy, MetersFollowThePinnedOrder)
+{
+    constexpr float rateHz = 8000.0f;
+    constexpr int frames = int(25.0f * rateHz);
+    for (const int number : {0, 4})
+    {
+        SCOPED_TRACE("program " + std::to_string(number));
+        EngineSettings s = program(number);
+        s.sampleRateHz = rateHz;
+        LimiterEngine optimised;
+        PinnedOrderEngine pinned;
+        setUp(optimised, s);
+        setUp(pinned, s);
+        std::vector<float> left(kBlockFrames), right(kBlockFrames), out(kBlockFrames);
+        for (int start = 0; start < frames; start += kBlockFrames)
+        {
+            for (int i = 0; i < kBlockFrames; ++i)
+            {
+                const double t = (start + i) / double(rateHz);
+                const double level = t < 1.0 ? 0.9 : (std::fmod(t, 2.0) < 0.2 ? 0.3 : 0.02);
+                const Frame in = material(Material::hot, start + i, rateHz);
+                left[i] = float(level * in.left);
+                right[i] = float(level * in.right);
+                pinned.processSample(left[i], right[i]);
+            }
+            optimised.processBlock(left.data(), right.data(), out.data(), out.data(), kBlockFrames);
+            const float ours[] = {optimised.getPeakLeft(),     optimised.getPeakRight(),
+                                  optimised.getPeakHoldLeft(), optimised.getPeakHoldRight(),
+                                  optimised.getRmsLeft(),      optimised.getRmsRight(),
+                                  optimised.getCorrelation()};
+            const float theirs[] = {pinned.getPeakLeft(),     pinned.getPeakRight(),
+                                    pinned.getPeakHoldLeft(), pinned.getPeakHoldRight(),
+                                    pinned.getRmsLeft(),      pinned.getRmsRight(),
+                                    pinned.getCorrelation()};
+            for (int m = 0; m < 7; ++m)
+                ASSERT_NEAR(ours[m], theirs[m], 1e-5f + 1e-4f * std::fabs(theirs[m]))
+                    << m << " at " << start;
+        }
+        // The held peak has dropped to the level of the quiet bursts.
+        EXPECT_LT(optimised.getPeakHoldLeft(), 0.5f);
+    }
+}
