@@ -41,12 +41,6 @@ LimiterEngine::LimiterEngine()
     allowWideVectors(true);
     dither.setLevel(ec::kDitherLevelDb);
     ring = std::make_unique<float[]>(4 * static_cast<std::size_t>(kRingFrames));
-    for (int draw = 0; draw < kQueuedDraws; ++draw)
-    {
-        const RandomGenerator::Lanes lanes = random.next();
-        drawQueue[2 * draw] = lanes[0];
-        drawQueue[2 * draw + 1] = lanes[1];
-    }
     recomputeCoefficients();
 }
 

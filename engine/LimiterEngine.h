@@ -341,21 +341,21 @@ class LimiterEngine
     std::unique_ptr<float[]> ring;
     int ringNext = 0;
 
-    // The generator's draws (lanes 0 and 1 of each) taken ahead, in its order: the meter loop of
-    // each run draws as many as the run took, so the generator's chain overlaps the meters' and
-    // never delays the start of a run. kQueuedDraws wait from queueRead on; a run takes its
-    // draws from there and appends as many; once queueRead has passed kQueuedDraws the waiting
-    // draws move back to the start (the queue holds three times kQueuedDraws).
-    static constexpr int kQueuedDraws = 3 * kRunFrames;
-    std::uint32_t drawQueue[2 * 3 * kQueuedDraws] = {};
-    int queueRead = 0;
-    inline void advanceQueue(int taken);
+    // The generator's draws for a run, in its order: each frame takes one (the input noise), or
+    // three with dither (noise, left, right). They are drawn a whole generator step at a time at
+    // the run's start; the fewer than a step's worth a run leaves over move to the start of the
+    // buffer for the next run.
+    static constexpr int kDrawBufferDraws = 3 * kRunFrames + 2 * RandomGenerator::kDrawsPerStep;
+    alignas(64) std::uint32_t draws[2 * kDrawBufferDraws] = {};
+    int drawsLeftOver = 0;
+    template <typename Isa> inline void drawForRun(int taken);
+    template <typename Isa> inline void keepLeftOverDraws(int taken);
 
     // Scratch of one run, in left/right pairs per frame unless named otherwise; whole vectors of
     // eight frames, so a run's last vector may carry values past its end that nobody reads.
     struct alignas(64) RunBuffers
     {
-        // The input noise draws, when the queue holds them among the dither draws.
+        // The input noise draws, when the run's draws hold them among the dither draws.
         std::uint32_t noiseDraws[2 * kRunFrames];
         // Each channel's triangular dither in steps.
         float dither[2 * kRunFrames];

@@ -94,6 +94,31 @@ VARNHOLT_ENGINE_INLINE Pairs minOf(Pairs a, Pairs b)
     return a < b ? a : b;
 }
 
+// A draw's low eight bits as a signed number of steps, -128..127.
+VARNHOLT_ENGINE_INLINE Pairs uniformSteps(PairsBits draws)
+{
+    constexpr std::uint32_t lowByteMask = 0xFFu;
+    constexpr std::int32_t midStep = 128;
+    return __builtin_convertvector(reinterpret_cast<PairsMask>(draws & lowByteMask) - midStep,
+                                   Pairs);
+}
+
+// Lanes of left channels set.
+VARNHOLT_ENGINE_INLINE PairsMask leftLanes()
+{
+    return reinterpret_cast<PairsMask>(
+        reinterpret_cast<std::uint64_t __attribute__((vector_size(8 * kFramesPerVector)))>(
+            PairsMask{} - 1) >>
+        32);
+}
+
+struct DrawsOfFrames
+{
+    PairsBits noise;
+    PairsBits left;
+    PairsBits right;
+};
+
 // Left and right exchanged in every pair.
 #if defined(__AVX512F__)
 VARNHOLT_ENGINE_INLINE Pairs swappedPairs(Pairs v)
@@ -153,6 +178,24 @@ VARNHOLT_ENGINE_INLINE bool allSet(PairsMask m)
     m &= __builtin_shufflevector(m, m, 2, 3, 2, 3, 2, 3, 2, 3, 2, 3, 2, 3, 2, 3, 2, 3);
     return (m[0] & m[1]) != 0;
 }
+
+// The draws for kFramesPerVector frames, three pairs a frame (noise, left, right), in
+// three vectors, sorted by use.
+VARNHOLT_ENGINE_INLINE DrawsOfFrames drawsOfFrames(PairsBits first, PairsBits second,
+                                                   PairsBits third)
+{
+    const PairsBits noise = __builtin_shufflevector(first, second, 0, 1, 6, 7, 12, 13, 18, 19, 24,
+                                                    25, 30, 31, 0, 0, 0, 0);
+    const PairsBits left = __builtin_shufflevector(first, second, 2, 3, 8, 9, 14, 15, 20, 21, 26,
+                                                   27, 0, 0, 0, 0, 0, 0);
+    const PairsBits right = __builtin_shufflevector(first, second, 4, 5, 10, 11, 16, 17, 22, 23, 28,
+                                                    29, 0, 0, 0, 0, 0, 0);
+    return {
+        __builtin_shufflevector(noise, third, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 20, 21, 26, 27),
+        __builtin_shufflevector(left, third, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17, 22, 23, 28, 29),
+        __builtin_shufflevector(right, third, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 18, 19, 24, 25, 30,
+                                31)};
+}
 #else
 VARNHOLT_ENGINE_INLINE Pairs swappedPairs(Pairs v)
 {
@@ -204,6 +247,14 @@ VARNHOLT_ENGINE_INLINE bool allSet(PairsMask m)
 {
     return stereo::allFourSet(m);
 }
+
+VARNHOLT_ENGINE_INLINE DrawsOfFrames drawsOfFrames(PairsBits first, PairsBits second,
+                                                   PairsBits third)
+{
+    return {__builtin_shufflevector(first, second, 0, 1, 6, 7),
+            __builtin_shufflevector(first, third, 2, 3, 4, 5),
+            __builtin_shufflevector(second, third, 0, 1, 6, 7)};
+}
 #endif
 
 // Left and right from memory, repeated in lanes 2 and 3.
@@ -252,9 +303,12 @@ template <typename Isa>
 void LimiterEngine::runStages(const float* inLeft, const float* inRight, float* outLeft,
                               float* outRight, int frames)
 {
+    const int taken = bypassActive || !frame.quantising ? frames : 3 * frames;
+    drawForRun<Isa>(taken);
     if (bypassActive)
     {
         bypassRun<Isa>(inLeft, inRight, outLeft, outRight, frames);
+        keepLeftOverDraws<Isa>(taken);
         return;
     }
     takeDraws<Isa>(frames);
@@ -272,6 +326,7 @@ void LimiterEngine::runStages(const float* inLeft, const float* inRight, float* 
     else
         meterStage<Isa, false>(frames);
     outputStage<Isa>(outLeft, outRight, frames);
+    keepLeftOverDraws<Isa>(taken);
     ringNext = (ringNext + frames) & (kRingFrames - 1);
     const int last = frames - 1;
     publishLevelMeters(state);
@@ -285,17 +340,11 @@ void LimiterEngine::bypassRun(const float* inLeft, const float* inRight, float* 
                               float* outRight, int frames)
 {
     FrameState s = state;
-    RandomGenerator rng = random;
     for (int i = 0; i < frames; ++i)
     {
-        // The frame's draw from the queue, and one for the queue.
-        const std::uint32_t* const draws = drawQueue + 2 * (queueRead + i);
-        const RandomGenerator::Lanes queued{draws[0], draws[1]};
-        const RandomGenerator::Lanes lanes = rng.next();
-        std::memcpy(drawQueue + 2 * (queueRead + kQueuedDraws + i), &lanes,
-                    2 * sizeof(std::uint32_t));
+        const RandomGenerator::Lanes drawn{draws[2 * i], draws[2 * i + 1]};
         const StereoVector input = boundInput(stereo::make(inLeft[i], inRight[i]));
-        writeRing(ringNext + i, input + noise.uniformPairOf(queued));
+        writeRing(ringNext + i, input + noise.uniformPairOf(drawn));
         s.out = ringPair(ringNext + i, 0);
         updateCorrelationStatistics(s, s.out);
         meterStep(s, s.out);
@@ -303,31 +352,49 @@ void LimiterEngine::bypassRun(const float* inLeft, const float* inRight, float* 
         outRight[i] = s.out[1];
     }
     ringNext = (ringNext + frames) & (kRingFrames - 1);
-    advanceQueue(frames);
     state = s;
-    random = rng;
     publishLevelMeters(state);
 }
 
-// With dither, each frame took three draws from the queue, noise, left, right: the noise draws
-// apart for the input stage, and the dither in steps. Without, the input stage reads the queue.
+// The run's draws, whole generator steps at a time after those the last run left over.
+template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::drawForRun(int taken)
+{
+    int drawn = drawsLeftOver;
+    for (; drawn < taken; drawn += RandomGenerator::kDrawsPerStep)
+        random.drawStep(draws + 2 * drawn);
+    drawsLeftOver = drawn - taken;
+}
+
+// What the run left over, fewer than a step's worth, to the start for the next run.
+template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::keepLeftOverDraws(int taken)
+{
+    std::memmove(draws, draws + 2 * taken, sizeof(std::uint32_t) * RandomGenerator::kValuesPerStep);
+}
+
+// With dither, each frame takes three draws, noise, left, right: the noise draws apart for the
+// input stage, and the dither in steps. Without, the input stage reads the draws as they are.
+// The buffer holds enough beyond the run for a whole vector at its end.
 template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::takeDraws(int frames)
 {
+    using namespace limiter_run_detail;
     if (!frame.quantising)
         return;
-    const std::uint32_t* const queued = drawQueue + 2 * queueRead;
-    for (int i = 0; i < frames; ++i)
+    const Pairs amplitude = splat(dither.getAmplitude());
+    for (int i = 0; i < frames; i += kFramesPerVector)
     {
-        const std::uint32_t* const draws = queued + 6 * i;
-        run.noiseDraws[2 * i] = draws[0];
-        run.noiseDraws[2 * i + 1] = draws[1];
-        // Both channels' uniform pairs converted together, then each pair's mean.
-        const StereoVector u =
-            dither.uniformPairOf(RandomGenerator::Lanes{draws[2], draws[3], draws[4], draws[5]});
-        const StereoVector triangular = (__builtin_shufflevector(u, u, 1, 3, 1, 3) +
-                                         __builtin_shufflevector(u, u, 0, 2, 0, 2)) *
-                                        0.5f;
-        limiter_run_detail::storePair(run.dither + 2 * i, triangular);
+        const std::uint32_t* const frameDraws = draws + 6 * i;
+        const PairsBits first = load<PairsBits>(frameDraws);
+        const PairsBits second = load<PairsBits>(frameDraws + 2 * kFramesPerVector);
+        const PairsBits third = load<PairsBits>(frameDraws + 4 * kFramesPerVector);
+        const DrawsOfFrames taken = drawsOfFrames(first, second, third);
+        store(run.noiseDraws + 2 * i, taken.noise);
+        // Both uniform values of a channel, then each pair's mean, in the left lanes for the
+        // left channel and in the right lanes for the right.
+        const Pairs left = uniformSteps(taken.left) * amplitude;
+        const Pairs right = uniformSteps(taken.right) * amplitude;
+        const Pairs triangular =
+            select(leftLanes(), left + swappedPairs(left), right + swappedPairs(right)) * 0.5f;
+        store(run.dither + 2 * i, triangular);
     }
 }
 
@@ -342,8 +409,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::inputStage(const float* inLeft, const
     const Pairs sideGain = splatPair(frame.signedSideGain);
     const Pairs noiseAmplitude = splat(noise.getAmplitude());
     const bool imaging = !frame.correlationLimiterOn;
-    const std::uint32_t* const noiseDraws =
-        frame.quantising ? run.noiseDraws : drawQueue + 2 * queueRead;
+    const std::uint32_t* const noiseDraws = frame.quantising ? run.noiseDraws : draws;
     for (int i = 0; i < frames; i += kFramesPerVector)
     {
         Singles left;
@@ -370,9 +436,8 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::inputStage(const float* inLeft, const
             for (int lane = 0; lane < 2 * kFramesPerVector; ++lane)
                 input[lane] = boundSample(input[lane]);
         }
-        const PairsMask steps =
-            reinterpret_cast<PairsMask>(load<PairsBits>(noiseDraws + 2 * i) & 0xFFu) - 128;
-        Pairs work = __builtin_convertvector(steps, Pairs) * noiseAmplitude + input * gain;
+        Pairs work =
+            uniformSteps(load<PairsBits>(noiseDraws + 2 * i)) * noiseAmplitude + input * gain;
         if (imaging)
         {
             work = (leftInBoth(work) + rightInBoth(work)) * 0.5f +
@@ -468,18 +533,13 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::detectionStag
     }
 }
 
-// The leveller and the peak envelopes, and the first draw per frame for the queue: recursive
-// chains in one loop.
+// The leveller and the peak envelopes: recursive chains in one loop.
 template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::envelopeStage(int frames)
 {
     using namespace limiter_run_detail;
     FrameState s = state;
-    RandomGenerator rng = random;
-    std::uint32_t* const queued = drawQueue + 2 * (queueRead + kQueuedDraws);
     for (int i = 0; i < frames; ++i)
     {
-        const RandomGenerator::Lanes lanes = rng.next();
-        std::memcpy(queued + 2 * i, &lanes, 2 * sizeof(std::uint32_t));
         const float levellerGain = rmsLevellerStep(s, run.tapPower[2 * i]);
         run.leveller[i] = levellerGain;
         // Times 1 where the leveller rests: the same as leaving it.
@@ -487,7 +547,6 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::envelopeStage
         storePair(run.envelope + 2 * i, envelopeStep(s, stereo::abs(detected) - 1.0f));
     }
     state = s;
-    random = rng;
 }
 
 // The stereo link, the limiter gains, and the gained sample clamped to full scale, then trimmed.
@@ -497,10 +556,7 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::gainStage(int
     const Pairs link = splatPair(frame.stereoLink);
     const Pairs trim = splatPair(frame.outputGain);
     const Pairs unity = splat(1.0f);
-    const PairsMask leftOnly = reinterpret_cast<PairsMask>(
-        reinterpret_cast<std::uint64_t __attribute__((vector_size(8 * kFramesPerVector)))>(
-            PairsMask{} - 1) >>
-        32);
+    const PairsMask leftOnly = leftLanes();
     for (int i = 0; i < frames; i += kFramesPerVector)
     {
         Pairs envelope = load<Pairs>(run.envelope + 2 * i);
@@ -521,20 +577,16 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::gainStage(int
     }
 }
 
-// The quantiser if on, the meters; without the correlation limiter the correlation statistics,
-// which feed nothing else then; and with dither the two draws per frame the envelope loop left
-// for the queue: up to four recursive chains in one loop, which the processor overlaps.
+// The quantiser if on, the meters, and without the correlation limiter the correlation
+// statistics, which feed nothing else then: up to three recursive chains in one loop, which the
+// processor overlaps.
 template <typename Isa, bool quantising>
 VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(int frames)
 {
     using namespace limiter_run_detail;
     FrameState s = state;
-    RandomGenerator rng = random;
     Quantiser q = quantiser;
     const bool statistics = !frame.correlationLimiterOn;
-    constexpr int drawsPerFrame = quantising ? 3 : 1;
-    // Behind the envelope loop's draws, in the generator's order.
-    std::uint32_t* slot = drawQueue + 2 * (queueRead + kQueuedDraws + frames);
     for (int i = 0; i < frames; ++i)
     {
         if (quantising)
@@ -546,17 +598,9 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(int frames)
         meterStep(s, loadPair(run.output + 2 * i));
         if (statistics)
             updateCorrelationStatistics(s, loadPair(run.work + 2 * i));
-        for (int draw = 1; draw < drawsPerFrame; ++draw, slot += 2)
-        {
-            const RandomGenerator::Lanes lanes = rng.next();
-            std::memcpy(slot, &lanes, 2 * sizeof(std::uint32_t));
-        }
     }
-    const int taken = drawsPerFrame * frames;
-    advanceQueue(taken);
     s.out = loadPair(run.output + 2 * (frames - 1));
     state = s;
-    random = rng;
     if (quantising)
         quantiser = q;
 }
@@ -585,17 +629,6 @@ VARNHOLT_ENGINE_INLINE const float* LimiterEngine::oldestOf(int frameIndex) cons
 {
     return ring.get() +
            2 * ((frameIndex - engine_constants::kDelayCapacityFrames) & (kRingFrames - 1));
-}
-
-VARNHOLT_ENGINE_INLINE void LimiterEngine::advanceQueue(int taken)
-{
-    queueRead += taken;
-    if (queueRead >= kQueuedDraws)
-    {
-        std::memmove(drawQueue, drawQueue + 2 * queueRead,
-                     2 * sizeof(std::uint32_t) * kQueuedDraws);
-        queueRead = 0;
-    }
 }
 
 // Frame f (counted as ringNext is) in both copies.

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <set>
+#include <vector>
 
 TEST(NoiseSource, UniformStartsAtMinus160DbAndCoversAll256StepsAtZeroDb)
 {
@@ -48,4 +49,37 @@ TEST(NoiseSource, TriangularAtMinus3DbKeepsThePeakOfOneUniformValue)
     }
     EXPECT_TRUE(lowest >= -0.70795f && lowest < -0.69f) << lowest;
     EXPECT_TRUE(highest <= 0.70242f && highest > 0.69f) << highest;
+}
+
+// The engine takes whole steps, the reference engines and the noise sources one draw at a time:
+// both must see one sequence. Over many steps every stream's low byte covers its 256 values
+// evenly (within five standard deviations), with no two streams in step.
+TEST(RandomGenerator, WholeStepsAndSingleDrawsGiveOneSequenceOfEvenLowBytes)
+{
+    RandomGenerator stepped;
+    RandomGenerator single;
+    std::uint32_t step[RandomGenerator::kValuesPerStep];
+    std::vector<int> counts(256);
+    int equalNeighbours = 0;
+    constexpr int steps = 4000;
+    for (int s = 0; s < steps; ++s)
+    {
+        stepped.drawStep(step);
+        for (int draw = 0; draw < RandomGenerator::kDrawsPerStep; ++draw)
+        {
+            const RandomGenerator::Lanes lanes = single.next();
+            ASSERT_EQ(lanes[0], step[2 * draw]);
+            ASSERT_EQ(lanes[1], step[2 * draw + 1]);
+        }
+        for (int value = 0; value < RandomGenerator::kValuesPerStep; ++value)
+        {
+            ++counts[step[value] & 0xFFu];
+            if (value > 0)
+                equalNeighbours += (step[value] & 0xFFu) == (step[value - 1] & 0xFFu);
+        }
+    }
+    const double expected = double(steps) * RandomGenerator::kValuesPerStep / 256.0;
+    for (const int count : counts)
+        EXPECT_NEAR(count, expected, 0.2 * expected);
+    EXPECT_LT(equalNeighbours, 2 * steps * RandomGenerator::kValuesPerStep / 256);
 }
