@@ -359,9 +359,13 @@ void LimiterEngine::bypassRun(const float* inLeft, const float* inRight, float* 
 // The run's draws, whole generator steps at a time after those the last run left over.
 template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::drawForRun(int taken)
 {
+    // A copy keeps the streams in registers: the buffer the steps are written to could alias
+    // the engine's own.
+    RandomGenerator::Streams streams = random.streams();
     int drawn = drawsLeftOver;
     for (; drawn < taken; drawn += RandomGenerator::kDrawsPerStep)
-        random.drawStep(draws + 2 * drawn);
+        RandomGenerator::drawStep(streams, draws + 2 * drawn);
+    random.streams() = streams;
     drawsLeftOver = drawn - taken;
 }
 

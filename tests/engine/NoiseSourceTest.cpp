@@ -64,7 +64,7 @@ TEST(RandomGenerator, WholeStepsAndSingleDrawsGiveOneSequenceOfEvenLowBytes)
     constexpr int steps = 4000;
     for (int s = 0; s < steps; ++s)
     {
-        stepped.drawStep(step);
+        RandomGenerator::drawStep(stepped.streams(), step);
         for (int draw = 0; draw < RandomGenerator::kDrawsPerStep; ++draw)
         {
             const RandomGenerator::Lanes lanes = single.next();
