@@ -369,7 +369,8 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::drawForRun(in
     drawsLeftOver = drawn - taken;
 }
 
-// What the run left over, fewer than a step's worth, to the start for the next run.
+// What the run left over, fewer than a step's worth, to the start for the next run (a whole
+// step's worth is copied: the buffer holds that much beyond any run).
 template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::keepLeftOverDraws(int taken)
 {
     std::memmove(draws, draws + 2 * taken, sizeof(std::uint32_t) * RandomGenerator::kValuesPerStep);
@@ -390,12 +391,12 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::takeDraws(int
         const PairsBits first = load<PairsBits>(frameDraws);
         const PairsBits second = load<PairsBits>(frameDraws + 2 * kFramesPerVector);
         const PairsBits third = load<PairsBits>(frameDraws + 4 * kFramesPerVector);
-        const DrawsOfFrames taken = drawsOfFrames(first, second, third);
-        store(run.noiseDraws + 2 * i, taken.noise);
+        const DrawsOfFrames sorted = drawsOfFrames(first, second, third);
+        store(run.noiseDraws + 2 * i, sorted.noise);
         // Both uniform values of a channel, then each pair's mean, in the left lanes for the
         // left channel and in the right lanes for the right.
-        const Pairs left = uniformSteps(taken.left) * amplitude;
-        const Pairs right = uniformSteps(taken.right) * amplitude;
+        const Pairs left = uniformSteps(sorted.left) * amplitude;
+        const Pairs right = uniformSteps(sorted.right) * amplitude;
         const Pairs triangular =
             select(leftLanes(), left + swappedPairs(left), right + swappedPairs(right)) * 0.5f;
         store(run.dither + 2 * i, triangular);
