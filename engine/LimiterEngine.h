@@ -217,7 +217,7 @@ class LimiterEngine
     inline StereoVector stereoWidthStep(FrameState& s, StereoVector work);
     static inline StereoVector image(StereoVector work, StereoVector signedSideGain);
     inline void updateCorrelationStatistics(FrameState& s, StereoVector work);
-    inline float rmsLevellerStep(FrameState& s, float tapPower);
+    inline float rmsLevellerStep(FrameState& s, float tapPowerFresh);
     inline StereoVector envelopeStep(FrameState& s, StereoVector excess);
     static inline StereoVector clampToFullScale(StereoVector v);
     inline void meterStep(FrameState& s, StereoVector output);
@@ -361,9 +361,10 @@ class LimiterEngine
         float dither[2 * kRunFrames];
         // The signal from the input stage to the ring.
         float work[2 * kRunFrames];
-        // Detection values, and the mean of the tap's two squares (both lanes alike).
+        // Detection values, and the mean of the tap's two squares times the leveller's
+        // mean-square (1 - c) (both lanes alike).
         float detected[2 * kRunFrames];
-        float tapPower[2 * kRunFrames];
+        float tapPowerFresh[2 * kRunFrames];
         // The peak envelopes; the leveller's gain, one per frame.
         float envelope[2 * kRunFrames];
         float leveller[kRunFrames];

@@ -504,11 +504,12 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::ringStage(int
 // Without inter-sample-peak detection the detection value is the smallest magnitude among the
 // tap and its two neighbours, so one- and two-sample excursions are left to the output clamp.
 // With it, the larger of the tap and the half-way estimate towards the next newer sample. Also
-// the mean of the tap's squares, for the leveller.
+// the mean of the tap's squares at the weight the leveller's mean square takes it.
 template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::detectionStage(int frames)
 {
     using namespace limiter_run_detail;
     const Pairs eps = splat(engine_constants::kEpsilon);
+    const Pairs meanSquareFresh = splat(rate.meanSquareFresh);
     for (int i = 0; i < frames; i += kFramesPerVector)
     {
         const float* const window = oldestOf(ringNext + i);
@@ -534,7 +535,8 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::detectionStag
         }
         store(run.detected + 2 * i, detected);
         const Pairs squares = tap * tap;
-        store(run.tapPower + 2 * i, (squares + swappedPairs(squares)) * 0.5f + eps);
+        store(run.tapPowerFresh + 2 * i,
+              ((squares + swappedPairs(squares)) * 0.5f + eps) * meanSquareFresh);
     }
 }
 
@@ -545,7 +547,7 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::envelopeStage
     FrameState s = state;
     for (int i = 0; i < frames; ++i)
     {
-        const float levellerGain = rmsLevellerStep(s, run.tapPower[2 * i]);
+        const float levellerGain = rmsLevellerStep(s, run.tapPowerFresh[2 * i]);
         run.leveller[i] = levellerGain;
         // Times 1 where the leveller rests: the same as leaving it.
         const StereoVector detected = loadPair(run.detected + 2 * i) * levellerGain;
@@ -710,11 +712,11 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::updateCorrelationStatistics(FrameStat
 
 // One gain for both channels that holds the tracked mean square of the tap at the threshold;
 // it also scales the detection values. Returns the gain, 1 at rest.
-VARNHOLT_ENGINE_INLINE float LimiterEngine::rmsLevellerStep(FrameState& s, float tapPower)
+VARNHOLT_ENGINE_INLINE float LimiterEngine::rmsLevellerStep(FrameState& s, float tapPowerFresh)
 {
     // Each one-pole with its recursive product first, the one a fused multiply-add takes, so the
     // chain from one frame to the next is one operation.
-    s.meanSquare = rate.meanSquareCoef * s.meanSquare + tapPower * rate.meanSquareFresh;
+    s.meanSquare = rate.meanSquareCoef * s.meanSquare + tapPowerFresh;
     const float attacked =
         frame.rmsAttackCoef * s.rmsAttackState + frame.rmsAttackFresh * s.meanSquare;
     s.rmsAttackState = attacked;
