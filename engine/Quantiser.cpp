@@ -18,7 +18,14 @@ void Quantiser::setSampleRate(float sampleRateHz)
             coefficient = tap == 0 ? 1.0f : 0.0f;
         else if (sampleRateHz >= engine_constants::kShapingMinSampleRateHz)
             coefficient = engine_constants::kShapingCoefficients[tap];
-        c[tap] = stereo::splat(coefficient);
+        if (tap == 0)
+        {
+            c0 = stereo::splat(coefficient);
+            continue;
+        }
+        FourPairs& weights = tap <= kPairsPerVector ? nearWeights : farWeights;
+        const int pair = (tap - 1) % kPairsPerVector;
+        weights[2 * pair] = weights[2 * pair + 1] = coefficient;
     }
 }
 
@@ -27,5 +34,6 @@ void Quantiser::setWordLength(int bits)
     wordLength = std::min(bits, engine_constants::kMaxWordLengthBits);
     scale = stereo::splat(std::ldexp(1.0f, wordLength - 1));
     step = stereo::splat(std::ldexp(1.0f, 1 - wordLength));
-    feedback = error1 = error2 = error3 = error4 = error5 = error6 = error7 = StereoVector{};
+    feedback = StereoVector{};
+    nearShares = farShares = FourPairs{};
 }

@@ -28,41 +28,43 @@ class Quantiser
         const StereoVector s = (scaled + ditherSteps) - feedback;
         // Rounds half away from zero: s + 0.5 above zero, else s - 0.5, then truncates.
         const StereoVector q = stereo::truncated(s + stereo::halfWithSignOf(s));
-        // The error is q - v = q + (feedback - scaled). The next feedback is the error history
-        // weighted oldest-first, c0 * q added last, so only one operation waits for q.
+        // The error is q - v = q + (feedback - scaled). The next feedback is c0 times it, c0 * q
+        // added last so that only one operation waits for q, plus the older errors' shares.
         const StereoVector towardsError = feedback - scaled;
-        feedback =
-            c[0] * q + (c[0] * towardsError +
-                        (c[1] * error1 +
-                         (c[2] * error2 +
-                          (c[3] * error3 +
-                           (c[4] * error4 + (c[5] * error5 + (c[6] * error6 + c[7] * error7)))))));
-        error7 = error6;
-        error6 = error5;
-        error5 = error4;
-        error4 = error3;
-        error3 = error2;
-        error2 = error1;
-        error1 = q + towardsError;
+        feedback = c0 * q + (c0 * towardsError +
+                             __builtin_shufflevector(nearShares, nearShares, 0, 1, 0, 1));
+        // Each share takes the newest error at its weight onto the share one sample further on:
+        // c[k] * e(n) + (c[k + 1] * e(n - 1) + ...), summed oldest-first.
+        const StereoVector error = q + towardsError;
+        const FourPairs errorInEveryPair =
+            __builtin_shufflevector(error, error, 0, 1, 2, 3, 0, 1, 2, 3);
+        nearShares = nearWeights * errorInEveryPair +
+                     __builtin_shufflevector(nearShares, farShares, 2, 3, 4, 5, 6, 7, 8, 9);
+        farShares = farWeights * errorInEveryPair +
+                    __builtin_shufflevector(farShares, FourPairs{}, 2, 3, 4, 5, 6, 7, 8, 9);
         return q * step;
     }
 
   private:
     static constexpr int kTaps = engine_constants::kShapingTapCount;
 
+    // Left/right pairs of four taps.
+    static constexpr int kPairsPerVector = 4;
+    using FourPairs = float __attribute__((vector_size(8 * kPairsPerVector)));
+    static_assert(kTaps - 1 <= 2 * kPairsPerVector, "the older taps fill two vectors");
+
     int wordLength = engine_constants::kMaxWordLengthBits;
     StereoVector scale{};
     StereoVector step{};
-    // Shaping coefficients, c[0] weighting the newest error.
-    StereoVector c[kTaps] = {};
-    // The feedback for the next sample, and the errors before the newest, newest first: named
-    // values rather than an array, so a block loop keeps them in registers.
+    // Shaping coefficients: c[0] for the newest error, then c[1] to c[4] and c[5] to c[7] (and a
+    // spare 0) in pairs.
+    StereoVector c0{};
+    FourPairs nearWeights{};
+    FourPairs farWeights{};
+    // The feedback for the next sample, and in pair k of nearShares then farShares the share of
+    // the errors so far in the feedback k + 2 samples on: the transposed form of the sum, which
+    // shifts two vectors per sample instead of seven errors through registers.
     StereoVector feedback{};
-    StereoVector error1{};
-    StereoVector error2{};
-    StereoVector error3{};
-    StereoVector error4{};
-    StereoVector error5{};
-    StereoVector error6{};
-    StereoVector error7{};
+    FourPairs nearShares{};
+    FourPairs farShares{};
 };
