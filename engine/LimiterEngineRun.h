@@ -549,8 +549,10 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::envelopeStage
     {
         const float levellerGain = rmsLevellerStep(s, run.tapPowerFresh[2 * i]);
         run.leveller[i] = levellerGain;
-        // Times 1 where the leveller rests: the same as leaving it.
-        const StereoVector detected = loadPair(run.detected + 2 * i) * levellerGain;
+        // Times 1 where the leveller rests is the same as leaving it, one product fewer.
+        StereoVector detected = loadPair(run.detected + 2 * i);
+        if (levellerGain != 1.0f)
+            detected = detected * levellerGain;
         storePair(run.envelope + 2 * i, envelopeStep(s, stereo::abs(detected) - 1.0f));
     }
     state = s;
@@ -732,12 +734,13 @@ VARNHOLT_ENGINE_INLINE float LimiterEngine::rmsLevellerStep(FrameState& s, float
 // channel; returns the envelope.
 VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::envelopeStep(FrameState& s, StereoVector e)
 {
-    using stereo::select;
+    using stereo::selectGreater;
     const StereoVector eps = stereo::splat(engine_constants::kEpsilon);
-    const StereoVector decayed = select(s.excess > eps, s.excess * rate.peakHoldCoef, s.excess);
-    s.excess = select(e > s.excess, e, decayed);
+    const StereoVector decayed =
+        selectGreater(s.excess, eps, s.excess * rate.peakHoldCoef, s.excess);
+    s.excess = selectGreater(e, s.excess, e, decayed);
     s.smooth = rate.peakSmoothCoef * s.smooth + rate.peakSmoothFreshNormalised * s.excess;
-    s.release = select(s.release > s.smooth, s.release * frame.envelopeReleaseCoef, s.smooth);
+    s.release = selectGreater(s.release, s.smooth, s.release * frame.envelopeReleaseCoef, s.smooth);
     s.average =
         frame.envelopeHysteresisCoef * s.average + frame.envelopeHysteresisFresh * s.release;
     return stereo::maxOf(s.average * engine_constants::kHysteresisWeight, s.release);
@@ -754,16 +757,17 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::clampToFullScale(StereoVector
 // frame's magnitude is compared, and the choices made, in one step each.
 VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStep(FrameState& s, StereoVector output)
 {
-    using stereo::select;
+    using stereo::selectBySign;
     const StereoVector m = stereo::abs(output);
-    const StereoMask holdRanOut = s.holdCount < 0;
-    const StereoMask countdown = select(holdRanOut, rate.holdDurationFrames, s.holdCount - 1);
+    // The countdown's sign bit tells whether it ran out.
+    const StereoVector holdRanOut = reinterpret_cast<StereoVector>(s.holdCount);
+    const StereoMask countdown = selectBySign(holdRanOut, rate.holdDurationFrames, s.holdCount - 1);
     const StereoVector decayed = s.peakMeter * rate.meterDecayCoef;
-    const StereoMask rising = m > s.peakMeter;
-    const StereoMask newHold = rising & (m > s.peakHold);
-    s.peakMeter = select(rising, m, decayed);
-    s.holdCount = select(newHold, rate.holdDurationFrames - 1, countdown);
-    s.peakHold = select(newHold | holdRanOut, m, s.peakHold);
+    const StereoVector rising = stereo::greaterMask(m, s.peakMeter);
+    const StereoVector newHold = stereo::andOf(rising, stereo::greaterMask(m, s.peakHold));
+    s.peakMeter = selectBySign(rising, m, decayed);
+    s.holdCount = selectBySign(newHold, rate.holdDurationFrames - 1, countdown);
+    s.peakHold = selectBySign(stereo::orOf(newHold, holdRanOut), m, s.peakHold);
     s.rmsMeter = rate.meterRmsCoef * s.rmsMeter + (rate.meterRmsFresh * output) * output;
 }
 

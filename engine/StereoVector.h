@@ -39,22 +39,91 @@ inline __attribute__((always_inline)) StereoVector abs(StereoVector v)
 }
 
 // Per lane: where the mask is set, ifSet, else ifClear.
-inline __attribute__((always_inline)) StereoVector select(StereoMask mask, StereoVector ifSet, StereoVector ifClear)
+inline __attribute__((always_inline)) StereoVector select(StereoMask mask, StereoVector ifSet,
+                                                          StereoVector ifClear)
 {
     return mask ? ifSet : ifClear;
 }
 
-inline __attribute__((always_inline)) StereoMask select(StereoMask mask, StereoMask ifSet, StereoMask ifClear)
+inline __attribute__((always_inline)) StereoMask select(StereoMask mask, StereoMask ifSet,
+                                                        StereoMask ifClear)
 {
     return mask ? ifSet : ifClear;
 }
 
-// a > b ? ifGreater : otherwise on single floats, as lane operations: a comparison that
-// audio flips at random costs no mispredicted branch. Exactly that expression.
-inline __attribute__((always_inline)) float selectGreater(float a, float b, float ifGreater, float otherwise)
+// The selects of the recursive steps. With AVX the comparison is written out in its VEX form,
+// into a vector register: the compiler would compare into an AVX-512 mask register, which on
+// some processors takes a slot of the two multiply pipes those loops are bound by.
+
+// Per lane a > b (all bits set) or not (0), as float lanes for the selects below.
+inline __attribute__((always_inline)) StereoVector greaterMask(StereoVector a, StereoVector b)
 {
+#if defined(__AVX__)
+    StereoVector mask;
+    asm("vcmpltps %1, %2, %0" : "=x"(mask) : "x"(a), "x"(b));
+    return mask;
+#else
+    return reinterpret_cast<StereoVector>(a > b);
+#endif
+}
+
+// Per lane: where the sign bit of `mask` is set (a greaterMask lane, a negative number, -0),
+// ifSet, else otherwise.
+inline __attribute__((always_inline)) StereoVector
+selectBySign(StereoVector mask, StereoVector ifSet, StereoVector otherwise)
+{
+#if defined(__AVX__)
+    StereoVector chosen;
+    asm("vblendvps %3, %2, %1, %0" : "=x"(chosen) : "x"(otherwise), "x"(ifSet), "x"(mask));
+    return chosen;
+#else
+    return select(reinterpret_cast<StereoMask>(mask) < 0, ifSet, otherwise);
+#endif
+}
+
+inline __attribute__((always_inline)) StereoMask selectBySign(StereoVector mask, StereoMask ifSet,
+                                                              StereoMask otherwise)
+{
+    return reinterpret_cast<StereoMask>(selectBySign(mask, reinterpret_cast<StereoVector>(ifSet),
+                                                     reinterpret_cast<StereoVector>(otherwise)));
+}
+
+// Bitwise and, or of two masks (or of a mask and a sign).
+inline __attribute__((always_inline)) StereoVector andOf(StereoVector a, StereoVector b)
+{
+    return reinterpret_cast<StereoVector>(reinterpret_cast<StereoMask>(a) &
+                                          reinterpret_cast<StereoMask>(b));
+}
+
+inline __attribute__((always_inline)) StereoVector orOf(StereoVector a, StereoVector b)
+{
+    return reinterpret_cast<StereoVector>(reinterpret_cast<StereoMask>(a) |
+                                          reinterpret_cast<StereoMask>(b));
+}
+
+// Per lane a > b ? ifGreater : otherwise, exactly (NaN compares false).
+inline __attribute__((always_inline)) StereoVector
+selectGreater(StereoVector a, StereoVector b, StereoVector ifGreater, StereoVector otherwise)
+{
+    return selectBySign(greaterMask(a, b), ifGreater, otherwise);
+}
+
+// The same on single floats, as lane operations: a comparison that audio flips at random costs
+// no mispredicted branch.
+inline __attribute__((always_inline)) float selectGreater(float a, float b, float ifGreater,
+                                                          float otherwise)
+{
+#if defined(__AVX__)
+    float mask;
+    float chosen;
+    asm("vcmpltss %2, %3, %1\n\tvblendvps %1, %4, %5, %0"
+        : "=x"(chosen), "=&x"(mask)
+        : "x"(a), "x"(b), "x"(ifGreater), "x"(otherwise));
+    return chosen;
+#else
     const StereoMask greater = splat(a) > splat(b);
     return select(greater, splat(ifGreater), splat(otherwise))[0];
+#endif
 }
 
 // Left and right exchanged.
