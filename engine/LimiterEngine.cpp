@@ -49,6 +49,8 @@ LimiterEngine::~LimiterEngine() = default;
 void LimiterEngine::allowWideVectors(bool allowed)
 {
     runFunction = allowed && wideVectorsOffered ? runStagesWide : runStagesBaseline;
+    // Each code set keeps the quantiser's shaping state in its own layout.
+    quantiser.resetShaping();
 }
 
 void LimiterEngine::processSample(float left, float right)

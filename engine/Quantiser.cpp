@@ -26,6 +26,10 @@ void Quantiser::setSampleRate(float sampleRateHz)
         FourPairs& weights = tap <= kPairsPerVector ? nearWeights : farWeights;
         const int pair = (tap - 1) % kPairsPerVector;
         weights[2 * pair] = weights[2 * pair + 1] = coefficient;
+        StereoVector* const halves[] = {&nearWeights1, &nearWeights2, &farWeights1, &farWeights2};
+        StereoVector& half = *halves[(tap - 1) / 2];
+        const int lane = 2 * ((tap - 1) % 2);
+        half[lane] = half[lane + 1] = coefficient;
     }
 }
 
@@ -34,6 +38,12 @@ void Quantiser::setWordLength(int bits)
     wordLength = std::min(bits, engine_constants::kMaxWordLengthBits);
     scale = stereo::splat(std::ldexp(1.0f, wordLength - 1));
     step = stereo::splat(std::ldexp(1.0f, 1 - wordLength));
+    resetShaping();
+}
+
+void Quantiser::resetShaping()
+{
     feedback = StereoVector{};
     nearShares = farShares = FourPairs{};
+    nearShares1 = nearShares2 = farShares1 = farShares2 = StereoVector{};
 }

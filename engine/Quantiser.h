@@ -17,6 +17,8 @@ class Quantiser
     void setSampleRate(float sampleRateHz);
     // Stores min(bits, 32) and resets the shaping state.
     void setWordLength(int bits);
+    // Resets the shaping state: for a switch between the code sets, which keep it apart.
+    void resetShaping();
 
     // x in full-scale units, within +-1 (the engine clamps before quantising, which keeps the
     // rounding inside 32-bit integers up to 30 bits); ditherSteps in steps of the word length.
@@ -31,17 +33,24 @@ class Quantiser
         // The error is q - v = q + (feedback - scaled). The next feedback is c0 times it, c0 * q
         // added last so that only one operation waits for q, plus the older errors' shares.
         const StereoVector towardsError = feedback - scaled;
-        feedback = c0 * q + (c0 * towardsError +
-                             __builtin_shufflevector(nearShares, nearShares, 0, 1, 0, 1));
+        feedback = c0 * q + (c0 * towardsError + firstShare());
         // Each share takes the newest error at its weight onto the share one sample further on:
         // c[k] * e(n) + (c[k + 1] * e(n - 1) + ...), summed oldest-first.
         const StereoVector error = q + towardsError;
+#if defined(__AVX512F__)
         const FourPairs errorInEveryPair =
             __builtin_shufflevector(error, error, 0, 1, 2, 3, 0, 1, 2, 3);
         nearShares = nearWeights * errorInEveryPair +
                      __builtin_shufflevector(nearShares, farShares, 2, 3, 4, 5, 6, 7, 8, 9);
         farShares = farWeights * errorInEveryPair +
                     __builtin_shufflevector(farShares, FourPairs{}, 2, 3, 4, 5, 6, 7, 8, 9);
+#else
+        // error repeats its pair in lanes 2 and 3.
+        nearShares1 = nearWeights1 * error + laterPair(nearShares1, nearShares2);
+        nearShares2 = nearWeights2 * error + laterPair(nearShares2, farShares1);
+        farShares1 = farWeights1 * error + laterPair(farShares1, farShares2);
+        farShares2 = farWeights2 * error + laterPair(farShares2, StereoVector{});
+#endif
         return q * step;
     }
 
@@ -53,18 +62,45 @@ class Quantiser
     using FourPairs = float __attribute__((vector_size(8 * kPairsPerVector)));
     static_assert(kTaps - 1 <= 2 * kPairsPerVector, "the older taps fill two vectors");
 
+    // The second pair of `near` then the first of `far`: the shares one sample later.
+    static __attribute__((always_inline)) StereoVector laterPair(StereoVector near,
+                                                                 StereoVector far)
+    {
+        return __builtin_shufflevector(near, far, 2, 3, 4, 5);
+    }
+
+    // The older errors' share in the next feedback, in lanes 0 and 1 and again 2 and 3.
+    __attribute__((always_inline)) StereoVector firstShare() const
+    {
+#if defined(__AVX512F__)
+        return __builtin_shufflevector(nearShares, nearShares, 0, 1, 0, 1);
+#else
+        return __builtin_shufflevector(nearShares1, nearShares1, 0, 1, 0, 1);
+#endif
+    }
+
     int wordLength = engine_constants::kMaxWordLengthBits;
     StereoVector scale{};
     StereoVector step{};
-    // Shaping coefficients: c[0] for the newest error, then c[1] to c[4] and c[5] to c[7] (and a
-    // spare 0) in pairs.
+    // Shaping coefficients, c[0] for the newest error; the feedback for the next sample.
     StereoVector c0{};
+    StereoVector feedback{};
+    // c[1] to c[7] (and a spare 0) in left/right pairs, and in the same places the share of the
+    // errors so far in the feedback k + 2 samples on, for tap k + 1: the transposed form of the
+    // sum, which shifts a few vectors per sample instead of seven errors through registers. In
+    // two layouts, one per code set, each the one it computes fastest: two vectors of four pairs
+    // where vectors are 32 bytes (the AVX-512 code), four of two pairs on the 16-byte baseline
+    // (where 32-byte vectors would go through memory). Each code set keeps only its own shares.
     FourPairs nearWeights{};
     FourPairs farWeights{};
-    // The feedback for the next sample, and in pair k of nearShares then farShares the share of
-    // the errors so far in the feedback k + 2 samples on: the transposed form of the sum, which
-    // shifts two vectors per sample instead of seven errors through registers.
-    StereoVector feedback{};
     FourPairs nearShares{};
     FourPairs farShares{};
+    StereoVector nearWeights1{};
+    StereoVector nearWeights2{};
+    StereoVector farWeights1{};
+    StereoVector farWeights2{};
+    StereoVector nearShares1{};
+    StereoVector nearShares2{};
+    StereoVector farShares1{};
+    StereoVector farShares2{};
 };
