@@ -71,7 +71,8 @@ class LimiterEngine
     inline void processBlock(const Sample* inLeft, const Sample* inRight, Sample* outLeft,
                              Sample* outRight, int frames);
     // Set-up thread. With false, processing keeps to the SSE2 baseline code even where the
-    // processor offers AVX-512 with fused multiply-add: for tests and benchmarks.
+    // processor offers AVX-512 with fused multiply-add: for tests and benchmarks. Resets the
+    // quantiser's noise-shaping state, which each code set keeps in its own layout.
     void allowWideVectors(bool allowed);
     // Any thread. Whether processing runs the AVX-512 code (whose output differs from the
     // baseline's within float rounding).
@@ -202,7 +203,7 @@ class LimiterEngine
     template <typename Isa> inline void ringStage(int frames);
     template <typename Isa> inline void detectionStage(int frames);
     template <typename Isa> inline void envelopeStage(int frames);
-    template <typename Isa> inline void gainStage(int frames);
+    template <typename Isa> inline void gainStage(float* outLeft, float* outRight, int frames);
     template <typename Isa, bool quantising> inline void meterStage(int frames);
     template <typename Isa> inline void outputStage(float* outLeft, float* outRight, int frames);
     static void runStagesBaseline(LimiterEngine& engine, const float* inLeft, const float* inRight,

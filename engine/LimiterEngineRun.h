@@ -320,12 +320,13 @@ void LimiterEngine::runStages(const float* inLeft, const float* inRight, float* 
     ringStage<Isa>(frames);
     detectionStage<Isa>(frames);
     envelopeStage<Isa>(frames);
-    gainStage<Isa>(frames);
+    gainStage<Isa>(outLeft, outRight, frames);
     if (frame.quantising)
         meterStage<Isa, true>(frames);
     else
         meterStage<Isa, false>(frames);
-    outputStage<Isa>(outLeft, outRight, frames);
+    if (frame.quantising)
+        outputStage<Isa>(outLeft, outRight, frames);
     keepLeftOverDraws<Isa>(taken);
     ringNext = (ringNext + frames) & (kRingFrames - 1);
     const int last = frames - 1;
@@ -558,8 +559,11 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::envelopeStage
     state = s;
 }
 
-// The stereo link, the limiter gains, and the gained sample clamped to full scale, then trimmed.
-template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::gainStage(int frames)
+// The stereo link, the limiter gains, and the gained sample clamped to full scale, then trimmed;
+// without the quantiser that is the output, written out here as the host's channels. (The run's
+// inputs were all read by now, so they may be the same buffers.)
+template <typename Isa>
+VARNHOLT_ENGINE_INLINE void LimiterEngine::gainStage(float* outLeft, float* outRight, int frames)
 {
     using namespace limiter_run_detail;
     const Pairs link = splatPair(frame.stereoLink);
@@ -582,7 +586,21 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::gainStage(int
         const Pairs oldest = load<Pairs>(oldestOf(ringNext + i));
         const Pairs leveller = doubled(load<Singles>(run.leveller + i));
         const Pairs gained = oldest * leveller * gains;
-        store(run.output + 2 * i, maxOf(splat(-1.0f), minOf(unity, gained)) * trim);
+        const Pairs output = maxOf(splat(-1.0f), minOf(unity, gained)) * trim;
+        store(run.output + 2 * i, output);
+        if (!frame.quantising && i + kFramesPerVector <= frames)
+        {
+            store(outLeft + i, lefts(output));
+            store(outRight + i, rights(output));
+        }
+    }
+    if (!frame.quantising)
+    {
+        for (int i = frames - frames % kFramesPerVector; i < frames; ++i)
+        {
+            outLeft[i] = run.output[2 * i];
+            outRight[i] = run.output[2 * i + 1];
+        }
     }
 }
 
@@ -614,6 +632,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(int frames)
         quantiser = q;
 }
 
+// With the quantiser, the quantised output as the host's channels.
 template <typename Isa>
 VARNHOLT_ENGINE_INLINE void LimiterEngine::outputStage(float* outLeft, float* outRight, int frames)
 {
