@@ -197,14 +197,15 @@ class LimiterEngine
                    int frames);
     template <typename Isa> inline void takeDraws(int frames);
     template <typename Isa>
-    inline void inputStage(const float* inLeft, const float* inRight, int frames);
+    inline void inputStage(const float* inLeft, const float* inRight, float* work,
+                           bool bothRingCopies, int frames);
     template <typename Isa> inline void widthStage(int frames);
     template <typename Isa> inline void softclipStage(int frames);
     template <typename Isa> inline void ringStage(int frames);
     template <typename Isa> inline void detectionStage(int frames);
     template <typename Isa> inline void envelopeStage(int frames);
     template <typename Isa> inline void gainStage(float* outLeft, float* outRight, int frames);
-    template <typename Isa, bool quantising> inline void meterStage(int frames);
+    template <typename Isa, bool quantising> inline void meterStage(const float* work, int frames);
     template <typename Isa> inline void outputStage(float* outLeft, float* outRight, int frames);
     static void runStagesBaseline(LimiterEngine& engine, const float* inLeft, const float* inRight,
                                   float* outLeft, float* outRight, int frames);

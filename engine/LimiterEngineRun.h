@@ -312,19 +312,27 @@ void LimiterEngine::runStages(const float* inLeft, const float* inRight, float* 
         return;
     }
     takeDraws<Isa>(frames);
-    inputStage<Isa>(inLeft, inRight, frames);
+    // Where no stage changes the signal on its way to the ring and the run's whole vectors fit
+    // before the ring's end, the input stage writes the ring, both copies, itself.
+    constexpr int framesPerVector = limiter_run_detail::kFramesPerVector;
+    const int vectorFrames = (frames + framesPerVector - 1) / framesPerVector * framesPerVector;
+    const bool straightToRing =
+        !frame.correlationLimiterOn && !frame.softclipOn && ringNext + vectorFrames <= kRingFrames;
+    float* const work = straightToRing ? ring.get() + 2 * ringNext : run.work;
+    inputStage<Isa>(inLeft, inRight, work, straightToRing, frames);
     if (frame.correlationLimiterOn)
         widthStage<Isa>(frames);
     if (frame.softclipOn)
         softclipStage<Isa>(frames);
-    ringStage<Isa>(frames);
+    if (!straightToRing)
+        ringStage<Isa>(frames);
     detectionStage<Isa>(frames);
     envelopeStage<Isa>(frames);
     gainStage<Isa>(outLeft, outRight, frames);
     if (frame.quantising)
-        meterStage<Isa, true>(frames);
+        meterStage<Isa, true>(work, frames);
     else
-        meterStage<Isa, false>(frames);
+        meterStage<Isa, false>(work, frames);
     if (frame.quantising)
         outputStage<Isa>(outLeft, outRight, frames);
     keepLeftOverDraws<Isa>(taken);
@@ -405,10 +413,11 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::takeDraws(int
 }
 
 // Bounded input times the drive plus the noise at -160 dB that keeps every recursive state away
-// from denormals; without the correlation limiter also the stereo image.
+// from denormals; without the correlation limiter also the stereo image. Into `work`, and with
+// `bothRingCopies` (work being the run's place in the ring) also into the ring's second copy.
 template <typename Isa>
 VARNHOLT_ENGINE_INLINE void LimiterEngine::inputStage(const float* inLeft, const float* inRight,
-                                                      int frames)
+                                                      float* work, bool bothRingCopies, int frames)
 {
     using namespace limiter_run_detail;
     const Pairs gain = splatPair(frame.inputGain);
@@ -442,14 +451,16 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::inputStage(const float* inLeft, const
             for (int lane = 0; lane < 2 * kFramesPerVector; ++lane)
                 input[lane] = boundSample(input[lane]);
         }
-        Pairs work =
+        Pairs signal =
             uniformSteps(load<PairsBits>(noiseDraws + 2 * i)) * noiseAmplitude + input * gain;
         if (imaging)
         {
-            work = (leftInBoth(work) + rightInBoth(work)) * 0.5f +
-                   sideGain * (leftInBoth(work) - rightInBoth(work));
+            signal = (leftInBoth(signal) + rightInBoth(signal)) * 0.5f +
+                     sideGain * (leftInBoth(signal) - rightInBoth(signal));
         }
-        store(run.work + 2 * i, work);
+        store(work + 2 * i, signal);
+        if (bothRingCopies)
+            store(work + 2 * (i + kRingFrames), signal);
     }
 }
 
@@ -605,10 +616,10 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::gainStage(float* outLeft, float* outR
 }
 
 // The quantiser if on, the meters, and without the correlation limiter the correlation
-// statistics, which feed nothing else then: up to three recursive chains in one loop, which the
-// processor overlaps.
+// statistics of `work` (the input stage's signal), which feed nothing else then: up to three
+// recursive chains in one loop, which the processor overlaps.
 template <typename Isa, bool quantising>
-VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(int frames)
+VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(const float* work, int frames)
 {
     using namespace limiter_run_detail;
     FrameState s = state;
@@ -624,7 +635,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(int frames)
         }
         meterStep(s, loadPair(run.output + 2 * i));
         if (statistics)
-            updateCorrelationStatistics(s, loadPair(run.work + 2 * i));
+            updateCorrelationStatistics(s, loadPair(work + 2 * i));
     }
     s.out = loadPair(run.output + 2 * (frames - 1));
     state = s;
