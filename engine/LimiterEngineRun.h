@@ -313,7 +313,9 @@ void LimiterEngine::runStages(const float* inLeft, const float* inRight, float* 
     }
     takeDraws<Isa>(frames);
     // Where no stage changes the signal on its way to the ring and the run's whole vectors fit
-    // before the ring's end, the input stage writes the ring, both copies, itself.
+    // before the ring's end, the input stage writes the ring, both copies, itself. The spare
+    // frames of a last vector land on frames more than 512 old, which nothing reads any more,
+    // and the next run writes them again.
     constexpr int framesPerVector = limiter_run_detail::kFramesPerVector;
     const int vectorFrames = (frames + framesPerVector - 1) / framesPerVector * framesPerVector;
     const bool straightToRing =
