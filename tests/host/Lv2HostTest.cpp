@@ -1,14 +1,15 @@
 // LV2 plug-ins through varnholt-render: Debian's ZAM and LSP effects found by bundle folder or by
 // URI on a private LV2_PATH, every way the command line can name a wrong one, values in port
 // units, presets, and our own edition against our VST 2.4 library once the bundle is built.
+#include "CommandRun.h"
 #include "Lv2Peers.h"
 #include "RenderInMemory.h"
 #include "SoundFileWriter.h"
-#include "tests/support/TempFolder.h"
 #include "host/AudioFile.h"
 #include "host/PluginControls.h"
 #include "host/PluginSource.h"
 #include "host/RenderCommand.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 namespace
 {
@@ -44,20 +44,6 @@ std::size_t loudestFrame(const std::vector<float>& interleaved, int channel)
             loudest = frame;
     }
     return loudest;
-}
-
-struct CommandRun
-{
-    int status;
-    std::string report;
-    std::string errors;
-};
-
-CommandRun run(const std::vector<std::string>& arguments)
-{
-    std::ostringstream report, errors;
-    const int status = runRenderCommand(arguments, report, errors);
-    return {status, report.str(), errors.str()};
 }
 
 class Lv2Command : public ::testing::Test
@@ -225,7 +211,7 @@ TEST_F(Lv2Command, EachWrongPlugInIsOneLineAndLeavesNoOutputBehind)
     const std::vector<std::string> before = folder.fileNames();
     for (const auto& failure : failures)
     {
-        const CommandRun result = run(failure.arguments);
+        const CommandRun result = runCommand(failure.arguments);
         EXPECT_EQ(result.status, 1) << failure.message;
         EXPECT_EQ(result.errors.rfind("varnholt-render: ", 0), 0u) << result.errors;
         EXPECT_NE(result.errors.find(failure.message), std::string::npos) << result.errors;
@@ -260,7 +246,7 @@ TEST_F(Lv2Command, SetsPortValuesBySymbolOrNameAndPresetsByNumberOrName)
     {
         std::vector<std::string> arguments = listing.arguments;
         arguments.push_back("--list");
-        const CommandRun result = run(arguments);
+        const CommandRun result = runCommand(arguments);
         ASSERT_EQ(result.status, 0) << result.errors;
         for (const std::string& line : listing.shown)
             EXPECT_NE(result.report.find(line), std::string::npos) << line << "\n" << result.report;
@@ -270,8 +256,8 @@ TEST_F(Lv2Command, SetsPortValuesBySymbolOrNameAndPresetsByNumberOrName)
 TEST_F(Lv2Command, RendersAFileThroughAnLv2PlugInWithItsLatencyCompensated)
 {
     const std::string output = folder / "loud.wav";
-    const CommandRun result = run({"--plugin", kZamMaximUri, "--set", "thresh=-12", "--set",
-                                   "ceil=-1", "--json", input, output});
+    const CommandRun result = runCommand({"--plugin", kZamMaximUri, "--set", "thresh=-12", "--set",
+                                          "ceil=-1", "--json", input, output});
     ASSERT_EQ(result.status, 0) << result.errors;
     EXPECT_EQ(
         result.report.rfind("{\"plugin\": {\"name\": \"ZaMaximX2\", \"latency_frames\": 480", 0),

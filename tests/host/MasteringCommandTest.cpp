@@ -1,9 +1,10 @@
 // varnholt-render --target-lufs through our plug-in: written files measured independently, goals
 // out of reach, albums, batches with a bad file, identical results whatever the job count, plots.
+#include "CommandRun.h"
 #include "Programmes.h"
 #include "SoundFileWriter.h"
-#include "tests/support/TempFolder.h"
 #include "host/RenderCommand.h"
+#include "tests/support/TempFolder.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -19,19 +20,10 @@ namespace
 {
 constexpr double kProgrammeSeconds = 10.0;
 
-struct CommandRun
-{
-    int status;
-    std::string report;
-    std::string errors;
-};
-
 CommandRun run(std::vector<std::string> arguments)
 {
     arguments.insert(arguments.begin(), {"--plugin", VARNHOLT_PLUGIN_PATH});
-    std::ostringstream report, errors;
-    const int status = runRenderCommand(arguments, report, errors);
-    return {status, report.str(), errors.str()};
+    return runCommand(arguments);
 }
 
 std::string writeProgramme(const TempFolder& folder, const std::string& name, Character character,

@@ -1,34 +1,20 @@
 #include "host/RenderCommand.h"
+#include "CommandRun.h"
 #include "LspLimiter.h"
 #include "SoundFileWriter.h"
-#include "tests/support/TempFolder.h"
 #include "host/AudioFile.h"
 #include "host/CommandLine.h"
 #include "host/PluginLibrary.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 namespace
 {
 constexpr int kSampleRateHz = 44100;
 constexpr std::size_t kInputFrames = 22050;
-
-struct CommandRun
-{
-    int status;
-    std::string report;
-    std::string errors;
-};
-
-CommandRun run(const std::vector<std::string>& arguments)
-{
-    std::ostringstream report, errors;
-    const int status = runRenderCommand(arguments, report, errors);
-    return {status, report.str(), errors.str()};
-}
 
 class RenderCommand : public ::testing::Test
 {
@@ -112,7 +98,7 @@ TEST_F(RenderCommand, EachFailureIsOneLineAndLeavesNoOutputBehind)
     const std::vector<std::string> before = folder.fileNames();
     for (const auto& failure : failures)
     {
-        const CommandRun result = run(failure.arguments);
+        const CommandRun result = runCommand(failure.arguments);
         EXPECT_NE(result.status, 0) << failure.message;
         EXPECT_EQ(result.errors.rfind("varnholt-render: ", 0), 0u) << result.errors;
         EXPECT_NE(result.errors.find(failure.message), std::string::npos) << result.errors;
@@ -126,7 +112,7 @@ TEST_F(RenderCommand, RendersAFileBesideItselfKeepingItsFormat)
 {
     // This plug-in exports its entry only as `main`, as Debian's DPF builds do.
     const CommandRun result =
-        run({"--plugin", FAKE_MAIN_ONLY_PATH, "--block", "100", folder / "mono.wav"});
+        runCommand({"--plugin", FAKE_MAIN_ONLY_PATH, "--block", "100", folder / "mono.wav"});
     ASSERT_EQ(result.status, 0) << result.errors;
     EXPECT_TRUE(result.errors.empty());
     AudioReader input(folder / "mono.wav");
@@ -141,7 +127,8 @@ TEST_F(RenderCommand, RendersAFileBesideItselfKeepingItsFormat)
 
 TEST_F(RenderCommand, DemoWritesInputAndOutputSideBySide)
 {
-    const CommandRun result = run({"--plugin", lsp, "--json", "--output-dir", folder / "demo"});
+    const CommandRun result =
+        runCommand({"--plugin", lsp, "--json", "--output-dir", folder / "demo"});
     ASSERT_EQ(result.status, 0) << result.errors;
     EXPECT_EQ(result.report.rfind("{\"plugin\": {\"name\": \"Limiter Stereo\"", 0), 0u);
     EXPECT_NE(result.report.find("\"frames\": 1058400"), std::string::npos);
@@ -155,7 +142,7 @@ TEST_F(RenderCommand, SetsOurDitheringMenuPositionBeyondOne)
     // Position 4 is 16 bits; its display is seven times the stored value. Names are found
     // regardless of case and padding.
     const CommandRun result =
-        run({"--plugin", VARNHOLT_PLUGIN_PATH, "--set-raw", " DITHERING =4", "--list"});
+        runCommand({"--plugin", VARNHOLT_PLUGIN_PATH, "--set-raw", " DITHERING =4", "--list"});
     ASSERT_EQ(result.status, 0) << result.errors;
     EXPECT_NE(result.report.find("Dithering: 28.000 Bt"), std::string::npos) << result.report;
 }
