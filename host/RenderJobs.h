@@ -1,9 +1,11 @@
-// Rendering or mastering files as jobs: one file or a batch (--output-dir), several at once,
-// one progress display, a summary at the end, and each output put in place only when complete.
+// Every render is a job: one file or a batch (--output-dir), several at once, plain or mastered
+// to a goal, with one progress display and one outcome per file; each output is put in place
+// only when complete. A plain render is a job without a goal.
 #pragma once
 
 #include "host/CommandLine.h"
-#include "host/MasteringJob.h"
+#include "host/MasteringSearch.h"
+#include "host/RenderPass.h"
 
 #include <optional>
 #include <ostream>
@@ -31,6 +33,7 @@ struct FileOutcome
 {
     BatchFile file;
     std::string error; // empty when written
+    std::vector<std::string> warnings;
     std::string pluginName;
     int latencyFrames = 0;
     int sampleRateHz = 0;
@@ -41,8 +44,10 @@ struct FileOutcome
     LoudnessFigures input{};
     LoudnessFigures output{};
     double maxGainReductionDb = 0.0;
-    double drivePosition = -1.0; // -1: the plug-in has no such parameter
+    double drivePosition = -1.0; // -1: the plug-in is none of our editions
     double trimPosition = -1.0;
+    double driveDb = 0.0;
+    double trimDb = 0.0;
     std::optional<bool> interSamplePeak;
     std::vector<PassFigures> passes; // mastering only
     std::string plotPath;            // empty: none drawn
@@ -60,3 +65,6 @@ struct BatchOutcome
 BatchOptions batchOptionsFrom(const CommandLine& options, const PluginSource& source);
 
 BatchOutcome renderBatch(const std::vector<BatchFile>& files, const BatchOptions& options);
+
+// The message for a goal out of reach.
+std::string unreachableMessage(const MasteringGoal& goal, const SearchOutcome& search);

@@ -1,4 +1,4 @@
-#include "host/BatchCommand.h"
+#include "host/RenderJobs.h"
 
 #include "host/BatchProgress.h"
 #include "host/GainReduction.h"
@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cmath>
 #include <exception>
 #include <filesystem>
@@ -23,6 +24,7 @@ namespace
 {
 using Clock = std::chrono::steady_clock;
 constexpr double kPassesAheadGuess = 2.0; // for the progress of a file still being searched
+constexpr double kGatingBlockSeconds = 0.4; // the shortest programme BS.1770 can measure
 
 double secondsSince(Clock::time_point started)
 {
@@ -147,22 +149,81 @@ void refuseCollisions(std::vector<FileOutcome>& outcomes, bool plot)
     }
 }
 
+// What a file's input measured, for its report and plot.
+struct InputFigures
+{
+    LoudnessFigures figures{};
+    LoudnessTrace trace;
+};
+
+// A master whose loudest seconds lose more than this to the limiter sounds squashed.
+constexpr double kHeavyLimitingDb = 6.0;
+constexpr std::size_t kLoudestSteps = 30; // 3 s of 100 ms steps
+
+std::string oneDecimal(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.1f", value);
+    return text;
+}
+
+// The mean gain reduction over the 3 s whose output short-term loudness is highest.
+double loudestSecondsReductionDb(const std::vector<double>& reductionDb,
+                                 const std::vector<double>& outputShortTermLufs)
+{
+    const std::size_t steps = std::min(reductionDb.size(), outputShortTermLufs.size());
+    std::size_t loudest = steps;
+    for (std::size_t step = 0; step < steps; ++step)
+        if (std::isfinite(outputShortTermLufs[step]) &&
+            (loudest == steps || outputShortTermLufs[step] > outputShortTermLufs[loudest]))
+            loudest = step;
+    if (loudest == steps)
+        return 0.0;
+    const std::size_t first = loudest + 1 >= kLoudestSteps ? loudest + 1 - kLoudestSteps : 0;
+    double sum = 0.0;
+    for (std::size_t step = first; step <= loudest; ++step)
+        sum += reductionDb[step];
+    return sum / static_cast<double>(loudest + 1 - first);
+}
+
 // Puts the rendered file in place and fills in what the summary shows.
-void finishFile(FileOutcome& outcome, const SourceAudio& source, const RenderedAudio& rendered,
+void finishFile(FileOutcome& outcome, const InputFigures& input, PassResult& pass,
                 const BatchOptions& options)
 {
-    outcome.pluginName = rendered.pluginName;
-    outcome.latencyFrames = rendered.latencyFrames;
-    outcome.processSeconds = rendered.processSeconds;
-    outcome.framesProcessed = rendered.framesProcessed;
-    outcome.output = rendered.meter->figures();
-    outcome.drivePosition = rendered.drivePosition;
-    outcome.trimPosition = rendered.trimPosition;
-    outcome.interSamplePeak = rendered.interSamplePeak;
-    const std::vector<double> reduction = gainReductionDb(
-        source.trace.meanSquare, rendered.meter->trace().meanSquare, rendered.gainDb);
+    outcome.pluginName = pass.pluginName;
+    outcome.latencyFrames = pass.latencyFrames;
+    outcome.processSeconds = pass.processSeconds;
+    outcome.framesProcessed = pass.framesProcessed;
+    outcome.output = pass.outputMeter->figures();
+    outcome.drivePosition = pass.drivePosition;
+    outcome.trimPosition = pass.trimPosition;
+    if (pass.gains)
+    {
+        outcome.driveDb = pass.gains->driveDb;
+        outcome.trimDb = pass.gains->trimDb;
+    }
+    outcome.interSamplePeak = pass.interSamplePeak;
+    if (pass.latencyChangedToFrames >= 0)
+    {
+        outcome.warnings.push_back("the plug-in changed its latency from " +
+                                   std::to_string(pass.latencyFrames) + " to " +
+                                   std::to_string(pass.latencyChangedToFrames) +
+                                   " frames during the render; the output is compensated for " +
+                                   std::to_string(pass.latencyFrames));
+    }
+    const double gainDb = pass.gains ? pass.gains->driveDb + pass.gains->trimDb : 0.0;
+    const std::vector<double> reduction =
+        gainReductionDb(input.trace.meanSquare, pass.outputMeter->trace().meanSquare, gainDb);
     outcome.maxGainReductionDb =
         reduction.empty() ? 0.0 : *std::max_element(reduction.begin(), reduction.end());
+    if (options.goal)
+    {
+        const double loudestDb =
+            loudestSecondsReductionDb(reduction, pass.outputMeter->trace().shortTermLufs);
+        if (loudestDb > kHeavyLimitingDb)
+            outcome.warnings.push_back("the master needs heavy limiting: " + oneDecimal(loudestDb) +
+                                       " dB of gain reduction in its loudest 3 seconds");
+    }
 
     // The plot goes first, so that a plot that cannot be written leaves no audio behind; the
     // plot is taken away again if the audio then fails.
@@ -170,21 +231,19 @@ void finishFile(FileOutcome& outcome, const SourceAudio& source, const RenderedA
     {
         PlotData plot;
         plot.title = fs::path(outcome.file.outputPath).filename().string();
-        plot.input = source.trace;
-        plot.output = rendered.meter->trace();
+        plot.input = input.trace;
+        plot.output = pass.outputMeter->trace();
         plot.gainReductionDb = reduction;
-        plot.inputFigures = source.figures;
+        plot.inputFigures = input.figures;
         plot.outputFigures = outcome.output;
         if (options.goal)
             plot.goal = *options.goal;
-        if (rendered.drivePosition >= 0.0)
-            plot.driveAndTrim =
-                DriveAndTrim{driveDbAt(rendered.drivePosition), trimDbAt(rendered.trimPosition)};
+        plot.driveAndTrim = pass.gains;
         writeLoudnessPlot(plotPathFor(outcome.file.outputPath), plot);
     }
     try
     {
-        writeFileInPlace(outcome.file.outputPath, rendered.file.data);
+        pass.output->commit();
     }
     catch (const std::exception&)
     {
@@ -197,11 +256,41 @@ void finishFile(FileOutcome& outcome, const SourceAudio& source, const RenderedA
         outcome.plotPath = plotPathFor(outcome.file.outputPath);
 }
 
-void describeSource(FileOutcome& outcome, const SourceAudio& source)
+void describeInput(FileOutcome& outcome, int sampleRateHz, long long frames,
+                   const LoudnessMeter& meter)
 {
-    outcome.sampleRateHz = source.sampleRateHz;
-    outcome.frames = source.frames();
-    outcome.input = source.figures;
+    outcome.sampleRateHz = sampleRateHz;
+    outcome.frames = frames;
+    outcome.input = meter.figures();
+}
+
+// Throws HostError when a programme has no integrated loudness to work from.
+void requireMeasurable(const MeasuredInput& input)
+{
+    const double seconds = static_cast<double>(input.frames) / input.sampleRateHz;
+    if (seconds < kGatingBlockSeconds)
+        throw HostError(input.path + " is too short to measure its loudness (" +
+                        oneDecimal(seconds) + " s; at least 0.4 s are needed)");
+    if (!std::isfinite(input.meter->figures().integratedLufs))
+        throw HostError(input.path +
+                        " is silent (below the -70 LUFS gate): there is no loudness to work from");
+}
+
+// Each pass of a master reads the whole file the analysis read.
+void requireWholeInput(const MeasuredInput& input, const PassResult& pass)
+{
+    if (pass.framesRead != input.frames)
+        throw HostError(input.path + " changed while rendering (" +
+                        std::to_string(pass.framesRead) + " frames read of " +
+                        std::to_string(input.frames) +
+                        "): a master of the whole file cannot be made");
+}
+
+PassFigures figuresOf(const PassResult& pass)
+{
+    const LoudnessFigures figures = pass.outputMeter->figures();
+    return PassFigures{pass.gains->driveDb, pass.gains->trimDb, figures.integratedLufs,
+                       figures.truePeakDbtp};
 }
 
 void renderOne(FileOutcome& outcome, const BatchOptions& options, BatchProgress& progress,
@@ -210,22 +299,51 @@ void renderOne(FileOutcome& outcome, const BatchOptions& options, BatchProgress&
     const auto started = Clock::now();
     try
     {
-        const SourceAudio source = loadSource(outcome.file.inputPath);
-        describeSource(outcome, source);
-        const SoundFileFormat format = chooseOutputFormat(source.format, outcome.file.outputPath,
-                                                          options.sampleType, source.sampleRateHz);
         FileProgress fileProgress(progress, index);
         const PassProgress report = std::ref(fileProgress);
+        const std::string& inputPath = outcome.file.inputPath;
+        SoundFileFormat format = 0;
+        {
+            const std::unique_ptr<AudioReader> reader = openInput(inputPath);
+            format = chooseOutputFormat(reader->format(), outcome.file.outputPath,
+                                        options.sampleType, reader->sampleRateHz());
+        }
         if (options.goal)
         {
-            MasteredAudio mastered =
-                masterSource(source, options.setup, format, *options.goal, report);
-            outcome.passes = mastered.search.passes;
-            finishFile(outcome, source, mastered.output, options);
+            const MeasuredInput input = measureInput(inputPath, report);
+            describeInput(outcome, input.sampleRateHz, input.frames, *input.meter);
+            requireMeasurable(input);
+            const LoudnessFigures& in = outcome.input;
+            std::optional<PassResult> last;
+            const SearchOutcome search = searchDriveAndTrim(
+                *options.goal,
+                firstDriveGuessDb(*options.goal, in.integratedLufs, in.truePeakDbtp),
+                [&](double driveDb, double trimDb)
+                {
+                    last.reset(); // one temporary at a time
+                    last = renderPass(inputPath, outcome.file.outputPath, format, options.setup,
+                                      DriveAndTrim{driveDb, trimDb}, false, report);
+                    requireWholeInput(input, *last);
+                    return figuresOf(*last);
+                });
+            outcome.passes = search.passes;
+            if (!search.reached)
+                throw HostError(unreachableMessage(*options.goal, search));
+            finishFile(outcome, {input.meter->figures(), input.meter->trace()}, *last, options);
         }
         else
-            finishFile(outcome, source, renderSource(source, options.setup, format, {}, report),
+        {
+            PassResult pass = renderPass(inputPath, outcome.file.outputPath, format,
+                                         options.setup, std::nullopt, true, report);
+            describeInput(outcome, pass.inputMeter->sampleRateHz(), pass.framesRead,
+                          *pass.inputMeter);
+            if (pass.framesClaimed > pass.framesRead)
+                outcome.warnings.push_back(
+                    cutShortMessage(inputPath, pass.framesRead, pass.framesClaimed) +
+                    "; the output holds what there was");
+            finishFile(outcome, {pass.inputMeter->figures(), pass.inputMeter->trace()}, pass,
                        options);
+        }
     }
     catch (const std::exception& error)
     {
@@ -237,17 +355,18 @@ void renderOne(FileOutcome& outcome, const BatchOptions& options, BatchProgress&
 
 // The first drive's guess for an album, from its files' loudness (their energy by duration, a
 // close estimate of the gated whole) and their highest peak.
-double albumFirstDriveDb(const MasteringGoal& goal, const std::vector<const SourceAudio*>& sources)
+double albumFirstDriveDb(const MasteringGoal& goal, const std::vector<const MeasuredInput*>& inputs)
 {
     double energy = 0.0;
     double seconds = 0.0;
     double peakDbtp = -std::numeric_limits<double>::infinity();
-    for (const SourceAudio* source : sources)
+    for (const MeasuredInput* input : inputs)
     {
-        const double duration = static_cast<double>(source->frames()) / source->sampleRateHz;
-        energy += duration * std::pow(10.0, source->figures.integratedLufs / 10.0);
+        const LoudnessFigures figures = input->meter->figures();
+        const double duration = static_cast<double>(input->frames) / input->sampleRateHz;
+        energy += duration * std::pow(10.0, figures.integratedLufs / 10.0);
         seconds += duration;
-        peakDbtp = std::max(peakDbtp, source->figures.truePeakDbtp);
+        peakDbtp = std::max(peakDbtp, figures.truePeakDbtp);
     }
     return firstDriveGuessDb(goal, 10.0 * std::log10(energy / seconds), peakDbtp);
 }
@@ -255,7 +374,7 @@ double albumFirstDriveDb(const MasteringGoal& goal, const std::vector<const Sour
 void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options,
                  BatchProgress& progress, std::optional<double>& albumLufs)
 {
-    std::vector<std::optional<SourceAudio>> sources(outcomes.size());
+    std::vector<std::optional<MeasuredInput>> inputs(outcomes.size());
     std::vector<SoundFileFormat> formats(outcomes.size());
     runParallel(outcomes.size(), options.jobs,
                 [&](std::size_t index)
@@ -268,36 +387,36 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                     }
                     try
                     {
-                        sources[index] = loadSource(outcome.file.inputPath);
-                        describeSource(outcome, *sources[index]);
-                        requireMeasurable(*sources[index]);
-                        formats[index] =
-                            chooseOutputFormat(sources[index]->format, outcome.file.outputPath,
-                                               options.sampleType, sources[index]->sampleRateHz);
+                        inputs[index] = measureInput(outcome.file.inputPath, {});
+                        const MeasuredInput& input = *inputs[index];
+                        describeInput(outcome, input.sampleRateHz, input.frames, *input.meter);
+                        requireMeasurable(input);
+                        formats[index] = chooseOutputFormat(input.format, outcome.file.outputPath,
+                                                            options.sampleType, input.sampleRateHz);
                     }
                     catch (const std::exception& error)
                     {
                         outcome.error = error.what();
-                        sources[index].reset();
+                        inputs[index].reset();
                         progress.finish(index);
                     }
                 });
     // The album is what remains of it once the files that cannot be read are left out.
     std::vector<std::size_t> tracks;
-    std::vector<const SourceAudio*> trackSources;
+    std::vector<const MeasuredInput*> trackInputs;
     for (std::size_t index = 0; index < outcomes.size(); ++index)
     {
-        if (sources[index])
+        if (inputs[index])
         {
             tracks.push_back(index);
-            trackSources.push_back(&*sources[index]);
+            trackInputs.push_back(&*inputs[index]);
         }
     }
     if (tracks.empty())
         return;
 
     const auto started = Clock::now();
-    std::vector<RenderedAudio> rendered(tracks.size());
+    std::vector<std::optional<PassResult>> rendered(tracks.size());
     std::vector<FileProgress> trackProgress;
     for (std::size_t track : tracks)
         trackProgress.emplace_back(progress, track);
@@ -306,26 +425,33 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
     try
     {
         search = searchDriveAndTrim(
-            goal, albumFirstDriveDb(goal, trackSources),
+            goal, albumFirstDriveDb(goal, trackInputs),
             [&](double driveDb, double trimDb)
             {
                 runParallel(tracks.size(), options.jobs,
                             [&](std::size_t track)
                             {
-                                rendered[track] = renderSource(
-                                    *trackSources[track], options.setup, formats[tracks[track]],
-                                    DriveAndTrim{driveDb, trimDb}, std::ref(trackProgress[track]));
+                                const FileOutcome& outcome = outcomes[tracks[track]];
+                                rendered[track].reset();
+                                rendered[track] = renderPass(
+                                    outcome.file.inputPath, outcome.file.outputPath,
+                                    formats[tracks[track]], options.setup,
+                                    DriveAndTrim{driveDb, trimDb}, false,
+                                    std::ref(trackProgress[track]));
+                                requireWholeInput(*trackInputs[track], *rendered[track]);
                             });
-                std::vector<ProgrammeMeter*> meters;
+                std::vector<const LoudnessMeter*> meters;
                 double truePeakDbtp = -std::numeric_limits<double>::infinity();
-                for (RenderedAudio& track : rendered)
+                for (const std::optional<PassResult>& track : rendered)
                 {
-                    meters.push_back(track.meter.get());
-                    truePeakDbtp = std::max(truePeakDbtp, track.meter->figures().truePeakDbtp);
+                    meters.push_back(track->outputMeter.get());
+                    truePeakDbtp =
+                        std::max(truePeakDbtp, track->outputMeter->figures().truePeakDbtp);
                 }
-                return PassFigures{driveDbAt(rendered.front().drivePosition),
-                                   trimDbAt(rendered.front().trimPosition),
-                                   ProgrammeMeter::albumLoudnessLufs(meters), truePeakDbtp};
+                PassFigures figures = figuresOf(*rendered.front());
+                figures.loudnessLufs = LoudnessMeter::albumLoudnessLufs(meters);
+                figures.truePeakDbtp = truePeakDbtp;
+                return figures;
             });
         if (!search.reached)
             throw HostError("the album " + unreachableMessage(goal, search));
@@ -350,7 +476,9 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                     outcome.passes = search.passes;
                     try
                     {
-                        finishFile(outcome, *trackSources[track], rendered[track], options);
+                        const LoudnessMeter& meter = *trackInputs[track]->meter;
+                        finishFile(outcome, {meter.figures(), meter.trace()}, *rendered[track],
+                                   options);
                     }
                     catch (const std::exception& error)
                     {
@@ -392,6 +520,25 @@ BatchOptions batchOptionsFrom(const CommandLine& options, const PluginSource& so
     batch.album = options.album;
     batch.plot = options.plot;
     return batch;
+}
+
+std::string unreachableMessage(const MasteringGoal& goal, const SearchOutcome& search)
+{
+    std::string message = "cannot reach " + oneDecimal(goal.targetLufs) + " LUFS under " +
+                          oneDecimal(goal.ceilingDbtp) + " dBTP: ";
+    if (search.trimUnsettled)
+    {
+        return message + "the output still measured " +
+               oneDecimal(search.passes.back().loudnessLufs) + " LUFS after " +
+               std::to_string(search.passes.size()) + " renders";
+    }
+    if (!std::isfinite(search.loudestLufs))
+        return message + "the output stays silent";
+    // Rounded down, so that asking for the figure given succeeds.
+    message += "at most " + oneDecimal(std::floor(search.loudestLufs * 10.0) / 10.0) + " LUFS";
+    if (search.driveRanOut)
+        message += " (at the largest drive, +20 dB)";
+    return message;
 }
 
 BatchOutcome renderBatch(const std::vector<BatchFile>& files, const BatchOptions& options)
