@@ -158,32 +158,12 @@ struct InputFigures
 
 // A master whose loudest seconds lose more than this to the limiter sounds squashed.
 constexpr double kHeavyLimitingDb = 6.0;
-constexpr std::size_t kLoudestSteps = 30; // 3 s of 100 ms steps
 
 std::string oneDecimal(double value)
 {
     char text[32];
     std::snprintf(text, sizeof(text), "%.1f", value);
     return text;
-}
-
-// The mean gain reduction over the 3 s whose output short-term loudness is highest.
-double loudestSecondsReductionDb(const std::vector<double>& reductionDb,
-                                 const std::vector<double>& outputShortTermLufs)
-{
-    const std::size_t steps = std::min(reductionDb.size(), outputShortTermLufs.size());
-    std::size_t loudest = steps;
-    for (std::size_t step = 0; step < steps; ++step)
-        if (std::isfinite(outputShortTermLufs[step]) &&
-            (loudest == steps || outputShortTermLufs[step] > outputShortTermLufs[loudest]))
-            loudest = step;
-    if (loudest == steps)
-        return 0.0;
-    const std::size_t first = loudest + 1 >= kLoudestSteps ? loudest + 1 - kLoudestSteps : 0;
-    double sum = 0.0;
-    for (std::size_t step = first; step <= loudest; ++step)
-        sum += reductionDb[step];
-    return sum / static_cast<double>(loudest + 1 - first);
 }
 
 // Puts the rendered file in place and fills in what the summary shows.
@@ -302,15 +282,13 @@ void renderOne(FileOutcome& outcome, const BatchOptions& options, BatchProgress&
         FileProgress fileProgress(progress, index);
         const PassProgress report = std::ref(fileProgress);
         const std::string& inputPath = outcome.file.inputPath;
-        SoundFileFormat format = 0;
-        {
-            const std::unique_ptr<AudioReader> reader = openInput(inputPath);
-            format = chooseOutputFormat(reader->format(), outcome.file.outputPath,
-                                        options.sampleType, reader->sampleRateHz());
-        }
         if (options.goal)
         {
-            const MeasuredInput input = measureInput(inputPath, report);
+            const std::unique_ptr<AudioWriter> spool =
+                spoolStream(inputPath, outcome.file.outputPath);
+            const std::string& readPath = spool ? spool->temporaryPath() : inputPath;
+            MeasuredInput input = measureInput(readPath, report);
+            input.path = inputPath;
             describeInput(outcome, input.sampleRateHz, input.frames, *input.meter);
             requireMeasurable(input);
             const LoudnessFigures& in = outcome.input;
@@ -321,7 +299,8 @@ void renderOne(FileOutcome& outcome, const BatchOptions& options, BatchProgress&
                 [&](double driveDb, double trimDb)
                 {
                     last.reset(); // one temporary at a time
-                    last = renderPass(inputPath, outcome.file.outputPath, format, options.setup,
+                    last = renderPass(readPath, outcome.file.outputPath, options.sampleType,
+                                      options.setup,
                                       DriveAndTrim{driveDb, trimDb}, false, report);
                     requireWholeInput(input, *last);
                     return figuresOf(*last);
@@ -333,7 +312,7 @@ void renderOne(FileOutcome& outcome, const BatchOptions& options, BatchProgress&
         }
         else
         {
-            PassResult pass = renderPass(inputPath, outcome.file.outputPath, format,
+            PassResult pass = renderPass(inputPath, outcome.file.outputPath, options.sampleType,
                                          options.setup, std::nullopt, true, report);
             describeInput(outcome, pass.inputMeter->sampleRateHz(), pass.framesRead,
                           *pass.inputMeter);
@@ -375,7 +354,6 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                  BatchProgress& progress, std::optional<double>& albumLufs)
 {
     std::vector<std::optional<MeasuredInput>> inputs(outcomes.size());
-    std::vector<SoundFileFormat> formats(outcomes.size());
     runParallel(outcomes.size(), options.jobs,
                 [&](std::size_t index)
                 {
@@ -391,8 +369,9 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                         const MeasuredInput& input = *inputs[index];
                         describeInput(outcome, input.sampleRateHz, input.frames, *input.meter);
                         requireMeasurable(input);
-                        formats[index] = chooseOutputFormat(input.format, outcome.file.outputPath,
-                                                            options.sampleType, input.sampleRateHz);
+                        // A track whose output cannot be written leaves the album before its search.
+                        chooseOutputFormat(input.format, outcome.file.outputPath,
+                                           options.sampleType, input.sampleRateHz);
                     }
                     catch (const std::exception& error)
                     {
@@ -435,7 +414,7 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                                 rendered[track].reset();
                                 rendered[track] = renderPass(
                                     outcome.file.inputPath, outcome.file.outputPath,
-                                    formats[tracks[track]], options.setup,
+                                    options.sampleType, options.setup,
                                     DriveAndTrim{driveDb, trimDb}, false,
                                     std::ref(trackProgress[track]));
                                 requireWholeInput(*trackInputs[track], *rendered[track]);

@@ -7,6 +7,7 @@
 #include "host/Renderer.h"
 
 #include <cmath>
+#include <filesystem>
 
 namespace
 {
@@ -16,6 +17,7 @@ constexpr float kSwitchThreshold = 0.5f; // switches are on strictly above it
 constexpr std::size_t kChunkFrames = 8192;
 // Of a pass, the share of time spent rendering; the rest decodes and measures.
 constexpr double kRenderShareOfPass = 0.6;
+constexpr char kSpoolSuffix[] = ".input";
 
 void configure(PluginInstance& plugin, const PluginSetup& setup)
 {
@@ -86,6 +88,30 @@ std::unique_ptr<AudioReader> openInput(const std::string& path)
     return reader;
 }
 
+std::unique_ptr<AudioWriter> spoolStream(const std::string& path, const std::string& besidePath)
+{
+    std::error_code error;
+    if (!std::filesystem::exists(path, error) || std::filesystem::is_regular_file(path, error))
+        return nullptr;
+    const std::unique_ptr<AudioReader> reader = openInput(path);
+    // W64 holds more than 4 GB; floats hold every sample as it was read.
+    auto spool = std::make_unique<AudioWriter>(besidePath + kSpoolSuffix,
+                                               SF_FORMAT_W64 | SF_FORMAT_FLOAT,
+                                               reader->sampleRateHz());
+    std::vector<float> chunk(2 * kChunkFrames);
+    long long frames = 0;
+    while (const std::size_t got = readChecked(*reader, path, chunk.data(), kChunkFrames, frames))
+    {
+        spool->write(chunk.data(), got);
+        frames += static_cast<long long>(got);
+    }
+    if (reader->claimedFrames() > frames)
+        throw HostError(cutShortMessage(path, frames, reader->claimedFrames()) +
+                        ": a master of the whole file cannot be made");
+    spool->close();
+    return spool;
+}
+
 MeasuredInput measureInput(const std::string& path, const PassProgress& progress)
 {
     const std::unique_ptr<AudioReader> reader = openInput(path);
@@ -111,12 +137,14 @@ MeasuredInput measureInput(const std::string& path, const PassProgress& progress
 }
 
 PassResult renderPass(const std::string& inputPath, const std::string& outputPath,
-                      SoundFileFormat format, const PluginSetup& setup,
+                      int sampleType, const PluginSetup& setup,
                       const std::optional<DriveAndTrim>& gains, bool measureTheInput,
                       const PassProgress& progress)
 {
     const std::unique_ptr<AudioReader> reader = openInput(inputPath);
     const int rateHz = reader->sampleRateHz();
+    const SoundFileFormat format =
+        chooseOutputFormat(reader->format(), outputPath, sampleType, rateHz);
     const std::unique_ptr<PluginInstance> instance =
         setup.source->instantiate(rateHz, setup.blockFrames);
     PluginInstance& plugin = *instance;

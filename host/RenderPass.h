@@ -48,6 +48,11 @@ using PassProgress = std::function<void(double fraction)>;
 // measured, with non-finite samples, or that ends before its header says.
 MeasuredInput measureInput(const std::string& path, const PassProgress& progress);
 
+// A pipe can be read only once, and a master reads its input once per pass: an input that is no
+// regular file is copied into a temporary beside `besidePath` (removed with the writer), whose
+// path then serves as the input. Null for a regular file. Throws HostError as measureInput.
+std::unique_ptr<AudioWriter> spoolStream(const std::string& path, const std::string& besidePath);
+
 // Opens the input and checks what every pass needs of it; throws HostError.
 std::unique_ptr<AudioReader> openInput(const std::string& path);
 
@@ -72,8 +77,9 @@ struct PassResult
 
 // One pass; `gains` set: at that drive and trim (throws HostError for a plug-in that is none of
 // our editions). A fresh instance each time, so equal settings give equal files.
+// sampleType: the output's, as chooseOutputFormat takes it.
 PassResult renderPass(const std::string& inputPath, const std::string& outputPath,
-                      SoundFileFormat format, const PluginSetup& setup,
+                      int sampleType, const PluginSetup& setup,
                       const std::optional<DriveAndTrim>& gains, bool measureTheInput,
                       const PassProgress& progress);
 

@@ -7,9 +7,9 @@
 namespace
 {
 constexpr int kOversampling = 8;
-constexpr std::size_t kHalfTaps = 8; // samples each side of a point that the interpolator reads
+constexpr std::size_t kHalfTaps = 16; // samples each side of a point that the interpolator reads
 constexpr std::size_t kTaps = 2 * kHalfTaps;
-constexpr double kKaiserBeta = 6.0;
+constexpr double kKaiserBeta = 8.0;
 // Points are computed for this many samples at a time (always whole blocks, so the loops run in
 // vectors; the buffers hold room for a block beyond the last sample), and skipped where the
 // loudest sample near them cannot lift the step's peak.
