@@ -108,9 +108,9 @@ long long claimedFramesOf(SNDFILE* file, const SF_INFO& info)
     const long long actualBytes = std::atoll(actual + std::strlen(kShouldBeText));
     if (actualBytes <= 0 || claimedBytes <= actualBytes)
         return info.frames;
-    return static_cast<long long>(std::llround(static_cast<double>(info.frames) *
-                                               static_cast<double>(claimedBytes) /
-                                               static_cast<double>(actualBytes)));
+    return static_cast<long long>(
+        std::llround(static_cast<double>(info.frames) * static_cast<double>(claimedBytes) /
+                     static_cast<double>(actualBytes)));
 }
 
 std::string sampleTypeText(int sampleType)

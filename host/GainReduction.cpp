@@ -31,9 +31,11 @@ double loudestSecondsReductionDb(const std::vector<double>& reductionDb,
     const std::size_t steps = std::min(reductionDb.size(), outputShortTermLufs.size());
     std::size_t loudest = steps;
     for (std::size_t step = 0; step < steps; ++step)
+    {
         if (std::isfinite(outputShortTermLufs[step]) &&
             (loudest == steps || outputShortTermLufs[step] > outputShortTermLufs[loudest]))
             loudest = step;
+    }
     if (loudest == steps)
         return 0.0;
     const std::size_t first = loudest + 1 >= kLoudestSteps ? loudest + 1 - kLoudestSteps : 0;

@@ -16,8 +16,8 @@ constexpr unsigned long kStepMilliseconds = 100;
 constexpr double kMillisecondsPerSecond = 1000.0;
 constexpr double kLoudnessOffsetLu = -0.691; // BS.1770's constant between energy and LUFS
 // True peak is ours (8x); libebur128 keeps the rest.
-constexpr int kMeasurements = EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_S |
-                              EBUR128_MODE_SAMPLE_PEAK;
+constexpr int kMeasurements =
+    EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_S | EBUR128_MODE_SAMPLE_PEAK;
 
 double toDb(double level)
 {
@@ -42,10 +42,12 @@ ebur128_state* openMeasurement(int sampleRateHz)
     if (sampleRateHz >= kLowestMeasurableRateHz && sampleRateHz <= kHighestMeasurableRateHz)
         state = ebur128_init(kChannels, static_cast<unsigned long>(sampleRateHz), kMeasurements);
     if (state == nullptr)
+    {
         throw HostError("cannot measure loudness at " + std::to_string(sampleRateHz) +
                         " Hz (the loudness meter measures " +
                         std::to_string(kLowestMeasurableRateHz) + " to " +
                         std::to_string(kHighestMeasurableRateHz) + " Hz)");
+    }
     return state;
 }
 } // namespace

@@ -8,8 +8,8 @@
 #include <ebur128.h>
 
 #include <cstddef>
-#include <deque>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 struct LoudnessFigures

@@ -68,8 +68,7 @@ std::string settingsText(const FileOutcome& file)
 {
     std::string text = "Input drive " + fixed(file.drivePosition, 4) + " (" +
                        fixed(file.driveDb, 2, true) + " dB), Output trim " +
-                       fixed(file.trimPosition, 4) + " (" +
-                       fixed(file.trimDb, 2, true) + " dB)";
+                       fixed(file.trimPosition, 4) + " (" + fixed(file.trimDb, 2, true) + " dB)";
     if (file.interSamplePeak)
         text += std::string(", InterSamplePeak ") + (*file.interSamplePeak ? "on" : "off");
     return text;
@@ -87,8 +86,7 @@ std::string jsonSettings(const FileOutcome& file)
     return "{\"input_drive\": " + jsonNumber(file.drivePosition, 6) +
            ", \"input_drive_db\": " + jsonNumber(file.driveDb, 3) +
            ", \"output_trim\": " + jsonNumber(file.trimPosition, 6) +
-           ", \"output_trim_db\": " + jsonNumber(file.trimDb, 3) +
-           ", \"inter_sample_peak\": " +
+           ", \"output_trim_db\": " + jsonNumber(file.trimDb, 3) + ", \"inter_sample_peak\": " +
            (file.interSamplePeak ? (*file.interSamplePeak ? "true" : "false") : "null") + "}";
 }
 
@@ -215,10 +213,8 @@ std::string formatBatchTable(const BatchOutcome& batch, const std::optional<Mast
               << cell(ok ? fixed(file.output.integratedLufs, 1) : "-", 10)
               << cell(ok ? fixed(file.output.truePeakDbtp, 2) : "-", 10)
               << cell(ok ? fixed(file.maxGainReductionDb, 1) : "-", 11)
-              << cell(ok && hasSettings(file) ? fixed(file.driveDb, 2, true) : "-",
-                      10)
-              << cell(ok && hasSettings(file) ? fixed(file.trimDb, 2, true) : "-",
-                      9)
+              << cell(ok && hasSettings(file) ? fixed(file.driveDb, 2, true) : "-", 10)
+              << cell(ok && hasSettings(file) ? fixed(file.trimDb, 2, true) : "-", 9)
               << cell(std::to_string(file.passes.size()), 8) << "  "
               << (ok ? "ok" : "failed: " + file.error) << "\n";
     }

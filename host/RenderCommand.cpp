@@ -5,11 +5,11 @@
 #include "host/DemoSynth.h"
 #include "host/HostError.h"
 #include "host/MasteringReport.h"
+#include "host/RenderJobs.h"
 #include "host/plugins/PluginControls.h"
 #include "host/plugins/PluginInstance.h"
 #include "host/plugins/PluginLibrary.h"
 #include "host/plugins/PluginSource.h"
-#include "host/RenderJobs.h"
 
 #include <filesystem>
 

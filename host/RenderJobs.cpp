@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <limits>
@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 namespace
 {
 using Clock = std::chrono::steady_clock;
-constexpr double kPassesAheadGuess = 2.0; // for the progress of a file still being searched
+constexpr double kPassesAheadGuess = 2.0;   // for the progress of a file still being searched
 constexpr double kGatingBlockSeconds = 0.4; // the shortest programme BS.1770 can measure
 
 double secondsSince(Clock::time_point started)
@@ -260,10 +260,12 @@ void requireMeasurable(const MeasuredInput& input)
 void requireWholeInput(const MeasuredInput& input, const PassResult& pass)
 {
     if (pass.framesRead != input.frames)
+    {
         throw HostError(input.path + " changed while rendering (" +
                         std::to_string(pass.framesRead) + " frames read of " +
                         std::to_string(input.frames) +
                         "): a master of the whole file cannot be made");
+    }
 }
 
 PassFigures figuresOf(const PassResult& pass)
@@ -294,14 +296,12 @@ void renderOne(FileOutcome& outcome, const BatchOptions& options, BatchProgress&
             const LoudnessFigures& in = outcome.input;
             std::optional<PassResult> last;
             const SearchOutcome search = searchDriveAndTrim(
-                *options.goal,
-                firstDriveGuessDb(*options.goal, in.integratedLufs, in.truePeakDbtp),
+                *options.goal, firstDriveGuessDb(*options.goal, in.integratedLufs, in.truePeakDbtp),
                 [&](double driveDb, double trimDb)
                 {
                     last.reset(); // one temporary at a time
                     last = renderPass(readPath, outcome.file.outputPath, options.sampleType,
-                                      options.setup,
-                                      DriveAndTrim{driveDb, trimDb}, false, report);
+                                      options.setup, DriveAndTrim{driveDb, trimDb}, false, report);
                     requireWholeInput(input, *last);
                     return figuresOf(*last);
                 });
@@ -317,9 +317,11 @@ void renderOne(FileOutcome& outcome, const BatchOptions& options, BatchProgress&
             describeInput(outcome, pass.inputMeter->sampleRateHz(), pass.framesRead,
                           *pass.inputMeter);
             if (pass.framesClaimed > pass.framesRead)
+            {
                 outcome.warnings.push_back(
                     cutShortMessage(inputPath, pass.framesRead, pass.framesClaimed) +
                     "; the output holds what there was");
+            }
             finishFile(outcome, {pass.inputMeter->figures(), pass.inputMeter->trace()}, pass,
                        options);
         }
@@ -369,7 +371,8 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                         const MeasuredInput& input = *inputs[index];
                         describeInput(outcome, input.sampleRateHz, input.frames, *input.meter);
                         requireMeasurable(input);
-                        // A track whose output cannot be written leaves the album before its search.
+                        // A track whose output cannot be written leaves the album before its
+                        // search.
                         chooseOutputFormat(input.format, outcome.file.outputPath,
                                            options.sampleType, input.sampleRateHz);
                     }
@@ -412,11 +415,11 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                             {
                                 const FileOutcome& outcome = outcomes[tracks[track]];
                                 rendered[track].reset();
-                                rendered[track] = renderPass(
-                                    outcome.file.inputPath, outcome.file.outputPath,
-                                    options.sampleType, options.setup,
-                                    DriveAndTrim{driveDb, trimDb}, false,
-                                    std::ref(trackProgress[track]));
+                                rendered[track] =
+                                    renderPass(outcome.file.inputPath, outcome.file.outputPath,
+                                               options.sampleType, options.setup,
+                                               DriveAndTrim{driveDb, trimDb}, false,
+                                               std::ref(trackProgress[track]));
                                 requireWholeInput(*trackInputs[track], *rendered[track]);
                             });
                 std::vector<const LoudnessMeter*> meters;
@@ -447,25 +450,25 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
         return;
     }
     const double searchSeconds = secondsSince(started);
-    runParallel(tracks.size(), options.jobs,
-                [&](std::size_t track)
-                {
-                    FileOutcome& outcome = outcomes[tracks[track]];
-                    const auto written = Clock::now();
-                    outcome.passes = search.passes;
-                    try
-                    {
-                        const LoudnessMeter& meter = *trackInputs[track]->meter;
-                        finishFile(outcome, {meter.figures(), meter.trace()}, *rendered[track],
-                                   options);
-                    }
-                    catch (const std::exception& error)
-                    {
-                        outcome.error = error.what();
-                    }
-                    outcome.seconds = searchSeconds + secondsSince(written);
-                    progress.finish(tracks[track]);
-                });
+    runParallel(
+        tracks.size(), options.jobs,
+        [&](std::size_t track)
+        {
+            FileOutcome& outcome = outcomes[tracks[track]];
+            const auto written = Clock::now();
+            outcome.passes = search.passes;
+            try
+            {
+                const LoudnessMeter& meter = *trackInputs[track]->meter;
+                finishFile(outcome, {meter.figures(), meter.trace()}, *rendered[track], options);
+            }
+            catch (const std::exception& error)
+            {
+                outcome.error = error.what();
+            }
+            outcome.seconds = searchSeconds + secondsSince(written);
+            progress.finish(tracks[track]);
+        });
 }
 
 // The user named the parameter in --set or --set-raw.

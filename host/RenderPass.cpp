@@ -1,10 +1,10 @@
 #include "host/RenderPass.h"
 
 #include "host/HostError.h"
+#include "host/PluginStream.h"
 #include "host/plugins/MasteringGains.h"
 #include "host/plugins/PluginControls.h"
 #include "host/plugins/PluginInstance.h"
-#include "host/Renderer.h"
 
 #include <cmath>
 #include <filesystem>
@@ -63,7 +63,8 @@ std::unique_ptr<LoudnessMeter> decodeAndMeasure(const AudioWriter& output, int s
         meter->add(chunk.data(), got);
         measured += static_cast<long long>(got);
         if (progress)
-            progress(kRenderShareOfPass + (1.0 - kRenderShareOfPass) * fractionOf(measured, frames));
+            progress(kRenderShareOfPass +
+                     (1.0 - kRenderShareOfPass) * fractionOf(measured, frames));
     }
     meter->finish();
     return meter;
@@ -72,8 +73,8 @@ std::unique_ptr<LoudnessMeter> decodeAndMeasure(const AudioWriter& output, int s
 
 std::string cutShortMessage(const std::string& path, long long framesRead, long long framesClaimed)
 {
-    return path + " ends after " + std::to_string(framesRead) + " frames although its header says " +
-           std::to_string(framesClaimed);
+    return path + " ends after " + std::to_string(framesRead) +
+           " frames although its header says " + std::to_string(framesClaimed);
 }
 
 std::unique_ptr<AudioReader> openInput(const std::string& path)
@@ -81,10 +82,12 @@ std::unique_ptr<AudioReader> openInput(const std::string& path)
     auto reader = std::make_unique<AudioReader>(path);
     const int rateHz = reader->sampleRateHz();
     if (rateHz < kLowestMeasurableRateHz || rateHz > kHighestMeasurableRateHz)
+    {
         throw HostError(path + " is at " + std::to_string(rateHz) +
                         " Hz, where loudness cannot be measured (" +
                         std::to_string(kLowestMeasurableRateHz) + " to " +
                         std::to_string(kHighestMeasurableRateHz) + " Hz can)");
+    }
     return reader;
 }
 
@@ -95,9 +98,8 @@ std::unique_ptr<AudioWriter> spoolStream(const std::string& path, const std::str
         return nullptr;
     const std::unique_ptr<AudioReader> reader = openInput(path);
     // W64 holds more than 4 GB; floats hold every sample as it was read.
-    auto spool = std::make_unique<AudioWriter>(besidePath + kSpoolSuffix,
-                                               SF_FORMAT_W64 | SF_FORMAT_FLOAT,
-                                               reader->sampleRateHz());
+    auto spool = std::make_unique<AudioWriter>(
+        besidePath + kSpoolSuffix, SF_FORMAT_W64 | SF_FORMAT_FLOAT, reader->sampleRateHz());
     std::vector<float> chunk(2 * kChunkFrames);
     long long frames = 0;
     while (const std::size_t got = readChecked(*reader, path, chunk.data(), kChunkFrames, frames))
@@ -136,10 +138,9 @@ MeasuredInput measureInput(const std::string& path, const PassProgress& progress
     return input;
 }
 
-PassResult renderPass(const std::string& inputPath, const std::string& outputPath,
-                      int sampleType, const PluginSetup& setup,
-                      const std::optional<DriveAndTrim>& gains, bool measureTheInput,
-                      const PassProgress& progress)
+PassResult renderPass(const std::string& inputPath, const std::string& outputPath, int sampleType,
+                      const PluginSetup& setup, const std::optional<DriveAndTrim>& gains,
+                      bool measureTheInput, const PassProgress& progress)
 {
     const std::unique_ptr<AudioReader> reader = openInput(inputPath);
     const int rateHz = reader->sampleRateHz();
@@ -153,9 +154,11 @@ PassResult renderPass(const std::string& inputPath, const std::string& outputPat
     if (gains)
     {
         if (!controls)
+        {
             throw HostError("mastering to a target needs a plug-in with \"Input drive\" and "
                             "\"Output trim\" parameters whose gains are known in dB, such as "
                             "Varnholt Pro's VST 2.4 and LV2 editions");
+        }
         controls->set(gains->driveDb, gains->trimDb);
     }
 

@@ -58,7 +58,7 @@ std::unique_ptr<AudioReader> openInput(const std::string& path);
 
 struct PassResult
 {
-    std::unique_ptr<AudioWriter> output;       // complete, not yet in place
+    std::unique_ptr<AudioWriter> output;        // complete, not yet in place
     std::unique_ptr<LoudnessMeter> outputMeter; // of the file as written, finished
     std::unique_ptr<LoudnessMeter> inputMeter;  // when asked for, finished
     std::string pluginName;
@@ -78,10 +78,9 @@ struct PassResult
 // One pass; `gains` set: at that drive and trim (throws HostError for a plug-in that is none of
 // our editions). A fresh instance each time, so equal settings give equal files.
 // sampleType: the output's, as chooseOutputFormat takes it.
-PassResult renderPass(const std::string& inputPath, const std::string& outputPath,
-                      int sampleType, const PluginSetup& setup,
-                      const std::optional<DriveAndTrim>& gains, bool measureTheInput,
-                      const PassProgress& progress);
+PassResult renderPass(const std::string& inputPath, const std::string& outputPath, int sampleType,
+                      const PluginSetup& setup, const std::optional<DriveAndTrim>& gains,
+                      bool measureTheInput, const PassProgress& progress);
 
 // The message for an input that ended before its header said it would.
 std::string cutShortMessage(const std::string& path, long long framesRead, long long framesClaimed);

@@ -117,7 +117,8 @@ std::string formatReportJson(const RenderReport& report)
          << ", \"speed_x_real_time\": " << jsonNumber(speedTimesRealTime(report), 1) << ",\n"
          << " \"process_seconds\": " << jsonNumber(report.processSeconds, 6)
          << ", \"frames_processed\": " << report.framesProcessed
-         << ", \"process_ns_per_frame\": " << jsonNumber(processNanosecondsPerFrame(report), 3) << ",\n"
+         << ", \"process_ns_per_frame\": " << jsonNumber(processNanosecondsPerFrame(report), 3)
+         << ",\n"
          << " \"input\": " << jsonFigures(report.inputPath, report.input) << ",\n"
          << " \"output\": " << jsonFigures(report.outputPath, report.output) << "}\n";
     return json.str();

@@ -106,7 +106,8 @@ void TruePeakMeter::add(const float* interleavedStereo, std::size_t frames)
     {
         left[held + frame] = interleavedStereo[2 * frame];
         right[held + frame] = interleavedStereo[2 * frame + 1];
-        loudest = std::max({loudest, std::fabs(left[held + frame]), std::fabs(right[held + frame])});
+        loudest =
+            std::max({loudest, std::fabs(left[held + frame]), std::fabs(right[held + frame])});
     }
     stepPeak = std::max(stepPeak, static_cast<double>(loudest));
     streamPeak = std::max(streamPeak, static_cast<double>(loudest));
@@ -149,8 +150,8 @@ void TruePeakMeter::interpolate(std::size_t firstCentre, std::size_t endCentre)
         for (const std::vector<float>* channel : {&left, &right})
         {
             const float* x = channel->data();
-            const auto [low, high] = std::minmax_element(x + start + 1 - kHalfTaps,
-                                                         x + start + count + kHalfTaps);
+            const auto [low, high] =
+                std::minmax_element(x + start + 1 - kHalfTaps, x + start + count + kHalfTaps);
             const double loudest = std::max(-static_cast<double>(*low), static_cast<double>(*high));
             const double largestError = loudest * kInterpolator.largestDifference;
             for (int phase = 1; phase < kOversampling; ++phase)
@@ -165,7 +166,8 @@ void TruePeakMeter::interpolate(std::size_t firstCentre, std::size_t endCentre)
                     continue; // no point here can rise above the stream's peak
                 pointsOf(x, start, kInterpolator.phases[phase], 0, kTaps, points);
                 for (std::size_t point = 0; point < count; ++point)
-                    streamPeak = std::max(streamPeak, static_cast<double>(std::fabs(points[point])));
+                    streamPeak =
+                        std::max(streamPeak, static_cast<double>(std::fabs(points[point])));
             }
         }
     }

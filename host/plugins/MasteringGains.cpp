@@ -82,7 +82,8 @@ std::unique_ptr<MasteringGains> masteringGainsOf(PluginInstance& plugin)
     case ParamScale::Normalised:
         return std::make_unique<NormalisedGains>(plugin, drive, trim);
     case ParamScale::PortUnits:
-        // Ours read in dB over exactly the user range; another plug-in's "drive" means other things.
+        // Ours read in dB over exactly the user range; another plug-in's "drive" means other
+        // things.
         if (spansUserRange(plugin, drive, kInputDrive) && spansUserRange(plugin, trim, kOutputTrim))
             return std::make_unique<UserUnitGains>(plugin, drive, trim);
         break;

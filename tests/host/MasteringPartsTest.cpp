@@ -1,11 +1,12 @@
-// The pieces mastering is built from: outputs put in place whole, the measured course of a programme, and gain reduction seen from outside.
+// The pieces mastering is built from: outputs put in place whole, the measured course of a
+// programme, and gain reduction seen from outside.
 #include "Programmes.h"
-#include "tests/support/TempFolder.h"
 #include "host/AudioFile.h"
 #include "host/GainReduction.h"
 #include "host/HostError.h"
-#include "host/OutputFile.h"
 #include "host/LoudnessMeter.h"
+#include "host/OutputFile.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -67,7 +67,8 @@ ChildRun runRenderer(const std::vector<std::string>& arguments, const std::strin
     rusage usage{};
     wait4(child, &status, 0, &usage);
     std::ifstream errors(errorsPath);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss,
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            usage.ru_maxrss,
             {std::istreambuf_iterator<char>(errors), std::istreambuf_iterator<char>()}};
 }
 
@@ -101,8 +102,8 @@ TEST(Pipeline, MemoryFollowsWhatIsReadNotWhatHeadersClaim)
     EXPECT_LT(piped.peakResidentKb, kMostResidentKb);
     EXPECT_EQ(AudioReader(folder / "piped-out.wav").frames(), static_cast<long long>(frames));
     EXPECT_NEAR(measureFile(folder / "piped-out.wav").integratedLufs, -16.0, 0.1);
-    EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"errors.txt", "pipe.wav",
-                                                            "piped-out.wav", "song.wav"}))
+    EXPECT_EQ(folder.fileNames(),
+              (std::vector<std::string>{"errors.txt", "pipe.wav", "piped-out.wav", "song.wav"}))
         << "the copy of the stream is gone";
 
     // A FLAC whose stream information claims 10^9 frames.
@@ -115,8 +116,8 @@ TEST(Pipeline, MemoryFollowsWhatIsReadNotWhatHeadersClaim)
     for (int byte = 0; byte < 4; ++byte)
         flac[22 + byte] = static_cast<char>((claimedFrames >> (8 * (3 - byte))) & 0xff);
     writeBytes(folder / "claims.flac", flac);
-    const ChildRun plotted = runRenderer({"--plot", folder / "claims.flac", folder / "plot.wav"},
-                                         folder / "errors.txt");
+    const ChildRun plotted =
+        runRenderer({"--plot", folder / "claims.flac", folder / "plot.wav"}, folder / "errors.txt");
     EXPECT_EQ(plotted.status, 0) << plotted.errors;
     EXPECT_LT(plotted.peakResidentKb, kMostResidentKb);
     EXPECT_NE(plotted.errors.find("warning: " + (folder / "claims.flac") + " ends after " +
@@ -204,13 +205,12 @@ TEST(Pipeline, TheOutputColumnMeasuresTheFileAsWrittenAndRendersRepeatExactly)
     const CommandRun floats = runCommand(
         {"--plugin", FAKE_MAIN_ONLY_PATH, folder / "clamped.wav", folder / "clamped-out.wav"});
     ASSERT_EQ(floats.status, 0) << floats.errors;
-    EXPECT_NE(floats.report.find("Samples at full scale          40         40"),
-              std::string::npos)
+    EXPECT_NE(floats.report.find("Samples at full scale          40         40"), std::string::npos)
         << floats.report;
 
     // No time-stamped chunk: the same render twice is the same file.
-    const CommandRun again = runCommand({"--plugin", FAKE_MAIN_ONLY_PATH, folder / "clamped.wav",
-                                         folder / "clamped-again.wav"});
+    const CommandRun again = runCommand(
+        {"--plugin", FAKE_MAIN_ONLY_PATH, folder / "clamped.wav", folder / "clamped-again.wav"});
     ASSERT_EQ(again.status, 0) << again.errors;
     EXPECT_EQ(fileBytes(folder / "clamped-out.wav"), fileBytes(folder / "clamped-again.wav"));
 }
@@ -278,11 +278,10 @@ TEST(Pipeline, BothEditionsMasterAFileToTheSameSettingsAndSamples)
     std::vector<std::string> settings;
     for (const char* plugin : {VARNHOLT_PLUGIN_PATH, VARNHOLT_LV2_BUNDLE_PATH})
     {
-        const std::string output = folder / (std::string(plugin) == VARNHOLT_PLUGIN_PATH
-                                                 ? "vst.wav"
-                                                 : "lv2.wav");
-        const CommandRun result = runCommand({"--plugin", plugin, "--target-lufs", "-14",
-                                              folder / "song.wav", output});
+        const std::string output =
+            folder / (std::string(plugin) == VARNHOLT_PLUGIN_PATH ? "vst.wav" : "lv2.wav");
+        const CommandRun result =
+            runCommand({"--plugin", plugin, "--target-lufs", "-14", folder / "song.wav", output});
         ASSERT_EQ(result.status, 0) << plugin << ": " << result.errors;
         const std::size_t at = result.report.find("Settings  ");
         ASSERT_NE(at, std::string::npos) << result.report;
@@ -326,5 +325,6 @@ TEST(GainReduction, OfTheLoudestSecondsIsTheMeanOverTheThreeSecondsEndingAtTheLo
     // Early in the programme the window is what there is.
     shortTermLufs[5] = -1.0;
     EXPECT_DOUBLE_EQ(loudestSecondsReductionDb(reductionDb, shortTermLufs), 1.0);
-    EXPECT_DOUBLE_EQ(loudestSecondsReductionDb(reductionDb, std::vector<double>(100, silence)), 0.0);
+    EXPECT_DOUBLE_EQ(loudestSecondsReductionDb(reductionDb, std::vector<double>(100, silence)),
+                     0.0);
 }

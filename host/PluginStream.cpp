@@ -1,4 +1,4 @@
-#include "host/Renderer.h"
+#include "host/PluginStream.h"
 
 #include "host/plugins/PluginInstance.h"
 

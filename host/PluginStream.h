@@ -1,4 +1,5 @@
-// Streams audio through a plug-in block by block and lines the output up with the input.
+// Streams audio through a plug-in block by block, lining the output up with the input (the
+// plug-in's latency compensated): the core of every render pass.
 #pragma once
 
 #include <cstddef>
