@@ -192,7 +192,13 @@ X11Window::X11Window(unsigned long parentWindow, long width, long height)
     surface =
         cairo_xlib_surface_create(display, window, parent.visual, static_cast<int>(windowWidth),
                                   static_cast<int>(windowHeight));
-    XFlush(display);
+    // Synced, not just flushed: hosts may reparent or show the window as soon as we return.
+    XSync(display, False);
+}
+
+int X11Window::getConnectionFd() const
+{
+    return ConnectionNumber(display);
 }
 
 X11Window::~X11Window()
