@@ -1,0 +1,73 @@
+// The VST 2.4 edition's render of the same material: the built VarnholtPro.so driven as hosts
+// drive it, in blocks of 512 frames, in place.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "ClapTestHost.h"
+#include "tests/support/HostedEffect.h"
+
+constexpr int kVstBlockFrames = 512;
+
+// Two channels that differ, with bursts up to +4 dBFS, so the drive, the correlation limiter,
+// the soft clipper, the limiter and the leveller all have work.
+inline StereoBlock testMaterial(std::size_t frames)
+{
+    constexpr double kTwoPi = 6.283185307179586;
+    StereoBlock s{std::vector<float>(frames), std::vector<float>(frames)};
+    for (std::size_t i = 0; i < frames; ++i)
+    {
+        const double t = static_cast<double>(i) / ClapInstance::kSampleRateHz;
+        const double burst = (i / 4096) % 2 == 1 ? 1.6 : 0.5;
+        const double common = std::sin(kTwoPi * 220.0 * t);
+        s.left[i] = static_cast<float>(burst * (0.7 * common + 0.3 * std::sin(kTwoPi * 3100.0 * t)));
+        s.right[i] = static_cast<float>(burst * (0.6 * common - 0.4 * std::sin(kTwoPi * 1870.0 * t)));
+    }
+    return s;
+}
+
+inline StereoBlock vstRender(const StereoBlock& input, int program = -1,
+                             const std::vector<std::pair<int, float>>& changes = {})
+{
+    HostedEffect effect;
+    effect.dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(ClapInstance::kSampleRateHz));
+    effect.dispatch(effMainsChanged, 0, 1);
+    if (program >= 0)
+        effect.dispatch(effSetProgram, 0, program);
+    for (const auto& [index, value] : changes)
+        effect.setParameter(index, value);
+    StereoBlock output = input;
+    for (std::size_t done = 0; done < input.left.size(); done += kVstBlockFrames)
+    {
+        const auto frames = static_cast<VstInt32>(
+            std::min<std::size_t>(kVstBlockFrames, input.left.size() - done));
+        float* channels[] = {output.left.data() + done, output.right.data() + done};
+        effect->processReplacing(effect.get(), channels, channels, frames);
+    }
+    return output;
+}
+
+// The largest difference between two renders; infinity when either holds a NaN.
+inline float maxDifference(const StereoBlock& a, const StereoBlock& b)
+{
+    float largest = 0.0f;
+    for (std::size_t i = 0; i < a.left.size(); ++i)
+        for (const float difference : {std::fabs(a.left[i] - b.left[i]), std::fabs(a.right[i] - b.right[i])})
+        {
+            if (std::isnan(difference))
+                return std::numeric_limits<float>::infinity();
+            largest = std::max(largest, difference);
+        }
+    return largest;
+}
+
+// Every sample finite and within full scale.
+inline bool withinFullScale(const StereoBlock& s)
+{
+    for (std::size_t i = 0; i < s.left.size(); ++i)
+        if (!(std::fabs(s.left[i]) <= 1.0f && std::fabs(s.right[i]) <= 1.0f))
+            return false;
+    return true;
+}
