@@ -112,6 +112,10 @@ struct clap_plugin_latency
 {
     std::uint32_t (*get)(const clap_plugin* plugin);
 };
+struct clap_host_latency
+{
+    void (*changed)(const clap_host* host);
+};
 
 constexpr const char* kClapExtRender = "clap.render";
 enum : std::int32_t
