@@ -18,7 +18,7 @@
 #include "clap/Gui.h"
 #include "clap/PresetDiscovery.h"
 
-struct StereoBlock
+struct StereoSignal
 {
     std::vector<float> left;
     std::vector<float> right;
@@ -291,10 +291,10 @@ class ClapInstance
 
     // Renders the whole input in blocks of blockFrames (the last one shorter); events keyed by
     // their absolute frame go into the block holding them.
-    StereoBlock render(const StereoBlock& input, std::uint32_t blockFrames,
+    StereoSignal render(const StereoSignal& input, std::uint32_t blockFrames,
                        const std::multimap<std::size_t, std::pair<clap_id, double>>& changes = {})
     {
-        StereoBlock output = input;
+        StereoSignal output = input;
         for (std::size_t done = 0; done < input.left.size(); done += blockFrames)
         {
             const auto frames =

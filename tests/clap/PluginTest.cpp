@@ -195,10 +195,10 @@ TEST(ClapPlugin, GainAdjustmentShowsTheLimitersReduction)
     const auto* metering =
         clap.extension<clap_plugin_gain_adjustment_metering>(kClapExtGainAdjustmentMetering);
     ASSERT_NE(metering, nullptr);
-    const StereoBlock quiet{std::vector<float>(4096, 0.01f), std::vector<float>(4096, 0.01f)};
+    const StereoSignal quiet{std::vector<float>(4096, 0.01f), std::vector<float>(4096, 0.01f)};
     clap.render(quiet, 4096);
     EXPECT_NEAR(metering->get(clap.plugin), 0.0, 0.01);
-    const StereoBlock loud = testMaterial(20000);
+    const StereoSignal loud = testMaterial(20000);
     EventList drive;
     drive.addValue(0, kInputDrive, 12.0);
     clap.flush(drive);

@@ -16,9 +16,9 @@ namespace
 constexpr std::size_t kFrames = 20000;
 constexpr std::uint32_t kHostBlock = 256;
 
-const StereoBlock& material()
+const StereoSignal& material()
 {
-    static const StereoBlock signal = testMaterial(kFrames);
+    static const StereoSignal signal = testMaterial(kFrames);
     return signal;
 }
 } // namespace
@@ -41,7 +41,7 @@ TEST(ClapRender, BlockSizesSixtyFourBitAndSeparateBuffersGiveTheSameSamples)
 {
     ClapInstance first;
     ASSERT_TRUE(first.loadPreset("2"));
-    const StereoBlock reference = first.render(material(), kHostBlock);
+    const StereoSignal reference = first.render(material(), kHostBlock);
     for (const std::uint32_t block : {1u, 3u, 4096u})
     {
         ClapInstance clap;
@@ -51,7 +51,7 @@ TEST(ClapRender, BlockSizesSixtyFourBitAndSeparateBuffersGiveTheSameSamples)
 
     ClapInstance separate;
     ASSERT_TRUE(separate.loadPreset("2"));
-    StereoBlock out{std::vector<float>(kFrames), std::vector<float>(kFrames)};
+    StereoSignal out{std::vector<float>(kFrames), std::vector<float>(kFrames)};
     const float* in[] = {material().left.data(), material().right.data()};
     float* outChannels[] = {out.left.data(), out.right.data()};
     EXPECT_EQ(separate.processBlock<float>(const_cast<float* const*>(in), outChannels, kFrames),
@@ -69,7 +69,7 @@ TEST(ClapRender, BlockSizesSixtyFourBitAndSeparateBuffersGiveTheSameSamples)
         double* outputs[] = {inPlace ? left.data() : outLeft.data(),
                              inPlace ? right.data() : outRight.data()};
         EXPECT_EQ(wide.processBlock<double>(inputs, outputs, kFrames), kClapProcessContinue);
-        StereoBlock narrowed{std::vector<float>(outputs[0], outputs[0] + kFrames),
+        StereoSignal narrowed{std::vector<float>(outputs[0], outputs[0] + kFrames),
                              std::vector<float>(outputs[1], outputs[1] + kFrames)};
         EXPECT_EQ(maxDifference(narrowed, reference), 0.0f) << "in place " << inPlace;
     }
@@ -87,7 +87,7 @@ TEST(ClapRender, SettingsInUserUnitsMatchTheVstWithinRounding)
     for (const auto& [index, value] : settings)
         events.insert({0, {static_cast<clap_id>(index), userValueOf(index, value)}});
     ClapInstance clap;
-    const StereoBlock clapOut = clap.render(material(), kHostBlock, events);
+    const StereoSignal clapOut = clap.render(material(), kHostBlock, events);
     const float difference = maxDifference(clapOut, vstRender(material(), -1, settings));
     // 16-bit dither steps are 3e-5; a rounding that moves the dither decision stays near one.
     EXPECT_LT(difference, 1e-3f);
@@ -106,14 +106,14 @@ TEST(ClapRender, ParameterEventsLandAtTheirFrames)
         return clap.render(material(), block, {{frame, {kInputDrive, drive}}});
     };
     // One 4096-frame block with the event inside equals blocks that start at the event.
-    const StereoBlock inside = renderWith(kEventFrame, 4096);
+    const StereoSignal inside = renderWith(kEventFrame, 4096);
     EXPECT_EQ(maxDifference(inside, renderWith(kEventFrame, kEventFrame)), 0.0f);
     EXPECT_EQ(maxDifference(inside, renderWith(kEventFrame, 2)), 0.0f);
     // A frame later is a different sound, so the frame is honoured, not the block.
     EXPECT_GT(maxDifference(inside, renderWith(kEventFrame + 1, 4096)), 0.0f);
     // Nothing changes before the event's frame.
     ClapInstance unchanged;
-    const StereoBlock before = unchanged.render(material(), 4096);
+    const StereoSignal before = unchanged.render(material(), 4096);
     for (std::size_t i = 0; i < kEventFrame; ++i)
         ASSERT_EQ(inside.left[i], before.left[i]) << i;
 }

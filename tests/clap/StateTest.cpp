@@ -15,9 +15,9 @@ namespace
 constexpr std::size_t kFrames = 12000;
 constexpr std::uint32_t kHostBlock = 256;
 
-const StereoBlock& material()
+const StereoSignal& material()
 {
-    static const StereoBlock signal = testMaterial(kFrames);
+    static const StereoSignal signal = testMaterial(kFrames);
     return signal;
 }
 
@@ -118,7 +118,7 @@ TEST(ClapState, HostileParameterEventsLeaveItSound)
             events.insert({frame++ * 37 % kFrames, {id, value}});
     for (const clap_id id : {clap_id{17}, clap_id{1000}, kClapInvalidId})
         events.insert({5, {id, 0.5}});
-    const StereoBlock out = clap.render(material(), 1000, events);
+    const StereoSignal out = clap.render(material(), 1000, events);
     EXPECT_TRUE(withinFullScale(out));
     for (clap_id id = 0; id < kNumParams; ++id)
     {

@@ -13,10 +13,10 @@ constexpr int kVstBlockFrames = 512;
 
 // Two channels that differ, with bursts up to +4 dBFS, so the drive, the correlation limiter,
 // the soft clipper, the limiter and the leveller all have work.
-inline StereoBlock testMaterial(std::size_t frames)
+inline StereoSignal testMaterial(std::size_t frames)
 {
     constexpr double kTwoPi = 6.283185307179586;
-    StereoBlock s{std::vector<float>(frames), std::vector<float>(frames)};
+    StereoSignal s{std::vector<float>(frames), std::vector<float>(frames)};
     for (std::size_t i = 0; i < frames; ++i)
     {
         const double t = static_cast<double>(i) / ClapInstance::kSampleRateHz;
@@ -28,7 +28,7 @@ inline StereoBlock testMaterial(std::size_t frames)
     return s;
 }
 
-inline StereoBlock vstRender(const StereoBlock& input, int program = -1,
+inline StereoSignal vstRender(const StereoSignal& input, int program = -1,
                              const std::vector<std::pair<int, float>>& changes = {})
 {
     HostedEffect effect;
@@ -38,7 +38,7 @@ inline StereoBlock vstRender(const StereoBlock& input, int program = -1,
         effect.dispatch(effSetProgram, 0, program);
     for (const auto& [index, value] : changes)
         effect.setParameter(index, value);
-    StereoBlock output = input;
+    StereoSignal output = input;
     for (std::size_t done = 0; done < input.left.size(); done += kVstBlockFrames)
     {
         const auto frames = static_cast<VstInt32>(
@@ -50,7 +50,7 @@ inline StereoBlock vstRender(const StereoBlock& input, int program = -1,
 }
 
 // The largest difference between two renders; infinity when either holds a NaN.
-inline float maxDifference(const StereoBlock& a, const StereoBlock& b)
+inline float maxDifference(const StereoSignal& a, const StereoSignal& b)
 {
     float largest = 0.0f;
     for (std::size_t i = 0; i < a.left.size(); ++i)
@@ -64,7 +64,7 @@ inline float maxDifference(const StereoBlock& a, const StereoBlock& b)
 }
 
 // Every sample finite and within full scale.
-inline bool withinFullScale(const StereoBlock& s)
+inline bool withinFullScale(const StereoSignal& s)
 {
     for (std::size_t i = 0; i < s.left.size(); ++i)
         if (!(std::fabs(s.left[i]) <= 1.0f && std::fabs(s.right[i]) <= 1.0f))
