@@ -45,7 +45,8 @@ std::uint32_t audioPortCount(const clap_plugin*, bool)
     return 1;
 }
 
-bool audioPortInfo(const clap_plugin*, std::uint32_t index, bool isInput, clap_audio_port_info* info)
+bool audioPortInfo(const clap_plugin*, std::uint32_t index, bool isInput,
+                   clap_audio_port_info* info)
 {
     if (index != 0 || info == nullptr)
         return false;
@@ -76,11 +77,13 @@ bool paramValue(const clap_plugin* plugin, clap_id id, double* value)
 {
     if (value == nullptr || id >= static_cast<clap_id>(kNumParams))
         return false;
-    *value = plainValueOf(static_cast<int>(id), limiter(plugin).parameterValue(static_cast<int>(id)));
+    *value =
+        plainValueOf(static_cast<int>(id), limiter(plugin).parameterValue(static_cast<int>(id)));
     return true;
 }
 
-bool paramValueToText(const clap_plugin*, clap_id id, double value, char* display, std::uint32_t size)
+bool paramValueToText(const clap_plugin*, clap_id id, double value, char* display,
+                      std::uint32_t size)
 {
     try
     {
@@ -108,7 +111,8 @@ bool paramTextToValue(const clap_plugin*, clap_id id, const char* display, doubl
     }
 }
 
-void paramFlush(const clap_plugin* plugin, const clap_input_events* in, const clap_output_events* out)
+void paramFlush(const clap_plugin* plugin, const clap_input_events* in,
+                const clap_output_events* out)
 {
     limiter(plugin).flush(in, out);
 }
@@ -296,9 +300,9 @@ bool guiHide(const clap_plugin* plugin)
     return editor(plugin).hide();
 }
 
-const clap_plugin_gui kGui = {guiIsApiSupported, guiPreferredApi, guiCreate,      guiDestroy,
-                              guiSetScale,       guiGetSize,      guiCanResize,   guiResizeHints,
-                              guiAdjustSize,     guiSetSize,      guiSetParent,   guiSetTransient,
+const clap_plugin_gui kGui = {guiIsApiSupported, guiPreferredApi, guiCreate,    guiDestroy,
+                              guiSetScale,       guiGetSize,      guiCanResize, guiResizeHints,
+                              guiAdjustSize,     guiSetSize,      guiSetParent, guiSetTransient,
                               guiSuggestTitle,   guiShow,         guiHide};
 
 void onTimer(const clap_plugin* plugin, clap_id timer)
@@ -445,5 +449,8 @@ const void* entryFactory(const char* id)
 }
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) const clap_plugin_entry clap_entry = {
-    kClapVersion, entryInit, entryDeinit, entryFactory};
+// Hosts look the entry up by the interface's own name.
+// NOLINTBEGIN(readability-identifier-naming)
+extern "C" __attribute__((visibility("default")))
+const clap_plugin_entry clap_entry = {kClapVersion, entryInit, entryDeinit, entryFactory};
+// NOLINTEND(readability-identifier-naming)

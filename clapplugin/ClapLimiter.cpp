@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "clapplugin/ClapEditor.h"
 #include "clap/PresetDiscovery.h"
+#include "clapplugin/ClapEditor.h"
 #include "clapplugin/ClapParameterInfo.h"
 #include "parameters/EngineParameters.h"
 #include "parameters/Presets.h"
@@ -133,27 +133,29 @@ void ClapLimiter::sendEdits(const clap_output_events* out)
 {
     if (out == nullptr || out->try_push == nullptr)
         return;
-    edits.drain([out](const EditEvent& edit) {
-        if (edit.kind == EditEvent::Kind::value)
+    edits.drain(
+        [out](const EditEvent& edit)
         {
-            clap_event_param_value event{};
-            event.header = {sizeof event, 0, kClapCoreEventSpace, kClapEventParamValue, 0};
+            if (edit.kind == EditEvent::Kind::value)
+            {
+                clap_event_param_value event{};
+                event.header = {sizeof event, 0, kClapCoreEventSpace, kClapEventParamValue, 0};
+                event.param_id = static_cast<clap_id>(edit.index);
+                event.note_id = -1;
+                event.port_index = -1;
+                event.channel = -1;
+                event.key = -1;
+                event.value = plainValueOf(edit.index, edit.value);
+                return out->try_push(out, &event.header);
+            }
+            clap_event_param_gesture event{};
+            const std::uint16_t type = edit.kind == EditEvent::Kind::gestureBegin
+                                           ? kClapEventParamGestureBegin
+                                           : kClapEventParamGestureEnd;
+            event.header = {sizeof event, 0, kClapCoreEventSpace, type, 0};
             event.param_id = static_cast<clap_id>(edit.index);
-            event.note_id = -1;
-            event.port_index = -1;
-            event.channel = -1;
-            event.key = -1;
-            event.value = plainValueOf(edit.index, edit.value);
             return out->try_push(out, &event.header);
-        }
-        clap_event_param_gesture event{};
-        const std::uint16_t type = edit.kind == EditEvent::Kind::gestureBegin
-                                       ? kClapEventParamGestureBegin
-                                       : kClapEventParamGestureEnd;
-        event.header = {sizeof event, 0, kClapCoreEventSpace, type, 0};
-        event.param_id = static_cast<clap_id>(edit.index);
-        return out->try_push(out, &event.header);
-    });
+        });
 }
 
 template <typename Sample>
@@ -255,7 +257,8 @@ bool ClapLimiter::saveState(const clap_ostream& stream) const
     std::size_t written = 0;
     while (written < text.size())
     {
-        const std::int64_t count = stream.write(&stream, text.data() + written, text.size() - written);
+        const std::int64_t count =
+            stream.write(&stream, text.data() + written, text.size() - written);
         if (count <= 0)
             return false;
         written += static_cast<std::size_t>(count);
@@ -329,7 +332,7 @@ double ClapLimiter::gainAdjustmentDb() const
 {
     if (switchIsOn(parameterValue(kBypass)))
         return 0.0;
-    const float gain = std::min(engine.getLimiterGainLeft(), engine.getLimiterGainRight()) *
-                       engine.getRmsGain();
+    const float gain =
+        std::min(engine.getLimiterGainLeft(), engine.getLimiterGainRight()) * engine.getRmsGain();
     return 20.0 * std::log10(std::max(gain, kSmallestReportedGain));
 }

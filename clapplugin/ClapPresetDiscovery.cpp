@@ -33,9 +33,8 @@ bool providerInit(const clap_preset_discovery_provider* provider)
     const clap_preset_discovery_indexer* indexer = indexerOf(provider);
     if (indexer->declare_location == nullptr)
         return false;
-    const clap_preset_discovery_location location = {kClapPresetIsFactoryContent,
-                                                     "Factory programs", kClapPresetLocationPlugin,
-                                                     nullptr};
+    const clap_preset_discovery_location location = {
+        kClapPresetIsFactoryContent, "Factory programs", kClapPresetLocationPlugin, nullptr};
     return indexer->declare_location(indexer, &location);
 }
 
@@ -91,8 +90,8 @@ std::uint32_t providerCount(const clap_preset_discovery_factory*)
     return 1;
 }
 
-const clap_preset_discovery_provider_descriptor* providerDescriptor(
-    const clap_preset_discovery_factory*, std::uint32_t index)
+const clap_preset_discovery_provider_descriptor*
+providerDescriptor(const clap_preset_discovery_factory*, std::uint32_t index)
 {
     return index == 0 ? &kProviderDescriptor : nullptr;
 }
@@ -107,7 +106,7 @@ const clap_preset_discovery_provider* createProvider(const clap_preset_discovery
     if (provider == nullptr)
         return nullptr;
     provider->indexer = indexer;
-    provider->record = {&kProviderDescriptor, provider,        providerInit,
+    provider->record = {&kProviderDescriptor, provider,         providerInit,
                         providerDestroy,      providerMetadata, providerExtension};
     return &provider->record;
 }

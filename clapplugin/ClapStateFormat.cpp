@@ -89,7 +89,8 @@ std::optional<ClapState> readState(std::string_view text)
         state.values[index] = static_cast<float>(std::clamp(*number, 0.0, top));
         seen[index] = true;
     }
-    if (!headerSeen || !programSeen || std::count(std::begin(seen), std::end(seen), true) != kNumParams)
+    if (!headerSeen || !programSeen ||
+        std::count(std::begin(seen), std::end(seen), true) != kNumParams)
         return std::nullopt;
     return state;
 }

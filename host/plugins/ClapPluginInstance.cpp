@@ -45,16 +45,16 @@ const clap_preset_discovery_indexer* makeIndexer(clap_preset_discovery_indexer& 
     indexer.declare_filetype = [](const clap_preset_discovery_indexer*,
                                   const clap_preset_discovery_filetype*) { return true; };
     indexer.declare_location = [](const clap_preset_discovery_indexer* self,
-                                  const clap_preset_discovery_location* location) {
+                                  const clap_preset_discovery_location* location)
+    {
         if (location != nullptr && location->kind == kClapPresetLocationPlugin)
             static_cast<PresetCollector*>(self->indexer_data)->inPluginLocation = true;
         return true;
     };
     indexer.declare_soundpack = [](const clap_preset_discovery_indexer*,
                                    const clap_preset_discovery_soundpack*) { return true; };
-    indexer.get_extension = [](const clap_preset_discovery_indexer*, const char*) -> const void* {
-        return nullptr;
-    };
+    indexer.get_extension = [](const clap_preset_discovery_indexer*, const char*) -> const void*
+    { return nullptr; };
     return &indexer;
 }
 
@@ -64,8 +64,9 @@ void makeReceiver(clap_preset_discovery_metadata_receiver& receiver, PresetColle
     receiver.receiver_data = &collector;
     receiver.on_error = [](const clap_preset_discovery_metadata_receiver*, std::int32_t,
                            const char*) {};
-    receiver.begin_preset = [](const clap_preset_discovery_metadata_receiver* self,
-                               const char* name, const char* key) {
+    receiver.begin_preset =
+        [](const clap_preset_discovery_metadata_receiver* self, const char* name, const char* key)
+    {
         auto& c = *static_cast<PresetCollector*>(self->receiver_data);
         if (name == nullptr || key == nullptr)
             return false;
@@ -73,8 +74,9 @@ void makeReceiver(clap_preset_discovery_metadata_receiver& receiver, PresetColle
         return true;
     };
     // A preset for another plug-in of the same library is dropped again.
-    receiver.add_plugin_id = [](const clap_preset_discovery_metadata_receiver* self,
-                                const clap_universal_plugin_id* id) {
+    receiver.add_plugin_id =
+        [](const clap_preset_discovery_metadata_receiver* self, const clap_universal_plugin_id* id)
+    {
         auto& c = *static_cast<PresetCollector*>(self->receiver_data);
         if (id != nullptr && id->abi != nullptr && id->id != nullptr &&
             std::strcmp(id->abi, "clap") == 0 && c.pluginId != id->id && !c.found.empty())
@@ -107,8 +109,7 @@ ClapPluginLibrary openClapLibrary(const std::string& path)
         library.entry->get_factory == nullptr)
         throw HostError("not a CLAP plug-in (no clap_entry): " + path);
     if (!clapVersionIsCompatible(library.entry->clap_version))
-        throw HostError("the CLAP plug-in " + path + " speaks an interface version this host "
-                        "does not know");
+        throw HostError("the CLAP plug-in " + path + " speaks an unknown interface version");
     if (!library.entry->init(library.path.c_str()))
         throw HostError("the CLAP plug-in " + path + " refused to initialise");
     library.factory =
@@ -144,13 +145,12 @@ ClapPluginInstance::ClapPluginInstance(const ClapPluginLibrary& library,
     hostParams.request_flush = [](const clap_host*) {};
     hostState.mark_dirty = [](const clap_host*) {};
     hostLatency.changed = [](const clap_host*) {};
-    threadCheck.is_main_thread = [](const clap_host* h) {
-        return !static_cast<const ClapPluginInstance*>(h->host_data)->inProcess;
-    };
-    threadCheck.is_audio_thread = [](const clap_host* h) {
-        return static_cast<const ClapPluginInstance*>(h->host_data)->inProcess;
-    };
-    host.get_extension = [](const clap_host* h, const char* id) -> const void* {
+    threadCheck.is_main_thread = [](const clap_host* h)
+    { return !static_cast<const ClapPluginInstance*>(h->host_data)->inProcess; };
+    threadCheck.is_audio_thread = [](const clap_host* h)
+    { return static_cast<const ClapPluginInstance*>(h->host_data)->inProcess; };
+    host.get_extension = [](const clap_host* h, const char* id) -> const void*
+    {
         const auto* self = static_cast<const ClapPluginInstance*>(h->host_data);
         if (id == nullptr)
             return nullptr;
@@ -228,11 +228,13 @@ void ClapPluginInstance::readPorts()
             }
         }
         if (side.channels.empty() || side.channels[side.main] != kStereoChannels)
+        {
             destroyAndRefuse("the CLAP plug-in " + pluginName + " is no stereo effect (its main " +
                              (isInput ? "input" : "output") + " has " +
                              (side.channels.empty() ? std::string("no")
                                                     : std::to_string(side.channels[side.main])) +
                              " channels)");
+        }
     }
     // Every port has its pointers; the main ones are filled per block, the others point at
     // silence (inputs) or scratch (outputs) of the largest block.
@@ -367,7 +369,8 @@ void ClapPluginInstance::setParam(int param, float value)
 float ClapPluginInstance::paramValue(int param) const
 {
     double value = 0.0;
-    if (param < 0 || param >= numParams() || !paramsExt->get_value(plugin, params[param].id, &value))
+    if (param < 0 || param >= numParams() ||
+        !paramsExt->get_value(plugin, params[param].id, &value))
         return 0.0f;
     return static_cast<float>(value);
 }
@@ -380,11 +383,13 @@ struct PendingEvents
                                          std::vector<clap_event_param_value>& events)
     {
         in.ctx = &events;
-        in.size = [](const clap_input_events* self) {
+        in.size = [](const clap_input_events* self)
+        {
             return static_cast<std::uint32_t>(
                 static_cast<std::vector<clap_event_param_value>*>(self->ctx)->size());
         };
-        in.get = [](const clap_input_events* self, std::uint32_t index) -> const clap_event_header* {
+        in.get = [](const clap_input_events* self, std::uint32_t index) -> const clap_event_header*
+        {
             auto& all = *static_cast<std::vector<clap_event_param_value>*>(self->ctx);
             return index < all.size() ? &all[index].header : nullptr;
         };

@@ -82,10 +82,10 @@ class EventList
     const clap_input_events* input()
     {
         in.ctx = this;
-        in.size = [](const clap_input_events* list) {
-            return static_cast<std::uint32_t>(static_cast<EventList*>(list->ctx)->storage.size());
-        };
-        in.get = [](const clap_input_events* list, std::uint32_t index) {
+        in.size = [](const clap_input_events* list)
+        { return static_cast<std::uint32_t>(static_cast<EventList*>(list->ctx)->storage.size()); };
+        in.get = [](const clap_input_events* list, std::uint32_t index)
+        {
             auto& events = static_cast<EventList*>(list->ctx)->storage;
             return index < events.size()
                        ? reinterpret_cast<const clap_event_header*>(events[index].data())
@@ -118,9 +118,8 @@ class ClapTestHost
         record.vendor = "VH";
         record.url = "";
         record.version = "1";
-        record.get_extension = [](const clap_host* host, const char* id) {
-            return self(host).extension(id);
-        };
+        record.get_extension = [](const clap_host* host, const char* id)
+        { return self(host).extension(id); };
         record.request_restart = [](const clap_host*) {};
         record.request_process = [](const clap_host*) {};
         record.request_callback = [](const clap_host*) {};
@@ -130,23 +129,22 @@ class ClapTestHost
         state.mark_dirty = [](const clap_host* host) { ++self(host).dirtyMarks; };
         threadCheck.is_main_thread = [](const clap_host* host) { return !self(host).inProcess; };
         threadCheck.is_audio_thread = [](const clap_host* host) { return self(host).inProcess; };
-        timers.register_timer = [](const clap_host* host, std::uint32_t, clap_id* id) {
+        timers.register_timer = [](const clap_host* host, std::uint32_t, clap_id* id)
+        {
             *id = self(host).nextTimer++;
             self(host).timerIds.insert(*id);
             return true;
         };
-        timers.unregister_timer = [](const clap_host* host, clap_id id) {
-            return self(host).timerIds.erase(id) == 1;
-        };
-        fds.register_fd = [](const clap_host* host, int fd, std::uint32_t) {
-            return self(host).watchedFds.insert(fd).second;
-        };
+        timers.unregister_timer = [](const clap_host* host, clap_id id)
+        { return self(host).timerIds.erase(id) == 1; };
+        fds.register_fd = [](const clap_host* host, int fd, std::uint32_t)
+        { return self(host).watchedFds.insert(fd).second; };
         fds.modify_fd = [](const clap_host*, int, std::uint32_t) { return true; };
-        fds.unregister_fd = [](const clap_host* host, int fd) {
-            return self(host).watchedFds.erase(fd) == 1;
-        };
+        fds.unregister_fd = [](const clap_host* host, int fd)
+        { return self(host).watchedFds.erase(fd) == 1; };
         gui.resize_hints_changed = [](const clap_host*) {};
-        gui.request_resize = [](const clap_host* host, std::uint32_t width, std::uint32_t height) {
+        gui.request_resize = [](const clap_host* host, std::uint32_t width, std::uint32_t height)
+        {
             self(host).requestedSizes.push_back({width, height});
             return self(host).grantResize;
         };
@@ -155,17 +153,15 @@ class ClapTestHost
         gui.closed = [](const clap_host*, bool) {};
         presetLoad.on_error = [](const clap_host*, std::uint32_t, const char*, const char*,
                                  std::int32_t, const char*) {};
-        presetLoad.loaded = [](const clap_host* host, std::uint32_t, const char*, const char* key) {
-            self(host).loadedPresets.push_back(key);
-        };
+        presetLoad.loaded = [](const clap_host* host, std::uint32_t, const char*, const char* key)
+        { self(host).loadedPresets.push_back(key); };
     }
 
     const clap_host* get() const { return &record; }
 
-    std::set<std::string> offered = {kClapExtParams,       kClapExtState,
-                                     kClapExtThreadCheck,  kClapExtTimerSupport,
-                                     kClapExtPosixFdSupport, kClapExtGui,
-                                     kClapExtPresetLoad};
+    std::set<std::string> offered = {
+        kClapExtParams,         kClapExtState, kClapExtThreadCheck, kClapExtTimerSupport,
+        kClapExtPosixFdSupport, kClapExtGui,   kClapExtPresetLoad};
     bool inProcess = false;
     bool grantResize = true;
     int rescans = 0;
@@ -187,9 +183,9 @@ class ClapTestHost
         if (offered.count(id) == 0)
             return nullptr;
         const std::map<std::string, const void*> all = {
-            {kClapExtParams, &params},          {kClapExtState, &state},
+            {kClapExtParams, &params},           {kClapExtState, &state},
             {kClapExtThreadCheck, &threadCheck}, {kClapExtTimerSupport, &timers},
-            {kClapExtPosixFdSupport, &fds},     {kClapExtGui, &gui},
+            {kClapExtPosixFdSupport, &fds},      {kClapExtGui, &gui},
             {kClapExtPresetLoad, &presetLoad}};
         const auto found = all.find(id);
         return found != all.end() ? found->second : nullptr;
@@ -213,10 +209,12 @@ class ClapInstance
 
     explicit ClapInstance(bool activateNow = true)
     {
-        const auto* factory = ClapLibrary::shared().factory<clap_plugin_factory>(kClapPluginFactoryId);
+        const auto* factory =
+            ClapLibrary::shared().factory<clap_plugin_factory>(kClapPluginFactoryId);
         if (factory == nullptr)
             throw std::runtime_error("no plug-in factory");
-        plugin = factory->create_plugin(factory, host.get(), factory->get_plugin_descriptor(factory, 0)->id);
+        plugin = factory->create_plugin(factory, host.get(),
+                                        factory->get_plugin_descriptor(factory, 0)->id);
         if (plugin == nullptr || !plugin->init(plugin))
             throw std::runtime_error("no instance");
         if (activateNow && !activate())
@@ -240,7 +238,10 @@ class ClapInstance
     {
         return static_cast<const Extension*>(plugin->get_extension(plugin, id));
     }
-    const clap_plugin_params& params() const { return *extension<clap_plugin_params>(kClapExtParams); }
+    const clap_plugin_params& params() const
+    {
+        return *extension<clap_plugin_params>(kClapExtParams);
+    }
 
     double value(clap_id id) const
     {
@@ -292,15 +293,16 @@ class ClapInstance
     // Renders the whole input in blocks of blockFrames (the last one shorter); events keyed by
     // their absolute frame go into the block holding them.
     StereoSignal render(const StereoSignal& input, std::uint32_t blockFrames,
-                       const std::multimap<std::size_t, std::pair<clap_id, double>>& changes = {})
+                        const std::multimap<std::size_t, std::pair<clap_id, double>>& changes = {})
     {
         StereoSignal output = input;
         for (std::size_t done = 0; done < input.left.size(); done += blockFrames)
         {
-            const auto frames =
-                static_cast<std::uint32_t>(std::min<std::size_t>(blockFrames, input.left.size() - done));
+            const auto frames = static_cast<std::uint32_t>(
+                std::min<std::size_t>(blockFrames, input.left.size() - done));
             EventList events;
-            for (auto it = changes.lower_bound(done); it != changes.end() && it->first < done + frames; ++it)
+            for (auto it = changes.lower_bound(done);
+                 it != changes.end() && it->first < done + frames; ++it)
                 events.addValue(static_cast<std::uint32_t>(it->first - done), it->second.first,
                                 it->second.second);
             float* channels[] = {output.left.data() + done, output.right.data() + done};
@@ -309,15 +311,13 @@ class ClapInstance
         return output;
     }
 
-    void flush(EventList& events)
-    {
-        params().flush(plugin, events.input(), outputEvents());
-    }
+    void flush(EventList& events) { params().flush(plugin, events.input(), outputEvents()); }
 
     std::string saveState() const
     {
         std::string text;
-        clap_ostream stream{&text, [](const clap_ostream* s, const void* buffer, std::uint64_t size) {
+        clap_ostream stream{&text, [](const clap_ostream* s, const void* buffer, std::uint64_t size)
+                            {
                                 static_cast<std::string*>(s->ctx)->append(
                                     static_cast<const char*>(buffer), size);
                                 return static_cast<std::int64_t>(size);
@@ -336,7 +336,8 @@ class ClapInstance
             const std::string* text;
             std::size_t position;
         } reader{&text, 0};
-        clap_istream stream{&reader, [](const clap_istream* s, void* buffer, std::uint64_t size) {
+        clap_istream stream{&reader, [](const clap_istream* s, void* buffer, std::uint64_t size)
+                            {
                                 auto& r = *static_cast<Reader*>(s->ctx);
                                 const std::size_t count =
                                     std::min<std::size_t>({size, 7, r.text->size() - r.position});
@@ -361,7 +362,8 @@ class ClapInstance
     const clap_output_events* outputEvents()
     {
         out.ctx = this;
-        out.try_push = [](const clap_output_events* list, const clap_event_header* header) {
+        out.try_push = [](const clap_output_events* list, const clap_event_header* header)
+        {
             auto& pushed = static_cast<ClapInstance*>(list->ctx)->pushed;
             if (header->type == kClapEventParamValue)
             {

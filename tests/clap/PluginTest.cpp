@@ -41,7 +41,8 @@ TEST(ClapPlugin, DescriptorAndPortsAreAStereoMasteringEffect)
     std::vector<std::string> features;
     for (const char* const* feature = descriptor->features; *feature != nullptr; ++feature)
         features.emplace_back(*feature);
-    EXPECT_EQ(features, (std::vector<std::string>{"audio-effect", "stereo", "limiter", "mastering"}));
+    EXPECT_EQ(features,
+              (std::vector<std::string>{"audio-effect", "stereo", "limiter", "mastering"}));
     ClapTestHost host;
     EXPECT_EQ(factory->create_plugin(factory, host.get(), "example.varnholt.other"), nullptr);
 
@@ -80,7 +81,8 @@ TEST(ClapPlugin, ParametersSpeakUserUnits)
         ASSERT_TRUE(params.get_info(clap.plugin, i, &info));
         EXPECT_EQ(info.id, i);
         EXPECT_TRUE(info.flags & kClapParamIsAutomatable) << i;
-        const bool stepped = i == kOutputScale || i == kBypass || i == kInterSamplePeak || i == kDithering;
+        const bool stepped =
+            i == kOutputScale || i == kBypass || i == kInterSamplePeak || i == kDithering;
         EXPECT_EQ((info.flags & kClapParamIsStepped) != 0, stepped) << i;
         EXPECT_EQ((info.flags & kClapParamIsBypass) != 0, i == kBypass) << i;
         EXPECT_LE(info.min_value, info.default_value);
@@ -141,8 +143,8 @@ TEST(ClapPlugin, FactoryProgramsLoadAndAreDiscovered)
     ASSERT_NE(load, nullptr);
     EXPECT_FALSE(load->from_location(clap.plugin, kClapPresetLocationFile, "/tmp/x", "1"));
 
-    const auto* factory = ClapLibrary::shared().factory<clap_preset_discovery_factory>(
-        kClapPresetDiscoveryFactoryId);
+    const auto* factory =
+        ClapLibrary::shared().factory<clap_preset_discovery_factory>(kClapPresetDiscoveryFactoryId);
     ASSERT_NE(factory, nullptr);
     ASSERT_EQ(factory->count(factory), 1u);
     const auto* descriptor = factory->get_descriptor(factory, 0);
@@ -158,12 +160,14 @@ TEST(ClapPlugin, FactoryProgramsLoadAndAreDiscovered)
     indexer.indexer_data = &indexed;
     indexer.declare_filetype = [](const clap_preset_discovery_indexer*,
                                   const clap_preset_discovery_filetype*) { return true; };
-    indexer.declare_location = [](const clap_preset_discovery_indexer* i,
-                                  const clap_preset_discovery_location* location) {
+    indexer.declare_location =
+        [](const clap_preset_discovery_indexer* i, const clap_preset_discovery_location* location)
+    {
         static_cast<Indexed*>(i->indexer_data)->locations.push_back(*location);
         return true;
     };
-    const clap_preset_discovery_provider* provider = factory->create(factory, &indexer, descriptor->id);
+    const clap_preset_discovery_provider* provider =
+        factory->create(factory, &indexer, descriptor->id);
     ASSERT_NE(provider, nullptr);
     ASSERT_TRUE(provider->init(provider));
     ASSERT_EQ(indexed.locations.size(), 1u);
@@ -171,19 +175,23 @@ TEST(ClapPlugin, FactoryProgramsLoadAndAreDiscovered)
     EXPECT_EQ(indexed.locations[0].location, nullptr);
     clap_preset_discovery_metadata_receiver receiver{};
     receiver.receiver_data = &indexed;
-    receiver.begin_preset = [](const clap_preset_discovery_metadata_receiver* r, const char* name,
-                               const char* key) {
+    receiver.begin_preset =
+        [](const clap_preset_discovery_metadata_receiver* r, const char* name, const char* key)
+    {
         static_cast<Indexed*>(r->receiver_data)->presets.emplace_back(name, key);
         return true;
     };
-    receiver.add_plugin_id = [](const clap_preset_discovery_metadata_receiver* r,
-                                const clap_universal_plugin_id* id) {
-        static_cast<Indexed*>(r->receiver_data)->pluginIds.push_back(std::string(id->abi) + ":" + id->id);
+    receiver.add_plugin_id =
+        [](const clap_preset_discovery_metadata_receiver* r, const clap_universal_plugin_id* id)
+    {
+        static_cast<Indexed*>(r->receiver_data)
+            ->pluginIds.push_back(std::string(id->abi) + ":" + id->id);
     };
     ASSERT_TRUE(provider->get_metadata(provider, kClapPresetLocationPlugin, nullptr, &receiver));
     provider->destroy(provider);
     ASSERT_EQ(indexed.presets.size(), 8u);
-    EXPECT_EQ(indexed.presets[1], (std::pair<std::string, std::string>{"+6dB (limiter only)", "1"}));
+    EXPECT_EQ(indexed.presets[1],
+              (std::pair<std::string, std::string>{"+6dB (limiter only)", "1"}));
     EXPECT_EQ(indexed.presets[7].first, "Mix first aid");
     EXPECT_EQ(indexed.pluginIds.front(), "clap:example.varnholt.varnholt-pro");
     EXPECT_EQ(factory->create(factory, &indexer, "someone.else"), nullptr);

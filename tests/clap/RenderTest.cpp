@@ -31,8 +31,9 @@ TEST(ClapRender, DefaultsAndEveryProgramGiveTheVstSamples)
     {
         ClapInstance clap;
         ASSERT_TRUE(clap.loadPreset(std::to_string(program).c_str()));
-        EXPECT_EQ(maxDifference(clap.render(material(), kHostBlock), vstRender(material(), program)),
-                  0.0f)
+        EXPECT_EQ(
+            maxDifference(clap.render(material(), kHostBlock), vstRender(material(), program)),
+            0.0f)
             << "program " << program;
     }
 }
@@ -70,7 +71,7 @@ TEST(ClapRender, BlockSizesSixtyFourBitAndSeparateBuffersGiveTheSameSamples)
                              inPlace ? right.data() : outRight.data()};
         EXPECT_EQ(wide.processBlock<double>(inputs, outputs, kFrames), kClapProcessContinue);
         StereoSignal narrowed{std::vector<float>(outputs[0], outputs[0] + kFrames),
-                             std::vector<float>(outputs[1], outputs[1] + kFrames)};
+                              std::vector<float>(outputs[1], outputs[1] + kFrames)};
         EXPECT_EQ(maxDifference(narrowed, reference), 0.0f) << "in place " << inPlace;
     }
 }
@@ -80,8 +81,8 @@ TEST(ClapRender, BlockSizesSixtyFourBitAndSeparateBuffersGiveTheSameSamples)
 TEST(ClapRender, SettingsInUserUnitsMatchTheVstWithinRounding)
 {
     const std::vector<std::pair<int, float>> settings = {
-        {kOutputTrim, 0.9f},     {kInputDrive, 0.71f},    {kSideGain, 0.8f},
-        {kXCorrThreshold, 0.3f}, {kEnvRelease, 0.25f},    {kSoftclipAmount, 0.4f},
+        {kOutputTrim, 0.9f},     {kInputDrive, 0.71f},     {kSideGain, 0.8f},
+        {kXCorrThreshold, 0.3f}, {kEnvRelease, 0.25f},     {kSoftclipAmount, 0.4f},
         {kRmsThreshold, 0.45f},  {kInterSamplePeak, 1.0f}, {kDithering, 4.0f}};
     std::multimap<std::size_t, std::pair<clap_id, double>> events;
     for (const auto& [index, value] : settings)
@@ -101,7 +102,8 @@ TEST(ClapRender, ParameterEventsLandAtTheirFrames)
 {
     constexpr std::size_t kEventFrame = 1234;
     const double drive = userValueOf(kInputDrive, 0.9f);
-    const auto renderWith = [&](std::size_t frame, std::uint32_t block) {
+    const auto renderWith = [&](std::size_t frame, std::uint32_t block)
+    {
         ClapInstance clap;
         return clap.render(material(), block, {{frame, {kInputDrive, drive}}});
     };

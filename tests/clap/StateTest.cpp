@@ -50,18 +50,20 @@ TEST(ClapState, SavedStateRendersTheSameInAnotherInstance)
 
     ClapInstance again;
     edit(again);
-    EXPECT_EQ(maxDifference(restored.render(material(), kHostBlock), again.render(material(), kHostBlock)),
+    EXPECT_EQ(maxDifference(restored.render(material(), kHostBlock),
+                            again.render(material(), kHostBlock)),
               0.0f);
 
     // The state-context extension keeps the same, whatever the context.
     const auto* context = restored.extension<clap_plugin_state_context>(kClapExtStateContext);
     ASSERT_NE(context, nullptr);
     std::string viaContext;
-    clap_ostream stream{&viaContext, [](const clap_ostream* s, const void* buffer, std::uint64_t size) {
-                            static_cast<std::string*>(s->ctx)->append(static_cast<const char*>(buffer),
-                                                                      size);
-                            return static_cast<std::int64_t>(size);
-                        }};
+    clap_ostream stream{
+        &viaContext, [](const clap_ostream* s, const void* buffer, std::uint64_t size)
+        {
+            static_cast<std::string*>(s->ctx)->append(static_cast<const char*>(buffer), size);
+            return static_cast<std::int64_t>(size);
+        }};
     ASSERT_TRUE(context->save(restored.plugin, &stream, kClapStateContextForDuplicate));
     EXPECT_EQ(viaContext, state);
 }
@@ -81,8 +83,14 @@ TEST(ClapState, GarbageStateIsRefusedAndChangesNothing)
     for (char& c : noise)
         c = static_cast<char>(random());
     const std::vector<std::string> garbage = {
-        "", "varnholt-pro clap-state 1\n", good.substr(0, good.size() / 2), noise, tooLong,
-        duplicated, notFinite, "varnholt-pro clap-state 1\nprogram 99\n",
+        "",
+        "varnholt-pro clap-state 1\n",
+        good.substr(0, good.size() / 2),
+        noise,
+        tooLong,
+        duplicated,
+        notFinite,
+        "varnholt-pro clap-state 1\nprogram 99\n",
         std::string("varnholt-pro clap-state 1\nprogram 2\0", 36)};
 
     ClapInstance target;
@@ -91,7 +99,8 @@ TEST(ClapState, GarbageStateIsRefusedAndChangesNothing)
         EXPECT_FALSE(target.loadState(text)) << text.substr(0, 80);
     EXPECT_EQ(target.saveState(), before);
     ClapInstance untouched;
-    EXPECT_EQ(maxDifference(target.render(material(), kHostBlock), untouched.render(material(), kHostBlock)),
+    EXPECT_EQ(maxDifference(target.render(material(), kHostBlock),
+                            untouched.render(material(), kHostBlock)),
               0.0f);
 }
 
@@ -99,14 +108,19 @@ TEST(ClapState, HostileParameterEventsLeaveItSound)
 {
     const double kHostile[] = {std::numeric_limits<double>::quiet_NaN(),
                                std::numeric_limits<double>::infinity(),
-                               -std::numeric_limits<double>::infinity(), 1e300, -1e300, 1e9, -1e9};
+                               -std::numeric_limits<double>::infinity(),
+                               1e300,
+                               -1e300,
+                               1e9,
+                               -1e9};
     ClapInstance nanOnly;
     EventList nans;
     for (clap_id id = 0; id < kNumParams; ++id)
         nans.addValue(0, id, std::numeric_limits<double>::quiet_NaN());
     nanOnly.flush(nans);
     ClapInstance reference;
-    EXPECT_EQ(maxDifference(nanOnly.render(material(), kHostBlock), reference.render(material(), kHostBlock)),
+    EXPECT_EQ(maxDifference(nanOnly.render(material(), kHostBlock),
+                            reference.render(material(), kHostBlock)),
               0.0f)
         << "values that are no number change nothing";
 

@@ -22,17 +22,20 @@ inline StereoSignal testMaterial(std::size_t frames)
         const double t = static_cast<double>(i) / ClapInstance::kSampleRateHz;
         const double burst = (i / 4096) % 2 == 1 ? 1.6 : 0.5;
         const double common = std::sin(kTwoPi * 220.0 * t);
-        s.left[i] = static_cast<float>(burst * (0.7 * common + 0.3 * std::sin(kTwoPi * 3100.0 * t)));
-        s.right[i] = static_cast<float>(burst * (0.6 * common - 0.4 * std::sin(kTwoPi * 1870.0 * t)));
+        s.left[i] =
+            static_cast<float>(burst * (0.7 * common + 0.3 * std::sin(kTwoPi * 3100.0 * t)));
+        s.right[i] =
+            static_cast<float>(burst * (0.6 * common - 0.4 * std::sin(kTwoPi * 1870.0 * t)));
     }
     return s;
 }
 
 inline StereoSignal vstRender(const StereoSignal& input, int program = -1,
-                             const std::vector<std::pair<int, float>>& changes = {})
+                              const std::vector<std::pair<int, float>>& changes = {})
 {
     HostedEffect effect;
-    effect.dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(ClapInstance::kSampleRateHz));
+    effect.dispatch(effSetSampleRate, 0, 0, nullptr,
+                    static_cast<float>(ClapInstance::kSampleRateHz));
     effect.dispatch(effMainsChanged, 0, 1);
     if (program >= 0)
         effect.dispatch(effSetProgram, 0, program);
@@ -41,8 +44,8 @@ inline StereoSignal vstRender(const StereoSignal& input, int program = -1,
     StereoSignal output = input;
     for (std::size_t done = 0; done < input.left.size(); done += kVstBlockFrames)
     {
-        const auto frames = static_cast<VstInt32>(
-            std::min<std::size_t>(kVstBlockFrames, input.left.size() - done));
+        const auto frames =
+            static_cast<VstInt32>(std::min<std::size_t>(kVstBlockFrames, input.left.size() - done));
         float* channels[] = {output.left.data() + done, output.right.data() + done};
         effect->processReplacing(effect.get(), channels, channels, frames);
     }
@@ -54,12 +57,15 @@ inline float maxDifference(const StereoSignal& a, const StereoSignal& b)
 {
     float largest = 0.0f;
     for (std::size_t i = 0; i < a.left.size(); ++i)
-        for (const float difference : {std::fabs(a.left[i] - b.left[i]), std::fabs(a.right[i] - b.right[i])})
+    {
+        for (const float difference :
+             {std::fabs(a.left[i] - b.left[i]), std::fabs(a.right[i] - b.right[i])})
         {
             if (std::isnan(difference))
                 return std::numeric_limits<float>::infinity();
             largest = std::max(largest, difference);
         }
+    }
     return largest;
 }
 
