@@ -4,6 +4,7 @@
 // flush. Skipped without DISPLAY; run through scripts/with-display.
 #include "X11TestWindow.h"
 
+#include <X11/keysym.h>
 #include <poll.h>
 
 #include <chrono>
@@ -192,6 +193,41 @@ TEST_F(ClapGuiX11, TheHostResizesToTheEditorsSizes)
     EXPECT_EQ(width, 900u);
     idle(3);
     // The rebuilt window has a connection of its own, and the host watches that one.
+    EXPECT_EQ(clap->host.watchedFds.size(), 1u);
+    gui->destroy(clap->plugin);
+}
+
+// The editor's size menu (a right click on the display strip): the host is asked, and once it
+// agrees the editor is rebuilt at that size in the same parent.
+TEST_F(ClapGuiX11, TheSizeMenuAsksTheHostToResize)
+{
+    open();
+    ASSERT_FALSE(HasFatalFailure());
+    idle(5);
+    fakeMotion((layout::kDisplayArea.left + layout::kDisplayArea.right) / 2,
+               (layout::kDisplayArea.top + layout::kDisplayArea.bottom) / 2);
+    idle();
+    for (const bool press : {true, false})
+    {
+        XTestFakeButtonEvent(display, Button3, press, CurrentTime);
+        XFlush(display);
+        idle();
+    }
+    idle(3);
+    // From the current 100 % one entry down: 125 %.
+    for (const KeySym key : {XK_Down, XK_Return})
+    {
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), True, CurrentTime);
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), False, CurrentTime);
+        XFlush(display);
+        idle(2);
+    }
+    idle(5);
+    using Size = std::pair<std::uint32_t, std::uint32_t>;
+    EXPECT_EQ(clap->host.requestedSizes, (std::vector<Size>{{750, 500}}));
+    XWindowAttributes attributes{};
+    ASSERT_NE(XGetWindowAttributes(display, editorWindow(), &attributes), 0);
+    EXPECT_EQ(attributes.width, 750);
     EXPECT_EQ(clap->host.watchedFds.size(), 1u);
     gui->destroy(clap->plugin);
 }
