@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "clap/PresetDiscovery.h"
 #include "clapplugin/ClapEditor.h"
 #include "clapplugin/ClapParameterInfo.h"
 #include "parameters/EngineParameters.h"

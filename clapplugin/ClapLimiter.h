@@ -61,9 +61,10 @@ class ClapLimiter
     void presetLoaded(std::uint32_t kind, const char* location, const char* loadKey) const;
     int currentProgram() const { return program.load(std::memory_order_relaxed); }
 
-    // Audio thread: the gain reduction applied at the end of the last block, in dB (0 or less).
+    // Audio thread: the gain the limiter and the leveller applied at the end of the last block,
+    // in dB (0 or less; 0 while bypassed).
     double gainAdjustmentDb() const;
-    // False only when the host's thread check says this is not its main thread.
+    // Any thread. False only when the host's thread check says this is not its main thread.
     bool onMainThread() const;
 
     LimiterEngine& getEngine() { return engine; }
