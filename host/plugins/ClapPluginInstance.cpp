@@ -184,7 +184,9 @@ ClapPluginInstance::ClapPluginInstance(const ClapPluginLibrary& library,
     for (std::uint32_t i = 0; i < count; ++i)
     {
         clap_param_info info{};
-        if (paramsExt->get_info(plugin, i, &info))
+        // Read-only parameters are the plug-in's meters, hidden ones not for users.
+        constexpr std::uint32_t kNotSettable = kClapParamIsReadonly | kClapParamIsHidden;
+        if (paramsExt->get_info(plugin, i, &info) && (info.flags & kNotSettable) == 0)
         {
             info.name[sizeof info.name - 1] = '\0';
             params.push_back(info);

@@ -39,7 +39,8 @@ class ClapPluginInstance final : public PluginInstance
     std::string programName(int program) const override;
     void setProgram(int program) override;
 
-    // Parameters in the plug-in's plain values, within the ranges it states.
+    // The parameters a user may set (not the read-only or hidden ones), in the plug-in's plain
+    // values within the ranges it states.
     int numParams() const override { return static_cast<int>(params.size()); }
     std::string paramName(int param) const override;
     std::string paramSymbol(int) const override { return {}; }
