@@ -169,16 +169,24 @@ ClapPluginInstance::ClapPluginInstance(const ClapPluginLibrary& library,
     host.request_process = [](const clap_host*) {};
     host.request_callback = [](const clap_host*) {};
 
-    plugin = library.factory->create_plugin(library.factory, &host, pluginId.c_str());
-    if (plugin == nullptr)
-        throw HostError("the CLAP plug-in " + pluginId + " could not be created");
-    if (!plugin->init(plugin))
-    {
-        plugin->destroy(plugin);
-        throw HostError("the CLAP plug-in " + pluginId + " refused to initialise");
-    }
+    plugin = createInstance(library, pluginId);
+    instances.push_back(plugin);
     pluginName = plugin->desc != nullptr && plugin->desc->name != nullptr ? plugin->desc->name : "";
     readPorts();
+    addLane();
+    if (mainChannels == 1)
+    {
+        try
+        {
+            instances.push_back(createInstance(library, pluginId));
+        }
+        catch (const HostError&)
+        {
+            plugin->destroy(plugin);
+            throw;
+        }
+        addLane();
+    }
     paramsExt = pluginExtension<clap_plugin_params>(plugin, kClapExtParams);
     const std::uint32_t count = paramsExt != nullptr ? paramsExt->count(plugin) : 0;
     for (std::uint32_t i = 0; i < count; ++i)
@@ -198,12 +206,29 @@ ClapPluginInstance::ClapPluginInstance(const ClapPluginLibrary& library,
 ClapPluginInstance::~ClapPluginInstance()
 {
     stop();
-    plugin->destroy(plugin);
+    for (const clap_plugin* instance : instances)
+        instance->destroy(instance);
+}
+
+const clap_plugin* ClapPluginInstance::createInstance(const ClapPluginLibrary& library,
+                                                      const std::string& pluginId)
+{
+    const clap_plugin* made =
+        library.factory->create_plugin(library.factory, &host, pluginId.c_str());
+    if (made == nullptr)
+        throw HostError("the CLAP plug-in " + pluginId + " could not be created");
+    if (!made->init(made))
+    {
+        made->destroy(made);
+        throw HostError("the CLAP plug-in " + pluginId + " refused to initialise");
+    }
+    return made;
 }
 
 void ClapPluginInstance::destroyAndRefuse(const std::string& message)
 {
-    plugin->destroy(plugin);
+    for (const clap_plugin* instance : instances)
+        instance->destroy(instance);
     throw HostError(message);
 }
 
@@ -229,23 +254,30 @@ void ClapPluginInstance::readPorts()
                 mainFound = true;
             }
         }
-        if (side.channels.empty() || side.channels[side.main] != kStereoChannels)
-        {
-            destroyAndRefuse("the CLAP plug-in " + pluginName + " is no stereo effect (its main " +
-                             (isInput ? "input" : "output") + " has " +
-                             (side.channels.empty() ? std::string("no")
-                                                    : std::to_string(side.channels[side.main])) +
-                             " channels)");
-        }
     }
+    const std::uint32_t in = inputs.channels.empty() ? 0 : inputs.channels[inputs.main];
+    const std::uint32_t out = outputs.channels.empty() ? 0 : outputs.channels[outputs.main];
+    if (in != out || (in != 1 && in != kStereoChannels))
+    {
+        destroyAndRefuse("the CLAP plug-in " + pluginName +
+                         " is neither a stereo nor a mono effect (its main input has " +
+                         std::to_string(in) + " channels, its main output " + std::to_string(out) +
+                         ")");
+    }
+    mainChannels = in;
+}
+
+void ClapPluginInstance::addLane()
+{
     // Every port has its pointers; the main ones are filled per block, the others point at
     // silence (inputs) or scratch (outputs) of the largest block.
     const auto frames = static_cast<std::size_t>(maxBlock);
+    Lane& lane = lanes.emplace_back();
     for (const bool isInput : {true, false})
     {
-        Ports& side = isInput ? inputs : outputs;
-        auto& pointers = isInput ? inputPointers : outputPointers;
-        auto& buffers = isInput ? inputBuffers : outputBuffers;
+        const Ports& side = isInput ? inputs : outputs;
+        auto& pointers = isInput ? lane.inputPointers : lane.outputPointers;
+        auto& buffers = isInput ? lane.inputBuffers : lane.outputBuffers;
         for (std::size_t port = 0; port < side.channels.size(); ++port)
         {
             std::vector<float*> channelPointers;
@@ -310,13 +342,18 @@ void ClapPluginInstance::setProgram(int program)
 {
     if (program < 0 || program >= numPrograms())
         return;
-    const auto* load = pluginExtension<clap_plugin_preset_load>(plugin, kClapExtPresetLoad);
-    if (load == nullptr)
-        load = pluginExtension<clap_plugin_preset_load>(plugin, kClapExtPresetLoadCompat);
-    if (load == nullptr || !load->from_location(plugin, kClapPresetLocationPlugin, nullptr,
-                                                presets[program].loadKey.c_str()))
-        throw HostError("the CLAP plug-in " + pluginName + " did not load its preset \"" +
-                        presets[program].name + "\"");
+    for (const clap_plugin* instance : instances)
+    {
+        const auto* load = pluginExtension<clap_plugin_preset_load>(instance, kClapExtPresetLoad);
+        if (load == nullptr)
+            load = pluginExtension<clap_plugin_preset_load>(instance, kClapExtPresetLoadCompat);
+        if (load == nullptr || !load->from_location(instance, kClapPresetLocationPlugin, nullptr,
+                                                    presets[program].loadKey.c_str()))
+        {
+            throw HostError("the CLAP plug-in " + pluginName + " did not load its preset \"" +
+                            presets[program].name + "\"");
+        }
+    }
 }
 
 std::string ClapPluginInstance::paramName(int param) const
@@ -409,7 +446,8 @@ void ClapPluginInstance::flushPending()
     if (pending.empty() || paramsExt == nullptr || paramsExt->flush == nullptr)
         return;
     clap_input_events in{};
-    paramsExt->flush(plugin, PendingEvents::list(in, pending), &kIgnoredOutput);
+    for (const clap_plugin* instance : instances)
+        paramsExt->flush(instance, PendingEvents::list(in, pending), &kIgnoredOutput);
     pending.clear();
 }
 
@@ -417,19 +455,24 @@ void ClapPluginInstance::start()
 {
     if (active)
         return;
-    if (!plugin->activate(plugin, sampleRate, 1, static_cast<std::uint32_t>(maxBlock)))
-        throw HostError("the CLAP plug-in " + pluginName + " refused to start at " +
-                        std::to_string(static_cast<int>(sampleRate)) + " Hz");
-    active = true;
-    inProcess = true;
-    const bool started = plugin->start_processing(plugin);
-    inProcess = false;
-    if (!started)
+    for (std::size_t i = 0; i < instances.size(); ++i)
     {
-        plugin->deactivate(plugin);
-        active = false;
-        throw HostError("the CLAP plug-in " + pluginName + " refused to start processing");
+        const clap_plugin* instance = instances[i];
+        if (!instance->activate(instance, sampleRate, 1, static_cast<std::uint32_t>(maxBlock)))
+        {
+            for (std::size_t started = 0; started < i; ++started)
+            {
+                instances[started]->stop_processing(instances[started]);
+                instances[started]->deactivate(instances[started]);
+            }
+            throw HostError("the CLAP plug-in " + pluginName + " refused to start at " +
+                            std::to_string(static_cast<int>(sampleRate)) + " Hz");
+        }
+        inProcess = true;
+        instance->start_processing(instance);
+        inProcess = false;
     }
+    active = true;
 }
 
 void ClapPluginInstance::process(const float* const input[2], float* const output[2], int frames,
@@ -437,39 +480,47 @@ void ClapPluginInstance::process(const float* const input[2], float* const outpu
 {
     if (!active || frames <= 0)
         return;
-    float** in = inputPointers[inputs.main].data();
-    float** out = outputPointers[outputs.main].data();
-    for (std::uint32_t channel = 0; channel < kStereoChannels; ++channel)
-    {
-        in[channel] = const_cast<float*>(input[channel]);
-        out[channel] = output[channel];
-    }
     clap_input_events events{};
     clap_process data{};
     data.steady_time = static_cast<std::int64_t>(samplePos);
     data.frames_count = static_cast<std::uint32_t>(std::min(frames, maxBlock));
-    data.audio_inputs = inputBuffers.data();
-    data.audio_outputs = outputBuffers.data();
-    data.audio_inputs_count = static_cast<std::uint32_t>(inputBuffers.size());
-    data.audio_outputs_count = static_cast<std::uint32_t>(outputBuffers.size());
     data.in_events = PendingEvents::list(events, pending);
     data.out_events = &kIgnoredOutput;
-    inProcess = true;
-    const clap_process_status status = plugin->process(plugin, &data);
-    inProcess = false;
+    for (std::size_t i = 0; i < instances.size(); ++i)
+    {
+        Lane& lane = lanes[i];
+        float** in = lane.inputPointers[inputs.main].data();
+        float** out = lane.outputPointers[outputs.main].data();
+        // A stereo instance takes both channels, each of a mono pair its own.
+        for (std::uint32_t channel = 0; channel < mainChannels; ++channel)
+        {
+            in[channel] = const_cast<float*>(input[i + channel]);
+            out[channel] = output[i + channel];
+        }
+        data.audio_inputs = lane.inputBuffers.data();
+        data.audio_outputs = lane.outputBuffers.data();
+        data.audio_inputs_count = static_cast<std::uint32_t>(lane.inputBuffers.size());
+        data.audio_outputs_count = static_cast<std::uint32_t>(lane.outputBuffers.size());
+        inProcess = true;
+        const clap_process_status status = instances[i]->process(instances[i], &data);
+        inProcess = false;
+        if (status == kClapProcessError)
+            throw HostError("the CLAP plug-in " + pluginName + " failed to process a block");
+    }
     pending.clear();
-    if (status == kClapProcessError)
-        throw HostError("the CLAP plug-in " + pluginName + " failed to process a block");
 }
 
 void ClapPluginInstance::stop()
 {
     if (!active)
         return;
-    inProcess = true;
-    plugin->stop_processing(plugin);
-    inProcess = false;
-    plugin->deactivate(plugin);
+    for (const clap_plugin* instance : instances)
+    {
+        inProcess = true;
+        instance->stop_processing(instance);
+        inProcess = false;
+        instance->deactivate(instance);
+    }
     active = false;
 }
 

@@ -1,5 +1,6 @@
-// CLAP plug-ins for the renderer: a .clap library opened once, and one instance of one of its
-// plug-ins driven as a host drives it, everything on the renderer's one thread.
+// CLAP plug-ins for the renderer: a .clap library opened once, and one of its plug-ins driven as
+// a host drives it, everything on the renderer's one thread: a stereo effect as one instance, a
+// mono effect as two (left and right), both set alike.
 #pragma once
 
 #include "clap/Extensions.h"
@@ -27,7 +28,8 @@ class ClapPluginInstance final : public PluginInstance
 {
   public:
     // Creates and initialises the plug-in, reads its ports, parameters and factory presets.
-    // Throws HostError for a plug-in without a stereo main input and output.
+    // Throws HostError for a plug-in whose main input and output are not both stereo or both
+    // mono.
     ClapPluginInstance(const ClapPluginLibrary& library, const std::string& pluginId,
                        double sampleRateHz, int maxBlockFrames);
     ~ClapPluginInstance() override;
@@ -73,7 +75,19 @@ class ClapPluginInstance final : public PluginInstance
         std::size_t main = 0;
     };
 
+    // One instance's audio buffers: every port's channel pointers, the main ones set per block.
+    struct Lane
+    {
+        std::vector<std::vector<float*>> inputPointers;
+        std::vector<std::vector<float*>> outputPointers;
+        std::vector<clap_audio_buffer> inputBuffers;
+        std::vector<clap_audio_buffer> outputBuffers;
+    };
+
+    const clap_plugin* createInstance(const ClapPluginLibrary& library,
+                                      const std::string& pluginId);
     void readPorts();
+    void addLane();
     void readPresets(const ClapPluginLibrary& library, const std::string& pluginId);
     void flushPending();
     [[noreturn]] void destroyAndRefuse(const std::string& message);
@@ -83,7 +97,9 @@ class ClapPluginInstance final : public PluginInstance
     clap_host_state hostState{};
     clap_host_latency hostLatency{};
     clap_host_thread_check threadCheck{};
+    // The first instance answers for all; a mono effect has a second for the right channel.
     const clap_plugin* plugin = nullptr;
+    std::vector<const clap_plugin*> instances;
     const clap_plugin_params* paramsExt = nullptr;
     std::string pluginName;
     double sampleRate;
@@ -92,12 +108,11 @@ class ClapPluginInstance final : public PluginInstance
     std::vector<Preset> presets;
     Ports inputs;
     Ports outputs;
-    // Silent inputs and ignored outputs for the ports beyond the main pair.
+    // Channels of the main ports: 2, or 1 for a mono effect.
+    std::uint32_t mainChannels = 0;
+    // Silent inputs and ignored outputs for the ports beyond the main ones.
     std::vector<std::vector<float>> spareSamples;
-    std::vector<std::vector<float*>> inputPointers;
-    std::vector<std::vector<float*>> outputPointers;
-    std::vector<clap_audio_buffer> inputBuffers;
-    std::vector<clap_audio_buffer> outputBuffers;
+    std::vector<Lane> lanes;
     // Parameter changes for the next process or flush.
     std::vector<clap_event_param_value> pending;
     bool active = false;

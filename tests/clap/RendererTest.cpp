@@ -1,6 +1,7 @@
 // varnholt-render's CLAP host (host/plugins/ClapPluginInstance) with our library: programs from
 // preset discovery, parameters in plain values with the plug-in's texts, and the VST 2.4
-// edition's samples through the renderer's own VST host; libraries that are no CLAP refused.
+// edition's samples through the renderer's own VST host; libraries that are no CLAP refused; a
+// mono CLAP effect of Debian's zam-plugins run as a left and a right instance.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -87,4 +88,31 @@ TEST(ClapRendererHost, RefusesWhatIsNoClapPlugin)
     }
     EXPECT_THROW(openPluginSource(VARNHOLT_CLAP_PATH, "example.someone.else"), HostError);
     EXPECT_NO_THROW(openPluginSource(VARNHOLT_CLAP_PATH, "example.varnholt.varnholt-pro"));
+}
+
+TEST(ClapRendererHost, AMonoEffectRunsOnePerChannel)
+{
+    const std::string mono = "/usr/lib/clap/ZamEQ2.clap";
+    if (!std::filesystem::exists(mono))
+        GTEST_SKIP() << "zam-plugins is not installed";
+    auto eq = openPluginSource(mono, "")->instantiate(kSampleRateHz, kBlockFrames);
+    EXPECT_EQ(eq->name(), "ZamEQ2");
+    applySetting(*eq, "Boost/Cut 1=12");
+    // A click on one channel only: the other stays silent, and the clicked one answers.
+    for (const int clicked : {0, 1})
+    {
+        std::vector<float> channels[2] = {std::vector<float>(kFrames), std::vector<float>(kFrames)};
+        channels[clicked][100] = 0.5f;
+        const std::vector<float> out = render(*eq, channels[0], channels[1]);
+        const auto loudest = [&](int channel)
+        {
+            float peak = 0.0f;
+            for (int i = 0; i < kFrames; ++i)
+                peak =
+                    std::max(peak, std::fabs(out[static_cast<std::size_t>(channel * kFrames + i)]));
+            return peak;
+        };
+        EXPECT_GT(loudest(clicked), 0.1f) << clicked;
+        EXPECT_EQ(loudest(1 - clicked), 0.0f) << clicked;
+    }
 }
