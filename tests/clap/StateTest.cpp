@@ -66,6 +66,14 @@ TEST(ClapState, SavedStateRendersTheSameInAnotherInstance)
         }};
     ASSERT_TRUE(context->save(restored.plugin, &stream, kClapStateContextForDuplicate));
     EXPECT_EQ(viaContext, state);
+
+    // State is main-thread work: where the host's thread check says otherwise, it is refused.
+    restored.host.inProcess = true;
+    viaContext.clear();
+    EXPECT_FALSE(context->save(restored.plugin, &stream, kClapStateContextForProject));
+    EXPECT_FALSE(restored.loadPreset("3"));
+    restored.host.inProcess = false;
+    EXPECT_TRUE(viaContext.empty());
 }
 
 TEST(ClapState, GarbageStateIsRefusedAndChangesNothing)
