@@ -123,6 +123,13 @@ void refuseCollisions(std::vector<FileOutcome>& outcomes, bool plot)
     }
     for (std::size_t index = 0; index < outcomes.size(); ++index)
     {
+        // An output already named .png would have its plot written over it.
+        if (plot && samePlace(written[index][0], written[index][1]))
+        {
+            outcomes[index].error = "the plot would overwrite the output " + written[index][0] +
+                                    "; give the output another extension";
+            continue;
+        }
         for (const std::string& path : written[index])
         {
             for (const FileOutcome& other : outcomes)

@@ -86,9 +86,9 @@ const char* const kUsageText =
     "                     unless set; a target out of reach writes nothing and says how\n"
     "                     loud the file can go\n"
     "  --ceiling-dbtp C   true-peak ceiling for --target-lufs, in dBTP (default -1.0)\n"
-    "  --album            with --target-lufs: one drive and trim for all inputs, so that\n"
-    "                     they played in order meet the target and each the ceiling; the\n"
-    "                     tracks keep their relative loudness\n"
+    "  --album            with --target-lufs and --output-dir: one drive and trim for all\n"
+    "                     inputs, so that they played in order meet the target and each\n"
+    "                     the ceiling; the tracks keep their relative loudness\n"
     "  --plot             write a PNG beside each output (same name, .png): short-term\n"
     "                     loudness in and out, true peak, gain reduction, target, ceiling\n";
 
@@ -115,6 +115,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
                 throw HostError(option + " needs a value");
             return arguments[++index];
         };
+        // An empty value is most often an unset shell variable: refuse it rather than guess.
+        auto nonEmptyValue = [&]() -> std::string
+        {
+            std::string text = value();
+            if (text.empty())
+                throw HostError(option + " needs a value, not an empty one");
+            return text;
+        };
         auto flag = [&]()
         {
             if (hasInlineValue)
@@ -123,21 +131,21 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         };
 
         if (option == "--plugin")
-            options.pluginPath = value();
+            options.pluginPath = nonEmptyValue();
         else if (option == "--uri")
-            options.pluginUri = value();
+            options.pluginUri = nonEmptyValue();
         else if (option == "--program")
-            options.program = value();
+            options.program = nonEmptyValue();
         else if (option == "--set")
-            options.settings.push_back(value());
+            options.settings.push_back(nonEmptyValue());
         else if (option == "--set-raw")
-            options.rawSettings.push_back(value());
+            options.rawSettings.push_back(nonEmptyValue());
         else if (option == "--block")
             options.blockFrames = parseBlockFrames(value());
         else if (option == "--format")
-            options.sampleFormat = value();
+            options.sampleFormat = nonEmptyValue();
         else if (option == "--output-dir")
-            options.outputDirectory = value();
+            options.outputDirectory = nonEmptyValue();
         else if (option == "--target-lufs")
             options.targetLufs = parseLevel(option, value(), kLowestTargetLufs, kHighestTargetLufs);
         else if (option == "--ceiling-dbtp")
@@ -173,6 +181,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         {
             throw HostError("unknown option " + option + " (see --help)");
         }
+        else if (option.empty())
+        {
+            throw HostError("an empty file name (an unset variable?) (see --help)");
+        }
         else
         {
             positional.push_back(option);
@@ -186,8 +198,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         throw HostError("--ceiling-dbtp needs --target-lufs");
     if (options.album && !options.targetLufs)
         throw HostError("--album needs --target-lufs");
-    if (options.album && options.inputPaths.empty())
+    if (options.album && options.outputDirectory.empty())
         throw HostError("--album needs --output-dir and the album's files");
+    if (options.album && options.inputPaths.empty())
+        throw HostError("--album needs the album's files after --output-dir");
     if (!positional.empty())
         options.inputPath = positional[0];
     if (positional.size() == 2)

@@ -245,18 +245,28 @@ int runRenderCommand(const std::vector<std::string>& arguments, std::ostream& re
         errors << kProgramName << ": " << error.what() << "\n";
         return kUsageExitStatus;
     }
+    int status = 0;
     if (options.help)
     {
         report << kUsageText;
-        return 0;
     }
-    try
+    else
     {
-        return run(options, report, errors);
+        try
+        {
+            status = run(options, report, errors);
+        }
+        catch (const std::exception& error)
+        {
+            errors << kProgramName << ": " << error.what() << "\n";
+            return 1;
+        }
     }
-    catch (const std::exception& error)
+    // A report lost to a closed or full stdout is a failure a script must see.
+    if (!report.flush())
     {
-        errors << kProgramName << ": " << error.what() << "\n";
+        errors << kProgramName << ": cannot write the report\n";
         return 1;
     }
+    return status;
 }

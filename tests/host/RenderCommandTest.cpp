@@ -94,6 +94,12 @@ TEST_F(RenderCommand, EachFailureIsOneLineAndLeavesNoOutputBehind)
         {{"--json=yes", input}, "--json takes no value"},
         {{"--loud", input}, "unknown option --loud (see --help)"},
         {{input, folder / "b.wav", folder / "c.wav"}, "too many arguments: "},
+        // Unset shell variables: never the demo in the current folder, never a guess.
+        {{"", folder / "out.wav"}, "an empty file name"},
+        {{input, ""}, "an empty file name"},
+        {{"--output-dir", "", input}, "--output-dir needs a value, not an empty one"},
+        {{"--plugin=", input}, "--plugin needs a value, not an empty one"},
+        {{"--set", "", input}, "--set needs a value, not an empty one"},
     };
     const std::vector<std::string> before = folder.fileNames();
     for (const auto& failure : failures)
