@@ -16,6 +16,7 @@ constexpr int kWordLengthCount = static_cast<int>(std::size(kWordLengthNames));
 // The scale buttons send a quarter per step: PK 0, K12 0.25, K14 0.5, K20 0.75.
 constexpr float kTopOutputScale = 0.75f;
 constexpr float kTopMenuPosition = kWordLengthCount - 1;
+static_assert(kTopMenuPosition == kLastDitheringPosition, "one entry per menu position");
 // 20 log10 of the engine's x10 on the drive factor.
 constexpr double kDriveScaleDb = 20.0;
 static_assert(engine_constants::kInputGainScale == 10.0f, "kDriveScaleDb is 20 log10 of it");

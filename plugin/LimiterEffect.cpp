@@ -1,5 +1,6 @@
 #include "plugin/LimiterEffect.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -65,12 +66,12 @@ LimiterEffect::~LimiterEffect() = default;
 
 void LimiterEffect::suspend()
 {
-    resetState();
+    clearState();
 }
 
 void LimiterEffect::resume()
 {
-    resetState();
+    clearState();
     AudioEffectX::resume();
 }
 
@@ -105,6 +106,8 @@ void LimiterEffect::setParameter(VstInt32 index, float value)
 {
     if (!acceptsParameter(index, value))
         return;
+    // Held within the range, so that what hosts read back and save is a value we could send.
+    value = std::clamp(value, 0.0f, storedValueLimit(index));
     currentProgram().values[index].store(value, std::memory_order_relaxed);
     applyParameter(*this, index, value);
 }
