@@ -368,10 +368,12 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                 });
 }
 
-// The user named the parameter in --set or --set-raw.
+// The user named the parameter in --set, --set-normalised or --set-raw.
 bool userSets(const CommandLine& options, const std::string& name)
 {
     std::vector<std::string> settings = options.settings;
+    settings.insert(settings.end(), options.normalisedSettings.begin(),
+                    options.normalisedSettings.end());
     settings.insert(settings.end(), options.rawSettings.begin(), options.rawSettings.end());
     return std::any_of(
         settings.begin(), settings.end(),
@@ -387,6 +389,7 @@ BatchOptions batchOptionsFrom(const CommandLine& options, const PluginSource& so
                    options.blockFrames,
                    options.program,
                    options.settings,
+                   options.normalisedSettings,
                    options.rawSettings,
                    options.targetLufs && !userSets(options, "InterSamplePeak")};
     batch.sampleType = options.sampleFormat.empty() ? 0 : sampleTypeNamed(options.sampleFormat);

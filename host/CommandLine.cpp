@@ -63,15 +63,18 @@ const char* const kUsageText =
     "                     a VST 2.4 library (.so), an LV2 bundle folder or an LV2 URI\n"
     "  --uri URI          the plug-in to take from an LV2 bundle holding several\n"
     "  --program N|NAME   select a program (LV2: a preset) by number (from 0) or name\n"
-    "  --set NAME=VALUE   set a parameter by name (LV2: or port symbol), repeatable;\n"
-    "                     VST 2.4 values are normalised 0..1, LV2 values are in the\n"
-    "                     port's units within its range (see --list)\n"
-    "  --set-raw NAME=VALUE  the same for any finite value, unchecked\n"
+    "  --set NAME=VALUE   set a parameter by name or symbol, repeatable; Varnholt Pro's\n"
+    "                     in the units it shows (-3dB, 12ms, 50%, 16bit, K14, on/off),\n"
+    "                     other VST 2.4 plug-ins' normalised 0..1, other LV2 plug-ins'\n"
+    "                     in the port's units within its range (see --list)\n"
+    "  --set-normalised NAME=VALUE  the VST 2.4 host's normalised value 0..1\n"
+    "  --set-raw NAME=VALUE  any finite host value, unchecked\n"
     "                     (e.g. Varnholt Pro's Dithering menu position: 4 gives 16 bits)\n"
     "  --list             list the plug-in's programs and parameters, then exit\n"
     "  --block N          frames per process call, 1 or more (default 512)\n"
     "  --format F         output samples: int16, int24, int32, float32, float64\n"
-    "                     (default: the input's)\n"
+    "                     (default: the input's); int16 and int24 set Varnholt Pro's\n"
+    "                     word length and dither to match unless --set chooses one\n"
     "  --output-dir DIR   folder for the outputs; every argument is then an input, and\n"
     "                     each output keeps its input's name (default without it: the\n"
     "                     current folder for the demo)\n"
@@ -138,6 +141,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             options.program = nonEmptyValue();
         else if (option == "--set")
             options.settings.push_back(nonEmptyValue());
+        else if (option == "--set-normalised")
+            options.normalisedSettings.push_back(nonEmptyValue());
         else if (option == "--set-raw")
             options.rawSettings.push_back(nonEmptyValue());
         else if (option == "--block")

@@ -7,14 +7,15 @@
 #include "VarnholtVersion.h"
 #include "parameters/EngineParameters.h"
 #include "plugin/ParameterDisplay.h"
+#include "plugin/VstIdentity.h"
 #include "vst/TextCopy.h"
 
 namespace
 {
-constexpr VstInt32 kUniqueId = fourCharCode('V', 'R', 'N', 'H');
-constexpr const char* kEffectName = "Varnholt Pro";
-constexpr const char* kProductName = "Varnholt Pro";
-constexpr const char* kVendorName = "VH";
+using vst_identity::kEffectName;
+using vst_identity::kProductName;
+using vst_identity::kUniqueId;
+using vst_identity::kVendorName;
 constexpr VstInt32 kStereoChannels = 2;
 
 struct CanDoAnswer
