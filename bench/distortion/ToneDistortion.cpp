@@ -43,7 +43,8 @@ int writeTone(const char* path, double frequencyHz, double peakDbfs, double seco
     for (std::size_t i = 0; i < frames; ++i)
     {
         const double phase = 2.0 * kPi * frequencyHz * static_cast<double>(i) / kSampleRateHz;
-        interleaved[2 * i] = interleaved[2 * i + 1] = static_cast<float>(amplitude * std::sin(phase));
+        interleaved[2 * i] = interleaved[2 * i + 1] =
+            static_cast<float>(amplitude * std::sin(phase));
     }
     const auto written = sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(frames));
     sf_close(file);
@@ -67,13 +68,15 @@ int measureThdPlusNoise(const char* path, double frequencyHz)
 
     const double periodFrames = info.samplerate / frequencyHz;
     const auto first = static_cast<std::size_t>(kSettleSeconds * info.samplerate);
-    const double available = static_cast<double>(info.frames) - first - kTailSeconds * info.samplerate;
+    const double available =
+        static_cast<double>(info.frames) - first - kTailSeconds * info.samplerate;
     if (available < periodFrames)
     {
         std::fprintf(stderr, "%s is too short to measure\n", path);
         return 1;
     }
-    const auto count = static_cast<std::size_t>(std::floor(available / periodFrames) * periodFrames);
+    const auto count =
+        static_cast<std::size_t>(std::floor(available / periodFrames) * periodFrames);
     double sinSum = 0.0, cosSum = 0.0, offset = 0.0;
     for (std::size_t i = first; i < first + count; ++i)
     {
@@ -105,8 +108,9 @@ int main(int argc, char** argv)
         return writeTone(argv[2], std::atof(argv[3]), std::atof(argv[4]), std::atof(argv[5]));
     if (argc == 4 && std::strcmp(argv[1], "thdn") == 0)
         return measureThdPlusNoise(argv[2], std::atof(argv[3]));
-    std::fprintf(stderr, "usage: %s tone OUTPUT.wav FREQUENCY_HZ PEAK_DBFS SECONDS\n"
-                         "       %s thdn INPUT.wav FREQUENCY_HZ\n",
+    std::fprintf(stderr,
+                 "usage: %s tone OUTPUT.wav FREQUENCY_HZ PEAK_DBFS SECONDS\n"
+                 "       %s thdn INPUT.wav FREQUENCY_HZ\n",
                  argv[0], argv[0]);
     return 2;
 }
