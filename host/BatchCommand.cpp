@@ -5,7 +5,7 @@
 #include "host/HostError.h"
 #include "host/LoudnessPlot.h"
 #include "host/OutputFile.h"
-#include "host/PluginControls.h"
+#include "host/plugins/PluginControls.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,10 +1,10 @@
 #include "host/MasteringJob.h"
 
 #include "engine/EngineConstants.h"
-#include "engine/GainLaw.h"
+#include "parameters/GainLaw.h"
 #include "host/HostError.h"
-#include "host/PluginControls.h"
-#include "host/PluginInstance.h"
+#include "host/plugins/PluginControls.h"
+#include "host/plugins/PluginInstance.h"
 #include "host/Renderer.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 #include "host/AudioFile.h"
 #include "host/MasteringSearch.h"
 #include "host/MemorySoundFile.h"
-#include "host/PluginSource.h"
+#include "host/plugins/PluginSource.h"
 #include "host/ProgrammeMeter.h"
 
 #include <functional>

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "lv2/ControlPorts.h"
+#include "parameters/UserUnits.h"
 #include "parameters/EngineParameters.h"
 #include "parameters/Presets.h"
 

@@ -1,6 +1,6 @@
 #include "parameters/Parameters.h"
 
-#include "engine/GainLaw.h"
+#include "parameters/GainLaw.h"
 
 #include <cmath>
 #include <iterator>

@@ -6,8 +6,8 @@
 #include "RenderInMemory.h"
 #include "SoundFileWriter.h"
 #include "host/AudioFile.h"
-#include "host/PluginControls.h"
-#include "host/PluginSource.h"
+#include "host/plugins/PluginControls.h"
+#include "host/plugins/PluginSource.h"
 #include "host/RenderCommand.h"
 #include "tests/support/TempFolder.h"
 

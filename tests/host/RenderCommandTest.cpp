@@ -4,7 +4,7 @@
 #include "SoundFileWriter.h"
 #include "host/AudioFile.h"
 #include "host/CommandLine.h"
-#include "host/PluginLibrary.h"
+#include "host/plugins/PluginLibrary.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>

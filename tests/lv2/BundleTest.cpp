@@ -13,7 +13,7 @@
 #include <set>
 
 #include "Lv2TestHost.h"
-#include "lv2/ControlPorts.h"
+#include "parameters/UserUnits.h"
 #include "lv2/MeterPorts.h"
 #include "parameters/Presets.h"
 

@@ -10,7 +10,7 @@
 #include <random>
 
 #include "VstReference.h"
-#include "lv2/ControlPorts.h"
+#include "parameters/UserUnits.h"
 #include "parameters/Presets.h"
 
 namespace
@@ -99,10 +99,10 @@ TEST(Lv2Render, SettingsOffTheGridAgreeWithinTheUnitConversion)
             // setting may move a sample by a whole step (word lengths are checked exactly below).
             if (index == kBypass || index == kDithering)
                 continue;
-            std::uniform_real_distribution<float> travel(0.0f, kControlPorts[index].topValue);
+            std::uniform_real_distribution<float> travel(0.0f, kUserUnits[index].topValue);
             const float value = travel(random);
             vst.setParameter(index, value);
-            lv2.controls[index] = static_cast<float>(portValueOf(index, value));
+            lv2.controls[index] = static_cast<float>(userValueOf(index, value));
         }
         const float difference =
             maxDifference(lv2.render(material(), kHostRuns), vst.render(material()));
@@ -137,7 +137,7 @@ TEST(Lv2Render, HostileControlValuesLeaveTheSoundAsTheVstPathDoes)
         // Non-finite values change nothing.
         for (const float hostile : {kNotANumber, kInfinity, -kInfinity})
         {
-            SCOPED_TRACE(testing::Message() << kControlPorts[index].symbol << " " << hostile);
+            SCOPED_TRACE(testing::Message() << kUserUnits[index].symbol << " " << hostile);
             Lv2Instance lv2;
             lv2.controls[index] = hostile;
             EXPECT_EQ(maxDifference(lv2.render(material(), kHostRuns), reference), 0.0f);
@@ -145,12 +145,12 @@ TEST(Lv2Render, HostileControlValuesLeaveTheSoundAsTheVstPathDoes)
         // Far out of range is the nearer end of the range.
         for (const float far : {1e30f, -1e30f, std::numeric_limits<float>::max()})
         {
-            SCOPED_TRACE(testing::Message() << kControlPorts[index].symbol << " " << far);
+            SCOPED_TRACE(testing::Message() << kUserUnits[index].symbol << " " << far);
             Lv2Instance lv2;
             Lv2Instance atEnd;
             lv2.controls[index] = far;
             atEnd.controls[index] =
-                static_cast<float>(far > 0 ? portMaximum(index) : portMinimum(index));
+                static_cast<float>(far > 0 ? userMaximum(index) : userMinimum(index));
             const Stereo rendered = lv2.render(material(), kHostRuns);
             EXPECT_EQ(maxDifference(rendered, atEnd.render(material(), kHostRuns)), 0.0f);
             // Only bypass lets the +4 dBFS bursts through.

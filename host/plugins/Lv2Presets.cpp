@@ -1,4 +1,4 @@
-#include "host/Lv2Presets.h"
+#include "host/plugins/Lv2Presets.h"
 
 #include "host/HostError.h"
 

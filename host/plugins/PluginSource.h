@@ -2,7 +2,7 @@
 #pragma once
 
 #include "host/HostError.h"
-#include "host/PluginInstance.h"
+#include "host/plugins/PluginInstance.h"
 
 #include <memory>
 #include <string>

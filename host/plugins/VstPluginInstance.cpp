@@ -1,4 +1,4 @@
-#include "host/VstPluginInstance.h"
+#include "host/plugins/VstPluginInstance.h"
 
 #include "host/HostError.h"
 

@@ -1,7 +1,7 @@
 // What an LV2 plug-in's ports are for, as the renderer feeds them.
 #pragma once
 
-#include "host/Lv2World.h"
+#include "host/plugins/Lv2World.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "host/Lv2PortLayout.h"
+#include "host/plugins/Lv2PortLayout.h"
 
 #include "host/HostError.h"
 

@@ -1,9 +1,9 @@
-#include "host/PluginSource.h"
+#include "host/plugins/PluginSource.h"
 
-#include "host/Lv2PluginInstance.h"
-#include "host/Lv2World.h"
-#include "host/PluginLibrary.h"
-#include "host/VstPluginInstance.h"
+#include "host/plugins/Lv2PluginInstance.h"
+#include "host/plugins/Lv2World.h"
+#include "host/plugins/PluginLibrary.h"
+#include "host/plugins/VstPluginInstance.h"
 
 #include <filesystem>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "host/PluginLibrary.h"
+#include "host/plugins/PluginLibrary.h"
 
 #include "host/HostError.h"
 

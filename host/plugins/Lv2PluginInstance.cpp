@@ -1,4 +1,4 @@
-#include "host/Lv2PluginInstance.h"
+#include "host/plugins/Lv2PluginInstance.h"
 
 #include "host/HostError.h"
 

@@ -2,7 +2,7 @@
 // states.
 #pragma once
 
-#include "host/Lv2World.h"
+#include "host/plugins/Lv2World.h"
 
 #include <functional>
 #include <string>

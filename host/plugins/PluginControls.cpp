@@ -1,7 +1,7 @@
-#include "host/PluginControls.h"
+#include "host/plugins/PluginControls.h"
 
 #include "host/HostError.h"
-#include "host/PluginInstance.h"
+#include "host/plugins/PluginInstance.h"
 
 #include <algorithm>
 #include <cctype>

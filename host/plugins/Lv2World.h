@@ -1,7 +1,7 @@
 // A private lilv world: the LV2 plug-ins, presets and port descriptions one render knows.
 #pragma once
 
-#include "host/Lv2UridMap.h"
+#include "host/plugins/Lv2UridMap.h"
 
 #include <lilv/lilv.h>
 

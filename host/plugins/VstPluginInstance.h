@@ -1,8 +1,8 @@
 // One effect instance, driven through the VST 2.4 dispatcher in the order hosts use.
 #pragma once
 
-#include "host/HostCallback.h"
-#include "host/PluginInstance.h"
+#include "host/plugins/HostCallback.h"
+#include "host/plugins/PluginInstance.h"
 #include "vst/VstAbi.h"
 
 #include <string>

@@ -2,10 +2,10 @@
 // (left and right), both set from the same control values.
 #pragma once
 
-#include "host/Lv2PortLayout.h"
-#include "host/Lv2Presets.h"
-#include "host/Lv2World.h"
-#include "host/PluginInstance.h"
+#include "host/plugins/Lv2PortLayout.h"
+#include "host/plugins/Lv2Presets.h"
+#include "host/plugins/Lv2World.h"
+#include "host/plugins/PluginInstance.h"
 
 #include <lv2/options/options.h>
 

@@ -1,10 +1,10 @@
-#include "lv2/ControlPorts.h"
+#include "parameters/UserUnits.h"
 
 #include <algorithm>
 #include <iterator>
 
 #include "engine/EngineConstants.h"
-#include "engine/GainLaw.h"
+#include "parameters/GainLaw.h"
 
 namespace
 {
@@ -20,23 +20,23 @@ constexpr float kTopMenuPosition = kWordLengthCount - 1;
 constexpr double kDriveScaleDb = 20.0;
 static_assert(engine_constants::kInputGainScale == 10.0f, "kDriveScaleDb is 20 log10 of it");
 
-constexpr ControlPortInfo continuous(const char* symbol, const char* unit)
+constexpr UserUnitInfo continuous(const char* symbol, const char* unit)
 {
-    return {symbol, unit, PortScale::displayRange, PortKind::continuous, 1.0f, 0.0, nullptr, 0};
+    return {symbol, unit, UnitScale::displayRange, ValueKind::continuous, 1.0f, 0.0, nullptr, 0};
 }
-constexpr ControlPortInfo gainLaw(const char* symbol, double offsetDb)
+constexpr UserUnitInfo gainLaw(const char* symbol, double offsetDb)
 {
-    return {symbol, "db", PortScale::gainLawDb, PortKind::continuous, 1.0f, offsetDb, nullptr, 0};
+    return {symbol, "db", UnitScale::gainLawDb, ValueKind::continuous, 1.0f, offsetDb, nullptr, 0};
 }
-constexpr ControlPortInfo toggle(const char* symbol)
+constexpr UserUnitInfo toggle(const char* symbol)
 {
-    return {symbol, nullptr, PortScale::displayRange, PortKind::toggled, 1.0f, 0.0, nullptr, 0};
+    return {symbol, nullptr, UnitScale::displayRange, ValueKind::toggled, 1.0f, 0.0, nullptr, 0};
 }
 } // namespace
 
-const ControlPortInfo kControlPorts[kNumParams] = {
+const UserUnitInfo kUserUnits[kNumParams] = {
     gainLaw("output_trim", 0.0),
-    {"output_scale", nullptr, PortScale::displayRange, PortKind::enumeration, kTopOutputScale, 0.0,
+    {"output_scale", nullptr, UnitScale::displayRange, ValueKind::enumeration, kTopOutputScale, 0.0,
      kOutputScaleNames, kOutputScaleCount},
     toggle("bypass"),
     gainLaw("input_drive", kDriveScaleDb),
@@ -52,63 +52,63 @@ const ControlPortInfo kControlPorts[kNumParams] = {
     continuous("rms_release", "ms"),
     continuous("rms_threshold", "db"),
     toggle("inter_sample_peak"),
-    {"dithering", nullptr, PortScale::menuPosition, PortKind::enumeration, kTopMenuPosition, 0.0,
+    {"dithering", nullptr, UnitScale::menuPosition, ValueKind::enumeration, kTopMenuPosition, 0.0,
      kWordLengthNames, kWordLengthCount},
 };
 
-double portValueOf(int index, float parameterValue)
+double userValueOf(int index, float parameterValue)
 {
-    const ControlPortInfo& port = kControlPorts[index];
-    if (port.kind == PortKind::toggled)
+    const UserUnitInfo& unit = kUserUnits[index];
+    if (unit.kind == ValueKind::toggled)
         return switchIsOn(parameterValue) ? 1.0 : 0.0;
-    switch (port.scale)
+    switch (unit.scale)
     {
-    case PortScale::gainLawDb:
-        return gain_law::positionToDb(parameterValue) + port.offsetDb;
-    case PortScale::displayRange:
+    case UnitScale::gainLawDb:
+        return gain_law::positionToDb(parameterValue) + unit.offsetDb;
+    case UnitScale::displayRange:
     {
         const double low = kParamRange[index].low;
         const double high = kParamRange[index].high;
         return low + parameterValue * (high - low);
     }
-    case PortScale::menuPosition:
+    case UnitScale::menuPosition:
         break;
     }
     return parameterValue;
 }
 
-float parameterValueOf(int index, float portValue)
+float parameterValueOf(int index, float userValue)
 {
-    const ControlPortInfo& port = kControlPorts[index];
+    const UserUnitInfo& unit = kUserUnits[index];
     // A toggle is on above zero for every LV2 host, not only above one half.
-    if (port.kind == PortKind::toggled)
-        return portValue > 0.0f ? 1.0f : 0.0f;
-    double value = portValue;
-    switch (port.scale)
+    if (unit.kind == ValueKind::toggled)
+        return userValue > 0.0f ? 1.0f : 0.0f;
+    double value = userValue;
+    switch (unit.scale)
     {
-    case PortScale::gainLawDb:
-        value = gain_law::dbToPosition(portValue - port.offsetDb);
+    case UnitScale::gainLawDb:
+        value = gain_law::dbToPosition(userValue - unit.offsetDb);
         break;
-    case PortScale::displayRange:
+    case UnitScale::displayRange:
     {
         const double low = kParamRange[index].low;
         const double high = kParamRange[index].high;
-        value = (portValue - low) / (high - low);
+        value = (userValue - low) / (high - low);
         break;
     }
-    case PortScale::menuPosition:
+    case UnitScale::menuPosition:
         break;
     }
-    // Held in the parameter's terms: the port range is where the value is 0..topValue.
-    return static_cast<float>(std::clamp(value, 0.0, static_cast<double>(port.topValue)));
+    // Held in the parameter's terms: the user range is where the value is 0..topValue.
+    return static_cast<float>(std::clamp(value, 0.0, static_cast<double>(unit.topValue)));
 }
 
-double portMinimum(int index)
+double userMinimum(int index)
 {
-    return portValueOf(index, 0.0f);
+    return userValueOf(index, 0.0f);
 }
 
-double portMaximum(int index)
+double userMaximum(int index)
 {
-    return portValueOf(index, kControlPorts[index].topValue);
+    return userValueOf(index, kUserUnits[index].topValue);
 }

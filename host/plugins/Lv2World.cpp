@@ -1,4 +1,4 @@
-#include "host/Lv2World.h"
+#include "host/plugins/Lv2World.h"
 
 #include "host/HostError.h"
 

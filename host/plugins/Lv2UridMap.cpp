@@ -1,4 +1,4 @@
-#include "host/Lv2UridMap.h"
+#include "host/plugins/Lv2UridMap.h"
 
 Lv2UridMap::Lv2UridMap()
 {
