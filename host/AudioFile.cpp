@@ -106,8 +106,18 @@ SoundFileFormat chooseOutputFormat(SoundFileFormat inputFormat, const std::strin
     const std::string extension = extensionOf(outputPath);
     int container = inputContainer;
     if (strcasecmp(extension.c_str(), extensionOfContainer(inputContainer).c_str()) != 0)
-        if (const int named = containerForExtension(extension))
+    {
+        const int named = containerForExtension(extension);
+        // A name promising a format we would not write (out.mp3 holding a WAV) is refused.
+        if (named == 0 && !extension.empty())
+        {
+            throw HostError("cannot write a ." + extension +
+                            " file: name the output .wav, .flac, .aiff, .ogg or another "
+                            "container libsndfile writes");
+        }
+        if (named != 0)
             container = named;
+    }
 
     if (requestedSampleType != 0)
     {

@@ -89,6 +89,7 @@ TEST_F(RenderCommand, EachFailureIsOneLineAndLeavesNoOutputBehind)
         {{"--plugin", lsp, input, folder / "out.flac", "--format", "float32"},
          "cannot hold float32"},
         {{"--plugin", lsp, input, input}, "the output would overwrite the input file"},
+        {{"--plugin", lsp, input, folder / "out.mp3"}, "cannot write a .mp3 file: name the"},
         {{"--block", "0", input}, "--block needs a whole number"},
         {{"--block", "12x", input}, "--block needs a whole number"},
         {{"--block", "99999999999", input}, "--block needs a whole number"},
