@@ -16,7 +16,7 @@ void applyParameter(LimiterEngine& engine, int index, float value)
         engine.setBypassed(switchIsOn(value));
         break;
     case kInputDrive:
-        engine.setInputGain(normalisedToGain(value));
+        engine.setInputGain(normalisedToDrive(value));
         break;
     case kSideGain:
         engine.setSideGain(value);

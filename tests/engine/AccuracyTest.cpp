@@ -29,7 +29,7 @@ constexpr int kAutomationFrames = 1024;
 EngineSettings program(int number)
 {
     EngineSettings s;
-    const float drive[8] = {0.0977f, 0.1935f, 0.1935f, 0.1935f, 0.0977f, 0.1935f, 0.1935f, 0.1935f};
+    const float drive[8] = {0.977f, 1.935f, 1.935f, 1.935f, 0.977f, 1.935f, 1.935f, 1.935f};
     const float softclip[8] = {0.0f, 0.0f, 0.5f, 1.0f, 0.0f, 0.2f, 0.2f, 0.1f};
     const float rmsThresholdDb[8] = {8.0f, -4.0f, -4.0f, -4.0f, -4.0f, -4.0f, -4.0f, -8.0f};
     s.inputGain = drive[number];

@@ -46,7 +46,7 @@ void configure(LimiterEngine& engine, Stages stages)
 {
     const bool busy = stages != Stages::program0;
     engine.setEngineSampleRate(kSampleRateHz);
-    engine.setInputGain(busy ? 0.4f : 0.1f);
+    engine.setInputGain(busy ? 4.0f : 1.0f);
     engine.setSideGain(0.8f);
     engine.setCorrelationThreshold(stages == Stages::all ? 0.2f : -1.0f);
     engine.setSoftclipAmount(busy ? 0.5f : 0.0f);

@@ -23,7 +23,7 @@ struct Frame
 // correlation limiter and soft clipper off, leveller threshold far above any test signal.
 inline void makeNeutral(LimiterEngine& engine)
 {
-    engine.setInputGain(0.1f);
+    engine.setInputGain(1.0f);
     engine.setSideGain(0.5f);
     engine.setCorrelationThreshold(-1.0f);
     engine.setSoftclipAmount(0.0f);

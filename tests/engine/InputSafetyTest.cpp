@@ -14,7 +14,7 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 
 void applyProgramLikeSettings(LimiterEngine& engine)
 {
-    engine.setInputGain(0.19f);
+    engine.setInputGain(1.9f);
     engine.setSideGain(0.6f);
     engine.setCorrelationThreshold(0.2f);
     engine.setSoftclipThreshold(-3.0f);

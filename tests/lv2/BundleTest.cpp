@@ -130,7 +130,7 @@ TEST(Lv2Bundle, ControlsReadInUserUnitsWithTheVstDefaults)
         Range range;
     };
     // Port values as a user reads them; defaults as program 0 sets the parameters. Drive reads
-    // as the engine applies it: the law's -72..0 dB plus the engine's x10 (+20 dB).
+    // as the engine applies it: the law's -72..0 dB plus the drive's x10 (+20 dB).
     const Expected table[] = {
         {kOutputTrim, LV2_UNITS__db, {-72.0f, 0.0f, 0.0f}},
         {kOutputScale, "", {0.0f, 3.0f, 0.0f}},

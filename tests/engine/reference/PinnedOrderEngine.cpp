@@ -208,7 +208,7 @@ void PinnedOrderEngine::setOutputGain(float factor)
 
 void PinnedOrderEngine::setInputGain(float factor)
 {
-    inputGain.store(ec::kInputGainScale * boundedFactor(factor, ec::kMaxInputGainFactor), kRelaxed);
+    inputGain.store(boundedFactor(factor, ec::kMaxInputGainFactor), kRelaxed);
     postRequest(kRequestParameters);
 }
 

@@ -76,7 +76,7 @@ void ReferenceEngine::apply(const EngineSettings& settings)
 {
     set = settings;
     const float fs = settings.sampleRateHz;
-    inputGain = ec::kInputGainScale * settings.inputGain;
+    inputGain = settings.inputGain;
     correlationCoef = timeCoefficient(settings.correlationTime, 0.5f, fs);
     envelopeReleaseCoef = timeCoefficient(settings.envelopeRelease, 1.0f, fs);
     envelopeHysteresisCoef = timeCoefficient(settings.envelopeHysteresis, 1.0f, fs);

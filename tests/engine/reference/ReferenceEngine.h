@@ -14,8 +14,7 @@ struct EngineSettings
 {
     float sampleRateHz = 48000.0f;
     float outputGain = 1.0f;
-    // As given to setInputGain (the engine multiplies by 10).
-    float inputGain = 0.1f;
+    float inputGain = 1.0f;
     float sideGain = 0.5f;
     float correlationTime = 0.5f;
     float correlationThreshold = -1.0f;
