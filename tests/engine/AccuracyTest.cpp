@@ -61,28 +61,6 @@ template <typename Engine> void setUp(Engine& e, const EngineSettings& s)
     e.setDitherBits(s.ditherBits);
 }
 
-// Hot: sines, a swell and noise near full scale, driven into the limiter. Quiet: a plucked,
-// decaying acoustic-like tone whose peaks stay well under the threshold.
-Frame material(Material kind, int i, float rateHz)
-{
-    const double t = i / double(rateHz);
-    const double noise = std::sin(i * 12.9898) * 43758.5453;
-    const double grain = noise - std::floor(noise) - 0.5;
-    if (kind == Material::hot)
-    {
-        const double swell = 0.75 + 0.25 * std::sin(2.0 * kPi * 0.5 * t);
-        const double bass = 0.45 * std::sin(2.0 * kPi * 55.0 * t);
-        const double mid = 0.25 * std::sin(2.0 * kPi * 440.0 * t);
-        const double high = 0.12 * std::sin(2.0 * kPi * 3520.0 * t + 1.0);
-        return {float(swell * (bass + mid + high) + 0.3 * grain),
-                float(swell * (bass - high + 0.8 * mid) - 0.3 * grain)};
-    }
-    const double pluck = std::exp(-3.0 * std::fmod(t, 0.6));
-    const double tone = std::sin(2.0 * kPi * 196.0 * t) + 0.4 * std::sin(2.0 * kPi * 392.0 * t);
-    return {float(0.5 * pluck * tone + 0.003 * grain),
-            float(0.45 * pluck * std::sin(2.0 * kPi * 196.0 * t + 0.3) - 0.003 * grain)};
-}
-
 // A new setting every kAutomationFrames: drive, release and leveller threshold move.
 EngineSettings automated(EngineSettings s, int step)
 {
@@ -122,7 +100,7 @@ struct Comparison
     int longestTie = 0;
 };
 
-Comparison compare(const EngineSettings& settings, Material kind, bool automate)
+Comparison compare(const EngineSettings& settings, TestSignal kind, bool automate)
 {
     LimiterEngine engine;
     setUp(engine, settings);
@@ -141,7 +119,7 @@ Comparison compare(const EngineSettings& settings, Material kind, bool automate)
         }
         for (int i = start; i < start + count; ++i)
         {
-            const Frame in = material(kind, i, settings.sampleRateHz);
+            const Frame in = testSignalFrame(kind, i, settings.sampleRateHz);
             left[i] = in.left;
             right[i] = in.right;
             exact[i] = reference.process(in.left, in.right);
@@ -172,11 +150,11 @@ Comparison compare(const EngineSettings& settings, Material kind, bool automate)
     return c;
 }
 
-std::string describe(int number, const EngineSettings& s, Material kind, bool automate)
+std::string describe(int number, const EngineSettings& s, TestSignal kind, bool automate)
 {
     return "program " + std::to_string(number) + (s.interSamplePeak ? ", ISP" : "") + ", " +
            std::to_string(int(s.sampleRateHz)) + " Hz" +
-           (kind == Material::quiet ? ", quiet" : ", hot") + (automate ? ", automated" : "");
+           (kind == TestSignal::quiet ? ", quiet" : ", hot") + (automate ? ", automated" : "");
 }
 } // namespace
 
@@ -199,9 +177,9 @@ TEST(Accuracy, NoLargerErrorThanThePinnedOrderAgainstTheDoubleReference)
         EngineSettings s = program(pinned.program);
         s.sampleRateHz = pinned.sampleRateHz;
         s.interSamplePeak = pinned.interSamplePeak;
-        const std::string name = describe(pinned.program, s, pinned.material, pinned.automated);
+        const std::string name = describe(pinned.program, s, pinned.signal, pinned.automated);
         SCOPED_TRACE(name);
-        const Comparison c = compare(s, pinned.material, pinned.automated);
+        const Comparison c = compare(s, pinned.signal, pinned.automated);
         EXPECT_LE(c.errors.rms(), 2.0 * pinned.rms);
         EXPECT_LE(c.errors.largest, 4.0 * pinned.largest);
         EXPECT_LE(c.nearTies, int(kSeconds * s.sampleRateHz) / 10);
@@ -236,9 +214,9 @@ TEST(Accuracy, DitheredOutputDiffersFromTheReferenceByFewStepsAtRareTies)
         EngineSettings s = program(pinned.program);
         s.sampleRateHz = pinned.sampleRateHz;
         applyParameterTo(s, kDithering, kDither16BitPosition);
-        const std::string name = describe(pinned.program, s, Material::hot, false);
+        const std::string name = describe(pinned.program, s, TestSignal::hot, false);
         SCOPED_TRACE(name);
-        const Comparison c = compare(s, Material::hot, false);
+        const Comparison c = compare(s, TestSignal::hot, false);
         const double stepSize = std::ldexp(1.0, 1 - s.ditherBits);
         std::printf("%-40s dithered: up to %.0f / %.0f steps off, rms %.3g / %.3g\n", name.c_str(),
                     c.errors.largest / stepSize, pinned.largest / stepSize, c.errors.rms(),
@@ -272,7 +250,7 @@ TEST(Accuracy, MetersFollowTheReference)
             {
                 const double t = (start + i) / double(rateHz);
                 const double level = t < 1.0 ? 0.9 : (std::fmod(t, 2.0) < 0.2 ? 0.3 : 0.02);
-                const Frame in = material(Material::hot, start + i, rateHz);
+                const Frame in = testSignalFrame(TestSignal::hot, start + i, rateHz);
                 left[i] = float(level * in.left);
                 right[i] = float(level * in.right);
                 reference.process(left[i], right[i]);

@@ -28,8 +28,7 @@ void applyProgramLikeSettings(LimiterEngine& engine)
 
 Frame music(int i)
 {
-    return {float(0.7 * std::sin(i * 0.031) + 0.2 * std::sin(i * 0.7)),
-            float(0.6 * std::sin(i * 0.029 + 1.0) - 0.2 * std::sin(i * 0.5))};
+    return testSignalFrame(TestSignal::hot, i, 44100.0);
 }
 
 bool allFinite(LimiterEngine& engine)

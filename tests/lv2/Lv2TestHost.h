@@ -18,12 +18,9 @@
 
 #include "lv2/Lv2Identity.h"
 #include "lv2/Lv2Ports.h"
+#include "tests/support/TestSignals.h"
 
-struct Stereo
-{
-    std::vector<float> left;
-    std::vector<float> right;
-};
+using Stereo = StereoSignal;
 
 // URIs to numbers for lilv's state and the UI's options; any thread of the tests.
 class UridMap
