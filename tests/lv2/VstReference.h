@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-#include "Lv2TestHost.h"
+#include "Lv2Bundle.h"
 #include "tests/support/HostedEffect.h"
 
 constexpr float kSampleRateHz = 44100.0f;
