@@ -35,8 +35,8 @@ EngineSettings program(int number)
     return s;
 }
 
-// The parameters both engines take between frames.
-template <typename Engine> void configure(Engine& e, const EngineSettings& s)
+// The parameters the engine takes between frames, as the settings hold them.
+void configure(LimiterEngine& e, const EngineSettings& s)
 {
     e.setOutputGain(s.outputGain);
     e.setInputGain(s.inputGain);
@@ -53,7 +53,7 @@ template <typename Engine> void configure(Engine& e, const EngineSettings& s)
     e.setRmsThreshold(s.rmsThresholdDb);
 }
 
-template <typename Engine> void setUp(Engine& e, const EngineSettings& s)
+void setUp(LimiterEngine& e, const EngineSettings& s)
 {
     e.setEngineSampleRate(s.sampleRateHz);
     configure(e, s);
@@ -87,7 +87,7 @@ struct Errors
 };
 
 // Errors beyond this are not rounding but a threshold comparison that went the other way
-// against the double reference (a near-tie), in either engine: far above float rounding of
+// against the double reference (a near-tie): far above float rounding of
 // full-scale audio (6e-8), far below the smallest gain step a flip makes.
 constexpr double kTieError = 4e-6;
 

@@ -29,7 +29,7 @@ struct EngineSettings
     float rmsAttack = 0.1f;
     float rmsRelease = 0.1f;
     float rmsThresholdDb = 8.0f;
-    bool bypassed = false;
+    bool bypassed = false; // the reference has no bypass path: the cases keep it off
     bool interSamplePeak = false;
     int ditherBits = 64;
 
