@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-class RegisteredTemporary;
+class TemporaryOutput;
 
 // libsndfile format word (container | sample type) for an output, e.g.
 // SF_FORMAT_WAV|SF_FORMAT_FLOAT.
@@ -64,8 +64,7 @@ class AudioWriter
 
   private:
     std::string target;
-    std::string temporary;
-    std::unique_ptr<RegisteredTemporary> registration; // removed on an interrupt until renamed
+    std::unique_ptr<TemporaryOutput> output;
     SoundFileFormat fileFormat;
     SNDFILE* file = nullptr;
 };

@@ -66,6 +66,15 @@ constexpr bool switchIsOn(float x)
     return x > 0.5f;
 }
 
+// The word-length menu's last position ("8 bit"): "Dithering" stores 0..this, the others 0..1.
+constexpr float kLastDitheringPosition = 6.0f;
+
+// The largest value the index stores.
+constexpr float storedValueLimit(int index)
+{
+    return index == kDithering ? kLastDitheringPosition : 1.0f;
+}
+
 // Word length in bits from the "Dithering" menu position 0..6 (64, 32, 24, 20, 16, 12, 8).
 int ditherBitsFromPosition(float position);
 

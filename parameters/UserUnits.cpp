@@ -15,6 +15,7 @@ constexpr int kWordLengthCount = static_cast<int>(std::size(kWordLengthNames));
 // The scale buttons send a quarter per step: PK 0, K12 0.25, K14 0.5, K20 0.75.
 constexpr float kTopOutputScale = 0.75f;
 constexpr float kTopMenuPosition = kWordLengthCount - 1;
+static_assert(kTopMenuPosition == kLastDitheringPosition, "one entry per menu position");
 
 constexpr UserUnitInfo continuous(const char* symbol, const char* unit)
 {
