@@ -256,7 +256,7 @@ void LimiterEngine::setOutputGain(float factor)
 
 void LimiterEngine::setInputGain(float factor)
 {
-    inputGain.store(ec::kInputGainScale * boundedFactor(factor, ec::kMaxInputGainFactor), kRelaxed);
+    inputGain.store(boundedFactor(factor, ec::kMaxInputGainFactor), kRelaxed);
     postRequest(kRequestParameters);
 }
 

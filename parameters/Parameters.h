@@ -51,6 +51,8 @@ constexpr bool isParamIndex(int index)
 // The two-segment law of "Output trim" and "Input drive": -72 to -36 dB over the first seventh of
 // the travel, -36 to 0 dB over the rest; returns a linear factor.
 float normalisedToGain(float x);
+// The factor "Input drive" applies: the law's factor times ten (GainLaw.h).
+float normalisedToDrive(float x);
 
 // low + x * (high - low) of the index's range, rounded to float.
 float rangeValue(int index, float x);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include "engine/EngineConstants.h"
 #include "parameters/GainLaw.h"
 
 namespace
@@ -17,9 +16,6 @@ constexpr int kWordLengthCount = static_cast<int>(std::size(kWordLengthNames));
 constexpr float kTopOutputScale = 0.75f;
 constexpr float kTopMenuPosition = kWordLengthCount - 1;
 static_assert(kTopMenuPosition == kLastDitheringPosition, "one entry per menu position");
-// 20 log10 of the engine's x10 on the drive factor.
-constexpr double kDriveScaleDb = 20.0;
-static_assert(engine_constants::kInputGainScale == 10.0f, "kDriveScaleDb is 20 log10 of it");
 
 constexpr UserUnitInfo continuous(const char* symbol, const char* unit)
 {
@@ -40,7 +36,7 @@ const UserUnitInfo kUserUnits[kNumParams] = {
     {"output_scale", nullptr, UnitScale::displayRange, ValueKind::enumeration, kTopOutputScale, 0.0,
      kOutputScaleNames, kOutputScaleCount},
     toggle("bypass"),
-    gainLaw("input_drive", kDriveScaleDb),
+    gainLaw("input_drive", gain_law::kDriveOffsetDb),
     continuous("side_gain", "pc"),
     continuous("xcorr_time", "ms"),
     continuous("xcorr_threshold", nullptr),

@@ -10,10 +10,9 @@
 
 namespace
 {
-// The engine multiplies the drive factor by 10 (+20 dB).
 double driveDb(float x)
 {
-    return 20.0 * std::log10(10.0 * normalisedToGain(x));
+    return 20.0 * std::log10(normalisedToDrive(x));
 }
 } // namespace
 
@@ -26,6 +25,9 @@ TEST(Conversions, TwoSegmentGainLaw)
     EXPECT_NEAR(driveDb(0.66f), 5.72, 1e-3);
     EXPECT_NEAR(driveDb(1.0f / 7.0f), -16.0, 1e-4);
     EXPECT_NEAR(driveDb(0.0f), -52.0, 1e-4);
+    // The drive's x10 comes after the law's rounding to float, as the engine's factor always did.
+    for (const float x : {0.0f, 0.52f, 0.66f, 1.0f})
+        EXPECT_EQ(normalisedToDrive(x), 10.0f * normalisedToGain(x)) << x;
 }
 
 TEST(Conversions, EngineArgumentsFromTheRanges)
