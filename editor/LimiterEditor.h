@@ -50,7 +50,8 @@ class LimiterEditor : public AEffGUIEditor, public CControlListener
     // made meanwhile (another instance's menu), so it always tells what open() will show.
     const CRect& getRect() override;
     // GUI thread: builds the frame and every view in parent, showing the current
-    // parameter values. Opening again while open rebuilds in the new parent.
+    // parameter values. Opening again while open rebuilds in the new parent. False, with
+    // nothing left open, when a parent was given but no window could open in it.
     bool open(void* parent) override;
     // GUI thread: deletes the frame and its views and releases the bitmaps.
     void close() override;

@@ -1,7 +1,9 @@
 #include "host/plugins/ClapPluginInstance.h"
 
 #include "clap/PresetDiscovery.h"
+#include "clapplugin/ClapIdentity.h"
 #include "host/HostError.h"
+#include "parameters/Parameters.h"
 
 #include <dlfcn.h>
 
@@ -201,6 +203,15 @@ ClapPluginInstance::ClapPluginInstance(const ClapPluginLibrary& library,
         }
     }
     readPresets(library, pluginId);
+    varnholt = pluginId == clap_identity::kPluginId && numParams() == kNumParams;
+}
+
+int ClapPluginInstance::varnholtParamId(int param) const
+{
+    if (!varnholt || param < 0 || param >= numParams())
+        return -1;
+    return isParamIndex(static_cast<int>(params[param].id)) ? static_cast<int>(params[param].id)
+                                                            : -1;
 }
 
 ClapPluginInstance::~ClapPluginInstance()

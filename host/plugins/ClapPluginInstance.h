@@ -55,6 +55,8 @@ class ClapPluginInstance final : public PluginInstance
     // While processing, the change goes with the next block; before, through a flush.
     void setParam(int param, float value) override;
     float paramValue(int param) const override;
+    // Our own CLAP edition's parameters by their ids, which are the ParamIds.
+    int varnholtParamId(int param) const override;
 
     void start() override;
     void process(const float* const input[2], float* const output[2], int frames,
@@ -102,6 +104,8 @@ class ClapPluginInstance final : public PluginInstance
     std::vector<const clap_plugin*> instances;
     const clap_plugin_params* paramsExt = nullptr;
     std::string pluginName;
+    // True for Varnholt Pro's own CLAP edition.
+    bool varnholt = false;
     double sampleRate;
     int maxBlock;
     std::vector<clap_param_info> params;

@@ -17,12 +17,7 @@
 #include "clap/Extensions.h"
 #include "clap/Gui.h"
 #include "clap/PresetDiscovery.h"
-
-struct StereoSignal
-{
-    std::vector<float> left;
-    std::vector<float> right;
-};
+#include "tests/support/TestSignals.h"
 
 class ClapLibrary
 {

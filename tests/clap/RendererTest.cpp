@@ -11,6 +11,7 @@
 #include "host/HostError.h"
 #include "host/plugins/PluginControls.h"
 #include "host/plugins/PluginSource.h"
+#include "parameters/Parameters.h"
 #include "tests/support/TempFolder.h"
 
 namespace
@@ -53,11 +54,14 @@ TEST(ClapRendererHost, RendersTheVstSamplesWithProgramsAndSettings)
     ASSERT_GE(drive, 0);
     EXPECT_EQ(clap->paramMinimum(drive), -52.0f);
     EXPECT_EQ(clap->paramDisplay(drive), "-0.2 dB");
+    EXPECT_EQ(clap->varnholtParamId(drive), kInputDrive);
 
     selectProgram(*clap, "Widener");
     selectProgram(*vst, "4");
-    applySetting(*clap, "Dithering=4");
-    applySetting(*vst, "Dithering=4", false);
+    applySetting(*clap, "Dithering=16 bit");
+    applySetting(*vst, "Dithering=16 bit");
+    applySetting(*clap, "rms_threshold=-6.5");
+    applySetting(*vst, "RMS threshold=-6.5 dB");
     EXPECT_EQ(clap->paramDisplay(findParameter(*clap, "Dithering")), "16 bit");
     EXPECT_THROW(applySetting(*clap, "Input drive=30"), HostError);
 

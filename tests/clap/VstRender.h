@@ -11,23 +11,11 @@
 
 constexpr int kVstBlockFrames = 512;
 
-// Two channels that differ, with bursts up to +4 dBFS, so the drive, the correlation limiter,
-// the soft clipper, the limiter and the leveller all have work.
+// The material the LV2 edition's comparison renders too: bursts up to +4 dBFS, so every stage
+// has work.
 inline StereoSignal testMaterial(std::size_t frames)
 {
-    constexpr double kTwoPi = 6.283185307179586;
-    StereoSignal s{std::vector<float>(frames), std::vector<float>(frames)};
-    for (std::size_t i = 0; i < frames; ++i)
-    {
-        const double t = static_cast<double>(i) / ClapInstance::kSampleRateHz;
-        const double burst = (i / 4096) % 2 == 1 ? 1.6 : 0.5;
-        const double common = std::sin(kTwoPi * 220.0 * t);
-        s.left[i] =
-            static_cast<float>(burst * (0.7 * common + 0.3 * std::sin(kTwoPi * 3100.0 * t)));
-        s.right[i] =
-            static_cast<float>(burst * (0.6 * common - 0.4 * std::sin(kTwoPi * 1870.0 * t)));
-    }
-    return s;
+    return testSignal(TestSignal::bursts, frames, ClapInstance::kSampleRateHz);
 }
 
 inline StereoSignal vstRender(const StereoSignal& input, int program = -1,
