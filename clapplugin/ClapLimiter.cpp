@@ -75,7 +75,8 @@ bool ClapLimiter::activate(double sampleRateHz)
     if (!std::isfinite(sampleRateHz) || sampleRateHz <= 0.0)
         return false;
     engine.setEngineSampleRate(static_cast<float>(sampleRateHz));
-    engine.resetState();
+    // As a VST host's resume: nothing from before plays out against reset gains.
+    engine.clearState();
     active.store(true, std::memory_order_relaxed);
     return true;
 }
@@ -87,7 +88,7 @@ void ClapLimiter::deactivate()
 
 void ClapLimiter::reset()
 {
-    engine.resetState();
+    engine.clearState();
 }
 
 bool ClapLimiter::onMainThread() const

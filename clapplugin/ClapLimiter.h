@@ -32,11 +32,11 @@ class ClapLimiter
 
     // Main thread: the host's services, asked once.
     bool init();
-    // Main thread. The engine at the host's rate, detectors and meters at rest.
+    // Main thread. The engine at the host's rate, detectors, meters and look-ahead cleared.
     bool activate(double sampleRateHz);
     void deactivate();
     bool isActive() const { return active.load(std::memory_order_relaxed); }
-    // Audio thread: detectors and meters at rest, as a VST host's resume.
+    // Audio thread: detectors, meters and look-ahead cleared, as a VST host's resume.
     void reset();
     // Audio thread. Applies each parameter event at its frame, processes the frames between
     // (32 or 64 bit, in place or not) and hands the editor's edits to the host.

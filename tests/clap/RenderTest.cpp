@@ -119,3 +119,39 @@ TEST(ClapRender, ParameterEventsLandAtTheirFrames)
     for (std::size_t i = 0; i < kEventFrame; ++i)
         ASSERT_EQ(inside.left[i], before.left[i]) << i;
 }
+
+// A reset, or a deactivation and activation, clears what a VST host's suspend and resume clear:
+// the sound after it is the VST edition's after effMainsChanged off and on.
+TEST(ClapRender, ResetAndRestartClearAsTheVstResumeDoes)
+{
+    HostedEffect effect;
+    effect.dispatch(effSetSampleRate, 0, 0, nullptr,
+                    static_cast<float>(ClapInstance::kSampleRateHz));
+    effect.dispatch(effMainsChanged, 0, 1);
+    const auto vstBlocks = [&](StereoSignal signal)
+    {
+        for (std::size_t done = 0; done < signal.left.size(); done += kVstBlockFrames)
+        {
+            const auto frames = static_cast<VstInt32>(
+                std::min<std::size_t>(kVstBlockFrames, signal.left.size() - done));
+            float* channels[] = {signal.left.data() + done, signal.right.data() + done};
+            effect->processReplacing(effect.get(), channels, channels, frames);
+        }
+        return signal;
+    };
+    vstBlocks(material());
+    effect.dispatch(effMainsChanged, 0, 0);
+    effect.dispatch(effMainsChanged, 0, 1);
+    const StereoSignal vstAfter = vstBlocks(material());
+
+    ClapInstance reset;
+    reset.render(material(), kHostBlock);
+    reset.plugin->reset(reset.plugin);
+    EXPECT_EQ(maxDifference(reset.render(material(), kHostBlock), vstAfter), 0.0f);
+
+    ClapInstance restarted;
+    restarted.render(material(), kHostBlock);
+    restarted.plugin->deactivate(restarted.plugin);
+    ASSERT_TRUE(restarted.activate());
+    EXPECT_EQ(maxDifference(restarted.render(material(), kHostBlock), vstAfter), 0.0f);
+}
