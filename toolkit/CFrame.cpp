@@ -65,6 +65,11 @@ unsigned long CFrame::getWindowId() const
     return window ? window->getWindowId() : 0;
 }
 
+int CFrame::getConnectionFd() const
+{
+    return window ? window->getConnectionFd() : -1;
+}
+
 void CFrame::setBackground(CBitmap* bitmap)
 {
     if (replaceBitmap(background, bitmap))

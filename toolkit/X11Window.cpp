@@ -209,6 +209,11 @@ X11Window::~X11Window()
     XCloseDisplay(display);
 }
 
+int X11Window::getConnectionFd() const
+{
+    return display != nullptr ? ConnectionNumber(display) : -1;
+}
+
 void X11Window::processEvents(CFrame& frame)
 {
     while (!destroyed && XPending(display) > 0)

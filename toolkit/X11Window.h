@@ -26,6 +26,8 @@ class X11Window
 
     bool isOpen() const { return display != nullptr; }
     unsigned long getWindowId() const { return window; }
+    // The display connection's file descriptor, which a host's run loop can watch for events.
+    int getConnectionFd() const;
 
     // Hands every pending event to frame without blocking.
     void processEvents(CFrame& frame);
