@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "parameters/EngineParameters.h"
 #include "parameters/Presets.h"
@@ -14,7 +15,6 @@
 namespace
 {
 constexpr std::int32_t kStereoChannels = 2;
-constexpr float kDefaultSampleRateHz = 44100.0f;
 constexpr const char* kInputBusName = "Stereo In";
 constexpr const char* kOutputBusName = "Stereo Out";
 
@@ -58,11 +58,18 @@ Vst3Processor::Vst3Processor()
 {
     constexpr int defaultProgram = 0;
     for (int i = 0; i < kNumParams; ++i)
-    {
         values[i].store(kPresetTable[defaultProgram][i], std::memory_order_relaxed);
-        applyParameter(engine, i, kPresetTable[defaultProgram][i]);
-    }
-    engine.setEngineSampleRate(kDefaultSampleRateHz);
+    startEngine();
+}
+
+void Vst3Processor::startEngine()
+{
+    // The VST 2.4 edition's construction order: the values first, then the rate.
+    auto fresh = std::make_unique<LimiterEngine>();
+    for (int i = 0; i < kNumParams; ++i)
+        applyParameter(*fresh, i, values[i].load(std::memory_order_relaxed));
+    fresh->setEngineSampleRate(sampleRateHz);
+    engine = std::move(fresh);
 }
 
 vst3::tresult Vst3Processor::queryInterface(vst3::TUIDPointer iid, void** object)
@@ -140,9 +147,18 @@ vst3::tresult Vst3Processor::activateBus(std::int32_t type, std::int32_t directi
     return isAudioBus(type, direction, index) ? vst3::kResultTrue : vst3::kInvalidArgument;
 }
 
-vst3::tresult Vst3Processor::setActive(vst3::TBool)
+vst3::tresult Vst3Processor::setActive(vst3::TBool state)
 {
-    engine.resetState();
+    if (state == 0)
+        return vst3::kResultOk;
+    try
+    {
+        startEngine();
+    }
+    catch (const std::bad_alloc&)
+    {
+        return vst3::kOutOfMemory;
+    }
     return vst3::kResultOk;
 }
 
@@ -206,8 +222,8 @@ vst3::tresult Vst3Processor::setupProcessing(vst3::ProcessSetup& setup)
     if (canProcessSampleSize(setup.symbolicSampleSize) != vst3::kResultTrue ||
         !std::isfinite(setup.sampleRate) || setup.sampleRate <= 0.0)
         return vst3::kResultFalse;
-    sampleSize = setup.symbolicSampleSize;
-    engine.setEngineSampleRate(static_cast<float>(setup.sampleRate));
+    sampleRateHz = static_cast<float>(setup.sampleRate);
+    engine->setEngineSampleRate(sampleRateHz);
     return vst3::kResultOk;
 }
 
@@ -258,7 +274,7 @@ template <typename Sample> void Vst3Processor::processAudio(vst3::ProcessData& d
     {
         changes.applyThrough(done, apply);
         const std::int32_t end = changes.nextOffset(frames);
-        engine.processBlock(in[0] + done, in[1] + done, out[0] + done, out[1] + done, end - done);
+        engine->processBlock(in[0] + done, in[1] + done, out[0] + done, out[1] + done, end - done);
         done = end;
     }
     changes.applyRest(apply);
@@ -287,7 +303,7 @@ void Vst3Processor::applyValue(int index, float value)
     if (values[index].load(std::memory_order_relaxed) == value)
         return;
     values[index].store(value, std::memory_order_relaxed);
-    applyParameter(engine, index, value);
+    applyParameter(*engine, index, value);
 }
 
 void Vst3Processor::applyProgram(int newProgram)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 
 #include "engine/LimiterEngine.h"
 #include "parameters/Parameters.h"
@@ -37,7 +38,8 @@ class Vst3Processor final : public vst3::IComponent,
     vst3::tresult getRoutingInfo(vst3::RoutingInfo& in, vst3::RoutingInfo& out) override;
     vst3::tresult activateBus(std::int32_t type, std::int32_t direction, std::int32_t index,
                               vst3::TBool state) override;
-    // Both ways the detectors and meters go to rest, as the VST 2.4 edition's resume does.
+    // Activation starts a new engine at the stored values, so a host's re-activation (Ardour
+    // before a bounce, after a seek) renders as a new instance would.
     vst3::tresult setActive(vst3::TBool state) override;
     // Applies every value and the program of a state of ours; refuses anything else unchanged.
     vst3::tresult setState(vst3::IBStream* state) override;
@@ -65,7 +67,7 @@ class Vst3Processor final : public vst3::IComponent,
     vst3::tresult notify(vst3::IMessage* message) override;
 
     // GUI thread, from a controller in this process.
-    LimiterEngine& linkedEngine() override { return engine; }
+    LimiterEngine& linkedEngine() override { return *engine; }
 
   private:
     ~Vst3Processor() = default;
@@ -77,10 +79,12 @@ class Vst3Processor final : public vst3::IComponent,
     void applyValue(int index, float value);
     void applyProgram(int program);
     template <typename Sample> void processAudio(vst3::ProcessData& data);
+    // Host GUI thread: a new engine at the rate and the stored values.
+    void startEngine();
 
     Vst3RefCount refCount;
-    LimiterEngine engine;
+    std::unique_ptr<LimiterEngine> engine;
+    float sampleRateHz = 44100.0f;
     std::atomic<float> values[kNumParams];
     std::atomic<int> program{0};
-    std::int32_t sampleSize = vst3::kSample32;
 };

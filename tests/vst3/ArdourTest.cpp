@@ -172,10 +172,11 @@ TEST(Vst3Ardour, ScansLoadsRendersAsVst2AndReopensAsSaved)
                                        kOutputTrim, parameterValueOf(kOutputTrim, kTrimDb))));
     vst2.setParameter(kDithering, kSixteenBits);
     const Stereo reference = vst2.render(testSignal(kBounceFrames));
-    // Ardour compensates the latency: its frame i is the reference's i + 512. Its engine runs
-    // the track between the set-up and the bounce, so the plug-in enters the bounce with some
-    // history: the leveller's state differs for its release time, and the input noise by its
-    // count of draws. From two release times on the renders agree within float rounding.
+    // Ardour compensates the latency: its frame i is the reference's i + 512. Its first frames
+    // differ (by up to 0.11 over some 3000 frames, from one run to the next): Ardour's bounce
+    // feeds the plug-in in a way we have not pinned down, although a re-activated instance
+    // renders exactly as a new one (ProcessTest). From two leveller release times on the
+    // renders agree within float rounding.
     const int latency = LimiterEngine::kLatencyFrames;
     const int settled = 2 * static_cast<int>(0.1 * HostedVst3::kSampleRateHz);
     float largest = 0.0f;

@@ -189,3 +189,17 @@ TEST(Vst3Process, EmptyBlocksFlushChangesAndSilenceIsFlagged)
     host.process(sound, out, 256);
     EXPECT_EQ(host.process(sound, out, 256), 0u) << "the delayed sound is no silence";
 }
+
+TEST(Vst3Process, ReactivatedRendersAsNew)
+{
+    HostedVst3 fresh;
+    fresh.setParameter(vst3_parameters::kProgramId, vst3_parameters::normalizedOfProgram(7));
+    const Stereo reference = fresh.render(material(), 512);
+
+    HostedVst3 used;
+    used.setParameter(vst3_parameters::kProgramId, vst3_parameters::normalizedOfProgram(7));
+    used.render(testMaterial(30000), 512);
+    used.component->setActive(0);
+    used.component->setActive(1);
+    EXPECT_EQ(maxDifference(used.render(material(), 512), reference), 0.0f);
+}
