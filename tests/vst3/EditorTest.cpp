@@ -1,0 +1,259 @@
+// The editor through IPlugView under an X server, as a Linux VST3 host embeds it: driven only
+// by the host's run loop (a test run loop here, ticked by the test), drawn, clicked through
+// XTest; edits reach the host's component handler bracketed by begin and end. Skipped without
+// DISPLAY; run through scripts/with-display.
+#include "X11TestWindow.h"
+
+#include <poll.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "Vst3TestHost.h"
+#include "parameters/Parameters.h"
+#include "resources/PanelGeometry.h"
+#include "vst3/Vst3View.h"
+
+namespace
+{
+constexpr int kWidthPx = 600;
+constexpr int kHeightPx = 400;
+constexpr auto kTickPeriod = std::chrono::milliseconds(20);
+const std::string kOutputFolder = VST3_TEST_OUTPUT_DIR;
+
+// The host's run loop: handlers kept as registered; the test ticks every timer and hands every
+// readable descriptor to its handler.
+class TestRunLoop : public vst3::IRunLoop
+{
+  public:
+    vst3::tresult queryInterface(vst3::TUIDPointer iid, void** object) override
+    {
+        return answerOnly(this, vst3::kIRunLoopIid, iid, object);
+    }
+    VST3_TEST_UNCOUNTED
+    vst3::tresult registerEventHandler(vst3::IEventHandler* handler, int fd) override
+    {
+        events.emplace_back(handler, fd);
+        return vst3::kResultOk;
+    }
+    vst3::tresult unregisterEventHandler(vst3::IEventHandler* handler) override
+    {
+        events.erase(std::remove_if(events.begin(), events.end(),
+                                    [handler](const auto& entry) { return entry.first == handler; }),
+                     events.end());
+        return vst3::kResultOk;
+    }
+    vst3::tresult registerTimer(vst3::ITimerHandler* handler, std::uint64_t) override
+    {
+        timers.push_back(handler);
+        return vst3::kResultOk;
+    }
+    vst3::tresult unregisterTimer(vst3::ITimerHandler* handler) override
+    {
+        timers.erase(std::remove(timers.begin(), timers.end(), handler), timers.end());
+        return vst3::kResultOk;
+    }
+    void tick()
+    {
+        const auto ready = events;
+        for (const auto& [handler, fd] : ready)
+        {
+            pollfd readable{fd, POLLIN, 0};
+            if (poll(&readable, 1, 0) > 0)
+                handler->onFDIsSet(fd);
+        }
+        const auto due = timers;
+        for (vst3::ITimerHandler* timer : due)
+            timer->onTimer();
+    }
+
+    std::vector<std::pair<vst3::IEventHandler*, int>> events;
+    std::vector<vst3::ITimerHandler*> timers;
+};
+
+class TestPlugFrame : public vst3::IPlugFrame
+{
+  public:
+    vst3::tresult queryInterface(vst3::TUIDPointer iid, void** object) override
+    {
+        if (vst3::sameTuid(iid, vst3::kIRunLoopIid) && offersRunLoop)
+            return runLoop.queryInterface(iid, object);
+        return answerOnly(this, vst3::kIPlugFrameIid, iid, object);
+    }
+    VST3_TEST_UNCOUNTED
+    vst3::tresult resizeView(vst3::IPlugView* view, vst3::ViewRect* size) override
+    {
+        sizes.emplace_back(size->right - size->left, size->bottom - size->top);
+        return view->onSize(size);
+    }
+
+    TestRunLoop runLoop;
+    bool offersRunLoop = true;
+    std::vector<std::pair<int, int>> sizes;
+};
+
+int openDescriptors()
+{
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+class Vst3EditorX11 : public X11TestWindow
+{
+  protected:
+    Vst3EditorX11() : X11TestWindow(kWidthPx, kHeightPx) {}
+
+    void SetUp() override
+    {
+        // Neither a size remembered on this machine nor the desktop's scale may decide.
+        setenv("XDG_CONFIG_HOME", (kOutputFolder + "/editor-config").c_str(), 1);
+        unsetenv("GDK_SCALE");
+        X11TestWindow::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        host = std::make_unique<HostedVst3>();
+    }
+    void TearDown() override
+    {
+        host.reset();
+        X11TestWindow::TearDown();
+    }
+
+    vst3::IPlugView* createView()
+    {
+        vst3::IPlugView* view = host->controller->createView(vst3::kEditorViewType);
+        if (view != nullptr)
+            view->setFrame(&frame);
+        return view;
+    }
+    void tick(int periods = 2)
+    {
+        for (int period = 0; period < periods; ++period)
+        {
+            frame.runLoop.tick();
+            std::this_thread::sleep_for(kTickPeriod);
+        }
+    }
+    void click(const PixelRect& rect)
+    {
+        fakeMotion((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        tick();
+        fakeButton(true);
+        tick();
+        fakeButton(false);
+        tick(5);
+    }
+
+    std::unique_ptr<HostedVst3> host;
+    TestPlugFrame frame;
+};
+
+// Distinct colours in a rectangle of the picture.
+int colours(COffscreenContext& shot, const PixelRect& rect)
+{
+    cairo_surface_t* surface = shot.getSurface();
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    std::vector<std::uint32_t> seen;
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x)
+            seen.push_back(reinterpret_cast<const std::uint32_t*>(data + y * stride)[x]);
+    std::sort(seen.begin(), seen.end());
+    return static_cast<int>(std::unique(seen.begin(), seen.end()) - seen.begin());
+}
+} // namespace
+
+TEST_F(Vst3EditorX11, AttachedDrawnAndABypassClickIsABracketedEdit)
+{
+    vst3::IPlugView* view = createView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->isPlatformTypeSupported(vst3::kPlatformTypeX11EmbedWindowID), vst3::kResultTrue);
+    EXPECT_NE(view->isPlatformTypeSupported("HWND"), vst3::kResultTrue);
+    vst3::ViewRect size{};
+    ASSERT_EQ(view->getSize(&size), vst3::kResultOk);
+    EXPECT_EQ(size.right - size.left, kWidthPx);
+    EXPECT_EQ(size.bottom - size.top, kHeightPx);
+
+    ASSERT_EQ(view->attached(parentHandle(), vst3::kPlatformTypeX11EmbedWindowID), vst3::kResultOk);
+    EXPECT_EQ(childWindows(parent), 1u);
+    // Driven by the host's loop alone: one timer and the X connection.
+    EXPECT_EQ(frame.runLoop.timers.size(), 1u);
+    EXPECT_EQ(frame.runLoop.events.size(), 1u);
+    tick(5);
+    const auto shot = screenshot(kOutputFolder + "/vst3-editor.png");
+    EXPECT_GT(colours(*shot, {0, 0, kWidthPx, kHeightPx}), 100) << "the panel is drawn";
+
+    host->handler.calls.clear();
+    click(layout::kBypass);
+    EXPECT_EQ(host->handler.calls,
+              (std::vector<std::string>{"begin 2", "perform 2", "end 2"}));
+    EXPECT_EQ(host->handler.lastValue, 1.0);
+    EXPECT_EQ(host->controller->getParamNormalized(kBypass), 1.0);
+
+    EXPECT_EQ(view->removed(), vst3::kResultOk);
+    EXPECT_EQ(childWindows(parent), 0u);
+    EXPECT_TRUE(frame.runLoop.timers.empty());
+    EXPECT_TRUE(frame.runLoop.events.empty());
+    view->release();
+}
+
+TEST_F(Vst3EditorX11, WithoutTheHostsRunLoopItDoesNotOpen)
+{
+    frame.offersRunLoop = false;
+    vst3::IPlugView* view = createView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_NE(view->attached(parentHandle(), vst3::kPlatformTypeX11EmbedWindowID), vst3::kResultOk);
+    EXPECT_EQ(childWindows(parent), 0u);
+    view->release();
+}
+
+TEST_F(Vst3EditorX11, ContentScaleSizesTheEditorAndTellsTheFrame)
+{
+    vst3::IPlugView* view = createView();
+    ASSERT_NE(view, nullptr);
+    auto* scaling = queried<vst3::IPlugViewContentScaleSupport>(
+        view, vst3::kIPlugViewContentScaleSupportIid);
+    ASSERT_NE(scaling, nullptr);
+    EXPECT_EQ(scaling->setContentScaleFactor(2.0f), vst3::kResultOk);
+    vst3::ViewRect size{};
+    view->getSize(&size);
+    EXPECT_EQ(size.right, 2 * kWidthPx);
+    EXPECT_EQ(size.bottom, 2 * kHeightPx);
+
+    ASSERT_EQ(view->attached(parentHandle(), vst3::kPlatformTypeX11EmbedWindowID), vst3::kResultOk);
+    tick();
+    // While open the window is rebuilt at the new scale and the host told its size.
+    EXPECT_EQ(scaling->setContentScaleFactor(1.5f), vst3::kResultOk);
+    EXPECT_EQ(frame.sizes, (std::vector<std::pair<int, int>>{{900, 600}}));
+    tick();
+    EXPECT_EQ(childWindows(parent), 1u);
+    view->removed();
+    scaling->release();
+    view->release();
+}
+
+TEST_F(Vst3EditorX11, HundredAttachRemoveCyclesLeaveNothing)
+{
+    vst3::IPlugView* view = createView();
+    ASSERT_NE(view, nullptr);
+    // One cycle first, so caches that live for the process are filled.
+    ASSERT_EQ(view->attached(parentHandle(), vst3::kPlatformTypeX11EmbedWindowID), vst3::kResultOk);
+    tick(1);
+    view->removed();
+    const int descriptors = openDescriptors();
+    for (int cycle = 0; cycle < 100; ++cycle)
+    {
+        ASSERT_EQ(view->attached(parentHandle(), vst3::kPlatformTypeX11EmbedWindowID),
+                  vst3::kResultOk);
+        frame.runLoop.tick();
+        ASSERT_EQ(view->removed(), vst3::kResultOk);
+    }
+    EXPECT_EQ(childWindows(parent), 0u);
+    EXPECT_EQ(openDescriptors(), descriptors) << "every X connection closed";
+    EXPECT_TRUE(frame.runLoop.timers.empty());
+    EXPECT_TRUE(frame.runLoop.events.empty());
+    view->release();
+}
