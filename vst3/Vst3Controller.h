@@ -102,6 +102,15 @@ class IUnitInfo : public FUnknown
 };
 constexpr Tuid kIUnitInfoIid = makeTuid(0x3D4BD6B5, 0x913A4FD2, 0xA886E768, 0xA5EB92C1);
 
+// The host's identity towards plug-ins that ask for it in initialize.
+class IHostApplication : public FUnknown
+{
+  public:
+    virtual tresult getName(String128 name) = 0;
+    virtual tresult createInstance(TUIDPointer cid, TUIDPointer iid, void** object) = 0;
+};
+constexpr Tuid kIHostApplicationIid = makeTuid(0x58E595CC, 0xDB2D4969, 0x8B6AAF8C, 0x36A664E5);
+
 // Messages are not used: only the connection itself.
 class IMessage;
 

@@ -103,6 +103,43 @@ class IParameterChanges : public FUnknown
 };
 constexpr Tuid kIParameterChangesIid = makeTuid(0xA4779663, 0x0BB64A56, 0xB44384A8, 0x466FEB9D);
 
+// The transport as a host states it; only the rate and the sample position are ours to fill.
+struct ProcessContext
+{
+    std::uint32_t state;
+    double sampleRate;
+    std::int64_t projectTimeSamples;
+    std::int64_t systemTime;
+    std::int64_t continousTimeSamples;
+    double projectTimeMusic;
+    double barPositionMusic;
+    double cycleStartMusic;
+    double cycleEndMusic;
+    double tempo;
+    std::int32_t timeSigNumerator;
+    std::int32_t timeSigDenominator;
+    struct
+    {
+        std::uint8_t keyNote;
+        std::uint8_t rootNote;
+        std::int16_t chordMask;
+    } chord;
+    std::int32_t smpteOffsetSubframes;
+    struct
+    {
+        std::uint32_t framesPerSecond;
+        std::uint32_t flags;
+    } frameRate;
+    std::int32_t samplesToNextClock;
+};
+
+enum ProcessMode : std::int32_t
+{
+    kRealtime = 0,
+    kPrefetch,
+    kOffline
+};
+
 struct ProcessData
 {
     std::int32_t processMode;
@@ -116,7 +153,7 @@ struct ProcessData
     IParameterChanges* outputParameterChanges;
     void* inputEvents;  // IEventList, unused by an effect without event buses
     void* outputEvents; // IEventList
-    void* processContext;
+    ProcessContext* processContext;
 };
 
 class IAudioProcessor : public FUnknown
