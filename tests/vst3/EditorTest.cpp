@@ -4,9 +4,14 @@
 // DISPLAY; run through scripts/with-display.
 #include "X11TestWindow.h"
 
+#include <X11/keysym.h>
+
 #include <poll.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <fstream>
 #include <filesystem>
 #include <thread>
 
@@ -92,6 +97,14 @@ class TestPlugFrame : public vst3::IPlugFrame
     bool offersRunLoop = true;
     std::vector<std::pair<int, int>> sizes;
 };
+
+long residentBytes()
+{
+    long pages = 0;
+    long resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
 
 int openDescriptors()
 {
@@ -244,6 +257,7 @@ TEST_F(Vst3EditorX11, HundredAttachRemoveCyclesLeaveNothing)
     tick(1);
     view->removed();
     const int descriptors = openDescriptors();
+    const long resident = residentBytes();
     for (int cycle = 0; cycle < 100; ++cycle)
     {
         ASSERT_EQ(view->attached(parentHandle(), vst3::kPlatformTypeX11EmbedWindowID),
@@ -253,7 +267,48 @@ TEST_F(Vst3EditorX11, HundredAttachRemoveCyclesLeaveNothing)
     }
     EXPECT_EQ(childWindows(parent), 0u);
     EXPECT_EQ(openDescriptors(), descriptors) << "every X connection closed";
+    constexpr long kAllowedGrowthBytes = 2 * 1024 * 1024;
+    EXPECT_LE(residentBytes() - resident, kAllowedGrowthBytes);
     EXPECT_TRUE(frame.runLoop.timers.empty());
     EXPECT_TRUE(frame.runLoop.events.empty());
     view->release();
+}
+
+// The editor's size menu (a right click on the display strip): the host's frame is asked to
+// resize, and the editor rebuilds at that size.
+TEST_F(Vst3EditorX11, TheSizeMenuResizesThroughTheHostsFrame)
+{
+    std::filesystem::remove_all(kOutputFolder + "/editor-config");
+    vst3::IPlugView* view = createView();
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->attached(parentHandle(), vst3::kPlatformTypeX11EmbedWindowID), vst3::kResultOk);
+    tick(3);
+    fakeMotion((layout::kDisplayArea.left + layout::kDisplayArea.right) / 2,
+               (layout::kDisplayArea.top + layout::kDisplayArea.bottom) / 2);
+    tick();
+    for (const bool press : {true, false})
+    {
+        XTestFakeButtonEvent(display, Button3, press, CurrentTime);
+        XFlush(display);
+        tick();
+    }
+    tick(3);
+    // From the current 100 % one entry down: 125 %.
+    for (const KeySym key : {XK_Down, XK_Return})
+    {
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), True, CurrentTime);
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), False, CurrentTime);
+        XFlush(display);
+        tick(2);
+    }
+    tick(5);
+    EXPECT_EQ(frame.sizes, (std::vector<std::pair<int, int>>{{750, 500}}));
+    vst3::ViewRect size{};
+    view->getSize(&size);
+    EXPECT_EQ(size.right, 750);
+    EXPECT_EQ(size.bottom, 500);
+    EXPECT_EQ(childWindows(parent), 1u);
+    view->removed();
+    view->release();
+    std::filesystem::remove_all(kOutputFolder + "/editor-config");
 }
