@@ -111,8 +111,30 @@ class IHostApplication : public FUnknown
 };
 constexpr Tuid kIHostApplicationIid = makeTuid(0x58E595CC, 0xDB2D4969, 0x8B6AAF8C, 0x36A664E5);
 
-// Messages are not used: only the connection itself.
-class IMessage;
+class IAttributeList : public FUnknown
+{
+  public:
+    virtual tresult setInt(const char* id, std::int64_t value) = 0;
+    virtual tresult getInt(const char* id, std::int64_t& value) = 0;
+    virtual tresult setFloat(const char* id, double value) = 0;
+    virtual tresult getFloat(const char* id, double& value) = 0;
+    virtual tresult setString(const char* id, const char16* string) = 0;
+    virtual tresult getString(const char* id, char16* string, std::uint32_t sizeInBytes) = 0;
+    virtual tresult setBinary(const char* id, const void* data, std::uint32_t sizeInBytes) = 0;
+    virtual tresult getBinary(const char* id, const void*& data, std::uint32_t& sizeInBytes) = 0;
+};
+constexpr Tuid kIAttributeListIid = makeTuid(0x1E5F0AEB, 0xCC7F4533, 0xA2544011, 0x38AD5EE4);
+
+// A message between processor and controller, made by the host (IHostApplication's
+// createInstance with this id as class and interface).
+class IMessage : public FUnknown
+{
+  public:
+    virtual const char* getMessageID() = 0;
+    virtual void setMessageID(const char* id) = 0;
+    virtual IAttributeList* getAttributes() = 0;
+};
+constexpr Tuid kIMessageIid = makeTuid(0x936F033B, 0xC6C047DB, 0xBB0882F8, 0x13C1E613);
 
 class IConnectionPoint : public FUnknown
 {

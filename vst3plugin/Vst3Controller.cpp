@@ -10,6 +10,7 @@
 #include "parameters/UserUnits.h"
 #include "vst3/Vst3View.h"
 #include "vst3plugin/Vst3EngineLink.h"
+#include "vst3plugin/Vst3EngineRegistry.h"
 #include "vst3plugin/Vst3Parameters.h"
 #include "vst3plugin/Vst3PlugView.h"
 #include "vst3plugin/Vst3State.h"
@@ -334,9 +335,22 @@ vst3::tresult Vst3Controller::disconnect(vst3::IConnectionPoint*)
     return vst3::kResultOk;
 }
 
-vst3::tresult Vst3Controller::notify(vst3::IMessage*)
+vst3::tresult Vst3Controller::notify(vst3::IMessage* message)
 {
-    return vst3::kResultFalse;
+    if (message == nullptr || message->getMessageID() == nullptr ||
+        std::strcmp(message->getMessageID(), kVst3EngineMessageId) != 0)
+        return vst3::kResultFalse;
+    vst3::IAttributeList* attributes = message->getAttributes();
+    std::int64_t address = 0;
+    if (attributes == nullptr ||
+        attributes->getInt(kVst3EngineAddressAttribute, address) != vst3::kResultOk)
+        return vst3::kResultFalse;
+    Vst3EngineLink* found = vst3_engine_registry::find(address);
+    if (found == nullptr)
+        return vst3::kResultFalse;
+    releaseLink();
+    link = found;
+    return vst3::kResultOk;
 }
 
 void Vst3Controller::beginEdit(int index)

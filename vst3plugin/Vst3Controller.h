@@ -70,7 +70,8 @@ class Vst3Controller final : public vst3::IEditController,
     vst3::tresult setUnitProgramData(std::int32_t listOrUnitId, std::int32_t programIndex,
                                      vst3::IBStream* data) override;
 
-    // IConnectionPoint: a processor of ours in this process lends its engine.
+    // IConnectionPoint: a processor of ours in this process lends its engine, connected
+    // directly or named in its message through the host's proxies.
     vst3::tresult connect(vst3::IConnectionPoint* other) override;
     vst3::tresult disconnect(vst3::IConnectionPoint* other) override;
     vst3::tresult notify(vst3::IMessage* message) override;

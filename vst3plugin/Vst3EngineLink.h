@@ -16,3 +16,7 @@ class Vst3EngineLink : public vst3::FUnknown
 // This product's own id, no published interface's.
 constexpr vst3::Tuid kVst3EngineLinkIid =
     vst3::makeTuid(0x5A1C0E77, 0x93D44B0E, 0x8F3B6C21, 0x4E7D9A10);
+
+// The message a processor sends its connected peer: its engine link's address.
+constexpr const char* kVst3EngineMessageId = "VarnholtProEngine";
+constexpr const char* kVst3EngineAddressAttribute = "address";

@@ -6,6 +6,7 @@
 
 #include "parameters/EngineParameters.h"
 #include "parameters/Presets.h"
+#include "vst3plugin/Vst3EngineRegistry.h"
 #include "vst3plugin/Vst3Identity.h"
 #include "vst3plugin/Vst3Parameters.h"
 #include "vst3plugin/Vst3QueuedChanges.h"
@@ -60,6 +61,13 @@ Vst3Processor::Vst3Processor()
     for (int i = 0; i < kNumParams; ++i)
         values[i].store(kPresetTable[defaultProgram][i], std::memory_order_relaxed);
     startEngine();
+    vst3_engine_registry::add(this);
+}
+
+Vst3Processor::~Vst3Processor()
+{
+    vst3_engine_registry::remove(this);
+    terminate();
 }
 
 void Vst3Processor::startEngine()
@@ -93,13 +101,20 @@ vst3::tresult Vst3Processor::queryInterface(vst3::TUIDPointer iid, void** object
     return vst3::kResultOk;
 }
 
-vst3::tresult Vst3Processor::initialize(vst3::FUnknown*)
+vst3::tresult Vst3Processor::initialize(vst3::FUnknown* context)
 {
+    void* application = nullptr;
+    if (hostApplication == nullptr && context != nullptr &&
+        context->queryInterface(vst3::kIHostApplicationIid.data(), &application) == vst3::kResultOk)
+        hostApplication = static_cast<vst3::IHostApplication*>(application);
     return vst3::kResultOk;
 }
 
 vst3::tresult Vst3Processor::terminate()
 {
+    if (hostApplication != nullptr)
+        hostApplication->release();
+    hostApplication = nullptr;
     return vst3::kResultOk;
 }
 
@@ -317,7 +332,24 @@ void Vst3Processor::applyProgram(int newProgram)
 
 vst3::tresult Vst3Processor::connect(vst3::IConnectionPoint* other)
 {
-    return other != nullptr ? vst3::kResultOk : vst3::kInvalidArgument;
+    if (other == nullptr)
+        return vst3::kInvalidArgument;
+    void* made = nullptr;
+    if (hostApplication == nullptr ||
+        hostApplication->createInstance(vst3::kIMessageIid.data(), vst3::kIMessageIid.data(),
+                                        &made) != vst3::kResultOk ||
+        made == nullptr)
+        return vst3::kResultOk;
+    auto* message = static_cast<vst3::IMessage*>(made);
+    message->setMessageID(kVst3EngineMessageId);
+    if (vst3::IAttributeList* attributes = message->getAttributes())
+    {
+        attributes->setInt(kVst3EngineAddressAttribute,
+                           reinterpret_cast<std::intptr_t>(static_cast<Vst3EngineLink*>(this)));
+        other->notify(message);
+    }
+    message->release();
+    return vst3::kResultOk;
 }
 
 vst3::tresult Vst3Processor::disconnect(vst3::IConnectionPoint*)

@@ -61,7 +61,8 @@ class Vst3Processor final : public vst3::IComponent,
     vst3::tresult process(vst3::ProcessData& data) override;
     std::uint32_t getTailSamples() override;
 
-    // Host GUI thread: the connection to the controller carries no messages.
+    // Host GUI thread: the peer (the controller, or the host's proxy for it) is told this
+    // processor's engine link in a message the host makes; nothing else is sent.
     vst3::tresult connect(vst3::IConnectionPoint* other) override;
     vst3::tresult disconnect(vst3::IConnectionPoint* other) override;
     vst3::tresult notify(vst3::IMessage* message) override;
@@ -70,7 +71,7 @@ class Vst3Processor final : public vst3::IComponent,
     LimiterEngine& linkedEngine() override { return *engine; }
 
   private:
-    ~Vst3Processor() = default;
+    ~Vst3Processor();
 
     // Audio thread (and the GUI thread for a state): one host change.
     void applyChange(vst3::ParamID id, double normalized);
@@ -83,6 +84,7 @@ class Vst3Processor final : public vst3::IComponent,
     void startEngine();
 
     Vst3RefCount refCount;
+    vst3::IHostApplication* hostApplication = nullptr;
     std::unique_ptr<LimiterEngine> engine;
     float sampleRateHz = 44100.0f;
     std::atomic<float> values[kNumParams];

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <fstream>
 #include <filesystem>
 #include <thread>
@@ -164,6 +165,16 @@ class Vst3EditorX11 : public X11TestWindow
     TestPlugFrame frame;
 };
 
+// Whether the pixels of rect differ between two screenshots.
+bool changed(COffscreenContext& before, COffscreenContext& after, const PixelRect& rect)
+{
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x)
+            if (before.getPixel(x, y) != after.getPixel(x, y))
+                return true;
+    return false;
+}
+
 // Distinct colours in a rectangle of the picture.
 int colours(COffscreenContext& shot, const PixelRect& rect)
 {
@@ -311,4 +322,33 @@ TEST_F(Vst3EditorX11, TheSizeMenuResizesThroughTheHostsFrame)
     view->removed();
     view->release();
     std::filesystem::remove_all(kOutputFolder + "/editor-config");
+}
+
+// Hosts such as Ardour connect the halves through proxies: the processor's message still lends
+// the editor its engine, so the meters move with the audio.
+TEST_F(Vst3EditorX11, MetersFollowTheEngineWhenTheHostConnectsThroughProxies)
+{
+    host = std::make_unique<HostedVst3>(vst3::kSample32, HostedVst3::Connection::throughProxies);
+    EXPECT_EQ(host->toController.forwarded, 1);
+    vst3::IPlugView* view = createView();
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->attached(parentHandle(), vst3::kPlatformTypeX11EmbedWindowID), vst3::kResultOk);
+    // Long enough for the meters' fall to end.
+    tick(40);
+    const auto atRest = screenshot(kOutputFolder + "/vst3-meters-rest.png");
+    tick(2);
+    EXPECT_FALSE(changed(*atRest, *screenshot(kOutputFolder + "/vst3-meters-rest-again.png"),
+                         layout::kOutputPeakLeft));
+    std::vector<float> loud(4096);
+    for (std::size_t i = 0; i < loud.size(); ++i)
+        loud[i] = 0.9f * static_cast<float>(std::sin(0.05 * static_cast<double>(i)));
+    float* channels[2] = {loud.data(), loud.data()};
+    std::vector<float> left(4096), right(4096);
+    float* out[2] = {left.data(), right.data()};
+    host->process(channels, out, 4096);
+    tick(5);
+    const auto playing = screenshot(kOutputFolder + "/vst3-meters-playing.png");
+    EXPECT_TRUE(changed(*atRest, *playing, layout::kOutputPeakLeft));
+    view->removed();
+    view->release();
 }

@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <map>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -201,6 +202,114 @@ class RecordingHandler : public vst3::IComponentHandler
     bool restartInsideSetParam = false;
 };
 
+// Host-made messages, as processor and controller ask IHostApplication for them.
+class TestAttributes : public vst3::IAttributeList
+{
+  public:
+    vst3::tresult queryInterface(vst3::TUIDPointer iid, void** object) override
+    {
+        return answerOnly(this, vst3::kIAttributeListIid, iid, object);
+    }
+    VST3_TEST_UNCOUNTED
+    vst3::tresult setInt(const char* id, std::int64_t value) override
+    {
+        ints[id] = value;
+        return vst3::kResultOk;
+    }
+    vst3::tresult getInt(const char* id, std::int64_t& value) override
+    {
+        const auto found = ints.find(id);
+        if (found == ints.end())
+            return vst3::kResultFalse;
+        value = found->second;
+        return vst3::kResultOk;
+    }
+    vst3::tresult setFloat(const char*, double) override { return vst3::kNotImplemented; }
+    vst3::tresult getFloat(const char*, double&) override { return vst3::kNotImplemented; }
+    vst3::tresult setString(const char*, const vst3::char16*) override { return vst3::kNotImplemented; }
+    vst3::tresult getString(const char*, vst3::char16*, std::uint32_t) override
+    {
+        return vst3::kNotImplemented;
+    }
+    vst3::tresult setBinary(const char*, const void*, std::uint32_t) override
+    {
+        return vst3::kNotImplemented;
+    }
+    vst3::tresult getBinary(const char*, const void*&, std::uint32_t&) override
+    {
+        return vst3::kNotImplemented;
+    }
+    std::map<std::string, std::int64_t> ints;
+};
+
+class TestMessage final : public vst3::IMessage
+{
+  public:
+    vst3::tresult queryInterface(vst3::TUIDPointer iid, void** object) override
+    {
+        return answerOnly(this, vst3::kIMessageIid, iid, object);
+    }
+    std::uint32_t addRef() override { return ++references; }
+    std::uint32_t release() override
+    {
+        const std::uint32_t left = --references;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    const char* getMessageID() override { return id.c_str(); }
+    void setMessageID(const char* newId) override { id = newId != nullptr ? newId : ""; }
+    vst3::IAttributeList* getAttributes() override { return &attributes; }
+
+  private:
+    std::uint32_t references = 1;
+    std::string id;
+    TestAttributes attributes;
+};
+
+class TestHostApplication : public vst3::IHostApplication
+{
+  public:
+    vst3::tresult queryInterface(vst3::TUIDPointer iid, void** object) override
+    {
+        return answerOnly(this, vst3::kIHostApplicationIid, iid, object);
+    }
+    VST3_TEST_UNCOUNTED
+    vst3::tresult getName(vst3::String128 name) override
+    {
+        name[0] = 0;
+        return vst3::kResultOk;
+    }
+    vst3::tresult createInstance(vst3::TUIDPointer cid, vst3::TUIDPointer iid, void** object) override
+    {
+        if (!vst3::sameTuid(cid, vst3::kIMessageIid) || !vst3::sameTuid(iid, vst3::kIMessageIid))
+            return vst3::kNoInterface;
+        *object = static_cast<vst3::IMessage*>(new TestMessage);
+        return vst3::kResultOk;
+    }
+};
+
+// A host's proxy between the two halves, as Ardour and Steinberg's hosts place one: the
+// plug-in's halves never see each other, only messages pass.
+class ProxyPoint : public vst3::IConnectionPoint
+{
+  public:
+    vst3::tresult queryInterface(vst3::TUIDPointer iid, void** object) override
+    {
+        return answerOnly(this, vst3::kIConnectionPointIid, iid, object);
+    }
+    VST3_TEST_UNCOUNTED
+    vst3::tresult connect(vst3::IConnectionPoint*) override { return vst3::kResultOk; }
+    vst3::tresult disconnect(vst3::IConnectionPoint*) override { return vst3::kResultOk; }
+    vst3::tresult notify(vst3::IMessage* message) override
+    {
+        ++forwarded;
+        return destination->notify(message);
+    }
+    vst3::IConnectionPoint* destination = nullptr;
+    int forwarded = 0;
+};
+
 // The module, loaded for the test process's life as hosts keep it.
 class Vst3Module
 {
@@ -250,7 +359,14 @@ class HostedVst3
     static constexpr double kSampleRateHz = 44100.0;
     static constexpr std::int32_t kMaxBlockFrames = 4096;
 
-    explicit HostedVst3(std::int32_t sampleSize = vst3::kSample32)
+    enum class Connection
+    {
+        direct,
+        throughProxies,
+    };
+
+    explicit HostedVst3(std::int32_t sampleSize = vst3::kSample32,
+                        Connection connection = Connection::direct)
     {
         vst3::IPluginFactory3& factory = Vst3Module::get().factory();
         void* object = nullptr;
@@ -263,13 +379,16 @@ class HostedVst3
                                    vst3::kIEditControllerIid.data(), &object) != vst3::kResultOk)
             throw std::runtime_error("no controller");
         controller = static_cast<vst3::IEditController*>(object);
-        component->initialize(nullptr);
-        controller->initialize(nullptr);
+        component->initialize(&application);
+        controller->initialize(&application);
         controller->setComponentHandler(&handler);
         componentPoint = queried<vst3::IConnectionPoint>(component, vst3::kIConnectionPointIid);
         controllerPoint = queried<vst3::IConnectionPoint>(controller, vst3::kIConnectionPointIid);
-        componentPoint->connect(controllerPoint);
-        controllerPoint->connect(componentPoint);
+        toController.destination = controllerPoint;
+        toComponent.destination = componentPoint;
+        const bool direct = connection == Connection::direct;
+        componentPoint->connect(direct ? controllerPoint : &toController);
+        controllerPoint->connect(direct ? componentPoint : &toComponent);
         vst3::SpeakerArrangement stereo = vst3::kSpeakerStereo;
         processor->setBusArrangements(&stereo, 1, &stereo, 1);
         vst3::ProcessSetup setup{0, sampleSize, kMaxBlockFrames, kSampleRateHz};
@@ -360,6 +479,9 @@ class HostedVst3
     vst3::IConnectionPoint* componentPoint = nullptr;
     vst3::IConnectionPoint* controllerPoint = nullptr;
     RecordingHandler handler;
+    TestHostApplication application;
+    ProxyPoint toController;
+    ProxyPoint toComponent;
 
   private:
     std::uint64_t run(std::int32_t sampleSize, vst3::AudioBusBuffers& input,
