@@ -78,7 +78,8 @@ struct AudioBusBuffers
 {
     std::int32_t numChannels;
     std::uint64_t silenceFlags;
-    union {
+    union
+    {
         float** channelBuffers32;
         double** channelBuffers64;
     };

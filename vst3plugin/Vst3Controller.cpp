@@ -303,8 +303,8 @@ vst3::tresult Vst3Controller::selectUnit(std::int32_t unitId)
     return unitId == vst3::kRootUnitId ? vst3::kResultOk : vst3::kResultFalse;
 }
 
-vst3::tresult Vst3Controller::getUnitByBus(std::int32_t, std::int32_t, std::int32_t,
-                                           std::int32_t, std::int32_t& unitId)
+vst3::tresult Vst3Controller::getUnitByBus(std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                                           std::int32_t& unitId)
 {
     unitId = vst3::kRootUnitId;
     return vst3::kResultOk;

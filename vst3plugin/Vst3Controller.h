@@ -13,8 +13,8 @@ class Vst3EngineLink;
 class Vst3PlugView;
 
 class Vst3Controller final : public vst3::IEditController,
-                       public vst3::IUnitInfo,
-                       public vst3::IConnectionPoint
+                             public vst3::IUnitInfo,
+                             public vst3::IConnectionPoint
 {
   public:
     // Host GUI thread (the factory). Holds program 0.

@@ -32,7 +32,8 @@ bool isClassIndex(std::int32_t index)
 }
 
 // The new object's interface iid, or kNoInterface; the creator's own reference goes either way.
-template <typename Object> vst3::tresult handOver(Object* created, vst3::TUIDPointer iid, void** object)
+template <typename Object>
+vst3::tresult handOver(Object* created, vst3::TUIDPointer iid, void** object)
 {
     const vst3::tresult result = created->queryInterface(iid, object);
     created->release();

@@ -47,8 +47,8 @@ double normalizedOf(int index, float parameterValue)
     const int steps = stepCount(index);
     if (steps == 0)
         return std::clamp(static_cast<double>(parameterValue), 0.0, 1.0);
-    const double entry = std::clamp(std::round(userValueOf(index, parameterValue)), 0.0,
-                                    static_cast<double>(steps));
+    const double entry =
+        std::clamp(std::round(userValueOf(index, parameterValue)), 0.0, static_cast<double>(steps));
     return entry / steps;
 }
 

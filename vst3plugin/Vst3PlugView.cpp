@@ -60,11 +60,13 @@ vst3::tresult Vst3PlugView::attached(void* parent, const char* type)
     if (runLoop != nullptr)
         return vst3::kResultFalse; // already attached
     void* loop = nullptr;
-    if (frame == nullptr || frame->queryInterface(vst3::kIRunLoopIid.data(), &loop) != vst3::kResultOk ||
+    if (frame == nullptr ||
+        frame->queryInterface(vst3::kIRunLoopIid.data(), &loop) != vst3::kResultOk ||
         loop == nullptr)
         return vst3::kResultFalse;
     runLoop = static_cast<vst3::IRunLoop*>(loop);
-    if (!editor->open(parent) || editor->getFrame() == nullptr || !editor->getFrame()->isWindowOpen())
+    if (!editor->open(parent) || editor->getFrame() == nullptr ||
+        !editor->getFrame()->isWindowOpen())
     {
         editor->close();
         stopRunLoop();

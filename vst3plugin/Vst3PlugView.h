@@ -15,10 +15,10 @@ class LimiterEditor;
 class Vst3Controller;
 
 class Vst3PlugView final : public vst3::IPlugView,
-                     public vst3::IPlugViewContentScaleSupport,
-                     public vst3::ITimerHandler,
-                     public vst3::IEventHandler,
-                     public EditorConnection
+                           public vst3::IPlugViewContentScaleSupport,
+                           public vst3::ITimerHandler,
+                           public vst3::IEventHandler,
+                           public EditorConnection
 {
   public:
     explicit Vst3PlugView(Vst3Controller& controller);
@@ -31,7 +31,8 @@ class Vst3PlugView final : public vst3::IPlugView,
     vst3::tresult attached(void* parent, const char* type) override;
     vst3::tresult removed() override;
     vst3::tresult onWheel(float distance) override;
-    vst3::tresult onKeyDown(vst3::char16 key, std::int16_t keyCode, std::int16_t modifiers) override;
+    vst3::tresult onKeyDown(vst3::char16 key, std::int16_t keyCode,
+                            std::int16_t modifiers) override;
     vst3::tresult onKeyUp(vst3::char16 key, std::int16_t keyCode, std::int16_t modifiers) override;
     vst3::tresult getSize(vst3::ViewRect* size) override;
     vst3::tresult onSize(vst3::ViewRect* newSize) override;

@@ -36,7 +36,8 @@ template <> double** channelsOf<double>(vst3::AudioBusBuffers& bus)
 }
 
 // The stereo channels of a bus, or null when the bus gives fewer.
-template <typename Sample> Sample** stereoChannels(std::int32_t busCount, vst3::AudioBusBuffers* bus)
+template <typename Sample>
+Sample** stereoChannels(std::int32_t busCount, vst3::AudioBusBuffers* bus)
 {
     if (busCount < 1 || bus == nullptr || bus->numChannels < kStereoChannels)
         return nullptr;
@@ -122,7 +123,8 @@ vst3::tresult Vst3Processor::getControllerClassId(std::uint8_t* classId)
 {
     if (classId == nullptr)
         return vst3::kInvalidArgument;
-    std::memcpy(classId, vst3_identity::kControllerCid.data(), vst3_identity::kControllerCid.size());
+    std::memcpy(classId, vst3_identity::kControllerCid.data(),
+                vst3_identity::kControllerCid.size());
     return vst3::kResultTrue;
 }
 

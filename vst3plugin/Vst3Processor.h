@@ -15,9 +15,9 @@
 #include "vst3plugin/Vst3RefCount.h"
 
 class Vst3Processor final : public vst3::IComponent,
-                      public vst3::IAudioProcessor,
-                      public vst3::IConnectionPoint,
-                      public Vst3EngineLink
+                            public vst3::IAudioProcessor,
+                            public vst3::IConnectionPoint,
+                            public Vst3EngineLink
 {
   public:
     // Host GUI thread (the factory). Configures the engine from program 0 at 44.1 kHz.

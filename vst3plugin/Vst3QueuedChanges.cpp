@@ -22,9 +22,9 @@ Vst3QueuedChanges::Vst3QueuedChanges(vst3::IParameterChanges* changes)
 
 void Vst3QueuedChanges::advance(Cursor& cursor)
 {
-    cursor.hasPoint = cursor.next < cursor.count &&
-                      cursor.queue->getPoint(cursor.next, cursor.offset, cursor.value) ==
-                          vst3::kResultOk;
+    cursor.hasPoint =
+        cursor.next < cursor.count &&
+        cursor.queue->getPoint(cursor.next, cursor.offset, cursor.value) == vst3::kResultOk;
     ++cursor.next;
 }
 

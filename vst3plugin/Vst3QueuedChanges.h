@@ -29,10 +29,7 @@ class Vst3QueuedChanges
         }
     }
     // Hands every point left to apply, whatever its offset.
-    template <typename Apply> void applyRest(Apply&& apply)
-    {
-        applyThrough(INT32_MAX, apply);
-    }
+    template <typename Apply> void applyRest(Apply&& apply) { applyThrough(INT32_MAX, apply); }
     // The earliest offset of a point not yet applied, or limit when there is none before it.
     std::int32_t nextOffset(std::int32_t limit) const;
 

@@ -17,12 +17,15 @@ class Vst3RefCount
 };
 
 // The FUnknown reference operations of a class with a Vst3RefCount member named refCount.
-#define VST3_REFERENCE_COUNTED                                                                    \
-    std::uint32_t addRef() override { return refCount.increment(); }                             \
-    std::uint32_t release() override                                                              \
-    {                                                                                             \
-        const std::uint32_t left = refCount.decrement();                                          \
-        if (left == 0)                                                                            \
-            delete this;                                                                          \
-        return left;                                                                              \
+#define VST3_REFERENCE_COUNTED                                                                     \
+    std::uint32_t addRef() override                                                                \
+    {                                                                                              \
+        return refCount.increment();                                                               \
+    }                                                                                              \
+    std::uint32_t release() override                                                               \
+    {                                                                                              \
+        const std::uint32_t left = refCount.decrement();                                           \
+        if (left == 0)                                                                             \
+            delete this;                                                                           \
+        return left;                                                                               \
     }

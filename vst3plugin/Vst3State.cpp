@@ -16,7 +16,8 @@ constexpr std::size_t kTagBytes = sizeof kTag;
 constexpr std::size_t kVersionBytes = 4;
 constexpr std::size_t kValueBytes = 4;
 constexpr std::size_t kProgramBytes = 4;
-constexpr std::size_t kStateBytes = kTagBytes + kVersionBytes + kNumParams * kValueBytes + kProgramBytes;
+constexpr std::size_t kStateBytes =
+    kTagBytes + kVersionBytes + kNumParams * kValueBytes + kProgramBytes;
 
 void putWord(unsigned char* at, std::uint32_t word)
 {
@@ -53,7 +54,8 @@ bool write(vst3::IBStream& stream, const Vst3State& state)
     }
     putWord(at, static_cast<std::uint32_t>(state.program));
     std::int32_t written = 0;
-    return stream.write(bytes, static_cast<std::int32_t>(kStateBytes), &written) == vst3::kResultOk &&
+    return stream.write(bytes, static_cast<std::int32_t>(kStateBytes), &written) ==
+               vst3::kResultOk &&
            written == static_cast<std::int32_t>(kStateBytes);
 }
 

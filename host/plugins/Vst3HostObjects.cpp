@@ -50,7 +50,8 @@ vst3::tresult Vst3MemoryStream::queryInterface(vst3::TUIDPointer iid, void** obj
     return answer(this, vst3::kIBStreamIid, iid, object);
 }
 
-vst3::tresult Vst3MemoryStream::read(void* buffer, std::int32_t numBytes, std::int32_t* numBytesRead)
+vst3::tresult Vst3MemoryStream::read(void* buffer, std::int32_t numBytes,
+                                     std::int32_t* numBytesRead)
 {
     const std::size_t count =
         std::min(static_cast<std::size_t>(std::max(numBytes, 0)), bytes.size() - position);

@@ -28,7 +28,8 @@ class Vst3MemoryStream final : public vst3::IBStream
     std::uint32_t addRef() override { return 1; }
     std::uint32_t release() override { return 1; }
     vst3::tresult read(void* buffer, std::int32_t numBytes, std::int32_t* numBytesRead) override;
-    vst3::tresult write(void* buffer, std::int32_t numBytes, std::int32_t* numBytesWritten) override;
+    vst3::tresult write(void* buffer, std::int32_t numBytes,
+                        std::int32_t* numBytesWritten) override;
     vst3::tresult seek(std::int64_t pos, std::int32_t mode, std::int64_t* result) override;
     vst3::tresult tell(std::int64_t* pos) override;
     void rewind() { position = 0; }

@@ -23,7 +23,8 @@ std::string modulePath(const std::string& bundle)
     if (!fs::is_directory(bundle, error))
         return bundle;
     const fs::path folder = fs::path(bundle).lexically_normal();
-    const std::string stem = (folder.has_filename() ? folder : folder.parent_path()).stem().string();
+    const std::string stem =
+        (folder.has_filename() ? folder : folder.parent_path()).stem().string();
     return (folder / kArchitectureFolder / (stem + ".so")).string();
 }
 } // namespace
@@ -33,7 +34,8 @@ Vst3EffectClass openVst3Bundle(const std::string& path)
     const std::string library = modulePath(path);
     std::error_code error;
     if (!fs::is_regular_file(library, error))
-        throw HostError("no VST3 module for this machine in " + path + " (looked for " + library + ")");
+        throw HostError("no VST3 module for this machine in " + path + " (looked for " + library +
+                        ")");
     void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr)
         throw HostError("cannot load plug-in " + library + ": " + dlerror());

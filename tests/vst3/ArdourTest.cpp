@@ -56,7 +56,8 @@ class ArdourHome
     int scan() const
     {
         return std::system((environment() + "LD_LIBRARY_PATH=/usr/lib/ardour7 " +
-                            ARDOUR_VST3_SCANNER + " -q " + (home / ".vst3" / "VarnholtPro.vst3").string())
+                            ARDOUR_VST3_SCANNER + " -q " +
+                            (home / ".vst3" / "VarnholtPro.vst3").string())
                                .c_str());
     }
     bool scannerCached() const
@@ -119,8 +120,10 @@ Stereo testSignal(int frames)
     {
         const double burst = (n / 4096) % 2 == 1 ? 1.6 : 0.5;
         const double common = std::sin(2 * pi * 220 * n / 44100);
-        s.left[n] = static_cast<float>(burst * (0.7 * common + 0.3 * std::sin(2 * pi * 3100 * n / 44100)));
-        s.right[n] = static_cast<float>(burst * (0.6 * common - 0.4 * std::sin(2 * pi * 1870 * n / 44100)));
+        s.left[n] =
+            static_cast<float>(burst * (0.7 * common + 0.3 * std::sin(2 * pi * 3100 * n / 44100)));
+        s.right[n] =
+            static_cast<float>(burst * (0.6 * common - 0.4 * std::sin(2 * pi * 1870 * n / 44100)));
     }
     return s;
 }

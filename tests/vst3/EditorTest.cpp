@@ -12,8 +12,8 @@
 
 #include <chrono>
 #include <cmath>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "Vst3TestHost.h"
@@ -46,7 +46,8 @@ class TestRunLoop : public vst3::IRunLoop
     vst3::tresult unregisterEventHandler(vst3::IEventHandler* handler) override
     {
         events.erase(std::remove_if(events.begin(), events.end(),
-                                    [handler](const auto& entry) { return entry.first == handler; }),
+                                    [handler](const auto& entry)
+                                    { return entry.first == handler; }),
                      events.end());
         return vst3::kResultOk;
     }
@@ -194,7 +195,8 @@ TEST_F(Vst3EditorX11, AttachedDrawnAndABypassClickIsABracketedEdit)
 {
     vst3::IPlugView* view = createView();
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->isPlatformTypeSupported(vst3::kPlatformTypeX11EmbedWindowID), vst3::kResultTrue);
+    EXPECT_EQ(view->isPlatformTypeSupported(vst3::kPlatformTypeX11EmbedWindowID),
+              vst3::kResultTrue);
     EXPECT_NE(view->isPlatformTypeSupported("HWND"), vst3::kResultTrue);
     vst3::ViewRect size{};
     ASSERT_EQ(view->getSize(&size), vst3::kResultOk);
@@ -212,8 +214,7 @@ TEST_F(Vst3EditorX11, AttachedDrawnAndABypassClickIsABracketedEdit)
 
     host->handler.calls.clear();
     click(layout::kBypass);
-    EXPECT_EQ(host->handler.calls,
-              (std::vector<std::string>{"begin 2", "perform 2", "end 2"}));
+    EXPECT_EQ(host->handler.calls, (std::vector<std::string>{"begin 2", "perform 2", "end 2"}));
     EXPECT_EQ(host->handler.lastValue, 1.0);
     EXPECT_EQ(host->controller->getParamNormalized(kBypass), 1.0);
 
@@ -238,8 +239,8 @@ TEST_F(Vst3EditorX11, ContentScaleSizesTheEditorAndTellsTheFrame)
 {
     vst3::IPlugView* view = createView();
     ASSERT_NE(view, nullptr);
-    auto* scaling = queried<vst3::IPlugViewContentScaleSupport>(
-        view, vst3::kIPlugViewContentScaleSupportIid);
+    auto* scaling =
+        queried<vst3::IPlugViewContentScaleSupport>(view, vst3::kIPlugViewContentScaleSupportIid);
     ASSERT_NE(scaling, nullptr);
     EXPECT_EQ(scaling->setContentScaleFactor(2.0f), vst3::kResultOk);
     vst3::ViewRect size{};

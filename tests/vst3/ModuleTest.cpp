@@ -2,8 +2,8 @@
 // say, the factory's classes, and the controller's parameters, texts and program list.
 #include <gtest/gtest.h>
 
-#include "Vst3TestHost.h"
 #include "VarnholtVersion.h"
+#include "Vst3TestHost.h"
 #include "parameters/Presets.h"
 #include "vst3/Vst3View.h"
 #include "vst3plugin/Vst3Parameters.h"

@@ -58,7 +58,8 @@ TEST(Vst3Process, ProgramsAndSettingsGiveTheVst2Samples)
         Vst2Reference vst2;
         vst2.setProgram(program);
         HostedVst3 vst3;
-        vst3.setParameter(vst3_parameters::kProgramId, vst3_parameters::normalizedOfProgram(program));
+        vst3.setParameter(vst3_parameters::kProgramId,
+                          vst3_parameters::normalizedOfProgram(program));
         EXPECT_EQ(maxDifference(vst3.render(material(), 256), vst2.render(material())), 0.0f);
     }
     // Continuous values pass as they are; menus by entry (16 bit, with dither).

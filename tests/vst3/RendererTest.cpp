@@ -22,7 +22,8 @@ Stereo renderThrough(PluginInstance& plugin, const Stereo& input)
     plugin.start();
     for (std::size_t done = 0; done < input.left.size(); done += kBlockFrames)
     {
-        const int frames = static_cast<int>(std::min<std::size_t>(kBlockFrames, input.left.size() - done));
+        const int frames =
+            static_cast<int>(std::min<std::size_t>(kBlockFrames, input.left.size() - done));
         const float* in[2] = {input.left.data() + done, input.right.data() + done};
         float* out[2] = {output.left.data() + done, output.right.data() + done};
         plugin.process(in, out, frames, static_cast<double>(done));
@@ -59,7 +60,8 @@ TEST(Vst3Renderer, PathsWithoutAVst3EffectAreRefused)
     TempFolder folder;
     std::filesystem::create_directories(folder.path / "Empty.vst3" / "Contents");
     std::ofstream(folder / "Fake.vst3") << "not a library";
-    for (const std::string& path : {folder / "Empty.vst3", folder / "Fake.vst3", folder / "Missing.vst3"})
+    for (const std::string& path :
+         {folder / "Empty.vst3", folder / "Fake.vst3", folder / "Missing.vst3"})
     {
         SCOPED_TRACE(path);
         EXPECT_THROW(openPluginSource(path, ""), HostError);

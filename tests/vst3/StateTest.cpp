@@ -36,8 +36,8 @@ TEST(Vst3State, RoundTripKeepsEveryParameterAndTheProgram)
     {
         const vst3::ParamID id = static_cast<vst3::ParamID>(i);
         EXPECT_EQ(reopened.controller->getParamNormalized(id),
-                  vst3_parameters::normalizedOf(i, vst3_parameters::parameterValueOf(
-                                                       i, i == kBypass ? 0.0 : 0.05 * (i + 2))))
+                  vst3_parameters::normalizedOf(
+                      i, vst3_parameters::parameterValueOf(i, i == kBypass ? 0.0 : 0.05 * (i + 2))))
             << i;
     }
     EXPECT_EQ(reopened.controller->getParamNormalized(vst3_parameters::kProgramId),
@@ -54,8 +54,11 @@ TEST(Vst3State, GarbageIsRefusedWithoutHarm)
     ASSERT_EQ(good.size(), 80u);
 
     std::vector<std::vector<std::uint8_t>> garbage = {
-        {}, {'V', 'H', 'P', '3'}, std::vector<std::uint8_t>(good.begin(), good.end() - 1),
-        std::vector<std::uint8_t>(80, 0xFF), std::vector<std::uint8_t>(4096, 0x41)};
+        {},
+        {'V', 'H', 'P', '3'},
+        std::vector<std::uint8_t>(good.begin(), good.end() - 1),
+        std::vector<std::uint8_t>(80, 0xFF),
+        std::vector<std::uint8_t>(4096, 0x41)};
     auto wrongVersion = good;
     wrongVersion[4] = 2;
     garbage.push_back(wrongVersion);

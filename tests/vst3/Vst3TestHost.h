@@ -7,8 +7,8 @@
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <map>
 #include <cstring>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,13 +26,20 @@ struct Stereo
 
 // Reference counting for the host's own objects, which the tests keep on the stack: the
 // counts are recorded, never used to delete.
-#define VST3_TEST_UNCOUNTED                                                                       \
-    std::uint32_t addRef() override { return ++references; }                                      \
-    std::uint32_t release() override { return --references; }                                     \
+#define VST3_TEST_UNCOUNTED                                                                        \
+    std::uint32_t addRef() override                                                                \
+    {                                                                                              \
+        return ++references;                                                                       \
+    }                                                                                              \
+    std::uint32_t release() override                                                               \
+    {                                                                                              \
+        return --references;                                                                       \
+    }                                                                                              \
     std::uint32_t references = 1;
 
 template <typename Interface>
-vst3::tresult answerOnly(Interface* self, const vst3::Tuid& own, vst3::TUIDPointer iid, void** object)
+vst3::tresult answerOnly(Interface* self, const vst3::Tuid& own, vst3::TUIDPointer iid,
+                         void** object)
 {
     if (vst3::sameTuid(iid, vst3::kFUnknownIid) || vst3::sameTuid(iid, own))
     {
@@ -57,8 +64,8 @@ class MemoryStream : public vst3::IBStream
     VST3_TEST_UNCOUNTED
     vst3::tresult read(void* buffer, std::int32_t numBytes, std::int32_t* numBytesRead) override
     {
-        const auto count =
-            static_cast<std::size_t>(std::clamp<std::int64_t>(numBytes, 0, bytes.size() - position));
+        const auto count = static_cast<std::size_t>(
+            std::clamp<std::int64_t>(numBytes, 0, bytes.size() - position));
         std::memcpy(buffer, bytes.data() + position, count);
         position += count;
         if (numBytesRead != nullptr)
@@ -77,9 +84,10 @@ class MemoryStream : public vst3::IBStream
     }
     vst3::tresult seek(std::int64_t pos, std::int32_t mode, std::int64_t* result) override
     {
-        const std::int64_t base = mode == vst3::kIBSeekCur   ? static_cast<std::int64_t>(position)
-                                  : mode == vst3::kIBSeekEnd ? static_cast<std::int64_t>(bytes.size())
-                                                             : 0;
+        const std::int64_t base = mode == vst3::kIBSeekCur ? static_cast<std::int64_t>(position)
+                                  : mode == vst3::kIBSeekEnd
+                                      ? static_cast<std::int64_t>(bytes.size())
+                                      : 0;
         position = static_cast<std::size_t>(std::clamp<std::int64_t>(base + pos, 0, bytes.size()));
         if (result != nullptr)
             *result = static_cast<std::int64_t>(position);
@@ -226,7 +234,10 @@ class TestAttributes : public vst3::IAttributeList
     }
     vst3::tresult setFloat(const char*, double) override { return vst3::kNotImplemented; }
     vst3::tresult getFloat(const char*, double&) override { return vst3::kNotImplemented; }
-    vst3::tresult setString(const char*, const vst3::char16*) override { return vst3::kNotImplemented; }
+    vst3::tresult setString(const char*, const vst3::char16*) override
+    {
+        return vst3::kNotImplemented;
+    }
     vst3::tresult getString(const char*, vst3::char16*, std::uint32_t) override
     {
         return vst3::kNotImplemented;
@@ -280,7 +291,8 @@ class TestHostApplication : public vst3::IHostApplication
         name[0] = 0;
         return vst3::kResultOk;
     }
-    vst3::tresult createInstance(vst3::TUIDPointer cid, vst3::TUIDPointer iid, void** object) override
+    vst3::tresult createInstance(vst3::TUIDPointer cid, vst3::TUIDPointer iid,
+                                 void** object) override
     {
         if (!vst3::sameTuid(cid, vst3::kIMessageIid) || !vst3::sameTuid(iid, vst3::kIMessageIid))
             return vst3::kNoInterface;
@@ -443,8 +455,9 @@ class HostedVst3
     Stereo render(const Stereo& input, std::int32_t blockFrames, bool inPlace = false,
                   ParameterChanges* changes = nullptr)
     {
-        Stereo output = inPlace ? input : Stereo{std::vector<float>(input.left.size()),
-                                                  std::vector<float>(input.right.size())};
+        Stereo output = inPlace ? input
+                                : Stereo{std::vector<float>(input.left.size()),
+                                         std::vector<float>(input.right.size())};
         const auto total = static_cast<std::int32_t>(input.left.size());
         for (std::int32_t done = 0; done < total; done += blockFrames)
         {
