@@ -170,9 +170,13 @@ class Vst3EditorX11 : public X11TestWindow
 bool changed(COffscreenContext& before, COffscreenContext& after, const PixelRect& rect)
 {
     for (int y = rect.top; y < rect.bottom; ++y)
+    {
         for (int x = rect.left; x < rect.right; ++x)
+        {
             if (before.getPixel(x, y) != after.getPixel(x, y))
                 return true;
+        }
+    }
     return false;
 }
 
@@ -184,8 +188,10 @@ int colours(COffscreenContext& shot, const PixelRect& rect)
     const int stride = cairo_image_surface_get_stride(surface);
     std::vector<std::uint32_t> seen;
     for (int y = rect.top; y < rect.bottom; ++y)
+    {
         for (int x = rect.left; x < rect.right; ++x)
             seen.push_back(reinterpret_cast<const std::uint32_t*>(data + y * stride)[x]);
+    }
     std::sort(seen.begin(), seen.end());
     return static_cast<int>(std::unique(seen.begin(), seen.end()) - seen.begin());
 }
