@@ -204,3 +204,19 @@ TEST(Vst3Process, ReactivatedRendersAsNew)
     used.component->setActive(1);
     EXPECT_EQ(maxDifference(used.render(material(), 512), reference), 0.0f);
 }
+
+TEST(Vst3Process, ActivatedAtAProgramRendersAsTheVst2EditionAtIt)
+{
+    Vst2Reference vst2;
+    vst2.setProgram(7);
+    vst2.setParameter(kOutputTrim, 0.9f);
+    HostedVst3 vst3;
+    ParameterChanges changes;
+    changes.add(vst3_parameters::kProgramId, 0, vst3_parameters::normalizedOfProgram(7));
+    changes.add(kOutputTrim, 0, 0.9f);
+    float* none[2] = {nullptr, nullptr};
+    vst3.process(none, none, 0, &changes);
+    vst3.component->setActive(0);
+    vst3.component->setActive(1);
+    EXPECT_EQ(maxDifference(vst3.render(material(), 512), vst2.render(material())), 0.0f);
+}
