@@ -196,11 +196,6 @@ X11Window::X11Window(unsigned long parentWindow, long width, long height)
     XSync(display, False);
 }
 
-int X11Window::getConnectionFd() const
-{
-    return ConnectionNumber(display);
-}
-
 X11Window::~X11Window()
 {
     if (!display)
@@ -213,6 +208,11 @@ X11Window::~X11Window()
     // Closing the connection destroys our window on the server. An explicit XDestroyWindow
     // would fail fatally when the host has already destroyed its window (and ours with it).
     XCloseDisplay(display);
+}
+
+int X11Window::getConnectionFd() const
+{
+    return display != nullptr ? ConnectionNumber(display) : -1;
 }
 
 void X11Window::processEvents(CFrame& frame)

@@ -4,6 +4,8 @@
 #include "host/plugins/Lv2PluginInstance.h"
 #include "host/plugins/Lv2World.h"
 #include "host/plugins/PluginLibrary.h"
+#include "host/plugins/Vst3Module.h"
+#include "host/plugins/Vst3PluginInstance.h"
 #include "host/plugins/VstPluginInstance.h"
 
 #include <algorithm>
@@ -17,6 +19,7 @@ namespace
 constexpr char kManifestName[] = "manifest.ttl";
 constexpr char kVstSuffix[] = ".so";
 constexpr char kClapSuffix[] = ".clap";
+constexpr char kVst3Suffix[] = ".vst3";
 constexpr std::size_t kChoicesNamed = 8; // more would not fit one line of an error
 
 class VstPluginSource final : public PluginSource
@@ -31,6 +34,20 @@ class VstPluginSource final : public PluginSource
 
   private:
     VstPluginMainProc entry;
+};
+
+class Vst3PluginSource final : public PluginSource
+{
+  public:
+    explicit Vst3PluginSource(Vst3EffectClass effect) : effect(std::move(effect)) {}
+    std::unique_ptr<PluginInstance> instantiate(double sampleRateHz,
+                                                int maxBlockFrames) const override
+    {
+        return std::make_unique<Vst3PluginInstance>(effect, sampleRateHz, maxBlockFrames);
+    }
+
+  private:
+    Vst3EffectClass effect;
 };
 
 class Lv2PluginSource final : public PluginSource
@@ -156,6 +173,15 @@ std::unique_ptr<PluginSource> openLv2Uri(const std::string& uri)
 std::unique_ptr<PluginSource> openPluginSource(const std::string& plugin, const std::string& uri)
 {
     std::error_code error;
+    const std::string trimmed =
+        plugin.size() > 1 && plugin.back() == '/' ? plugin.substr(0, plugin.size() - 1) : plugin;
+    if (endsWith(trimmed, kVst3Suffix))
+    {
+        if (!uri.empty())
+            throw HostError("--uri chooses among the plug-ins of an LV2 bundle folder, and " +
+                            plugin + " is a VST3 bundle");
+        return std::make_unique<Vst3PluginSource>(openVst3Bundle(trimmed));
+    }
     if (fs::is_directory(plugin, error))
     {
         if (!fs::is_regular_file(fs::path(plugin) / kManifestName, error))
@@ -166,8 +192,8 @@ std::unique_ptr<PluginSource> openPluginSource(const std::string& plugin, const 
     if (endsWith(plugin, kClapSuffix))
         return openClapSource(plugin, uri);
     if (!uri.empty())
-        throw HostError("--uri chooses among the plug-ins of an LV2 bundle folder, and " + plugin +
-                        " is none");
+        throw HostError("--uri chooses among the plug-ins of an LV2 bundle folder or a CLAP "
+                        "library, and " + plugin + " is neither");
     const bool lv2Uri = plugin.find(':') != std::string::npos && !endsWith(plugin, kVstSuffix) &&
                         !fs::exists(plugin, error);
     if (lv2Uri)

@@ -29,8 +29,9 @@ struct PluginChoiceNeeded : HostError
     std::vector<std::string> uris;
 };
 
-// Reads --plugin's argument: a path ending in .so is a VST 2.4 library; one ending in .clap a
-// CLAP library (`uri` chooses among its plug-ins by id); a folder holding
+// Reads --plugin's argument: a path ending in .vst3 is a VST3 bundle (its first audio effect
+// class); a path ending in .so is a VST 2.4 library; one ending in .clap a CLAP library (`uri`
+// chooses among its plug-ins by id); a folder holding
 // manifest.ttl is an LV2 bundle (`uri` chooses among its plug-ins); a string with ':' that is
 // no existing path is an LV2 plug-in URI looked up on LV2_PATH; any other path is tried as a
 // VST 2.4 library. Throws HostError (PluginChoiceNeeded for a bundle that needs --uri).
