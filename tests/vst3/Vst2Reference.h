@@ -7,7 +7,7 @@
 
 #include "Vst3TestHost.h"
 #include "tests/support/HostedEffect.h"
-#include "tests/support/TestProgramme.h"
+#include "tests/support/TestSignals.h"
 
 // The pins' programme at 44.1 kHz, driven 6 dB hot so every stage has work.
 inline Stereo testMaterial(int frames)
@@ -16,7 +16,8 @@ inline Stereo testMaterial(int frames)
              std::vector<float>(static_cast<std::size_t>(frames))};
     for (int i = 0; i < frames; ++i)
     {
-        const StereoSample frame = testProgrammeFrame(i, HostedVst3::kSampleRateHz);
+        const StereoSample frame = testSignalFrame(TestSignal::hot, static_cast<std::size_t>(i),
+                                                   HostedVst3::kSampleRateHz);
         s.left[static_cast<std::size_t>(i)] = 2.0f * frame.left;
         s.right[static_cast<std::size_t>(i)] = 2.0f * frame.right;
     }
