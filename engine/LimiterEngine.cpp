@@ -77,6 +77,8 @@ void LimiterEngine::setEngineSampleRate(float sampleRateHz)
                                : ec::kMinSampleRateHz,
                            kRelaxed);
     recomputeCoefficients();
+    // Audio taken at the old rate has no place in the look-ahead at the new one.
+    clearState();
 }
 
 void LimiterEngine::recomputeCoefficients()
@@ -228,6 +230,11 @@ void LimiterEngine::applyBypass(bool on)
 {
     bypassActive = on;
     bypassed.store(on, kRelaxed);
+    clearState();
+}
+
+void LimiterEngine::clearState()
+{
     resetState();
     std::fill(ring.get(), ring.get() + 4 * kRingFrames, 0.0f);
     ringNext = 0;
@@ -249,7 +256,7 @@ void LimiterEngine::setOutputGain(float factor)
 
 void LimiterEngine::setInputGain(float factor)
 {
-    inputGain.store(ec::kInputGainScale * boundedFactor(factor, ec::kMaxInputGainFactor), kRelaxed);
+    inputGain.store(boundedFactor(factor, ec::kMaxInputGainFactor), kRelaxed);
     postRequest(kRequestParameters);
 }
 

@@ -46,7 +46,7 @@ class LimiterEngine
     LimiterEngine& operator=(const LimiterEngine&) = delete;
 
     // Set-up thread. Takes rates below 5000 Hz (and NaN) as 5000 Hz and rates above 10 MHz as
-    // 10 MHz; recomputes everything.
+    // 10 MHz; recomputes everything and clears the delay lines.
     void setEngineSampleRate(float sampleRateHz);
     // Set-up thread. Derives every coefficient from the stored times and rate, redesigns the
     // correlation filters, re-arms the quantisers, then resets the detectors and meters.
@@ -54,6 +54,9 @@ class LimiterEngine
     // Set-up thread. Returns detectors and meters to rest; delay lines, filters, quantisers
     // and noise keep their state.
     void resetState();
+    // Set-up thread. resetState, and clears both delay lines: what a host's stop and start
+    // need, so that audio from before the stop never plays out against reset gains.
+    void clearState();
 
     // Any thread. Selects the path and, at the next frame, resets the detectors and meters and
     // clears both delay lines, also when the flag does not change.

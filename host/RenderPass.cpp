@@ -25,8 +25,10 @@ void configure(PluginInstance& plugin, const PluginSetup& setup)
         selectProgram(plugin, setup.program);
     for (const std::string& setting : setup.settings)
         applySetting(plugin, setting);
+    for (const std::string& setting : setup.normalisedSettings)
+        applySetting(plugin, setting, SettingScale::Normalised);
     for (const std::string& setting : setup.rawSettings)
-        applySetting(plugin, setting, false);
+        applySetting(plugin, setting, SettingScale::Raw);
     if (setup.interSamplePeakOn)
         if (const int param = findParameter(plugin, kInterSamplePeakName); param >= 0)
             plugin.setParam(param, kSwitchOn);

@@ -19,8 +19,9 @@ struct PluginSetup
     const PluginSource* source = nullptr; // instantiated once per pass
     int blockFrames = 512;
     std::string program;
-    std::vector<std::string> settings;    // normalised NAME=VALUE
-    std::vector<std::string> rawSettings; // any finite value
+    std::vector<std::string> settings;           // NAME=VALUE as --set takes it
+    std::vector<std::string> normalisedSettings; // NAME=VALUE, 0..1
+    std::vector<std::string> rawSettings;        // any finite value
     // Mastering turns inter-sample-peak detection on unless the user set it.
     bool interSamplePeakOn = false;
 };

@@ -42,7 +42,7 @@ void Lv2Plugin::connectPort(std::uint32_t port, void* data)
 
 void Lv2Plugin::activate()
 {
-    engine.resetState();
+    engine.clearState();
     for (int channel = 0; channel < 2; ++channel)
     {
         softclipGain[channel] = 1.0f;

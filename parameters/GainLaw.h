@@ -14,6 +14,10 @@ constexpr double kUpperDbPerUnit = (kTopDb - kKneeDb) / (1.0 - kKneePosition); /
 // The meters read full from this linear gain up (about -0.09 dB), so that a limited signal's
 // top segment lights.
 constexpr double kMeterFullScaleGain = 0.99;
+// "Input drive" applies ten times the law's factor, so it reads -52..+20 dB with its 0 dB at
+// unity gain.
+constexpr float kDriveFactorScale = 10.0f;
+constexpr double kDriveOffsetDb = 20.0; // 20 log10 of kDriveFactorScale
 
 // dB of a position; positions outside 0..1 extend the nearer segment.
 constexpr double positionToDb(double position)

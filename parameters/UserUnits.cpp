@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include "engine/EngineConstants.h"
 #include "parameters/GainLaw.h"
 
 namespace
@@ -16,9 +15,7 @@ constexpr int kWordLengthCount = static_cast<int>(std::size(kWordLengthNames));
 // The scale buttons send a quarter per step: PK 0, K12 0.25, K14 0.5, K20 0.75.
 constexpr float kTopOutputScale = 0.75f;
 constexpr float kTopMenuPosition = kWordLengthCount - 1;
-// 20 log10 of the engine's x10 on the drive factor.
-constexpr double kDriveScaleDb = 20.0;
-static_assert(engine_constants::kInputGainScale == 10.0f, "kDriveScaleDb is 20 log10 of it");
+static_assert(kTopMenuPosition == kLastDitheringPosition, "one entry per menu position");
 
 constexpr UserUnitInfo continuous(const char* symbol, const char* unit)
 {
@@ -39,7 +36,7 @@ const UserUnitInfo kUserUnits[kNumParams] = {
     {"output_scale", nullptr, UnitScale::displayRange, ValueKind::enumeration, kTopOutputScale, 0.0,
      kOutputScaleNames, kOutputScaleCount},
     toggle("bypass"),
-    gainLaw("input_drive", kDriveScaleDb),
+    gainLaw("input_drive", gain_law::kDriveOffsetDb),
     continuous("side_gain", "pc"),
     continuous("xcorr_time", "ms"),
     continuous("xcorr_threshold", nullptr),

@@ -36,8 +36,8 @@ struct UserUnitInfo
     ValueKind kind;
     // The parameter value at the user range's maximum; the minimum is at value 0.
     float topValue;
-    // gainLawDb only: "Input drive" shows the drive the engine applies, the law's dB plus the
-    // engine's x10 (+20 dB), so it reads -52..+20 dB with 0 dB at unity.
+    // gainLawDb only: "Input drive" shows the drive the engine applies, the law's dB plus its
+    // x10 (+20 dB), so it reads -52..+20 dB with 0 dB at unity.
     double offsetDb;
     // enumeration only: the label of each integer user value from 0.
     const char* const* scalePoints;

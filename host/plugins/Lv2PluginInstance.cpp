@@ -1,6 +1,8 @@
 #include "host/plugins/Lv2PluginInstance.h"
 
 #include "host/HostError.h"
+#include "lv2/Lv2Identity.h"
+#include "parameters/UserUnits.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/buf-size/buf-size.h>
@@ -251,6 +253,17 @@ std::string Lv2PluginInstance::paramSymbol(int param) const
 {
     const Lv2ControlPort* port = control(param);
     return port != nullptr ? port->symbol : std::string();
+}
+
+int Lv2PluginInstance::varnholtParamId(int param) const
+{
+    if (uri() != lv2_identity::kPluginUri)
+        return -1;
+    const std::string symbol = paramSymbol(param);
+    for (int index = 0; index < kNumParams; ++index)
+        if (symbol == kUserUnits[index].symbol)
+            return index;
+    return -1;
 }
 
 std::string Lv2PluginInstance::paramLabel(int param) const

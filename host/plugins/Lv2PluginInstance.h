@@ -51,6 +51,9 @@ class Lv2PluginInstance final : public PluginInstance
     // The value of the latency output port after the last run; 0 without one.
     int latencyFrames() const override;
 
+    // Our LV2 edition: known by its URI, its ports by their symbols.
+    int varnholtParamId(int param) const override;
+
   private:
     void refuseMissingFeatures() const;
     void refuseMissingLibrary() const;

@@ -50,6 +50,37 @@ void restorePortValue(const char* symbol, void* userData, const void* value, uin
     if (numericValue(*context.urids, value, size, type, number))
         (*context.setPortValue)(symbol, number);
 }
+// Where the URI ends in a number ("...#preset-3"), the text before it; else the whole URI.
+std::string uriStem(const std::string& uri)
+{
+    const std::size_t digits = uri.find_last_not_of("0123456789") + 1;
+    return uri.substr(0, digits);
+}
+
+unsigned long long uriNumber(const std::string& uri)
+{
+    return std::stoull(uri.substr(uriStem(uri).size()));
+}
+
+// A bundle numbers its presets when every URI is one stem followed by a distinct number (as our
+// LV2 edition's are): that numbering is the programs', and --program N must agree with it.
+bool numberedByTheBundle(const std::vector<Lv2Preset>& presets)
+{
+    constexpr std::size_t kMostDigits = 18; // beyond this a number may not fit
+    if (presets.empty())
+        return false;
+    const std::string stem = uriStem(presets.front().uri);
+    std::vector<unsigned long long> numbers;
+    for (const Lv2Preset& preset : presets)
+    {
+        const std::size_t digits = preset.uri.size() - uriStem(preset.uri).size();
+        if (uriStem(preset.uri) != stem || digits == 0 || digits > kMostDigits)
+            return false;
+        numbers.push_back(uriNumber(preset.uri));
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return std::adjacent_find(numbers.begin(), numbers.end()) == numbers.end();
+}
 } // namespace
 
 std::vector<Lv2Preset> findPresets(Lv2World& world, const LilvPlugin* plugin)
@@ -65,6 +96,12 @@ std::vector<Lv2Preset> findPresets(Lv2World& world, const LilvPlugin* plugin)
         presets.push_back({lv2NodeText(preset), label.empty() ? lv2NodeText(preset) : label});
     }
     lilv_nodes_free(related);
+    if (numberedByTheBundle(presets))
+    {
+        std::sort(presets.begin(), presets.end(), [](const Lv2Preset& a, const Lv2Preset& b)
+                  { return uriNumber(a.uri) < uriNumber(b.uri); });
+        return presets;
+    }
     std::sort(presets.begin(), presets.end(),
               [](const Lv2Preset& a, const Lv2Preset& b)
               { return a.label != b.label ? a.label < b.label : a.uri < b.uri; });

@@ -14,8 +14,9 @@ struct Lv2Preset
     std::string label; // the URI when the preset gives no label
 };
 
-// Every preset that applies to the plug-in among the loaded bundles, by label (then URI), so
-// that their numbers stay the same from run to run.
+// Every preset that applies to the plug-in among the loaded bundles, in the order the bundle
+// numbers them where its URIs end in distinct numbers, else by label (then URI), so that their
+// numbers stay the same from run to run.
 std::vector<Lv2Preset> findPresets(Lv2World& world, const LilvPlugin* plugin);
 
 // Called with a port symbol and value for each port value the preset holds.

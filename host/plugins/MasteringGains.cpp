@@ -1,15 +1,11 @@
 #include "host/plugins/MasteringGains.h"
 
-#include "host/plugins/PluginControls.h"
 #include "host/plugins/PluginInstance.h"
 #include "parameters/Parameters.h"
 #include "parameters/UserUnits.h"
 
 namespace
 {
-constexpr char kDriveName[] = "Input drive";
-constexpr char kTrimName[] = "Output trim";
-
 // Both editions reach the engine through parameterValueOf, so equal dB give equal samples.
 class GainsBase : public MasteringGains
 {
@@ -73,8 +69,15 @@ bool spansUserRange(const PluginInstance& plugin, int param, int index)
 
 std::unique_ptr<MasteringGains> masteringGainsOf(PluginInstance& plugin)
 {
-    const int drive = findParameter(plugin, kDriveName);
-    const int trim = findParameter(plugin, kTrimName);
+    int drive = -1;
+    int trim = -1;
+    for (int param = 0; param < plugin.numParams(); ++param)
+    {
+        if (plugin.varnholtParamId(param) == kInputDrive)
+            drive = param;
+        else if (plugin.varnholtParamId(param) == kOutputTrim)
+            trim = param;
+    }
     if (drive < 0 || trim < 0)
         return nullptr;
     switch (plugin.paramScale())

@@ -2,7 +2,8 @@
 // gain our engine applies, whatever format the edition speaks. One small adapter per way of
 // reading parameter values; a new format whose values read another way adds its class in
 // MasteringGains.cpp and a case in masteringGainsOf. Only our editions have these controls with
-// this meaning, so any other plug-in gets none and is refused for mastering.
+// this meaning (PluginInstance::varnholtParamId finds them), so any other plug-in gets none and is
+// refused for mastering.
 #pragma once
 
 #include <memory>

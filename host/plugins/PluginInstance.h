@@ -49,6 +49,10 @@ class PluginInstance
     // The delay in frames the plug-in states now; some state it only after their first block.
     virtual int latencyFrames() const = 0;
 
+    // The ParamId (0..16) of `param` where this is one of Varnholt Pro's own editions, whose
+    // parameters the renderer also reads and sets in the units a user reads; else -1.
+    virtual int varnholtParamId(int /*param*/) const { return -1; }
+
   protected:
     PluginInstance() = default;
 };

@@ -1,6 +1,8 @@
 #include "host/plugins/VstPluginInstance.h"
 
 #include "host/HostError.h"
+#include "parameters/Parameters.h"
+#include "plugin/VstIdentity.h"
 
 #include <algorithm>
 
@@ -49,6 +51,8 @@ VstPluginInstance::VstPluginInstance(VstPluginMainProc entry, double sampleRateH
     dispatch(effOpen);
     dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRateHz));
     dispatch(effSetBlockSize, 0, maxBlockFrames);
+    varnholt = effect->uniqueID == vst_identity::kUniqueId && effect->numParams == kNumParams &&
+               text(effGetProductString, 0) == vst_identity::kProductName;
 }
 
 void VstPluginInstance::closeAndRefuse(const std::string& reason)
@@ -162,4 +166,9 @@ void VstPluginInstance::stop()
     dispatch(effStopProcess);
     dispatch(effMainsChanged, 0, 0);
     running = false;
+}
+
+int VstPluginInstance::varnholtParamId(int param) const
+{
+    return varnholt && isParamIndex(param) ? param : -1;
 }

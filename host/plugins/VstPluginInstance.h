@@ -47,6 +47,9 @@ class VstPluginInstance final : public PluginInstance
     // Current initialDelay in frames, as the plug-in states it now.
     int latencyFrames() const override { return effect->initialDelay; }
 
+    // Our VST 2.4 edition: its parameter indices are the ParamIds.
+    int varnholtParamId(int param) const override;
+
   private:
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f) const;
@@ -57,6 +60,7 @@ class VstPluginInstance final : public PluginInstance
     AEffect* effect = nullptr;
     bool replacing = false; // processReplacing offered; else the old accumulating process
     bool running = false;
+    bool varnholt = false; // our own edition, known by its ID, product and parameter count
     std::vector<std::vector<float>> spareChannels; // extra inputs get silence, extra outputs go
     std::vector<float*> inputChannels;
     std::vector<float*> outputChannels;
