@@ -53,7 +53,6 @@ class LoudnessMeter
 
     LoudnessFigures figures() const;
     const LoudnessTrace& trace() const { return steps; }
-    long long frames() const { return framesAdded; }
     int sampleRateHz() const { return rateHz; }
 
     // Integrated loudness of finished programmes played one after another, gated as one.
