@@ -10,7 +10,8 @@
 std::vector<double> gainReductionDb(const std::vector<double>& inputMeanSquare,
                                     const std::vector<double>& outputMeanSquare, double gainDb);
 
-// The mean reduction over the 3 s (thirty steps) ending where the output's short-term loudness
-// is highest: what a master's loudest passage loses to the limiter. 0 with no loudness at all.
+// The mean reduction over the 3 s (thirty steps) ending where the short-term loudness given is
+// highest: with the input's, what the programme's loudest passage loses to the limiter (the
+// output's loudest can be a sparse passage the limiter left alone). 0 with no loudness at all.
 double loudestSecondsReductionDb(const std::vector<double>& reductionDb,
                                  const std::vector<double>& outputShortTermLufs);

@@ -206,7 +206,7 @@ void finishFile(FileOutcome& outcome, const InputFigures& input, PassResult& pas
     if (options.goal)
     {
         const double loudestDb =
-            loudestSecondsReductionDb(reduction, pass.outputMeter->trace().shortTermLufs);
+            loudestSecondsReductionDb(reduction, input.trace.shortTermLufs);
         if (loudestDb > kHeavyLimitingDb)
             outcome.warnings.push_back("the master needs heavy limiting: " + oneDecimal(loudestDb) +
                                        " dB of gain reduction in its loudest 3 seconds");

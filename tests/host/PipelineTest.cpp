@@ -311,6 +311,20 @@ TEST(Pipeline, AGentleMasterWarnsOfNothing)
     ASSERT_EQ(gentle.status, 0) << gentle.errors;
     EXPECT_EQ(gentle.errors, "");
 }
+
+// The demo's sparse drum intro comes out as its loudest passage once the song under it is
+// limited hard: the warning looks where the programme itself is loudest.
+TEST(Pipeline, ALoudMasterWarnsOfTheLimitingInTheProgrammesLoudestPassage)
+{
+    TempFolder folder;
+    ASSERT_EQ(runCommand({"--plugin", VARNHOLT_PLUGIN_PATH, "--output-dir", folder / ""}).status, 0);
+    const CommandRun loud =
+        runCommand({"--plugin", VARNHOLT_PLUGIN_PATH, "--target-lufs", "-10.5",
+                    folder / "varnholt-demo-input.wav", folder / "loud.wav"});
+    ASSERT_EQ(loud.status, 0) << loud.errors;
+    EXPECT_NE(loud.errors.find("warning: the master needs heavy limiting: "), std::string::npos)
+        << loud.errors;
+}
 #endif
 
 TEST(GainReduction, OfTheLoudestSecondsIsTheMeanOverTheThreeSecondsEndingAtTheLoudestStep)
