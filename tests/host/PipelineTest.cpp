@@ -317,10 +317,10 @@ TEST(Pipeline, AGentleMasterWarnsOfNothing)
 TEST(Pipeline, ALoudMasterWarnsOfTheLimitingInTheProgrammesLoudestPassage)
 {
     TempFolder folder;
-    ASSERT_EQ(runCommand({"--plugin", VARNHOLT_PLUGIN_PATH, "--output-dir", folder / ""}).status, 0);
-    const CommandRun loud =
-        runCommand({"--plugin", VARNHOLT_PLUGIN_PATH, "--target-lufs", "-10.5",
-                    folder / "varnholt-demo-input.wav", folder / "loud.wav"});
+    ASSERT_EQ(runCommand({"--plugin", VARNHOLT_PLUGIN_PATH, "--output-dir", folder / ""}).status,
+              0);
+    const CommandRun loud = runCommand({"--plugin", VARNHOLT_PLUGIN_PATH, "--target-lufs", "-10.5",
+                                        folder / "varnholt-demo-input.wav", folder / "loud.wav"});
     ASSERT_EQ(loud.status, 0) << loud.errors;
     EXPECT_NE(loud.errors.find("warning: the master needs heavy limiting: "), std::string::npos)
         << loud.errors;
