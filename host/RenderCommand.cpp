@@ -14,6 +14,7 @@
 #include "parameters/UserUnitText.h"
 #include "parameters/UserUnits.h"
 
+#include <cstdio>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -187,11 +188,10 @@ CommandLine withMatchingWordLength(const CommandLine& options, const PluginSourc
         else if (!userChoseDithering(options, *plugin))
         {
             const float position = *parameterValueFromText(kDithering, integer.wordLength);
-            const float hostValue = plugin->paramScale() == ParamScale::PortUnits
-                                        ? static_cast<float>(userValueOf(kDithering, position))
-                                        : position;
-            matched.rawSettings.push_back(std::string(kUserUnits[kDithering].symbol) + "=" +
-                                          std::to_string(hostValue));
+            const float hostValue = plugin->hostValueOfStored(dithering, position);
+            char text[32];
+            std::snprintf(text, sizeof text, "%.9g", static_cast<double>(hostValue));
+            matched.rawSettings.push_back(std::string(kUserUnits[kDithering].symbol) + "=" + text);
         }
     }
     return matched;

@@ -109,8 +109,7 @@ float hostValueOfText(const PluginInstance& plugin, int param, int id, const std
                         " takes " + userRangeText(id) +
                         " (--set-normalised takes the host's 0..1 value)");
     }
-    return plugin.paramScale() == ParamScale::PortUnits ? static_cast<float>(userValueOf(id, *value))
-                                                        : *value;
+    return plugin.hostValueOfStored(param, *value);
 }
 } // namespace
 
@@ -231,9 +230,7 @@ std::string formatPluginListing(const PluginInstance& plugin)
             const int id = plugin.varnholtParamId(param);
             if (id < 0)
                 continue;
-            const float value = plugin.paramScale() == ParamScale::PortUnits
-                                    ? parameterValueOf(id, plugin.paramValue(param))
-                                    : plugin.paramValue(param);
+            const float value = plugin.storedValueOf(param);
             listing << "  " << trimmed(plugin.paramName(param)) << " [" << kUserUnits[id].symbol
                     << "]: " << userValueText(id, value) << " (" << userRangeText(id) << ")\n";
         }

@@ -52,6 +52,11 @@ class PluginInstance
     // The ParamId (0..16) of `param` where this is one of Varnholt Pro's own editions, whose
     // parameters the renderer also reads and sets in the units a user reads; else -1.
     virtual int varnholtParamId(int /*param*/) const { return -1; }
+    // For those: the value setParam takes for a stored parameter value (normalised 0..1, the
+    // menu position), and the stored value behind paramValue. Normalised formats whose host
+    // values are the stored values, and port formats in user units, need not override them.
+    virtual float hostValueOfStored(int param, float storedValue) const;
+    virtual float storedValueOf(int param) const;
 
   protected:
     PluginInstance() = default;

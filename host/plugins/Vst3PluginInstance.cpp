@@ -1,6 +1,9 @@
 #include "host/plugins/Vst3PluginInstance.h"
 
 #include "host/HostError.h"
+#include "parameters/Parameters.h"
+#include "parameters/UserUnits.h"
+#include "vst3plugin/Vst3Identity.h"
 
 #include <algorithm>
 #include <cmath>
@@ -63,6 +66,32 @@ Vst3PluginInstance::Vst3PluginInstance(const Vst3EffectClass& effect, double rat
     synchroniseController();
     findPrograms();
     context.sampleRate = sampleRateHz;
+    varnholt = effect.cid == vst3_identity::kProcessorCid;
+}
+
+int Vst3PluginInstance::varnholtParamId(int param) const
+{
+    if (!varnholt || param < 0 || param >= numParams())
+        return -1;
+    const vst3::ParamID id = parameters[param].id;
+    return isParamIndex(static_cast<int>(id)) ? static_cast<int>(id) : -1;
+}
+
+// Our edition's plain values are the units a user reads; its menus step through their entries,
+// so their normalised values are no stored values.
+float Vst3PluginInstance::hostValueOfStored(int param, float storedValue) const
+{
+    const int index = varnholtParamId(param);
+    return static_cast<float>(
+        controller->plainParamToNormalized(parameters[param].id, userValueOf(index, storedValue)));
+}
+
+float Vst3PluginInstance::storedValueOf(int param) const
+{
+    const int index = varnholtParamId(param);
+    const double plain =
+        controller->normalizedParamToPlain(parameters[param].id, paramValue(param));
+    return parameterValueOf(index, static_cast<float>(plain));
 }
 
 void Vst3PluginInstance::createController(const Vst3EffectClass& effect)

@@ -48,6 +48,11 @@ class Vst3PluginInstance final : public PluginInstance
 
     int latencyFrames() const override;
 
+    // Our VST3 edition, known by its class id; its parameter ids are the ParamIds.
+    int varnholtParamId(int param) const override;
+    float hostValueOfStored(int param, float storedValue) const override;
+    float storedValueOf(int param) const override;
+
   private:
     struct Parameter
     {
@@ -78,5 +83,6 @@ class Vst3PluginInstance final : public PluginInstance
     vst3::ParamID programParameter = 0;
     std::int32_t programListId = -1;
     int programCount = 0;
+    bool varnholt = false;
     bool running = false;
 };

@@ -25,6 +25,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace
 {
@@ -268,28 +269,38 @@ TEST(LoudnessMeter, ShortTermStartsWhereItsWindowIsFullAndTruePeaksAreFoundBetwe
 }
 
 #ifdef VARNHOLT_PLUGIN_PATH
-TEST(Pipeline, BothEditionsMasterAFileToTheSameSettingsAndSamples)
+TEST(Pipeline, EveryEditionMastersAFileToTheSameSettingsAndSamples)
 {
     if (!std::filesystem::exists(VARNHOLT_LV2_BUNDLE_PATH "/manifest.ttl"))
         GTEST_SKIP() << "our LV2 bundle is not built at " VARNHOLT_LV2_BUNDLE_PATH;
     TempFolder folder;
     writeSoundFile(folder / "song.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kProgrammeRateHz,
                    generateProgramme(Character::dynamic, 8.0, 4, -3.0));
+    const std::vector<std::pair<std::string, std::string>> editions = {
+        {VARNHOLT_PLUGIN_PATH, "vst.wav"},
+        {VARNHOLT_LV2_BUNDLE_PATH, "lv2.wav"},
+#ifdef VARNHOLT_VST3_BUNDLE_PATH
+        {VARNHOLT_VST3_BUNDLE_PATH, "vst3.wav"},
+        {VARNHOLT_CLAP_PATH, "clap.wav"},
+#endif
+    };
     std::vector<std::string> settings;
-    for (const char* plugin : {VARNHOLT_PLUGIN_PATH, VARNHOLT_LV2_BUNDLE_PATH})
+    for (const auto& [plugin, output] : editions)
     {
-        const std::string output =
-            folder / (std::string(plugin) == VARNHOLT_PLUGIN_PATH ? "vst.wav" : "lv2.wav");
-        const CommandRun result =
-            runCommand({"--plugin", plugin, "--target-lufs", "-14", folder / "song.wav", output});
+        const CommandRun result = runCommand(
+            {"--plugin", plugin, "--target-lufs", "-14", folder / "song.wav", folder / output});
         ASSERT_EQ(result.status, 0) << plugin << ": " << result.errors;
         const std::size_t at = result.report.find("Settings  ");
         ASSERT_NE(at, std::string::npos) << result.report;
         settings.push_back(result.report.substr(at, result.report.find('\n', at) - at));
         settings.back() += result.report.substr(result.report.find("\nPass"));
     }
-    EXPECT_EQ(settings[0], settings[1]);
-    EXPECT_EQ(fileBytes(folder / "vst.wav"), fileBytes(folder / "lv2.wav"));
+    for (std::size_t edition = 1; edition < editions.size(); ++edition)
+    {
+        EXPECT_EQ(settings[edition], settings[0]) << editions[edition].first;
+        EXPECT_EQ(fileBytes(folder / editions[edition].second), fileBytes(folder / "vst.wav"))
+            << editions[edition].first;
+    }
 
     // Another vendor's LV2 limiter has no drive and trim we know in dB.
     const CommandRun other = runCommand({"--plugin", kZamMaximBundle, "--target-lufs", "-14",

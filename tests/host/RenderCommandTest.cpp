@@ -38,10 +38,10 @@ class RenderCommand : public ::testing::Test
 
 TEST(CommandLine, ReadsEveryOptionInBothSpellings)
 {
-    const CommandLine options = parseCommandLine(
-        {"--plugin", "p.so", "--program=Loud", "--set", "a=0.5", "--set=b=1", "--set-raw", "c=4",
-         "--set-normalised", "d=0.25",
-         "--block", "7", "--format", "int24", "--output-dir=out", "--json", "in.wav", "out.flac"});
+    const CommandLine options =
+        parseCommandLine({"--plugin", "p.so", "--program=Loud", "--set", "a=0.5", "--set=b=1",
+                          "--set-raw", "c=4", "--set-normalised", "d=0.25", "--block", "7",
+                          "--format", "int24", "--output-dir=out", "--json", "in.wav", "out.flac"});
     EXPECT_EQ(options.pluginPath, "p.so");
     EXPECT_EQ(options.program, "Loud");
     EXPECT_EQ(options.settings, (std::vector<std::string>{"a=0.5", "b=1"}));
@@ -162,26 +162,38 @@ TEST_F(RenderCommand, SetsOurDitheringMenuPositionBeyondOne)
 // the host's normalised values stay at hand under their own option.
 TEST_F(RenderCommand, OurEditionsSpeakTheUnitsAUserReads)
 {
-    const std::vector<std::string> settings = {
-        "--program", "1", "--set", "Input drive=+3 dB", "--set", "stereo_link=75 %",
-        "--set", "dithering=16bit", "--set", "Output scale=k14", "--set", "InterSamplePeak=on"};
+    const std::vector<std::string> settings = {"--program", "1",
+                                               "--set",     "Input drive=+3 dB",
+                                               "--set",     "stereo_link=75 %",
+                                               "--set",     "dithering=16bit",
+                                               "--set",     "Output scale=k14",
+                                               "--set",     "InterSamplePeak=on"};
     const std::string shown[] = {"Input drive [input_drive]: 3.0 dB (-52.0 dB to 20.0 dB)",
                                  "Stereo link [stereo_link]: 75 % (0 % to 100 %)",
                                  "Output scale [output_scale]: K14 (PK, K12, K14, K20)",
                                  "InterSamplePeak [inter_sample_peak]: on (on or off)",
                                  "Dithering [dithering]: 16 bit"};
-    for (const char* plugin : {VARNHOLT_PLUGIN_PATH, VARNHOLT_LV2_BUNDLE_PATH})
+    const std::vector<std::string> editions = {
+        VARNHOLT_PLUGIN_PATH,
+        VARNHOLT_LV2_BUNDLE_PATH,
+#ifdef VARNHOLT_VST3_BUNDLE_PATH
+        VARNHOLT_VST3_BUNDLE_PATH,
+        VARNHOLT_CLAP_PATH,
+#endif
+    };
+    for (const std::string& plugin : editions)
     {
         std::vector<std::string> arguments = {"--plugin", plugin, "--list"};
         arguments.insert(arguments.end(), settings.begin(), settings.end());
         const CommandRun result = runCommand(arguments);
         ASSERT_EQ(result.status, 0) << result.errors;
         for (const std::string& line : shown)
-            EXPECT_NE(result.report.find(line), std::string::npos) << plugin << "\n" << result.report;
+            EXPECT_NE(result.report.find(line), std::string::npos) << plugin << "\n"
+                                                                   << result.report;
     }
 
-    const CommandRun normalised = runCommand({"--plugin", VARNHOLT_PLUGIN_PATH, "--list",
-                                              "--set-normalised", "Input drive=1"});
+    const CommandRun normalised = runCommand(
+        {"--plugin", VARNHOLT_PLUGIN_PATH, "--list", "--set-normalised", "Input drive=1"});
     EXPECT_NE(normalised.report.find("Input drive [input_drive]: 20.0 dB"), std::string::npos)
         << normalised.report;
     const struct
@@ -225,8 +237,10 @@ TEST_F(RenderCommand, IntegerOutputsSetOurWordLengthUnlessChosen)
         return std::string(std::istreambuf_iterator<char>(file), {});
     };
     const std::string matched = render(folder / "a.wav", {"--format", "int16"});
-    EXPECT_EQ(matched, render(folder / "b.wav", {"--format", "int16", "--set", "dithering=16 bit"}));
-    EXPECT_NE(matched, render(folder / "c.wav", {"--format", "int16", "--set", "dithering=64 bit"}));
+    EXPECT_EQ(matched,
+              render(folder / "b.wav", {"--format", "int16", "--set", "dithering=16 bit"}));
+    EXPECT_NE(matched,
+              render(folder / "c.wav", {"--format", "int16", "--set", "dithering=64 bit"}));
 
     const CommandRun other =
         runCommand({"--plugin", FAKE_MAIN_ONLY_PATH, "--format", "int24", input, folder / "d.wav"});
