@@ -34,8 +34,8 @@ class NoiseSource
 
     // The uniformPair values of two draws in lanes 0, 1 and 2, 3 (two frames), converted
     // together.
-    __attribute__((always_inline)) StereoVector uniformTwoPairsOf(RandomGenerator::Lanes first,
-                                   RandomGenerator::Lanes second) const
+    __attribute__((always_inline)) StereoVector
+    uniformTwoPairsOf(RandomGenerator::Lanes first, RandomGenerator::Lanes second) const
     {
         return uniformPairOf(__builtin_shufflevector(first, second, 0, 1, 4, 5));
     }

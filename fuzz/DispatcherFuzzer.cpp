@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "plugin/LimiterEffect.h"
 #include "tests/support/HostileCall.h"
 #include "tests/support/RecordingHost.h"
-#include "plugin/LimiterEffect.h"
 
 namespace
 {

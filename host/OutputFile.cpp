@@ -61,7 +61,8 @@ TemporaryOutput::TemporaryOutput(const std::string& targetPath) : target(targetP
         if (S_ISLNK(status.st_mode))
         {
             if (stat(target.c_str(), &status) != 0)
-                refuse(target, errno == ENOENT ? "a symbolic link to nothing" : std::strerror(errno));
+                refuse(target,
+                       errno == ENOENT ? "a symbolic link to nothing" : std::strerror(errno));
             char resolved[PATH_MAX];
             if (realpath(target.c_str(), resolved) == nullptr)
                 refuse(target, std::strerror(errno));

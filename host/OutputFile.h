@@ -35,8 +35,8 @@ class TemporaryOutput
     [[noreturn]] void fail(int error);
     void removeTemporary();
 
-    std::string target;     // as named, for messages
-    std::string replaced;   // the file renamed onto: the target, or where its link points
+    std::string target;   // as named, for messages
+    std::string replaced; // the file renamed onto: the target, or where its link points
     std::string temporary;
     mode_t mode = 0;
     bool keepOwner = false; // a file replaced as root keeps its owner

@@ -205,8 +205,7 @@ void finishFile(FileOutcome& outcome, const InputFigures& input, PassResult& pas
         reduction.empty() ? 0.0 : *std::max_element(reduction.begin(), reduction.end());
     if (options.goal)
     {
-        const double loudestDb =
-            loudestSecondsReductionDb(reduction, input.trace.shortTermLufs);
+        const double loudestDb = loudestSecondsReductionDb(reduction, input.trace.shortTermLufs);
         if (loudestDb > kHeavyLimitingDb)
             outcome.warnings.push_back("the master needs heavy limiting: " + oneDecimal(loudestDb) +
                                        " dB of gain reduction in its loudest 3 seconds");

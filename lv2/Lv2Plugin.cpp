@@ -3,9 +3,9 @@
 #include <cmath>
 #include <limits>
 
-#include "parameters/UserUnits.h"
 #include "parameters/EngineParameters.h"
 #include "parameters/Presets.h"
+#include "parameters/UserUnits.h"
 
 Lv2Plugin::Lv2Plugin(double sampleRateHz)
 {

@@ -5,8 +5,8 @@
 
 #include "editor/LimiterEditor.h"
 #include "engine/EngineConstants.h"
-#include "parameters/UserUnits.h"
 #include "parameters/Presets.h"
+#include "parameters/UserUnits.h"
 #include "toolkit/CFrame.h"
 
 namespace

@@ -9,7 +9,7 @@ constexpr double kBottomDb = -72.0;
 constexpr double kKneeDb = -36.0;
 constexpr double kTopDb = 0.0;
 constexpr double kKneePosition = 1.0 / 7.0;
-constexpr double kLowerDbPerUnit = (kKneeDb - kBottomDb) / kKneePosition;        // 252 dB
+constexpr double kLowerDbPerUnit = (kKneeDb - kBottomDb) / kKneePosition;      // 252 dB
 constexpr double kUpperDbPerUnit = (kTopDb - kKneeDb) / (1.0 - kKneePosition); // 42 dB
 // The meters read full from this linear gain up (about -0.09 dB), so that a limited signal's
 // top segment lights.

@@ -77,4 +77,3 @@ constexpr float storedValueLimit(int index)
 
 // Word length in bits from the "Dithering" menu position 0..6 (64, 32, 24, 20, 16, 12, 8).
 int ditherBitsFromPosition(float position);
-

@@ -86,8 +86,8 @@ std::optional<float> entryFromText(int index, std::string_view text)
             return parameterValueOf(index, static_cast<float>(entry));
     std::string_view rest = text;
     const std::optional<double> number = leadingNumber(rest);
-    if (!number || !trimmed(rest).empty() || *number != std::floor(*number) || *number < 0.0
-        || *number >= unit.scalePointCount)
+    if (!number || !trimmed(rest).empty() || *number != std::floor(*number) || *number < 0.0 ||
+        *number >= unit.scalePointCount)
         return std::nullopt;
     return parameterValueOf(index, static_cast<float>(*number));
 }

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "engine/LimiterEngine.h"
-#include "plugin/LimiterProgram.h"
 #include "parameters/Parameters.h"
+#include "plugin/LimiterProgram.h"
 #include "vst/AudioEffectX.h"
 
 class LimiterEffect : public LimiterEngine, public AudioEffectX

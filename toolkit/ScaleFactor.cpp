@@ -18,9 +18,8 @@ double parsePositive(const char* text)
     const char* const end = text + std::strlen(text);
     double value = 0.0;
     const std::from_chars_result read = std::from_chars(text, end, value);
-    return read.ec == std::errc() && read.ptr == end && std::isfinite(value) && value > 0.0
-               ? value
-               : 0.0;
+    return read.ec == std::errc() && read.ptr == end && std::isfinite(value) && value > 0.0 ? value
+                                                                                            : 0.0;
 }
 
 // Xft.dpi from the resource database the desktop loaded into the server (xrdb), or 0.

@@ -98,7 +98,8 @@ std::vector<Lv2Preset> findPresets(Lv2World& world, const LilvPlugin* plugin)
     lilv_nodes_free(related);
     if (numberedByTheBundle(presets))
     {
-        std::sort(presets.begin(), presets.end(), [](const Lv2Preset& a, const Lv2Preset& b)
+        std::sort(presets.begin(), presets.end(),
+                  [](const Lv2Preset& a, const Lv2Preset& b)
                   { return uriNumber(a.uri) < uriNumber(b.uri); });
         return presets;
     }

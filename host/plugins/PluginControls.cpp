@@ -100,13 +100,13 @@ float hostValueOfText(const PluginInstance& plugin, int param, int id, const std
     const UserUnitInfo& unit = kUserUnits[id];
     char* end = nullptr;
     const double typed = std::strtod(valueText.c_str(), &end);
-    const bool outside = unit.kind == ValueKind::continuous && end != valueText.c_str() &&
-                         (typed < userMinimum(id) - kUserRangeSlack ||
-                          typed > userMaximum(id) + kUserRangeSlack);
+    const bool outside =
+        unit.kind == ValueKind::continuous && end != valueText.c_str() &&
+        (typed < userMinimum(id) - kUserRangeSlack || typed > userMaximum(id) + kUserRangeSlack);
     if (!value || outside)
     {
-        throw HostError("--set " + name + "=" + valueText + ": " + trimmed(plugin.paramName(param)) +
-                        " takes " + userRangeText(id) +
+        throw HostError("--set " + name + "=" + valueText + ": " +
+                        trimmed(plugin.paramName(param)) + " takes " + userRangeText(id) +
                         " (--set-normalised takes the host's 0..1 value)");
     }
     return plugin.hostValueOfStored(param, *value);

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "engine/EngineConstants.h"
-#include "parameters/UserUnits.h"
 #include "lv2/Lv2Identity.h"
 #include "lv2/Lv2Ports.h"
 #include "lv2/MeterPorts.h"
 #include "lv2/generator/TurtleDecimal.h"
 #include "parameters/Parameters.h"
 #include "parameters/Presets.h"
+#include "parameters/UserUnits.h"
 
 namespace id = lv2_identity;
 
@@ -81,8 +81,7 @@ std::string portValueText(int index, float parameterValue)
     const float value = std::strtof(text->c_str(), nullptr);
     if (value < std::strtof(minimum->c_str(), nullptr) ||
         value > std::strtof(maximum->c_str(), nullptr))
-        throw TtlError(std::string("value outside the range of port ") +
-                       kUserUnits[index].symbol);
+        throw TtlError(std::string("value outside the range of port ") + kUserUnits[index].symbol);
     return *text;
 }
 

@@ -215,10 +215,8 @@ TEST(EditorLayout, ABusyWindowLightsItsSwitchesScaleAndMeters)
     fixture.frame().writePng(testOutputPath("editor-busy.png").c_str());
 
     const RenderedPart parts[] = {
-        {kViews[15].rect, 1042, 20, "lit K14 button"},
-        {kViews[13].rect, 1042, 0, "dark PK button"},
-        {kViews[17].rect, 1041, 33, "Bypass on"},
-        {kViews[30].rect, 1042, 20, "ISP on"},
+        {kViews[15].rect, 1042, 20, "lit K14 button"}, {kViews[13].rect, 1042, 0, "dark PK button"},
+        {kViews[17].rect, 1041, 33, "Bypass on"},      {kViews[30].rect, 1042, 20, "ISP on"},
         {kViews[12].rect, 1034, 0, "K14 legend"},
     };
     for (const RenderedPart& part : parts)

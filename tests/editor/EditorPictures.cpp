@@ -4,9 +4,9 @@
 // Usage: editor_pictures FOLDER
 #include "editor/LimiterEditor.h"
 #include "host/DemoSynth.h"
+#include "parameters/Parameters.h"
 #include "plugin/LimiterEffectEdit.h"
 #include "plugin/VstEditor.h"
-#include "parameters/Parameters.h"
 #include "toolkit/CFrame.h"
 
 #include <algorithm>
@@ -103,7 +103,8 @@ std::size_t frameAt(double seconds)
 bool writeAtRest(const std::string& path)
 {
     PictureSession session(kRestProgram);
-    const std::size_t frames = static_cast<std::size_t>(kSettlingIdles) * kBlocksPerIdle * kBlockFrames;
+    const std::size_t frames =
+        static_cast<std::size_t>(kSettlingIdles) * kBlocksPerIdle * kBlockFrames;
     session.play(std::vector<float>(2 * frames, 0.0f), 0, frames, [] {});
     session.editor().idle(); // draws what the last meter reads set
     return session.write(path);

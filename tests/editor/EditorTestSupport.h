@@ -5,9 +5,9 @@
 #include "editor/LimiterEditor.h"
 #include "plugin/LimiterEffectEdit.h"
 #include "plugin/VstEditor.h"
+#include "tests/support/RecordingHost.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CDrawContext.h"
-#include "tests/support/RecordingHost.h"
 #include "toolkit/CFrame.h"
 
 #include <memory>

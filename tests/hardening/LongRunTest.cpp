@@ -43,7 +43,8 @@ TEST(LongRun, AnHourOfRandomAutomation)
                 normalised(random) * (index == kDitheringIndex ? kLargestDitheringPosition : 1.0f));
         }
         if (++blocks % blocksPerProgram == 0)
-            instance.dispatch(effSetProgram, 0, (blocks / blocksPerProgram) % instance.programCount());
+            instance.dispatch(effSetProgram, 0,
+                              (blocks / blocksPerProgram) % instance.programCount());
         frames = blockFrames(random);
         block.fillNoise(random, level(random), static_cast<std::size_t>(frames));
         instance.process(block.channels, block.channels, frames);

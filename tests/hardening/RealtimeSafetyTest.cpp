@@ -21,8 +21,8 @@
 #include <lv2/core/lv2.h>
 
 #include "HardeningHost.h"
-#include "tests/clap/ClapTestHost.h"
 #include "lv2/Lv2Ports.h"
+#include "tests/clap/ClapTestHost.h"
 #include "tests/vst3/Vst3TestHost.h"
 #include "vst3plugin/Vst3Parameters.h"
 
@@ -204,8 +204,10 @@ TEST(RealtimeSafety, Lv2RunNeitherAllocatesNorLocks)
     // In place, as hosts may run it.
     for (std::uint32_t channel = 0; channel < 2; ++channel)
     {
-        descriptor->connect_port(instance, lv2_port::kAudioInLeft + channel, block.channels[channel]);
-        descriptor->connect_port(instance, lv2_port::kAudioOutLeft + channel, block.channels[channel]);
+        descriptor->connect_port(instance, lv2_port::kAudioInLeft + channel,
+                                 block.channels[channel]);
+        descriptor->connect_port(instance, lv2_port::kAudioOutLeft + channel,
+                                 block.channels[channel]);
     }
     descriptor->activate(instance);
 

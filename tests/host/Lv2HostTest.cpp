@@ -6,9 +6,9 @@
 #include "RenderInMemory.h"
 #include "SoundFileWriter.h"
 #include "host/AudioFile.h"
+#include "host/RenderCommand.h"
 #include "host/plugins/PluginControls.h"
 #include "host/plugins/PluginSource.h"
-#include "host/RenderCommand.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -237,7 +237,8 @@ TEST_F(Lv2Command, SetsPortValuesBySymbolOrNameAndPresetsByNumberOrName)
         // Presets are numbered as the bundle numbers them (preset001..004): Zero, CarvedBass,
         // CarvedGuitar, CarvedVox.
         {{"--plugin", kZamEqBundle, "--program", "2", "--set", "master=2"},
-         {"  0  Zero\n  1  CarvedBass\n", "Frequency 1 [f1]: 175 Hz", "Master Gain [master]: 2 dB"}},
+         {"  0  Zero\n  1  CarvedBass\n", "Frequency 1 [f1]: 175 Hz",
+          "Master Gain [master]: 2 dB"}},
         {{"--plugin", kLspBundle, "--uri", kLspLimiterUri},
          {"Operating mode [mode]: Herm Thin (0 to 11)", "Enabled [enabled]: on (0 to 1)"}},
         {{"--plugin", kLspBundle},
@@ -301,7 +302,8 @@ TEST(Lv2OwnBundle, GivesTheSameSamplesAsOurVstLibraryAtDefaultsAndEveryProgram)
             // --program N names the same program in both editions where the bundle has it.
             if (program < lv2->numPrograms())
             {
-                EXPECT_EQ(nameKeyOf(lv2->programName(program)), nameKeyOf(vst->programName(program)));
+                EXPECT_EQ(nameKeyOf(lv2->programName(program)),
+                          nameKeyOf(vst->programName(program)));
                 selectProgram(*lv2, std::to_string(program));
             }
             else

@@ -116,15 +116,14 @@ TEST(MasteringSearch, GivesUpOnATrimThatNeverLandsAndSaysSo)
     const LimiterModel model{-20, -6, 0.5, 0.0, 30, 0};
     const MasteringGoal goal{-16, -1};
     int renders = 0;
-    const SearchOutcome outcome =
-        searchDriveAndTrim(goal, 4.0,
-                           [&](double driveDb, double trimDb)
-                           {
-                               const double errorLu = ++renders % 2 == 0 ? 0.3 : -0.3;
-                               return PassFigures{driveDb, trimDb,
-                                                  model.lufs(driveDb) + trimDb + errorLu,
-                                                  model.peak(driveDb) + trimDb};
-                           });
+    const SearchOutcome outcome = searchDriveAndTrim(
+        goal, 4.0,
+        [&](double driveDb, double trimDb)
+        {
+            const double errorLu = ++renders % 2 == 0 ? 0.3 : -0.3;
+            return PassFigures{driveDb, trimDb, model.lufs(driveDb) + trimDb + errorLu,
+                               model.peak(driveDb) + trimDb};
+        });
     EXPECT_FALSE(outcome.reached);
     EXPECT_TRUE(outcome.trimUnsettled);
     EXPECT_LE(outcome.passes.size(), 15u) << "bounded";

@@ -127,11 +127,10 @@ TEST_F(OutputPlace, RefusesAReadOnlyFileAndADanglingLink)
     ASSERT_EQ(symlink("nowhere/gone.wav", dangling.c_str()), 0);
     result = renderTo(dangling);
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.errors.find("a symbolic link to nothing"), std::string::npos)
-        << result.errors;
+    EXPECT_NE(result.errors.find("a symbolic link to nothing"), std::string::npos) << result.errors;
     EXPECT_TRUE(S_ISLNK(modeOf(dangling)));
-    EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"dangling.wav", "in.wav",
-                                                            "read-only.wav"}));
+    EXPECT_EQ(folder.fileNames(),
+              (std::vector<std::string>{"dangling.wav", "in.wav", "read-only.wav"}));
 }
 
 TEST_F(OutputPlace, TakesTheLongestNameTheFolderAllows)

@@ -1,8 +1,8 @@
 // Renders interleaved stereo held in memory through a plug-in and keeps what comes back.
 #pragma once
 
-#include "host/plugins/PluginInstance.h"
 #include "host/PluginStream.h"
+#include "host/plugins/PluginInstance.h"
 
 #include <algorithm>
 #include <vector>

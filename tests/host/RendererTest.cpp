@@ -1,11 +1,11 @@
 // Rendering in-memory stereo through plug-ins: the fake delay in every shape, and real limiters
 // loaded from disk: Debian's LSP limiter, which proves the host is not tied to our plug-in, and
 // ours when it is part of the build.
-#include "host/PluginStream.h"
 #include "FakeEffect.h"
 #include "LspLimiter.h"
 #include "RenderInMemory.h"
 #include "host/HostError.h"
+#include "host/PluginStream.h"
 #include "host/plugins/PluginLibrary.h"
 #include "host/plugins/VstPluginInstance.h"
 

@@ -15,9 +15,9 @@
 #include <set>
 
 #include "Lv2Bundle.h"
-#include "parameters/UserUnits.h"
 #include "lv2/MeterPorts.h"
 #include "parameters/Presets.h"
+#include "parameters/UserUnits.h"
 
 namespace
 {
@@ -258,8 +258,7 @@ TEST(Lv2Bundle, PresetsAreTheDistinctFactoryProgramsAndApplyExactly)
 {
     constexpr int kDistinctPrograms = 8;
     Lv2World& w = *bundleWorld();
-    LilvNodes* related =
-        lilv_plugin_get_related(bundlePlugin(), lv2Uri(LV2_PRESETS__Preset).get());
+    LilvNodes* related = lilv_plugin_get_related(bundlePlugin(), lv2Uri(LV2_PRESETS__Preset).get());
     EXPECT_EQ(lilv_nodes_size(related), static_cast<unsigned>(kDistinctPrograms));
     std::set<std::string> uris;
     LILV_FOREACH(nodes, i, related)

@@ -9,8 +9,8 @@
 #include <random>
 
 #include "VstReference.h"
-#include "parameters/UserUnits.h"
 #include "parameters/Presets.h"
+#include "parameters/UserUnits.h"
 
 namespace
 {

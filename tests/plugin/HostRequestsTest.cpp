@@ -68,8 +68,8 @@ TEST(HostRequests, OutOfRangeIndicesChangeNothingAndAnswerZero)
 TEST(HostRequests, StoredValuesStayWithinTheirRange)
 {
     HostedEffect e;
-    const std::pair<float, float> heldValues[] = {{-1.0f, 0.0f}, {2.0f, 1.0f}, {1e30f, 1.0f},
-                                                  {-1e30f, 0.0f}, {0.25f, 0.25f}};
+    const std::pair<float, float> heldValues[] = {
+        {-1.0f, 0.0f}, {2.0f, 1.0f}, {1e30f, 1.0f}, {-1e30f, 0.0f}, {0.25f, 0.25f}};
     for (const auto& [sent, stored] : heldValues)
     {
         e.setParameter(kSideGain, sent);

@@ -79,10 +79,18 @@ TEST(RenderPin, Programs0And2ThroughTheBuiltPlugin)
         std::uint64_t baselineHash, wideHash;
         double sumLeft, sumRight;
     } cases[] = {
-        {0, {}, 0xd15ea51157f07daeull, 0xd15ea51157f07daeull, -29.194150954752047,
+        {0,
+         {},
+         0xd15ea51157f07daeull,
+         0xd15ea51157f07daeull,
+         -29.194150954752047,
          168.87039141291302},
-        {2, {{kInterSamplePeak, 1.0f}, {kDithering, kDither16BitPosition}}, 0xa8c7a9813c2e2b65ull,
-         0xcab2401a53c8c165ull, -85.303558349609375, 193.57827758789062},
+        {2,
+         {{kInterSamplePeak, 1.0f}, {kDithering, kDither16BitPosition}},
+         0xa8c7a9813c2e2b65ull,
+         0xcab2401a53c8c165ull,
+         -85.303558349609375,
+         193.57827758789062},
     };
     for (const auto& pinned : cases)
     {

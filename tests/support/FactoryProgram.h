@@ -21,7 +21,8 @@ struct ParameterChange
 constexpr float kDither16BitPosition = 4.0f;
 
 template <typename Engine>
-void applyFactoryProgram(Engine& engine, int program, const std::vector<ParameterChange>& changes = {})
+void applyFactoryProgram(Engine& engine, int program,
+                         const std::vector<ParameterChange>& changes = {})
 {
     for (int index = 0; index < kNumParams; ++index)
         applyParameterTo(engine, index, kPresetTable[program][index]);

@@ -234,8 +234,8 @@ void ReferenceEngine::meterStep(const std::array<double, 2>& out)
         const bool rising = m > peakMeter[c];
         const bool newHold = rising && m > peakHold[c];
         peakMeter[c] = rising ? m : peakMeter[c] * meterDecayCoef;
-        holdCount[c] = newHold ? holdDurationFrames - 1
-                               : (ranOut ? holdDurationFrames : holdCount[c] - 1);
+        holdCount[c] =
+            newHold ? holdDurationFrames - 1 : (ranOut ? holdDurationFrames : holdCount[c] - 1);
         if (newHold || ranOut)
             peakHold[c] = m;
         rmsMeter[c] = meterRmsCoef * rmsMeter[c] + (1.0 - meterRmsCoef) * out[c] * out[c];
