@@ -192,9 +192,11 @@ std::unique_ptr<PluginSource> openPluginSource(const std::string& plugin, const 
     if (endsWith(plugin, kClapSuffix))
         return openClapSource(plugin, uri);
     if (!uri.empty())
+    {
         throw HostError("--uri chooses among the plug-ins of an LV2 bundle folder or a CLAP "
                         "library, and " +
                         plugin + " is neither");
+    }
     const bool lv2Uri = plugin.find(':') != std::string::npos && !endsWith(plugin, kVstSuffix) &&
                         !fs::exists(plugin, error);
     if (lv2Uri)
