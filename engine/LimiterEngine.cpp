@@ -66,6 +66,7 @@ void LimiterEngine::processRun(const float* inLeft, const float* inRight, float*
     if (pendingRequests.load(std::memory_order_relaxed) != 0)
         carryOutRequests();
     runFunction(*this, inLeft, inRight, outLeft, outRight, frames);
+    loudness.write(outLeft, outRight, frames);
 }
 
 void LimiterEngine::setEngineSampleRate(float sampleRateHz)
@@ -77,6 +78,7 @@ void LimiterEngine::setEngineSampleRate(float sampleRateHz)
                                : ec::kMinSampleRateHz,
                            kRelaxed);
     recomputeCoefficients();
+    loudness.setSampleRate(engineSampleRate.load(kRelaxed));
 }
 
 void LimiterEngine::recomputeCoefficients()
@@ -124,6 +126,12 @@ void LimiterEngine::recomputeCoefficients()
 }
 
 void LimiterEngine::resetState()
+{
+    restDetectors();
+    loudness.restart();
+}
+
+void LimiterEngine::restDetectors()
 {
     const StereoVector rest = stereo::splat(ec::kEpsilon);
     state.out = rest;
@@ -205,6 +213,21 @@ void LimiterEngine::resetPeakHold()
     postRequest(kRequestPeakHoldReset);
 }
 
+void LimiterEngine::resetLoudness()
+{
+    loudness.reset();
+}
+
+LoudnessFigures LimiterEngine::getLoudness() const
+{
+    return loudness.getFigures();
+}
+
+void LimiterEngine::waitUntilLoudnessMeasured()
+{
+    loudness.waitUntilMeasured();
+}
+
 void LimiterEngine::postRequest(Request request)
 {
     // Release: the value stored with the request is visible once the request is seen.
@@ -228,7 +251,8 @@ void LimiterEngine::applyBypass(bool on)
 {
     bypassActive = on;
     bypassed.store(on, kRelaxed);
-    resetState();
+    // The output goes on without a gap, so the loudness measurement does too.
+    restDetectors();
     std::fill(ring.get(), ring.get() + 4 * kRingFrames, 0.0f);
     ringNext = 0;
 }

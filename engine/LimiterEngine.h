@@ -3,6 +3,7 @@
 #include "engine/AtomicStereo.h"
 #include "engine/BiquadFilter.h"
 #include "engine/EngineConstants.h"
+#include "engine/LoudnessFeed.h"
 #include "engine/NoiseSource.h"
 #include "engine/Quantiser.h"
 #include "engine/RandomGenerator.h"
@@ -52,7 +53,8 @@ class LimiterEngine
     // correlation filters, re-arms the quantisers, then resets the detectors and meters.
     void recomputeCoefficients();
     // Set-up thread. Returns detectors and meters to rest; delay lines, filters, quantisers
-    // and noise keep their state.
+    // and noise keep their state. The loudness measurement restarts its windows with the next
+    // frame and keeps what it counts since its reset.
     void resetState();
 
     // Any thread. Selects the path and, at the next frame, resets the detectors and meters and
@@ -84,6 +86,14 @@ class LimiterEngine
 
     // Any thread. The held peaks are replaced by the current level two frames later.
     void resetPeakHold();
+    // Any thread. The loudness figures count from the next frame processed.
+    void resetLoudness();
+    // Any thread. Loudness of the output per BS.1770-4 / EBU R128 since the last reset or rate
+    // change, measured off the processing thread (LoudnessFeed.h): a few milliseconds behind.
+    LoudnessFigures getLoudness() const;
+    // Any thread but the processing thread: returns once every frame processed so far is
+    // measured, so getLoudness tells the whole output; for offline work and tests.
+    void waitUntilLoudnessMeasured();
 
     // Parameter setters, any thread. Times are in seconds (at least 0.005; NaN counts as
     // 0.005), levels in dB. The output gain is held within 1e-6..1; gains, amounts and
@@ -141,6 +151,7 @@ class LimiterEngine
     };
 
     void postRequest(Request request);
+    void restDetectors();
     // Floors and stores a time, and the one-pole coefficient of timeScale times it at the
     // current rate.
     void setTime(std::atomic<float>& time, std::atomic<float>& coefficient, float seconds,
@@ -379,6 +390,9 @@ class LimiterEngine
         float rightOut[kRunFrames];
     };
     RunBuffers run{};
+
+    // Every output frame goes to the loudness measurement; last, so its thread stops first.
+    LoudnessFeed loudness;
 };
 
 template <typename Sample>
