@@ -66,7 +66,8 @@ void LimiterEngine::processRun(const float* inLeft, const float* inRight, float*
     if (pendingRequests.load(std::memory_order_relaxed) != 0)
         carryOutRequests();
     runFunction(*this, inLeft, inRight, outLeft, outRight, frames);
-    loudness.write(outLeft, outRight, frames);
+    if (loudnessMeasured)
+        loudness.write(outLeft, outRight, frames);
 }
 
 void LimiterEngine::setEngineSampleRate(float sampleRateHz)

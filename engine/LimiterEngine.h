@@ -94,6 +94,9 @@ class LimiterEngine
     // Any thread but the processing thread: returns once every frame processed so far is
     // measured, so getLoudness tells the whole output; for offline work and tests.
     void waitUntilLoudnessMeasured();
+    // Set-up thread. With false the output no longer reaches the loudness measurement (whose
+    // figures then stand still): for benchmarks that compare the cost.
+    void measureLoudness(bool on) { loudnessMeasured = on; }
 
     // Parameter setters, any thread. Times are in seconds (at least 0.005; NaN counts as
     // 0.005), levels in dB. The output gain is held within 1e-6..1; gains, amounts and
@@ -392,6 +395,7 @@ class LimiterEngine
     RunBuffers run{};
 
     // Every output frame goes to the loudness measurement; last, so its thread stops first.
+    bool loudnessMeasured = true;
     LoudnessFeed loudness;
 };
 

@@ -48,7 +48,8 @@ void TruePeakMeter::clearHistory()
 
 void TruePeakMeter::process(const float* samples, int frames)
 {
-    float highest = peak;
+    // The running maximum stays a vector until the end, one comparison per sample.
+    Phases highest{peak, peak, peak, peak};
     for (int i = 0; i < frames; ++i)
     {
         history[next] = samples[i];
@@ -57,12 +58,11 @@ void TruePeakMeter::process(const float* samples, int frames)
         // The window, oldest first: history[next .. next + kTaps).
         const float* window = history + next;
         // All four phases at once, tap by tap, so the sums go in one vector.
-        float values[kPhases] = {};
+        Phases values{};
         for (int tap = 0; tap < kTaps; ++tap)
-            for (int phase = 0; phase < kPhases; ++phase)
-                values[phase] += coefficients[tap][phase] * window[tap];
-        for (float value : values)
-            highest = std::max(highest, std::fabs(value));
+            values += coefficients[tap] * window[tap];
+        const Phases magnitudes = values < 0.0f ? -values : values;
+        highest = magnitudes > highest ? magnitudes : highest;
     }
-    peak = highest;
+    peak = std::max({highest[0], highest[1], highest[2], highest[3]});
 }

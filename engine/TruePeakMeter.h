@@ -24,7 +24,8 @@ class TruePeakMeter
     // Coefficients per tap, the phases side by side so one tap's four products go together;
     // phase 0 is the sample itself. history holds the last kTaps samples twice over so a window
     // never wraps.
-    alignas(16) float coefficients[kTaps][kPhases];
+    using Phases = float __attribute__((vector_size(kPhases * sizeof(float))));
+    Phases coefficients[kTaps];
     float history[2 * kTaps] = {};
     int next = 0;
     float peak = 0.0f;
