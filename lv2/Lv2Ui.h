@@ -49,6 +49,7 @@ class Lv2Ui : public EditorConnection
     void idleHostDuringDrag() override {}
     void readMeters(MeterReadings& readings) override;
     void resetPeakHold() override;
+    void resetLoudness() override;
     // Refused: see the definition.
     bool requestEditorSize(int widthPx, int heightPx) override;
 
@@ -65,5 +66,6 @@ class Lv2Ui : public EditorConnection
     // lasted a single run between two idles still shows. Negative: none since.
     float lowestSoftclipGain[2] = {-1.0f, -1.0f};
     float peakHoldResetValue = 0.0f;
+    float loudnessResetValue = 0.0f;
     std::unique_ptr<LimiterEditor> editor;
 };
