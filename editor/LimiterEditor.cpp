@@ -342,7 +342,9 @@ void LimiterEditor::updateLoudness(const MeterReadings& readings)
 {
     using namespace loudness_layout;
     // Fed also while the panel is hidden, so it opens on the recent past.
-    const double now = std::chrono::duration<double>(
+    const double now =
+        historyClock ? historyClock()
+                     : std::chrono::duration<double>(
                            std::chrono::steady_clock::now().time_since_epoch())
                            .count();
     history.add(now, readings);

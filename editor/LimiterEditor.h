@@ -9,6 +9,8 @@
 #include "toolkit/AEffGUIEditor.h"
 #include "toolkit/CControl.h"
 
+#include <functional>
+
 class CBitmap;
 class CMovieButton;
 class ClickableLabel;
@@ -48,6 +50,9 @@ class LimiterEditor : public AEffGUIEditor, public CControlListener
     // GUI thread, before getRect and open: the host's scale for the editor (LV2's
     // ui:scaleFactor), which replaces the desktop's; brought to the nearest step. 0 forgets it.
     void setHostScaleFactor(double factor);
+    // GUI thread: the clock in seconds the loudness history is stamped with at each idle; the
+    // steady clock unless set. For pictures and tests that play faster than real time.
+    void setHistoryClock(std::function<double()> clock) { historyClock = std::move(clock); }
     // The scale of the last getRect or open; 0 before either.
     double getScaleFactor() const { return scale; }
     // GUI thread: the window's size in device pixels. While closed it follows a new choice
@@ -133,6 +138,7 @@ class LimiterEditor : public AEffGUIEditor, public CControlListener
     LoudnessPanel* loudnessPanel = nullptr;
     ClickableLabel* loudnessReset = nullptr;
     LoudnessHistory history;
+    std::function<double()> historyClock;
     int targetEntry = loudness_layout::kDefaultTarget;
     int spanEntry = loudness_layout::kDefaultSpan;
     bool panelShown = false;

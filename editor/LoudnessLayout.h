@@ -10,7 +10,9 @@ constexpr int kPanelTopPx = art::kPanelHeightPx;
 constexpr int kPanelHeightPx = 160;
 constexpr PixelRect kPanel{0, kPanelTopPx, art::kPanelWidthPx, kPanelTopPx + kPanelHeightPx};
 // The history graph, its level scale's labels at its right, and the readout column.
-constexpr PixelRect kGraph{12, kPanelTopPx + 10, 436, kPanelTopPx + 150};
+constexpr PixelRect kGraph{12, kPanelTopPx + 10, 436, kPanelTopPx + 140};
+// The colour key under the graph.
+constexpr PixelRect kKey{12, kPanelTopPx + 143, 436, kPanelTopPx + 155};
 constexpr int kScaleLabelWidthPx = 22;
 constexpr PixelRect kReadouts{466, kPanelTopPx + 10, 590, kPanelTopPx + 100};
 constexpr int kReadoutRows = 5;
@@ -44,8 +46,8 @@ constexpr const char* kPanelEntry = "Loudness panel";
 // The stages' gain reduction in the bar meters' colours, the output level dimmed beneath.
 constexpr CColor kGraphBackground = editor_layout::opaque(palette::kMeterWell);
 constexpr CColor kGridColour = editor_layout::opaque(palette::kMeterUnlit);
-constexpr CColor kPeakColour =
-    editor_layout::opaque(ArtColour{40, 118, 58}); // kMeterGreen at 60 %
+// kMeterGreen halfway to the graph's background, so reductions and lines stand out over it.
+constexpr CColor kPeakColour = editor_layout::opaque(ArtColour{36, 102, 51});
 constexpr CColor kSoftclipColour = editor_layout::opaque(palette::kMeterYellow);
 constexpr CColor kLimiterColour = editor_layout::opaque(palette::kMeterRed);
 constexpr CColor kLevellerColour = editor_layout::opaque(palette::kMeterOrange);

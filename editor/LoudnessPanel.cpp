@@ -27,13 +27,15 @@ void useColour(cairo_t* cr, const CColor& colour)
     cairo_set_source_rgb(cr, colour.red / 255.0, colour.green / 255.0, colour.blue / 255.0);
 }
 
-// A figure to one decimal with its unit, "--" below the gate.
-void formatFigure(char* text, std::size_t size, float value, const char* unit, bool silent)
+// A figure to one decimal with its unit, "--" below the gate; signed shows a plus too.
+void formatFigure(char* text, std::size_t size, float value, const char* unit, bool silent,
+                  bool signedFigure)
 {
     if (silent)
         std::snprintf(text, size, "-- %s", unit);
     else
-        std::snprintf(text, size, "%.1f %s", std::fabs(value) < 0.05f ? 0.0f : value, unit);
+        std::snprintf(text, size, signedFigure ? "%+.1f %s" : "%.1f %s",
+                      std::fabs(value) < 0.05f ? 0.0f : value, unit);
 }
 
 // What one column of the graph shows: the loudest peak and deepest reductions of its entries.
@@ -81,6 +83,7 @@ void LoudnessPanel::draw(CDrawContext* context)
     context->setFillColor(kPanelColour);
     context->fillRect(size);
     drawGraph(context);
+    drawKey(context);
     drawReadouts(context);
     setDirty(false);
 }
@@ -214,6 +217,31 @@ void LoudnessPanel::drawColumns(CDrawContext* context, const CRect& graph)
     cairo_stroke(cr);
 }
 
+void LoudnessPanel::drawKey(CDrawContext* context)
+{
+    const CRect key = placed(kKey);
+    const struct
+    {
+        const char* name;
+        CColor colour;
+    } entries[] = {{"OUTPUT PEAK", editor_layout::opaque(palette::kMeterGreen)},
+                   {"SHORT-TERM", kShortTermColour},
+                   {"TARGET", kTargetColour},
+                   {"RMS", kLevellerColour},
+                   {"SOFTCLIP", kSoftclipColour},
+                   {"LIMITER", kLimiterColour}};
+    context->setFont(kNormalFontVerySmall);
+    const long gap = std::lround(12 * scale);
+    long x = key.left;
+    for (const auto& entry : entries)
+    {
+        context->setFontColor(entry.colour);
+        const long width = context->getStringWidth(entry.name);
+        context->drawString(entry.name, CRect(x, key.top, x + width + 1, key.bottom), kLeftText);
+        x += width + gap;
+    }
+}
+
 void LoudnessPanel::drawReadouts(CDrawContext* context)
 {
     const CRect area = placed(kReadouts);
@@ -240,7 +268,9 @@ void LoudnessPanel::drawReadouts(CDrawContext* context)
                               std::fabs(figures.integratedLufs - targetLufs) <= kOnTargetLu;
         context->setFontColor(onTarget ? kOnTargetColour : editor_layout::kTextGrey);
         char text[40];
-        formatFigure(text, sizeof text, rows[row].value, rows[row].unit, rows[row].silent);
+        // Above full scale is what a true-peak readout warns of: it carries its sign.
+        formatFigure(text, sizeof text, rows[row].value, rows[row].unit, rows[row].silent,
+                     row == kReadoutRows - 1);
         const CRect rowRect(area.left, area.top + row * rowHeight, area.right,
                             area.top + (row + 1) * rowHeight);
         context->drawString(rows[row].name, rowRect, kLeftText);

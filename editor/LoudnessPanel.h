@@ -28,6 +28,7 @@ class LoudnessPanel : public CView
     void drawGraph(CDrawContext* context);
     void drawColumns(CDrawContext* context, const CRect& graph);
     void drawGrid(CDrawContext* context, const CRect& graph);
+    void drawKey(CDrawContext* context);
     void drawReadouts(CDrawContext* context);
 
     double scale;
