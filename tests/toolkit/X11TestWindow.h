@@ -48,12 +48,13 @@ class X11TestWindow : public ::testing::Test
         XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
         XFlush(display);
     }
-    // Button 1, with a modifier key (a keysym such as XK_Control_L) held around it if given.
-    void fakeButton(bool press, KeySym modifier = 0)
+    // A button (the first unless given), with a modifier key (a keysym such as XK_Control_L)
+    // held around it if given.
+    void fakeButton(bool press, KeySym modifier = 0, unsigned int button = Button1)
     {
         if (modifier)
             XTestFakeKeyEvent(display, XKeysymToKeycode(display, modifier), press, CurrentTime);
-        XTestFakeButtonEvent(display, Button1, press, CurrentTime);
+        XTestFakeButtonEvent(display, button, press, CurrentTime);
         XFlush(display);
     }
 
