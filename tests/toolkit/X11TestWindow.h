@@ -42,6 +42,12 @@ class X11TestWindow : public ::testing::Test
     }
 
     void* parentHandle() const { return reinterpret_cast<void*>(parent); }
+    // Before SetUp: a parent of another size.
+    void resizeParent(int widthPixels, int heightPixels)
+    {
+        width = widthPixels;
+        height = heightPixels;
+    }
 
     void fakeMotion(int x, int y)
     {
