@@ -1,7 +1,8 @@
 // Writes the manual's pictures of the editor from its own headless render: at rest on the
 // "Default" program, busy while the built-in demo mix plays through "Mix first aid" with the
 // drive pushed, taken at the moment of deepest limiting, and with the loudness panel open after
-// the demo mix played through that program, at 100 % and (not for the manual) 200 %.
+// the demo mix played through that program, at 100 % (and at 200 % into the folder
+// EDITOR_PICTURES_CHECKING_FOLDER names, when set, for checking by eye).
 // Usage: editor_pictures FOLDER
 #include "editor/LimiterEditor.h"
 #include "editor/ScaleSetting.h"
@@ -87,6 +88,8 @@ class PictureSession
             playedSeconds += static_cast<double>(frames) / kDemoSampleRateHz;
             if (++blocksSinceIdle == kBlocksPerIdle)
             {
+                // As in real time, where the loudness thread keeps up between two idles.
+                effect->waitUntilLoudnessMeasured();
                 editor().idle();
                 afterIdle();
                 blocksSinceIdle = 0;
@@ -181,11 +184,12 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string folder = argv[1];
-    const char* scratch = std::getenv("EDITOR_PICTURES_SCRATCH");
-    const std::string large = std::string(scratch ? scratch : "/tmp") + "/editor-loudness-200.png";
+    // The panel at 200 % only for looking at, where asked for.
+    const char* checking = std::getenv("EDITOR_PICTURES_CHECKING_FOLDER");
     return writeAtRest(folder + "/editor-at-rest.png") && writeBusy(folder + "/editor-busy.png") &&
                    writeLoudness(folder + "/editor-loudness.png", 1.0) &&
-                   writeLoudness(large, 2.0)
+                   (!checking ||
+                    writeLoudness(std::string(checking) + "/editor-loudness-200.png", 2.0))
                ? 0
                : 1;
 }
