@@ -130,7 +130,7 @@ void processFrames(benchmark::State& state, const Settings& settings, float samp
 // reads the figures and the meters at 60 Hz as the open panel does.
 void processBlocksMeasured(benchmark::State& state, bool panelShown)
 {
-    constexpr int kBlocksBetweenCatchUps = 64;
+    constexpr int kBlocksBetweenCatchUps = 16;
     const auto sampleRateHz = static_cast<float>(state.range(0));
     LimiterEngine engine;
     std::atomic<bool> reading{panelShown};

@@ -73,7 +73,7 @@ class LoudnessFeedTest : public ::testing::Test
 TEST_F(LoudnessFeedTest, EveryFrameIsMeasuredInOrderAtAnySpeed)
 {
     Output output;
-    // Ten times the ring, rendered at full speed.
+    // Many times the ring, rendered at full speed.
     render(engine, 60.0, kRateHz, output);
     engine.waitUntilLoudnessMeasured();
     LoudnessMeter meter;
