@@ -66,9 +66,10 @@ int LoudnessHistogram::firstGatedBin(double relativeGateLu, std::uint64_t& gated
     // A bin passes when its centre is above the gate: within half a bin, 0.005 LU.
     int first = 0;
     if (gateLufs > lc::kAbsoluteGateLufs)
-        first = std::min(kBinCount - 1, static_cast<int>(std::ceil(
-                                            (gateLufs - lc::kAbsoluteGateLufs) / lc::kHistogramBinLu -
-                                            0.5)));
+    {
+        const double bins = (gateLufs - lc::kAbsoluteGateLufs) / lc::kHistogramBinLu;
+        first = std::min(kBinCount - 1, static_cast<int>(std::ceil(bins - 0.5)));
+    }
     gatedCount = 0;
     for (int bin = first; bin < kBinCount; ++bin)
         gatedCount += bins[bin].count;

@@ -145,7 +145,11 @@ void Lv2Plugin::writeOutputs(std::uint32_t frames)
     };
     // Within each port's stated range (only the loudness figures could leave theirs).
     for (std::uint32_t meter = 0; meter < kMeterCount; ++meter)
+    {
         if (meterPorts[meter] != nullptr)
+        {
             *meterPorts[meter] =
                 std::clamp(meters[meter], kMeterPorts[meter].minimum, kMeterPorts[meter].maximum);
+        }
+    }
 }

@@ -143,9 +143,11 @@ TEST(LoudnessPanel, TheReadoutsCountWhileTheEditorIsClosedAndTheResetStartsAfres
         const CRect readouts = editor_layout::scaledRect(loudness_layout::kReadouts, 1.0);
         const long rowHeight = readouts.height() / loudness_layout::kReadoutRows;
         for (long y = readouts.top + 2 * rowHeight; y < readouts.top + 3 * rowHeight; ++y)
+        {
             for (long x = readouts.left; x < readouts.right; ++x)
                 if (fixture.pixel(x, y).sameRgb(colour))
                     return true;
+        }
         return false;
     };
     EXPECT_TRUE(integratedRowHas(editor_layout::kTextGrey));

@@ -404,8 +404,10 @@ TEST_F(Lv2UiX11WithPanel, TheLoudnessPanelReadsThePortsAndResetsThroughOne)
     const long row = readouts.height() / loudness_layout::kReadoutRows;
     bool lit = false;
     for (long y = readouts.top + 2 * row; y < readouts.top + 3 * row; ++y)
+    {
         for (long x = readouts.left; x < readouts.right; ++x)
             lit = lit || shot->getPixel(x, y).sameRgb(loudness_layout::kOnTargetColour);
+    }
     EXPECT_TRUE(lit);
 
     click(loudness_layout::kResetButton);
