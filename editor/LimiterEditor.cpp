@@ -343,16 +343,15 @@ void LimiterEditor::updateLoudness(const MeterReadings& readings)
     using namespace loudness_layout;
     // Fed also while the panel is hidden, so it opens on the recent past.
     const double now =
-        historyClock ? historyClock()
-                     : std::chrono::duration<double>(
-                           std::chrono::steady_clock::now().time_since_epoch())
-                           .count();
+        historyClock
+            ? historyClock()
+            : std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+                  .count();
     history.add(now, readings);
     if (!loudnessPanel)
         return;
-    const float target = targetEntry < kTargetCount - 1
-                             ? kTargetsLufs[targetEntry]
-                             : std::numeric_limits<float>::quiet_NaN();
+    const float target = targetEntry < kTargetCount - 1 ? kTargetsLufs[targetEntry]
+                                                        : std::numeric_limits<float>::quiet_NaN();
     loudnessPanel->show(readings.loudness, now, kSpansSeconds[spanEntry], target);
 }
 

@@ -14,7 +14,7 @@ class LoudnessHistory
     struct Entry
     {
         double timeSeconds;
-        float peak;         // linear, the louder channel
+        float peak; // linear, the louder channel
         float shortTermLufs;
         float softclipGain; // linear, the lower channel
         float limiterGain;

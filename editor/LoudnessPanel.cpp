@@ -62,8 +62,7 @@ CRect LoudnessPanel::placed(const PixelRect& rect) const
     return editor_layout::scaledRect(rect, scale);
 }
 
-void LoudnessPanel::show(const LoudnessFigures& shownFigures, double now, double span,
-                         float target)
+void LoudnessPanel::show(const LoudnessFigures& shownFigures, double now, double span, float target)
 {
     figures = shownFigures;
     nowSeconds = now;
@@ -131,7 +130,8 @@ void LoudnessPanel::drawGrid(CDrawContext* context, const CRect& graph)
         char label[8];
         std::snprintf(label, sizeof label, "%d", static_cast<int>(-db));
         const long labelHeight = std::lround(10 * scale);
-        const CRect labelRect(graph.right + std::lround(3 * scale), std::lround(y) - labelHeight / 2,
+        const CRect labelRect(graph.right + std::lround(3 * scale),
+                              std::lround(y) - labelHeight / 2,
                               graph.right + std::lround(kScaleLabelWidthPx * scale),
                               std::lround(y) + labelHeight / 2);
         context->drawString(label, labelRect, kLeftText);
@@ -147,7 +147,8 @@ void LoudnessPanel::drawColumns(CDrawContext* context, const CRect& graph)
     for (int index = 0; index < history.size(); ++index)
     {
         const LoudnessHistory::Entry& entry = history.at(index);
-        const auto column = static_cast<long>(std::floor((entry.timeSeconds - start) / secondsPerColumn));
+        const auto column =
+            static_cast<long>(std::floor((entry.timeSeconds - start) / secondsPerColumn));
         if (column < 0 || column >= width)
             continue;
         Column& shown = columns[static_cast<std::size_t>(column)];

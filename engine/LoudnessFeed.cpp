@@ -23,8 +23,7 @@ inline void pause()
 } // namespace
 
 LoudnessFeed::LoudnessFeed()
-    : ringLeft(new float[kRingFrames]), ringRight(new float[kRingFrames]),
-      thread([this] { run(); })
+    : ringLeft(new float[kRingFrames]), ringRight(new float[kRingFrames]), thread([this] { run(); })
 {
 }
 
@@ -92,8 +91,19 @@ void LoudnessFeed::carryOutMarkers(std::uint64_t position, std::uint64_t& chunkE
         else
             chunkEnd = std::min(chunkEnd, at);
     };
-    carryOut(resetAt, [this] { meter.reset(); stepsAtLastFullPublish = 0; publishAllFigures(); });
-    carryOut(restartAt, [this] { meter.restart(); publishQuickFigures(); });
+    carryOut(resetAt,
+             [this]
+             {
+                 meter.reset();
+                 stepsAtLastFullPublish = 0;
+                 publishAllFigures();
+             });
+    carryOut(restartAt,
+             [this]
+             {
+                 meter.restart();
+                 publishQuickFigures();
+             });
 }
 
 int LoudnessFeed::measureChunk()

@@ -32,7 +32,8 @@ TruePeakMeter::TruePeakMeter()
             // Distance in input samples from this tap to the interpolated point.
             const double distance = centre + static_cast<double>(phase) / kPhases - tap;
             const double sinc = distance == 0.0 ? 1.0 : std::sin(kPi * distance) / (kPi * distance);
-            taps[tap] = sinc * kaiser(distance / halfSpan, loudness_constants::kInterpolatorKaiserBeta);
+            taps[tap] =
+                sinc * kaiser(distance / halfSpan, loudness_constants::kInterpolatorKaiserBeta);
             sum += taps[tap];
         }
         for (int tap = 0; tap < kTaps; ++tap)

@@ -7,9 +7,9 @@
 #include "editor/LimiterEditor.h"
 #include "editor/ScaleSetting.h"
 #include "host/DemoSynth.h"
+#include "parameters/Parameters.h"
 #include "plugin/LimiterEffectEdit.h"
 #include "plugin/VstEditor.h"
-#include "parameters/Parameters.h"
 #include "toolkit/CFrame.h"
 
 #include <algorithm>

@@ -326,7 +326,6 @@ TEST_F(EditorX11AtDesktopScale, XftDpiOrGdkScaleSizeTheEditorAndClicksLandOnTheS
     unsetenv("GDK_SCALE");
 }
 
-
 TEST_F(EditorX11WithPanel, TheMenuShowsAndHidesTheLoudnessPanel)
 {
     showAndHide();

@@ -76,8 +76,8 @@ TEST_P(LoudnessPanelTest, ShownAndHiddenFromTheMenuTheSizeFollowingAndRemembered
     EXPECT_EQ(fixture.frame().getViewSize(), CRect(0, 0, px(600), px(400))) << "hidden at first";
     setHostAcceptsSizeWindow(true);
     chooseThePanelEntry(fixture);
-    expectHostCalls({{audioMasterSizeWindow, static_cast<VstInt32>(px(600)),
-                      static_cast<float>(px(560))}});
+    expectHostCalls(
+        {{audioMasterSizeWindow, static_cast<VstInt32>(px(600)), static_cast<float>(px(560))}});
     EXPECT_EQ(readFile(panelSettingPath()), "1\n");
     fixture.idle();
     EXPECT_EQ(fixture.frame().getViewSize(), CRect(0, 0, px(600), px(560)));
@@ -89,8 +89,8 @@ TEST_P(LoudnessPanelTest, ShownAndHiddenFromTheMenuTheSizeFollowingAndRemembered
     // Another instance opens with it; hiding it asks for the editor's own size again.
     EXPECT_EQ(other.editor().getRect(), CRect(0, 0, px(600), px(560)));
     chooseThePanelEntry(fixture);
-    expectHostCalls({{audioMasterSizeWindow, static_cast<VstInt32>(px(600)),
-                      static_cast<float>(px(400))}});
+    expectHostCalls(
+        {{audioMasterSizeWindow, static_cast<VstInt32>(px(600)), static_cast<float>(px(400))}});
     fixture.idle();
     EXPECT_EQ(fixture.frame().getViewSize(), CRect(0, 0, px(600), px(400)));
     EXPECT_EQ(fixture.view<LoudnessPanel>(kPanel), nullptr);
@@ -102,11 +102,12 @@ TEST_P(LoudnessPanelTest, AHostThatRefusesGetsThePanelAtTheNextOpening)
     EditorFixture fixture(scale());
     fixture.openHeadless();
     chooseThePanelEntry(fixture);
-    expectHostCalls({{audioMasterSizeWindow, static_cast<VstInt32>(px(600)),
-                      static_cast<float>(px(560))}});
+    expectHostCalls(
+        {{audioMasterSizeWindow, static_cast<VstInt32>(px(600)), static_cast<float>(px(560))}});
     fixture.idle();
     EXPECT_EQ(fixture.frame().getViewSize(), CRect(0, 0, px(600), px(400)));
-    EXPECT_STREQ(fixture.view<CTextLabel>(kStatus)->getText(), "Loudness panel at the next opening");
+    EXPECT_STREQ(fixture.view<CTextLabel>(kStatus)->getText(),
+                 "Loudness panel at the next opening");
     fixture.editor().close();
     EXPECT_EQ(fixture.editor().getRect(), CRect(0, 0, px(600), px(560)));
 }

@@ -34,7 +34,8 @@ void render(LimiterEngine& engine, double seconds, double rateHz, Output& output
         {
             const StereoSample in = testProgrammeFrame(offset + first + i, rateHz);
             // Quieter stretches, so the limiter's output has a range to measure.
-            const float level = ((offset + first + i) / static_cast<int>(rateHz)) % 6 < 2 ? 0.1f : 1.0f;
+            const float level =
+                ((offset + first + i) / static_cast<int>(rateHz)) % 6 < 2 ? 0.1f : 1.0f;
             inLeft[i] = level * in.left;
             inRight[i] = level * in.right;
         }

@@ -37,11 +37,12 @@ Stereo programme(double seconds, double rateHz, std::uint32_t seed)
         const double t = i / rateHz;
         noise = noise * 1664525u + 1013904223u;
         const double grain = (static_cast<double>(noise >> 8) / 16777216.0 - 0.5);
-        const double levelDb = -23.0 + 12.0 * std::sin(kTwoPi * t / 17.0) +
-                               3.0 * std::sin(kTwoPi * t / 3.1 + seed);
+        const double levelDb =
+            -23.0 + 12.0 * std::sin(kTwoPi * t / 17.0) + 3.0 * std::sin(kTwoPi * t / 3.1 + seed);
         const double burst = std::fmod(t, 7.0) < 0.15 ? 4.0 : 1.0;
         const double gain = burst * std::pow(10.0, levelDb / 20.0);
-        const double tone = 0.5 * std::sin(kTwoPi * 110.0 * t) + 0.3 * std::sin(kTwoPi * 1250.0 * t) +
+        const double tone = 0.5 * std::sin(kTwoPi * 110.0 * t) +
+                            0.3 * std::sin(kTwoPi * 1250.0 * t) +
                             0.2 * std::sin(kTwoPi * 7900.0 * t + 0.3);
         out.append(static_cast<float>(gain * (tone + 0.4 * grain)),
                    static_cast<float>(gain * (0.8 * tone - 0.5 * grain)));
@@ -70,10 +71,9 @@ struct Reference
 
 Reference libebur128(const Stereo& signal, double rateHz)
 {
-    ebur128_state* state =
-        ebur128_init(2, static_cast<unsigned long>(rateHz),
-                     EBUR128_MODE_M | EBUR128_MODE_S | EBUR128_MODE_I | EBUR128_MODE_LRA |
-                         EBUR128_MODE_TRUE_PEAK);
+    ebur128_state* state = ebur128_init(2, static_cast<unsigned long>(rateHz),
+                                        EBUR128_MODE_M | EBUR128_MODE_S | EBUR128_MODE_I |
+                                            EBUR128_MODE_LRA | EBUR128_MODE_TRUE_PEAK);
     std::vector<float> interleaved;
     for (int i = 0; i < signal.frames(); ++i)
     {
@@ -181,13 +181,16 @@ TEST(Tech3341, TruePeakFindsTheCrestBetweenSamples)
                 Stereo signal;
                 for (int i = 0; i < static_cast<int>(rateHz); ++i)
                 {
-                    const auto sample = static_cast<float>(
-                        amplitude * std::sin(kTwoPi * fraction * i + phaseDegrees / 57.29577951308232));
+                    const auto sample =
+                        static_cast<float>(amplitude * std::sin(kTwoPi * fraction * i +
+                                                                phaseDegrees / 57.29577951308232));
                     signal.append(sample, -sample);
                 }
                 const float truePeak = measure(signal, rateHz).truePeakDbtp;
-                EXPECT_LE(truePeak, crestDb + 0.2) << rateHz << " " << fraction << " " << phaseDegrees;
-                EXPECT_GE(truePeak, crestDb - 0.4) << rateHz << " " << fraction << " " << phaseDegrees;
+                EXPECT_LE(truePeak, crestDb + 0.2)
+                    << rateHz << " " << fraction << " " << phaseDegrees;
+                EXPECT_GE(truePeak, crestDb - 0.4)
+                    << rateHz << " " << fraction << " " << phaseDegrees;
             }
         }
     }

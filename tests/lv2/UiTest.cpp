@@ -393,7 +393,8 @@ TEST_F(Lv2UiX11WithPanel, TheLoudnessPanelReadsThePortsAndResetsThroughOne)
     std::filesystem::create_directories(setting.parent_path());
     std::ofstream(setting) << "1\n";
     instantiate();
-    EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{kWidthPx, loudness_layout::kPanel.bottom}}));
+    EXPECT_EQ(sizes,
+              (std::vector<std::pair<int, int>>{{kWidthPx, loudness_layout::kPanel.bottom}}));
     const float figures[] = {-14.2f, -14.0f, -14.3f, 5.5f, -1.0f};
     for (int figure = 0; figure < 5; ++figure)
         portEvent(lv2_port::kFirstMeter + lv2_port::kMomentaryLufs + figure, figures[figure]);
