@@ -22,6 +22,10 @@ struct MeterReadings
     float rmsGain = 1.0f;
     float correlation = 0.0f;
     float correlationShortfall = 0.0f;
+    // The lowest limiter gain (both channels) and leveller gain since the previous reading, so
+    // the history misses no reduction between two idles.
+    float lowestLimiterGain = 1.0f;
+    float lowestRmsGain = 1.0f;
     // The output's loudness since the last reset (LUFS, LU, dBTP).
     LoudnessFigures loudness;
 };

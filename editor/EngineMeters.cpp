@@ -19,5 +19,7 @@ void readEngineMeters(LimiterEngine& engine, MeterReadings& readings)
     readings.rmsGain = engine.getRmsGain();
     readings.correlation = engine.getCorrelation();
     readings.correlationShortfall = engine.getCorrelationShortfall();
+    readings.lowestLimiterGain = engine.takeLowestLimiterGain();
+    readings.lowestRmsGain = engine.takeLowestRmsGain();
     readings.loudness = engine.getLoudness();
 }

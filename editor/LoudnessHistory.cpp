@@ -10,8 +10,8 @@ void LoudnessHistory::add(double timeSeconds, const MeterReadings& readings)
                       std::max(readings.peakLeft, readings.peakRight),
                       readings.loudness.shortTermLufs,
                       std::min(readings.softclipGainLeft, readings.softclipGainRight),
-                      std::min(readings.limiterGainLeft, readings.limiterGainRight),
-                      readings.rmsGain};
+                      readings.lowestLimiterGain,
+                      readings.lowestRmsGain};
     if (count < kCapacity)
         entries[(first + count++) % kCapacity] = entry;
     else

@@ -201,6 +201,12 @@ void LimiterEngine::publishGains(const FrameGains& gains)
 {
     shownLimiterGain.publish(gains.limiter);
     shownRmsGain.store(gains.leveller, kRelaxed);
+    // A reader's reset between the load and the store keeps an older low: harmless.
+    const float limiter = std::min(gains.limiter[0], gains.limiter[1]);
+    if (limiter < lowestLimiterGain.load(kRelaxed))
+        lowestLimiterGain.store(limiter, kRelaxed);
+    if (gains.leveller < lowestRmsGain.load(kRelaxed))
+        lowestRmsGain.store(gains.leveller, kRelaxed);
 }
 
 void LimiterEngine::setBypassed(bool on)
@@ -464,6 +470,16 @@ float LimiterEngine::getSoftclipGainRight()
 float LimiterEngine::getRmsGain() const
 {
     return shownRmsGain.load(kRelaxed);
+}
+
+float LimiterEngine::takeLowestLimiterGain()
+{
+    return lowestLimiterGain.exchange(shownLimiterGain.lowest(), kRelaxed);
+}
+
+float LimiterEngine::takeLowestRmsGain()
+{
+    return lowestRmsGain.exchange(shownRmsGain.load(kRelaxed), kRelaxed);
 }
 
 float LimiterEngine::getEngineSampleRate() const

@@ -137,6 +137,10 @@ class LimiterEngine
     float getSoftclipGainLeft();
     float getSoftclipGainRight();
     float getRmsGain() const;
+    // The lowest limiter gain (of both channels) and leveller gain at the end of any run since
+    // the previous take; a take starts the next span at the current gain. For one reader.
+    float takeLowestLimiterGain();
+    float takeLowestRmsGain();
 
     // Any thread.
     float getEngineSampleRate() const;
@@ -338,6 +342,8 @@ class LimiterEngine
     AtomicStereo shownCrossPower;
     AtomicStereo shownLimiterGain;
     std::atomic<float> shownRmsGain{1.0f};
+    std::atomic<float> lowestLimiterGain{1.0f};
+    std::atomic<float> lowestRmsGain{1.0f};
     // Raised by the processing thread, read and cleared by the meter reads.
     std::atomic<float> softclipPeakLeft{engine_constants::kEpsilon};
     std::atomic<float> softclipPeakRight{engine_constants::kEpsilon};

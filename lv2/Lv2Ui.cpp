@@ -89,6 +89,12 @@ void Lv2Ui::portEvent(std::uint32_t port, std::uint32_t bufferSize, std::uint32_
     {
         const std::uint32_t meter = port - lv2_port::kFirstMeter;
         meterValues[meter] = value;
+        const auto lower = [value](float& lowest)
+        { lowest = lowest < 0.0f ? value : std::min(lowest, value); };
+        if (meter == lv2_port::kLimiterGainLeft || meter == lv2_port::kLimiterGainRight)
+            lower(lowestLimiterGain);
+        else if (meter == lv2_port::kRmsGain)
+            lower(lowestRmsGain);
         for (int channel = 0; channel < 2; ++channel)
         {
             if (meter == kSoftclipMeters[channel])
@@ -162,6 +168,13 @@ void Lv2Ui::readMeters(MeterReadings& readings)
     readings.rmsGain = meterValues[kRmsGain];
     readings.correlation = meterValues[kCorrelation];
     readings.correlationShortfall = meterValues[kCorrelationShortfall];
+    readings.lowestLimiterGain =
+        lowestLimiterGain < 0.0f
+            ? std::min(meterValues[kLimiterGainLeft], meterValues[kLimiterGainRight])
+            : lowestLimiterGain;
+    readings.lowestRmsGain = lowestRmsGain < 0.0f ? meterValues[kRmsGain] : lowestRmsGain;
+    lowestLimiterGain = -1.0f;
+    lowestRmsGain = -1.0f;
     readings.loudness.momentaryLufs = meterValues[kMomentaryLufs];
     readings.loudness.shortTermLufs = meterValues[kShortTermLufs];
     readings.loudness.integratedLufs = meterValues[kIntegratedLufs];

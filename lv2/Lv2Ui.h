@@ -65,6 +65,9 @@ class Lv2Ui : public EditorConnection
     // The soft-clip gains are peaks: the lowest since the editor's last read, so one that
     // lasted a single run between two idles still shows. Negative: none since.
     float lowestSoftclipGain[2] = {-1.0f, -1.0f};
+    // The same for the history's limiter (both channels) and leveller gains.
+    float lowestLimiterGain = -1.0f;
+    float lowestRmsGain = -1.0f;
     float peakHoldResetValue = 0.0f;
     float loudnessResetValue = 0.0f;
     std::unique_ptr<LimiterEditor> editor;

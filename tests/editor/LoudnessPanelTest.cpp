@@ -4,6 +4,7 @@
 // the reset.
 #include "EditorTestSupport.h"
 
+#include "editor/EngineMeters.h"
 #include "editor/LoudnessPanel.h"
 #include "editor/ScaleSetting.h"
 #include "toolkit/COptionMenu.h"
@@ -174,5 +175,27 @@ TEST(LoudnessPanel, TheReadoutsCountWhileTheEditorIsClosedAndTheResetStartsAfres
     target->choose(4); // none
     fixture.idle();
     EXPECT_FALSE(integratedRowHas(loudness_layout::kOnTargetColour));
+}
+} // namespace
+
+namespace
+{
+// A reduction that came and went between two idles still reaches the history: the readings
+// carry the lowest gains since the previous reading, not only the gains of the moment.
+TEST(LoudnessPanel, TheHistorySeesAReductionBetweenTwoIdles)
+{
+    EditorFixture fixture(1.0);
+    fixture.process(4.0f, 4.0f, 2048); // far above full scale: the limiter dives
+    fixture.process(0.01f, 0.01f, 4 * kRateHz);
+    MeterReadings first;
+    readEngineMeters(fixture.effect(), first);
+    EXPECT_GT(first.limiterGainLeft, 0.99f) << "recovered by now";
+    EXPECT_LT(first.lowestLimiterGain, 0.5f);
+    LoudnessHistory history;
+    history.add(1.0, first);
+    EXPECT_EQ(history.at(0).limiterGain, first.lowestLimiterGain);
+    MeterReadings second;
+    readEngineMeters(fixture.effect(), second);
+    EXPECT_GT(second.lowestLimiterGain, 0.99f) << "each reading starts a new span";
 }
 } // namespace
