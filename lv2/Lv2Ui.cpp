@@ -168,10 +168,9 @@ void Lv2Ui::readMeters(MeterReadings& readings)
     readings.rmsGain = meterValues[kRmsGain];
     readings.correlation = meterValues[kCorrelation];
     readings.correlationShortfall = meterValues[kCorrelationShortfall];
-    readings.lowestLimiterGain =
-        lowestLimiterGain < 0.0f
-            ? std::min(meterValues[kLimiterGainLeft], meterValues[kLimiterGainRight])
-            : lowestLimiterGain;
+    readings.lowestLimiterGain = lowestLimiterGain < 0.0f ? std::min(meterValues[kLimiterGainLeft],
+                                                                     meterValues[kLimiterGainRight])
+                                                          : lowestLimiterGain;
     readings.lowestRmsGain = lowestRmsGain < 0.0f ? meterValues[kRmsGain] : lowestRmsGain;
     lowestLimiterGain = -1.0f;
     lowestRmsGain = -1.0f;
