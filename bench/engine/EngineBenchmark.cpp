@@ -194,6 +194,28 @@ void BM_LoudnessMeter(benchmark::State& state)
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// The audio thread's part alone: a block's copy into the ring, caught up as in processBlocksMeasured.
+void BM_LoudnessFeedWrite(benchmark::State& state)
+{
+    constexpr int kBlocksBetweenCatchUps = 16;
+    LoudnessFeed feed;
+    feed.setSampleRate(48000.0);
+    const Channels input = makeProgramme(48000.0f);
+    int blocks = 0;
+    for (auto _ : state)
+    {
+        feed.write(input.left.data(), input.right.data(), kBlockFrames);
+        if (++blocks % kBlocksBetweenCatchUps != 0)
+            continue;
+        state.PauseTiming();
+        feed.waitUntilMeasured();
+        state.ResumeTiming();
+    }
+    state.counters["per_frame"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kBlockFrames,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void BM_Program0LoudnessPanelHidden(benchmark::State& state)
 {
     processBlocksMeasured(state, false);
@@ -271,6 +293,7 @@ BENCHMARK(BM_Program0LoudnessPanelHidden)->Arg(44100)->Arg(48000)->Arg(96000);
 BENCHMARK(BM_Program0LoudnessPanelShown)->Arg(44100)->Arg(48000)->Arg(96000);
 BENCHMARK(BM_Program0LoudnessFlatOut)->Arg(48000);
 BENCHMARK(BM_LoudnessMeter)->Arg(48000);
+BENCHMARK(BM_LoudnessFeedWrite);
 BENCHMARK(BM_Program0PerFrame)->Arg(48000);
 BENCHMARK(BM_Program0InterSamplePeak)->Arg(44100)->Arg(48000)->Arg(96000);
 BENCHMARK(BM_Program2SoftclipLeveller)->Arg(44100)->Arg(48000)->Arg(96000);
