@@ -194,7 +194,8 @@ void BM_LoudnessMeter(benchmark::State& state)
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-// The audio thread's part alone: a block's copy into the ring, caught up as in processBlocksMeasured.
+// The audio thread's part alone: a block's copy into the ring, caught up as in
+// processBlocksMeasured.
 void BM_LoudnessFeedWrite(benchmark::State& state)
 {
     constexpr int kBlocksBetweenCatchUps = 16;
