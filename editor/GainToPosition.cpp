@@ -1,6 +1,6 @@
 #include "editor/GainToPosition.h"
 
-#include "engine/GainLaw.h"
+#include "parameters/GainLaw.h"
 
 #include <cmath>
 

@@ -124,6 +124,13 @@ bool LimiterEditor::open(void* parent)
         close();
     applyLayout(chooseScale(), choosePanelShown());
     build(parent);
+    // No display, or a parent the server does not know: nothing opened, none claimed. Without
+    // a parent the frame is headless on purpose (pictures, tests).
+    if (parent != nullptr && !frame->isWindowOpen())
+    {
+        close();
+        return false;
+    }
     return true;
 }
 

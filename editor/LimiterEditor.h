@@ -55,11 +55,17 @@ class LimiterEditor : public AEffGUIEditor, public CControlListener
     void setHistoryClock(std::function<double()> clock) { historyClock = std::move(clock); }
     // The scale of the last getRect or open; 0 before either.
     double getScaleFactor() const { return scale; }
+    // GUI thread: a size the host chose for the window (a CLAP host's set_size), taken as the
+    // user's choice in the size menu.
+    void chooseHostSize(double newScale) { chooseUserScale(newScale); }
+    // The window's size at a scale with the loudness panel as it is now shown or hidden.
+    CRect sizeAtScale(double newScale) const { return sizeOf(newScale, panelShown); }
     // GUI thread: the window's size in device pixels. While closed it follows a new choice
     // made meanwhile (another instance's menu), so it always tells what open() will show.
     const CRect& getRect() override;
     // GUI thread: builds the frame and every view in parent, showing the current
-    // parameter values. Opening again while open rebuilds in the new parent.
+    // parameter values. Opening again while open rebuilds in the new parent. False, with
+    // nothing left open, when a parent was given but no window could open in it.
     bool open(void* parent) override;
     // GUI thread: deletes the frame and its views and releases the bitmaps.
     void close() override;

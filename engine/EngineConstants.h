@@ -28,14 +28,12 @@ constexpr float kMaxOutputGain = 1.0f;
 // Bounds on the signal multipliers a host can reach with values far outside 0..1: far beyond
 // any setting the parameters give, and low enough that no signal or squared statistic can
 // overflow into infinity and poison the recursive state.
-constexpr float kMaxInputGainFactor = 1e3f;       // before the x10: +80 dB of drive
+constexpr float kMaxInputGainFactor = 1e4f;       // +80 dB of drive
 constexpr float kMaxSignalFactor = 1e3f;          // side gain and softclip amount, either sign
 constexpr float kMaxSoftclipThresholdDb = 200.0f; // either sign
 // A correlation lies within -1..1; beyond, the limiter's weights change sign and would widen.
 constexpr float kMaxCorrelationThreshold = 1.0f; // either sign
 
-// The drive parameter's factor is scaled by this, so 0 dB of "Input drive" is +20 dB of gain.
-constexpr float kInputGainScale = 10.0f;
 // Finite input beyond +-1e6 (+120 dBFS) is bounded so no squared statistic can overflow; the
 // quantisers bound their input likewise, so their rounding never leaves the integer range.
 constexpr float kInputLimit = 1e6f;

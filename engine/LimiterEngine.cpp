@@ -79,6 +79,8 @@ void LimiterEngine::setEngineSampleRate(float sampleRateHz)
                                : ec::kMinSampleRateHz,
                            kRelaxed);
     recomputeCoefficients();
+    // Audio taken at the old rate has no place in the look-ahead at the new one.
+    clearState();
     loudness.setSampleRate(engineSampleRate.load(kRelaxed));
 }
 
@@ -258,8 +260,20 @@ void LimiterEngine::applyBypass(bool on)
 {
     bypassActive = on;
     bypassed.store(on, kRelaxed);
-    // The output goes on without a gap, so the loudness measurement does too.
+    // The loudness measurement goes on: it measures the output as the host gets it, the
+    // look-ahead's silence included.
     restDetectors();
+    clearLookAhead();
+}
+
+void LimiterEngine::clearState()
+{
+    resetState();
+    clearLookAhead();
+}
+
+void LimiterEngine::clearLookAhead()
+{
     std::fill(ring.get(), ring.get() + 4 * kRingFrames, 0.0f);
     ringNext = 0;
 }
@@ -280,7 +294,7 @@ void LimiterEngine::setOutputGain(float factor)
 
 void LimiterEngine::setInputGain(float factor)
 {
-    inputGain.store(ec::kInputGainScale * boundedFactor(factor, ec::kMaxInputGainFactor), kRelaxed);
+    inputGain.store(boundedFactor(factor, ec::kMaxInputGainFactor), kRelaxed);
     postRequest(kRequestParameters);
 }
 

@@ -47,7 +47,7 @@ class LimiterEngine
     LimiterEngine& operator=(const LimiterEngine&) = delete;
 
     // Set-up thread. Takes rates below 5000 Hz (and NaN) as 5000 Hz and rates above 10 MHz as
-    // 10 MHz; recomputes everything.
+    // 10 MHz; recomputes everything and clears the delay lines.
     void setEngineSampleRate(float sampleRateHz);
     // Set-up thread. Derives every coefficient from the stored times and rate, redesigns the
     // correlation filters, re-arms the quantisers, then resets the detectors and meters.
@@ -56,6 +56,9 @@ class LimiterEngine
     // and noise keep their state. The loudness measurement restarts its windows with the next
     // frame and keeps what it counts since its reset.
     void resetState();
+    // Set-up thread. resetState, and clears both delay lines: what a host's stop and start
+    // need, so that audio from before the stop never plays out against reset gains.
+    void clearState();
 
     // Any thread. Selects the path and, at the next frame, resets the detectors and meters and
     // clears both delay lines, also when the flag does not change.
@@ -159,6 +162,7 @@ class LimiterEngine
 
     void postRequest(Request request);
     void restDetectors();
+    void clearLookAhead();
     // Floors and stores a time, and the one-pole coefficient of timeScale times it at the
     // current rate.
     void setTime(std::atomic<float>& time, std::atomic<float>& coefficient, float seconds,

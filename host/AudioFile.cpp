@@ -1,7 +1,7 @@
 #include "host/AudioFile.h"
 
 #include "host/HostError.h"
-#include "host/TemporaryFiles.h"
+#include "host/OutputFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -106,8 +106,18 @@ SoundFileFormat chooseOutputFormat(SoundFileFormat inputFormat, const std::strin
     const std::string extension = extensionOf(outputPath);
     int container = inputContainer;
     if (strcasecmp(extension.c_str(), extensionOfContainer(inputContainer).c_str()) != 0)
-        if (const int named = containerForExtension(extension))
+    {
+        const int named = containerForExtension(extension);
+        // A name promising a format we would not write (out.mp3 holding a WAV) is refused.
+        if (named == 0 && !extension.empty())
+        {
+            throw HostError("cannot write a ." + extension +
+                            " file: name the output .wav, .flac, .aiff, .ogg or another "
+                            "container libsndfile writes");
+        }
+        if (named != 0)
             container = named;
+    }
 
     if (requestedSampleType != 0)
     {
@@ -186,48 +196,24 @@ std::size_t AudioReader::read(float* interleavedStereo, std::size_t frames)
 }
 
 AudioWriter::AudioWriter(const std::string& targetPath, SoundFileFormat format, int sampleRateHz)
-    : target(targetPath), temporary(targetPath + ".XXXXXX"), fileFormat(format)
+    : target(targetPath), output(std::make_unique<TemporaryOutput>(targetPath)), fileFormat(format)
 {
-    InterruptsDeferred deferred;
-    const int descriptor = mkstemp(temporary.data());
-    if (descriptor < 0)
-        throw HostError("cannot write " + target + ": " + std::strerror(errno));
-    try
-    {
-        registration = std::make_unique<RegisteredTemporary>(temporary);
-    }
-    catch (const HostError&)
-    {
-        close(descriptor);
-        unlink(temporary.c_str());
-        throw;
-    }
-    // mkstemp makes the file private; give it the permissions a new file would get.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(descriptor, 0666 & ~mask);
-
     SF_INFO info{};
     info.format = format;
     info.channels = kStereoChannels;
     info.samplerate = sampleRateHz;
-    file = sf_open_fd(descriptor, SFM_WRITE, &info, SF_TRUE);
+    // The descriptor stays the temporary's: it closes and renames it.
+    file = sf_open_fd(output->descriptor(), SFM_WRITE, &info, SF_FALSE);
     if (file == nullptr)
-    {
-        const std::string reason = sf_strerror(nullptr);
-        unlink(temporary.c_str());
-        throw HostError("cannot write " + target + ": " + reason);
-    }
+        throw HostError("cannot write " + target + ": " + sf_strerror(nullptr));
     // Without this, integer files wrap samples beyond full scale around instead of clipping.
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
 }
 
 AudioWriter::~AudioWriter()
 {
-    if (file == nullptr)
-        return;
-    sf_close(file);
-    unlink(temporary.c_str());
+    if (file != nullptr)
+        sf_close(file);
 }
 
 void AudioWriter::write(const float* interleavedStereo, std::size_t frames)
@@ -240,11 +226,7 @@ void AudioWriter::commit()
 {
     const int closeError = sf_close(file);
     file = nullptr;
-    if (closeError != 0 || std::rename(temporary.c_str(), target.c_str()) != 0)
-    {
-        const std::string reason =
-            closeError != 0 ? sf_error_number(closeError) : std::strerror(errno);
-        unlink(temporary.c_str());
-        throw HostError("cannot write " + target + ": " + reason);
-    }
+    if (closeError != 0)
+        throw HostError("cannot write " + target + ": " + sf_error_number(closeError));
+    output->commit();
 }

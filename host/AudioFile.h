@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-class RegisteredTemporary;
+class TemporaryOutput;
 
 // libsndfile format word (container | sample type) for an output, e.g.
 // SF_FORMAT_WAV|SF_FORMAT_FLOAT.
@@ -16,8 +16,9 @@ using SoundFileFormat = int;
 // Sample type for a --format name (int16, int24, int32, float32, float64); throws HostError.
 int sampleTypeNamed(const std::string& name);
 
-// Output format: the container the output's extension names (else the input's), holding the
-// requested sample type (0 = the input's, or the nearest one the container can hold).
+// Output format: the container the output's extension names (the input's without one), holding
+// the requested sample type (0 = the input's, or the nearest one the container can hold).
+// Throws HostError for an extension naming no container libsndfile writes.
 SoundFileFormat chooseOutputFormat(SoundFileFormat inputFormat, const std::string& outputPath,
                                    int requestedSampleType, int sampleRateHz);
 
@@ -64,8 +65,7 @@ class AudioWriter
 
   private:
     std::string target;
-    std::string temporary;
-    std::unique_ptr<RegisteredTemporary> registration; // removed on an interrupt until renamed
+    std::unique_ptr<TemporaryOutput> output;
     SoundFileFormat fileFormat;
     SNDFILE* file = nullptr;
 };

@@ -5,7 +5,7 @@
 #include "host/HostError.h"
 #include "host/LoudnessPlot.h"
 #include "host/OutputFile.h"
-#include "host/PluginControls.h"
+#include "host/plugins/PluginControls.h"
 
 #include <algorithm>
 #include <atomic>
@@ -123,6 +123,13 @@ void refuseCollisions(std::vector<FileOutcome>& outcomes, bool plot)
     }
     for (std::size_t index = 0; index < outcomes.size(); ++index)
     {
+        // An output already named .png would have its plot written over it.
+        if (plot && samePlace(written[index][0], written[index][1]))
+        {
+            outcomes[index].error = "the plot would overwrite the output " + written[index][0] +
+                                    "; give the output another extension";
+            continue;
+        }
         for (const std::string& path : written[index])
         {
             for (const FileOutcome& other : outcomes)
@@ -361,10 +368,12 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                 });
 }
 
-// The user named the parameter in --set or --set-raw.
+// The user named the parameter in --set, --set-normalised or --set-raw.
 bool userSets(const CommandLine& options, const std::string& name)
 {
     std::vector<std::string> settings = options.settings;
+    settings.insert(settings.end(), options.normalisedSettings.begin(),
+                    options.normalisedSettings.end());
     settings.insert(settings.end(), options.rawSettings.begin(), options.rawSettings.end());
     return std::any_of(
         settings.begin(), settings.end(),
@@ -380,6 +389,7 @@ BatchOptions batchOptionsFrom(const CommandLine& options, const PluginSource& so
                    options.blockFrames,
                    options.program,
                    options.settings,
+                   options.normalisedSettings,
                    options.rawSettings,
                    options.targetLufs && !userSets(options, "InterSamplePeak")};
     batch.sampleType = options.sampleFormat.empty() ? 0 : sampleTypeNamed(options.sampleFormat);

@@ -63,15 +63,18 @@ const char* const kUsageText =
     "                     a VST 2.4 library (.so), an LV2 bundle folder or an LV2 URI\n"
     "  --uri URI          the plug-in to take from an LV2 bundle holding several\n"
     "  --program N|NAME   select a program (LV2: a preset) by number (from 0) or name\n"
-    "  --set NAME=VALUE   set a parameter by name (LV2: or port symbol), repeatable;\n"
-    "                     VST 2.4 values are normalised 0..1, LV2 values are in the\n"
-    "                     port's units within its range (see --list)\n"
-    "  --set-raw NAME=VALUE  the same for any finite value, unchecked\n"
+    "  --set NAME=VALUE   set a parameter by name or symbol, repeatable; Varnholt Pro's\n"
+    "                     in the units it shows (-3dB, 12ms, 50%, 16bit, K14, on/off),\n"
+    "                     other VST 2.4 plug-ins' normalised 0..1, other LV2 plug-ins'\n"
+    "                     in the port's units within its range (see --list)\n"
+    "  --set-normalised NAME=VALUE  the VST 2.4 host's normalised value 0..1\n"
+    "  --set-raw NAME=VALUE  any finite host value, unchecked\n"
     "                     (e.g. Varnholt Pro's Dithering menu position: 4 gives 16 bits)\n"
     "  --list             list the plug-in's programs and parameters, then exit\n"
     "  --block N          frames per process call, 1 or more (default 512)\n"
     "  --format F         output samples: int16, int24, int32, float32, float64\n"
-    "                     (default: the input's)\n"
+    "                     (default: the input's); int16 and int24 set Varnholt Pro's\n"
+    "                     word length and dither to match unless --set chooses one\n"
     "  --output-dir DIR   folder for the outputs; every argument is then an input, and\n"
     "                     each output keeps its input's name (default without it: the\n"
     "                     current folder for the demo)\n"
@@ -86,9 +89,9 @@ const char* const kUsageText =
     "                     unless set; a target out of reach writes nothing and says how\n"
     "                     loud the file can go\n"
     "  --ceiling-dbtp C   true-peak ceiling for --target-lufs, in dBTP (default -1.0)\n"
-    "  --album            with --target-lufs: one drive and trim for all inputs, so that\n"
-    "                     they played in order meet the target and each the ceiling; the\n"
-    "                     tracks keep their relative loudness\n"
+    "  --album            with --target-lufs and --output-dir: one drive and trim for all\n"
+    "                     inputs, so that they played in order meet the target and each\n"
+    "                     the ceiling; the tracks keep their relative loudness\n"
     "  --plot             write a PNG beside each output (same name, .png): short-term\n"
     "                     loudness in and out, true peak, gain reduction, target, ceiling\n";
 
@@ -115,6 +118,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
                 throw HostError(option + " needs a value");
             return arguments[++index];
         };
+        // An empty value is most often an unset shell variable: refuse it rather than guess.
+        auto nonEmptyValue = [&]() -> std::string
+        {
+            std::string text = value();
+            if (text.empty())
+                throw HostError(option + " needs a value, not an empty one");
+            return text;
+        };
         auto flag = [&]()
         {
             if (hasInlineValue)
@@ -123,21 +134,23 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         };
 
         if (option == "--plugin")
-            options.pluginPath = value();
+            options.pluginPath = nonEmptyValue();
         else if (option == "--uri")
-            options.pluginUri = value();
+            options.pluginUri = nonEmptyValue();
         else if (option == "--program")
-            options.program = value();
+            options.program = nonEmptyValue();
         else if (option == "--set")
-            options.settings.push_back(value());
+            options.settings.push_back(nonEmptyValue());
+        else if (option == "--set-normalised")
+            options.normalisedSettings.push_back(nonEmptyValue());
         else if (option == "--set-raw")
-            options.rawSettings.push_back(value());
+            options.rawSettings.push_back(nonEmptyValue());
         else if (option == "--block")
             options.blockFrames = parseBlockFrames(value());
         else if (option == "--format")
-            options.sampleFormat = value();
+            options.sampleFormat = nonEmptyValue();
         else if (option == "--output-dir")
-            options.outputDirectory = value();
+            options.outputDirectory = nonEmptyValue();
         else if (option == "--target-lufs")
             options.targetLufs = parseLevel(option, value(), kLowestTargetLufs, kHighestTargetLufs);
         else if (option == "--ceiling-dbtp")
@@ -173,6 +186,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         {
             throw HostError("unknown option " + option + " (see --help)");
         }
+        else if (option.empty())
+        {
+            throw HostError("an empty file name (an unset variable?) (see --help)");
+        }
         else
         {
             positional.push_back(option);
@@ -186,8 +203,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         throw HostError("--ceiling-dbtp needs --target-lufs");
     if (options.album && !options.targetLufs)
         throw HostError("--album needs --target-lufs");
-    if (options.album && options.inputPaths.empty())
+    if (options.album && options.outputDirectory.empty())
         throw HostError("--album needs --output-dir and the album's files");
+    if (options.album && options.inputPaths.empty())
+        throw HostError("--album needs the album's files after --output-dir");
     if (!positional.empty())
         options.inputPath = positional[0];
     if (positional.size() == 2)

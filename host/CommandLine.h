@@ -14,8 +14,10 @@ struct CommandLine
     std::string pluginUri;             // chooses within an LV2 bundle; alone, an LV2 URI
     std::string program;               // number or name; empty keeps the plug-in's current program
     std::vector<std::string> settings; // NAME=VALUE, applied in order after the program
-    // NAME=VALUE with any finite value, applied after `settings`: for parameters that hold
-    // more than 0..1, such as our "Dithering" menu position.
+    // NAME=VALUE in the VST 2.4 host's normalised 0..1, applied after `settings`.
+    std::vector<std::string> normalisedSettings;
+    // NAME=VALUE with any finite host value, applied last: for parameters that hold more than
+    // 0..1, such as our "Dithering" menu position.
     std::vector<std::string> rawSettings;
     std::string sampleFormat; // empty keeps the input's
     int blockFrames = 512;

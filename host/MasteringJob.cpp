@@ -1,10 +1,9 @@
 #include "host/MasteringJob.h"
 
-#include "engine/EngineConstants.h"
-#include "engine/GainLaw.h"
+#include "parameters/GainLaw.h"
 #include "host/HostError.h"
-#include "host/PluginControls.h"
-#include "host/PluginInstance.h"
+#include "host/plugins/PluginControls.h"
+#include "host/plugins/PluginInstance.h"
 #include "host/Renderer.h"
 
 #include <algorithm>
@@ -23,8 +22,8 @@ constexpr double kGatingBlockSeconds = 0.4; // the shortest programme BS.1770 ca
 // Of a pass, the share of time spent rendering; the rest decodes and measures.
 constexpr double kRenderShareOfPass = 0.6;
 
-// The engine multiplies the drive law's factor by ten.
-const double kDriveOffsetDb = 20.0 * std::log10(engine_constants::kInputGainScale);
+// The drive applies ten times the law's factor.
+const double kDriveOffsetDb = gain_law::kDriveOffsetDb;
 
 std::string oneDecimal(double value)
 {
@@ -39,8 +38,10 @@ void configure(PluginInstance& plugin, const PluginSetup& setup)
         selectProgram(plugin, setup.program);
     for (const std::string& setting : setup.settings)
         applySetting(plugin, setting);
+    for (const std::string& setting : setup.normalisedSettings)
+        applySetting(plugin, setting, SettingScale::Normalised);
     for (const std::string& setting : setup.rawSettings)
-        applySetting(plugin, setting, false);
+        applySetting(plugin, setting, SettingScale::Raw);
     if (setup.interSamplePeakOn)
         if (const int param = findParameter(plugin, kInterSamplePeakName); param >= 0)
             plugin.setParam(param, kSwitchOn);

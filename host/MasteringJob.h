@@ -5,7 +5,7 @@
 #include "host/AudioFile.h"
 #include "host/MasteringSearch.h"
 #include "host/MemorySoundFile.h"
-#include "host/PluginSource.h"
+#include "host/plugins/PluginSource.h"
 #include "host/ProgrammeMeter.h"
 
 #include <functional>
@@ -20,8 +20,9 @@ struct PluginSetup
     const PluginSource* source = nullptr; // instantiated once per render
     int blockFrames = 512;
     std::string program;
-    std::vector<std::string> settings;    // normalised NAME=VALUE
-    std::vector<std::string> rawSettings; // any finite value
+    std::vector<std::string> settings;           // NAME=VALUE as --set takes it
+    std::vector<std::string> normalisedSettings; // NAME=VALUE, 0..1
+    std::vector<std::string> rawSettings;        // any finite value
     // Mastering turns inter-sample-peak detection on unless the user set it.
     bool interSamplePeakOn = false;
 };

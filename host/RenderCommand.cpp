@@ -7,13 +7,16 @@
 #include "host/HostError.h"
 #include "host/LoudnessMeter.h"
 #include "host/MasteringReport.h"
-#include "host/PluginControls.h"
-#include "host/PluginInstance.h"
-#include "host/PluginLibrary.h"
-#include "host/PluginSource.h"
+#include "host/plugins/PluginControls.h"
+#include "host/plugins/PluginInstance.h"
+#include "host/plugins/PluginLibrary.h"
+#include "host/plugins/PluginSource.h"
 #include "host/ProgressBar.h"
 #include "host/Renderer.h"
 #include "host/Report.h"
+#include "parameters/Parameters.h"
+#include "parameters/UserUnitText.h"
+#include "parameters/UserUnits.h"
 
 #include <chrono>
 #include <filesystem>
@@ -49,8 +52,10 @@ void configure(PluginInstance& plugin, const CommandLine& options)
         selectProgram(plugin, options.program);
     for (const std::string& setting : options.settings)
         applySetting(plugin, setting);
+    for (const std::string& setting : options.normalisedSettings)
+        applySetting(plugin, setting, SettingScale::Normalised);
     for (const std::string& setting : options.rawSettings)
-        applySetting(plugin, setting, false);
+        applySetting(plugin, setting, SettingScale::Raw);
 }
 
 fs::path outputFolder(const CommandLine& options, const fs::path& fallback)
@@ -199,6 +204,66 @@ int runJobs(const CommandLine& options, const PluginSource& source, std::ostream
     return failed ? 1 : 0;
 }
 
+bool userChoseDithering(const CommandLine& options, const PluginInstance& plugin)
+{
+    std::vector<std::string> settings = options.settings;
+    settings.insert(settings.end(), options.normalisedSettings.begin(),
+                    options.normalisedSettings.end());
+    settings.insert(settings.end(), options.rawSettings.begin(), options.rawSettings.end());
+    for (const std::string& setting : settings)
+    {
+        const std::string name = setting.substr(0, setting.rfind('='));
+        for (int param = 0; param < plugin.numParams(); ++param)
+        {
+            if (plugin.varnholtParamId(param) == kDithering &&
+                (nameKeyOf(plugin.paramName(param)) == nameKeyOf(name) ||
+                 name == kUserUnits[kDithering].symbol))
+                return true;
+        }
+    }
+    return false;
+}
+
+// Integer samples want the word length reduced with dither before they are rounded: our
+// editions get theirs set to match (unless the user chose one); others are warned about.
+CommandLine withMatchingWordLength(const CommandLine& options, const PluginSource& source,
+                                   std::ostream& errors)
+{
+    const struct
+    {
+        const char* format;
+        const char* wordLength;
+    } kIntegerFormats[] = {{"int16", "16 bit"}, {"int24", "24 bit"}};
+    CommandLine matched = options;
+    for (const auto& integer : kIntegerFormats)
+    {
+        if (options.sampleFormat != integer.format)
+            continue;
+        const std::unique_ptr<PluginInstance> plugin =
+            source.instantiate(kListingSampleRateHz, options.blockFrames);
+        int dithering = -1;
+        for (int param = 0; param < plugin->numParams(); ++param)
+            if (plugin->varnholtParamId(param) == kDithering)
+                dithering = param;
+        if (dithering < 0)
+        {
+            errors << kProgramName << ": warning: " << plugin->name() << " does not reduce its "
+                   << "word length here: the output is rounded to " << integer.wordLength
+                   << "s without dither\n";
+        }
+        else if (!userChoseDithering(options, *plugin))
+        {
+            const float position = *parameterValueFromText(kDithering, integer.wordLength);
+            const float hostValue = plugin->paramScale() == ParamScale::PortUnits
+                                        ? static_cast<float>(userValueOf(kDithering, position))
+                                        : position;
+            matched.rawSettings.push_back(std::string(kUserUnits[kDithering].symbol) + "=" +
+                                          std::to_string(hostValue));
+        }
+    }
+    return matched;
+}
+
 int run(const CommandLine& options, std::ostream& out, std::ostream& errors)
 {
     std::unique_ptr<PluginSource> source;
@@ -224,9 +289,10 @@ int run(const CommandLine& options, std::ostream& out, std::ostream& errors)
         out << formatPluginListing(*plugin);
         return 0;
     }
-    if (!options.inputPaths.empty() || options.targetLufs || options.plot)
-        return runJobs(options, *source, out, errors);
-    const RenderReport report = render(options, *source, errors);
+    const CommandLine rendered = withMatchingWordLength(options, *source, errors);
+    if (!rendered.inputPaths.empty() || rendered.targetLufs || rendered.plot)
+        return runJobs(rendered, *source, out, errors);
+    const RenderReport report = render(rendered, *source, errors);
     out << (options.json ? formatReportJson(report) : formatReportTable(report));
     return 0;
 }
@@ -245,18 +311,28 @@ int runRenderCommand(const std::vector<std::string>& arguments, std::ostream& re
         errors << kProgramName << ": " << error.what() << "\n";
         return kUsageExitStatus;
     }
+    int status = 0;
     if (options.help)
     {
         report << kUsageText;
-        return 0;
     }
-    try
+    else
     {
-        return run(options, report, errors);
+        try
+        {
+            status = run(options, report, errors);
+        }
+        catch (const std::exception& error)
+        {
+            errors << kProgramName << ": " << error.what() << "\n";
+            return 1;
+        }
     }
-    catch (const std::exception& error)
+    // A report lost to a closed or full stdout is a failure a script must see.
+    if (!report.flush())
     {
-        errors << kProgramName << ": " << error.what() << "\n";
+        errors << kProgramName << ": cannot write the report\n";
         return 1;
     }
+    return status;
 }

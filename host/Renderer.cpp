@@ -1,6 +1,6 @@
 #include "host/Renderer.h"
 
-#include "host/PluginInstance.h"
+#include "host/plugins/PluginInstance.h"
 
 #include <algorithm>
 #include <chrono>

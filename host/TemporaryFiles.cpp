@@ -63,6 +63,7 @@ sigset_t interrupts()
 
 void removeTemporariesOnInterrupt()
 {
+    signal(SIGXFSZ, SIG_IGN);
     struct sigaction action
     {
     };

@@ -5,7 +5,8 @@
 #include <string>
 
 // Installs the handlers (leaving alone any signal that was ignored): they remove every
-// registered temporary, then end the program the way the signal would have.
+// registered temporary, then end the program the way the signal would have. A file-size limit
+// (SIGXFSZ) is ignored instead, so a write past it fails and is reported like a full disk.
 void removeTemporariesOnInterrupt();
 
 // Holds the interrupts back on this thread while a temporary is created and registered, and

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "lv2/ControlPorts.h"
 #include "lv2/MeterPorts.h"
+#include "parameters/UserUnits.h"
 #include "parameters/EngineParameters.h"
 #include "parameters/Presets.h"
 
@@ -46,7 +46,7 @@ void Lv2Plugin::connectPort(std::uint32_t port, void* data)
 
 void Lv2Plugin::activate()
 {
-    engine.resetState();
+    engine.clearState();
     for (int channel = 0; channel < 2; ++channel)
     {
         softclipGain[channel] = 1.0f;

@@ -5,7 +5,7 @@
 
 #include "editor/LimiterEditor.h"
 #include "engine/EngineConstants.h"
-#include "lv2/ControlPorts.h"
+#include "parameters/UserUnits.h"
 #include "parameters/Presets.h"
 #include "toolkit/CFrame.h"
 
@@ -131,7 +131,7 @@ void Lv2Ui::setParameterAutomated(int index, float value)
     if (!isParamIndex(index) || !std::isfinite(value))
         return;
     parameterValues[index] = value;
-    writePort(static_cast<std::uint32_t>(index), static_cast<float>(portValueOf(index, value)));
+    writePort(static_cast<std::uint32_t>(index), static_cast<float>(userValueOf(index, value)));
     // The VST edition's effect answers through the editor's setParameter; so does this one.
     editor->setParameter(index, value);
 }

@@ -1,6 +1,6 @@
 #include "parameters/Parameters.h"
 
-#include "engine/GainLaw.h"
+#include "parameters/GainLaw.h"
 
 #include <cmath>
 #include <iterator>
@@ -21,7 +21,7 @@ const ParamRange kParamRange[kNumParams] = {
     {-72.0f, 0.0f},  // dB
     {0.0f, 4.0f},    // meter scale button position
     {0.0f, 1.0f},    // switch
-    {-52.0f, 20.0f}, // dB, drive including the engine's x10
+    {-52.0f, 20.0f}, // dB, drive including its x10
     {0.0f, 200.0f},  // percent
     {0.0f, 500.0f},  // ms
     {-1.0f, 1.0f},   // correlation
@@ -49,6 +49,12 @@ float normalisedToGain(float x)
                   gain_law::kKneeDb
             : gain_law::kLowerDbPerUnit * x + gain_law::kBottomDb;
     return static_cast<float>(std::pow(10.0, dbToExponent * gainDb));
+}
+
+float normalisedToDrive(float x)
+{
+    // Scaled in float after the law's rounding, as the engine always did.
+    return gain_law::kDriveFactorScale * normalisedToGain(x);
 }
 
 namespace

@@ -51,6 +51,8 @@ constexpr bool isParamIndex(int index)
 // The two-segment law of "Output trim" and "Input drive": -72 to -36 dB over the first seventh of
 // the travel, -36 to 0 dB over the rest; returns a linear factor.
 float normalisedToGain(float x);
+// The factor "Input drive" applies: the law's factor times ten (GainLaw.h).
+float normalisedToDrive(float x);
 
 // low + x * (high - low) of the index's range, rounded to float.
 float rangeValue(int index, float x);
@@ -62,6 +64,15 @@ float rangeValueSeconds(int index, float x);
 constexpr bool switchIsOn(float x)
 {
     return x > 0.5f;
+}
+
+// The word-length menu's last position ("8 bit"): "Dithering" stores 0..this, the others 0..1.
+constexpr float kLastDitheringPosition = 6.0f;
+
+// The largest value the index stores.
+constexpr float storedValueLimit(int index)
+{
+    return index == kDithering ? kLastDitheringPosition : 1.0f;
 }
 
 // Word length in bits from the "Dithering" menu position 0..6 (64, 32, 24, 20, 16, 12, 8).

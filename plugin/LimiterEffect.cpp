@@ -1,19 +1,21 @@
 #include "plugin/LimiterEffect.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "VarnholtVersion.h"
 #include "parameters/EngineParameters.h"
 #include "plugin/ParameterDisplay.h"
+#include "plugin/VstIdentity.h"
 #include "vst/TextCopy.h"
 
 namespace
 {
-constexpr VstInt32 kUniqueId = fourCharCode('V', 'R', 'N', 'H');
-constexpr const char* kEffectName = "Varnholt Pro";
-constexpr const char* kProductName = "Varnholt Pro";
-constexpr const char* kVendorName = "VH";
+using vst_identity::kEffectName;
+using vst_identity::kProductName;
+using vst_identity::kUniqueId;
+using vst_identity::kVendorName;
 constexpr VstInt32 kStereoChannels = 2;
 
 struct CanDoAnswer
@@ -65,12 +67,12 @@ LimiterEffect::~LimiterEffect() = default;
 
 void LimiterEffect::suspend()
 {
-    resetState();
+    clearState();
 }
 
 void LimiterEffect::resume()
 {
-    resetState();
+    clearState();
     AudioEffectX::resume();
 }
 
@@ -105,6 +107,8 @@ void LimiterEffect::setParameter(VstInt32 index, float value)
 {
     if (!acceptsParameter(index, value))
         return;
+    // Held within the range, so that what hosts read back and save is a value we could send.
+    value = std::clamp(value, 0.0f, storedValueLimit(index));
     currentProgram().values[index].store(value, std::memory_order_relaxed);
     applyParameter(*this, index, value);
 }

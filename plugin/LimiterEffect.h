@@ -16,7 +16,8 @@ class LimiterEffect : public LimiterEngine, public AudioEffectX
     // Host GUI thread (effClose).
     ~LimiterEffect() override;
 
-    // Host GUI thread: effMainsChanged. Both reset the detectors and meters.
+    // Host GUI thread: effMainsChanged. Both reset the detectors and meters and clear the
+    // look-ahead, so nothing from before a stop plays after it.
     void suspend() override;
     void resume() override;
     // Host GUI thread, while suspended.

@@ -3,6 +3,7 @@
 // the per-frame users.
 
 #include "tests/support/FactoryProgram.h"
+#include "tests/support/TestSignals.h"
 
 #include <benchmark/benchmark.h>
 
@@ -35,35 +36,6 @@ void applySettings(LimiterEngine& engine, const Settings& settings, float sample
     applyFactoryProgram(engine, settings.program, settings.changes);
 }
 
-struct Channels
-{
-    std::vector<float> left;
-    std::vector<float> right;
-};
-
-// Programme-like material near full scale: a few sines with slow level movement plus noise,
-// different on the two channels.
-Channels makeProgramme(float sampleRateHz)
-{
-    constexpr double twoPi = 6.283185307179586;
-    const std::size_t frames = static_cast<std::size_t>(sampleRateHz) * kSignalSeconds;
-    Channels channels{std::vector<float>(frames), std::vector<float>(frames)};
-    std::uint32_t noiseState = 12345u;
-    for (std::size_t i = 0; i < frames; ++i)
-    {
-        const double t = static_cast<double>(i) / static_cast<double>(sampleRateHz);
-        noiseState = noiseState * 1664525u + 1013904223u;
-        const double noise = (static_cast<double>(noiseState >> 8) / 16777216.0 - 0.5) * 0.3;
-        const double swell = 0.75 + 0.25 * std::sin(twoPi * 0.5 * t);
-        const double bass = 0.45 * std::sin(twoPi * 55.0 * t);
-        const double mid = 0.25 * std::sin(twoPi * 440.0 * t);
-        const double high = 0.12 * std::sin(twoPi * 3520.0 * t + 1.0);
-        channels.left[i] = static_cast<float>(swell * (bass + mid + high) + noise);
-        channels.right[i] = static_cast<float>(swell * (bass - high + 0.8 * mid) - noise);
-    }
-    return channels;
-}
-
 // Runs processOneBlock(engine, inLeft, inRight, outLeft, outRight) on successive 512-frame
 // blocks of the programme, wrapping at its end, and reports the time per stereo frame.
 template <typename ProcessOneBlock>
@@ -71,7 +43,8 @@ void runBlocks(benchmark::State& state, LimiterEngine& engine, const Settings& s
                float sampleRateHz, ProcessOneBlock processOneBlock)
 {
     applySettings(engine, settings, sampleRateHz);
-    const Channels input = makeProgramme(sampleRateHz);
+    const StereoSignal input = testSignal(
+        TestSignal::hot, static_cast<std::size_t>(sampleRateHz) * kSignalSeconds, sampleRateHz);
     const int totalFrames = static_cast<int>(input.left.size());
     std::vector<float> outLeft(kBlockFrames);
     std::vector<float> outRight(kBlockFrames);

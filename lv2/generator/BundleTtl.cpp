@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/EngineConstants.h"
-#include "lv2/ControlPorts.h"
+#include "parameters/UserUnits.h"
 #include "lv2/Lv2Identity.h"
 #include "lv2/Lv2Ports.h"
 #include "lv2/MeterPorts.h"
@@ -75,14 +75,14 @@ std::string portValueText(int index, float parameterValue)
 {
     const auto text = portDecimal(index, parameterValue);
     const auto minimum = portDecimal(index, 0.0f);
-    const auto maximum = portDecimal(index, kControlPorts[index].topValue);
+    const auto maximum = portDecimal(index, kUserUnits[index].topValue);
     if (!text || !minimum || !maximum)
-        throw TtlError(std::string("no exact decimal for port ") + kControlPorts[index].symbol);
+        throw TtlError(std::string("no exact decimal for port ") + kUserUnits[index].symbol);
     const float value = std::strtof(text->c_str(), nullptr);
     if (value < std::strtof(minimum->c_str(), nullptr) ||
         value > std::strtof(maximum->c_str(), nullptr))
         throw TtlError(std::string("value outside the range of port ") +
-                       kControlPorts[index].symbol);
+                       kUserUnits[index].symbol);
     return *text;
 }
 
@@ -93,7 +93,7 @@ std::string unitLine(const char* unit)
 
 void writeParameterPort(std::ostream& out, int index)
 {
-    const ControlPortInfo& port = kControlPorts[index];
+    const UserUnitInfo& port = kUserUnits[index];
     constexpr int defaultProgram = 0;
     out << "        a lv2:InputPort , lv2:ControlPort ;\n"
         << "        lv2:index " << index << " ;\n"
@@ -104,9 +104,9 @@ void writeParameterPort(std::ostream& out, int index)
         << "        lv2:minimum " << portValueText(index, 0.0f) << " ;\n"
         << "        lv2:maximum " << portValueText(index, port.topValue) << " ;\n"
         << unitLine(port.unit);
-    if (port.kind == PortKind::toggled)
+    if (port.kind == ValueKind::toggled)
         out << "        lv2:portProperty lv2:toggled ;\n";
-    if (port.kind == PortKind::enumeration)
+    if (port.kind == ValueKind::enumeration)
     {
         out << "        lv2:portProperty lv2:integer , lv2:enumeration ;\n";
         for (int point = 0; point < port.scalePointCount; ++point)
@@ -263,7 +263,7 @@ void writePresets(std::ostream& out)
             << "    lv2:port [\n";
         for (int index = 0; index < kNumParams; ++index)
         {
-            out << "        lv2:symbol \"" << kControlPorts[index].symbol << "\" ;\n"
+            out << "        lv2:symbol \"" << kUserUnits[index].symbol << "\" ;\n"
                 << "        pset:value " << portValueText(index, kPresetTable[program][index])
                 << "\n    ]" << (index + 1 < kNumParams ? " , [\n" : " .\n\n");
         }

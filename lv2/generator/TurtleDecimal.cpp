@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "lv2/ControlPorts.h"
+#include "parameters/UserUnits.h"
 
 namespace
 {
@@ -22,7 +22,7 @@ std::string withDecimals(double value, int decimals)
 
 std::optional<std::string> portDecimal(int parameterIndex, float parameterValue)
 {
-    const double portValue = portValueOf(parameterIndex, parameterValue);
+    const double portValue = userValueOf(parameterIndex, parameterValue);
     for (int decimals = 1; decimals <= kMaxDecimals; ++decimals)
     {
         std::string text = withDecimals(portValue, decimals);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/GainLaw.h"
+#include "parameters/GainLaw.h"
 
 #include <cmath>
 

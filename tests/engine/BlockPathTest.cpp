@@ -26,10 +26,7 @@ Frame material(int i)
         return {std::numeric_limits<float>::quiet_NaN(), 0.5f};
     if (i >= 50000 && i < 50004)
         return {3e7f, -3e7f};
-    const double t = i / double(kSampleRateHz);
-    const double swell = 0.6 + 0.5 * std::sin(2.0 * kPi * 0.7 * t);
-    return {float(swell * (0.9 * std::sin(2.0 * kPi * 60.0 * t) + 0.3 * std::sin(i * 0.37))),
-            float(swell * (0.7 * std::sin(2.0 * kPi * 90.0 * t) - 0.4 * std::sin(i * 0.23)))};
+    return testSignalFrame(TestSignal::hot, i, kSampleRateHz);
 }
 
 // Program 0's stages; every stage that runs two frames at once (soft clipper, leveller,
@@ -46,7 +43,7 @@ void configure(LimiterEngine& engine, Stages stages)
 {
     const bool busy = stages != Stages::program0;
     engine.setEngineSampleRate(kSampleRateHz);
-    engine.setInputGain(busy ? 0.4f : 0.1f);
+    engine.setInputGain(busy ? 4.0f : 1.0f);
     engine.setSideGain(0.8f);
     engine.setCorrelationThreshold(stages == Stages::all ? 0.2f : -1.0f);
     engine.setSoftclipAmount(busy ? 0.5f : 0.0f);

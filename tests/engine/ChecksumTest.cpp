@@ -3,7 +3,6 @@
 
 #include "EngineTestSupport.h"
 #include "tests/support/FactoryProgram.h"
-#include "tests/support/TestProgramme.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +17,7 @@ constexpr int kFrames = 10 * 44100;
 
 Frame programme(int i)
 {
-    const StereoSample sample = testProgrammeFrame(i, kSampleRateHz);
-    return {sample.left, sample.right};
+    return testSignalFrame(TestSignal::hot, i, kSampleRateHz);
 }
 
 // A factory program as the plug-in sets the engine, with the given changes on top, through the

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/LimiterEngine.h"
-#include "tests/support/TestProgramme.h"
+#include "tests/support/TestSignals.h"
 
 #include <array>
 #include <cstdint>
@@ -13,17 +13,13 @@ namespace engine_test
 {
 constexpr double kPi = 3.14159265358979323846;
 
-struct Frame
-{
-    float left;
-    float right;
-};
+using Frame = StereoSample;
 
 // Every stage but the peak limiter passes the signal unchanged: drive x1, image unchanged,
 // correlation limiter and soft clipper off, leveller threshold far above any test signal.
 inline void makeNeutral(LimiterEngine& engine)
 {
-    engine.setInputGain(0.1f);
+    engine.setInputGain(1.0f);
     engine.setSideGain(0.5f);
     engine.setCorrelationThreshold(-1.0f);
     engine.setSoftclipAmount(0.0f);

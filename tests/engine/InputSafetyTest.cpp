@@ -14,7 +14,7 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 
 void applyProgramLikeSettings(LimiterEngine& engine)
 {
-    engine.setInputGain(0.19f);
+    engine.setInputGain(1.9f);
     engine.setSideGain(0.6f);
     engine.setCorrelationThreshold(0.2f);
     engine.setSoftclipThreshold(-3.0f);
@@ -28,8 +28,7 @@ void applyProgramLikeSettings(LimiterEngine& engine)
 
 Frame music(int i)
 {
-    return {float(0.7 * std::sin(i * 0.031) + 0.2 * std::sin(i * 0.7)),
-            float(0.6 * std::sin(i * 0.029 + 1.0) - 0.2 * std::sin(i * 0.5))};
+    return testSignalFrame(TestSignal::hot, i, 44100.0);
 }
 
 bool allFinite(LimiterEngine& engine)

@@ -37,7 +37,7 @@ TEST(Threading, ProcessingWhileAnotherThreadSetsReadsAndResets)
     {
         const float v = float(round % 100) / 100.0f;
         engine.setOutputGain(0.5f + v);
-        engine.setInputGain(0.05f + v * 0.2f);
+        engine.setInputGain(0.5f + v * 2.0f);
         engine.setSideGain(v);
         engine.setCorrelationTime(v * 0.5f);
         engine.setCorrelationThreshold(v * 2.0f - 1.0f);

@@ -116,6 +116,26 @@ TEST_F(EditorLifecycle, FiveHundredCarelessOpenCloseCyclesLeaveNothing)
     EXPECT_LE(residentBytes() - residentAfterWarmUp, allowedGrowthBytes);
 }
 
+// A host handing over a window it already destroyed, or running without a display, is told no
+// editor opened, and nothing is left open.
+TEST_F(EditorLifecycle, NoSuccessClaimedWithoutAWindowToOpenIn)
+{
+    const Window gone = XCreateSimpleWindow(display, parent, 0, 0, 10, 10, 0, 0, 0);
+    XDestroyWindow(display, gone);
+    XSync(display, False);
+    EXPECT_EQ(instance.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(gone)), 0);
+    const std::string displayName = getenv("DISPLAY");
+    unsetenv("DISPLAY");
+    EXPECT_EQ(open(instance), 0);
+    setenv("DISPLAY", displayName.c_str(), 1);
+    instance.dispatch(effEditIdle);
+    instance.dispatch(effEditClose);
+    EXPECT_EQ(children(), 0u);
+    EXPECT_EQ(open(instance), 1);
+    EXPECT_EQ(children(), 1u);
+    instance.dispatch(effEditClose);
+}
+
 // At scale 2 the art is drawn rather than decoded, and freed with the last window that shows it.
 TEST_F(EditorLifecycle, OpenCloseCyclesAtScaleTwoLeaveNothing)
 {

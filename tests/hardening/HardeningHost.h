@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/support/HostedEffect.h"
+#include "tests/support/TestSignals.h"
 
 // Fixed seed, so a failure can be replayed.
 constexpr std::uint32_t kHardeningSeed = 20240611u;
@@ -36,12 +37,7 @@ template <typename Sample> struct StereoBlock
     // The first frames (all by default) of both channels noise of the given peak.
     void fillNoise(std::mt19937& random, float peak, std::size_t count = SIZE_MAX)
     {
-        std::uniform_real_distribution<float> sample(-peak, peak);
-        for (std::size_t i = 0; i < std::min(count, frames()); ++i)
-        {
-            left[i] = sample(random);
-            right[i] = sample(random);
-        }
+        ::fillNoise(random, peak, left.data(), right.data(), std::min(count, frames()));
     }
     // The largest magnitude in the first frames (all by default); infinity if any sample is
     // not finite.

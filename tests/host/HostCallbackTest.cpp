@@ -1,4 +1,4 @@
-#include "host/HostCallback.h"
+#include "host/plugins/HostCallback.h"
 
 #include <gtest/gtest.h>
 

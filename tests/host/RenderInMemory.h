@@ -1,7 +1,7 @@
 // Renders interleaved stereo held in memory through a plug-in and keeps what comes back.
 #pragma once
 
-#include "host/PluginInstance.h"
+#include "host/plugins/PluginInstance.h"
 #include "host/Renderer.h"
 
 #include <algorithm>

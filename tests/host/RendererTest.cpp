@@ -6,8 +6,8 @@
 #include "LspLimiter.h"
 #include "RenderInMemory.h"
 #include "host/HostError.h"
-#include "host/PluginLibrary.h"
-#include "host/VstPluginInstance.h"
+#include "host/plugins/PluginLibrary.h"
+#include "host/plugins/VstPluginInstance.h"
 
 #include <gtest/gtest.h>
 

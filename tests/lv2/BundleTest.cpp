@@ -1,7 +1,9 @@
-// The bundle as lilv reads it from the build tree: ports in the order hosts number them, units,
-// ranges, scale points, latency and presets, checked against the shared tables.
+// The bundle as lilv reads it from the build tree and the renderer's LV2 code presents it: ports
+// in the order hosts number them, units, ranges, scale points, latency and presets, checked
+// against the shared tables.
 #include <gtest/gtest.h>
 
+#include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
 #include <lv2/port-props/port-props.h>
 #include <lv2/presets/presets.h>
@@ -12,8 +14,8 @@
 #include <cstring>
 #include <set>
 
-#include "Lv2TestHost.h"
-#include "lv2/ControlPorts.h"
+#include "Lv2Bundle.h"
+#include "parameters/UserUnits.h"
 #include "lv2/MeterPorts.h"
 #include "parameters/Presets.h"
 
@@ -23,30 +25,28 @@ constexpr const char* kRdfsLabel = "http://www.w3.org/2000/01/rdf-schema#label";
 
 const LilvPort* port(std::uint32_t index)
 {
-    return lilv_plugin_get_port_by_index(Lv2World::get().plugin(), index);
+    return lilv_plugin_get_port_by_index(bundlePlugin(), index);
 }
 
 bool portIs(std::uint32_t index, const char* classUri)
 {
-    Lv2World& w = Lv2World::get();
-    return lilv_port_is_a(w.plugin(), port(index), w.uri(classUri));
+    return lilv_port_is_a(bundlePlugin(), port(index), lv2Uri(classUri).get());
 }
 
 bool portHas(std::uint32_t index, const char* propertyUri)
 {
-    Lv2World& w = Lv2World::get();
-    return lilv_port_has_property(w.plugin(), port(index), w.uri(propertyUri));
+    return lilv_port_has_property(bundlePlugin(), port(index), lv2Uri(propertyUri).get());
 }
 
 std::string symbol(std::uint32_t index)
 {
-    return lilv_node_as_string(lilv_port_get_symbol(Lv2World::get().plugin(), port(index)));
+    return portSymbol(index);
 }
 
 std::string unit(std::uint32_t index)
 {
-    Lv2World& w = Lv2World::get();
-    LilvNodes* units = lilv_port_get_value(w.plugin(), port(index), w.uri(LV2_UNITS__unit));
+    LilvNodes* units =
+        lilv_port_get_value(bundlePlugin(), port(index), lv2Uri(LV2_UNITS__unit).get());
     const std::string text =
         lilv_nodes_size(units) == 1 ? lilv_node_as_uri(lilv_nodes_get_first(units)) : "";
     lilv_nodes_free(units);
@@ -63,7 +63,7 @@ struct Range
 Range range(std::uint32_t index)
 {
     LilvNode *defaultNode = nullptr, *minimum = nullptr, *maximum = nullptr;
-    lilv_port_get_range(Lv2World::get().plugin(), port(index), &defaultNode, &minimum, &maximum);
+    lilv_port_get_range(bundlePlugin(), port(index), &defaultNode, &minimum, &maximum);
     const Range r{lilv_node_as_float(minimum), lilv_node_as_float(maximum),
                   defaultNode ? lilv_node_as_float(defaultNode) : NAN};
     lilv_node_free(defaultNode);
@@ -79,14 +79,38 @@ std::string trimmed(const char* padded)
     return text;
 }
 
-std::vector<const LilvNode*> presets(LilvNodes*& owner)
+// Restores a preset through lilv, counting the port values it holds and those not given as
+// floats, which some hosts would not read.
+struct PresetValues
 {
-    Lv2World& w = Lv2World::get();
-    owner = lilv_plugin_get_related(w.plugin(), w.uri(LV2_PRESETS__Preset));
-    std::vector<const LilvNode*> found;
-    LILV_FOREACH(nodes, i, owner)
-    found.push_back(lilv_nodes_get(owner, i));
-    return found;
+    int floats = 0;
+    int others = 0;
+};
+
+PresetValues countPresetValues(const std::string& uri)
+{
+    Lv2World& world = *bundleWorld();
+    LilvState* state = lilv_state_new_from_world(world.get(), world.urids().mapFeatureData(),
+                                                 lv2Uri(uri.c_str()).get());
+    PresetValues counted;
+    if (state == nullptr)
+        return counted;
+    struct Context
+    {
+        PresetValues* counted;
+        LV2_URID floatType;
+    } context{&counted, world.urids().map(LV2_ATOM__Float)};
+    lilv_state_emit_port_values(
+        state,
+        [](const char*, void* data, const void*, std::uint32_t size, std::uint32_t type)
+        {
+            auto* c = static_cast<Context*>(data);
+            (type == c->floatType && size == sizeof(float) ? c->counted->floats
+                                                           : c->counted->others) += 1;
+        },
+        &context);
+    lilv_state_free(state);
+    return counted;
 }
 } // namespace
 
@@ -97,7 +121,7 @@ TEST(Lv2Bundle, PortsComeInTheOrderHostsNumberParameters)
         "xcorr_time",        "xcorr_threshold", "env_hysteresis", "env_release", "stereo_link",
         "softclip_thresh",   "softclip_amount", "rms_attack",     "rms_release", "rms_threshold",
         "inter_sample_peak", "dithering"};
-    ASSERT_EQ(lilv_plugin_get_num_ports(Lv2World::get().plugin()), lv2_port::kPortCount);
+    ASSERT_EQ(lilv_plugin_get_num_ports(bundlePlugin()), lv2_port::kPortCount);
     for (std::uint32_t index = 0; index < lv2_port::kPortCount; ++index)
     {
         SCOPED_TRACE(index);
@@ -106,19 +130,20 @@ TEST(Lv2Bundle, PortsComeInTheOrderHostsNumberParameters)
                            index == lv2_port::kLoudnessReset;
         EXPECT_TRUE(portIs(index, audio ? LV2_CORE__AudioPort : LV2_CORE__ControlPort));
         EXPECT_TRUE(portIs(index, input ? LV2_CORE__InputPort : LV2_CORE__OutputPort));
-        if (index < kNumParams)
-        {
-            EXPECT_EQ(symbol(index), expectedSymbols[index]);
-            LilvNode* name = lilv_port_get_name(Lv2World::get().plugin(), port(index));
-            EXPECT_EQ(lilv_node_as_string(name), trimmed(kParamNameTable[index]));
-            lilv_node_free(name);
-        }
         if (lv2_port::isMeterPort(index))
         {
             EXPECT_EQ(symbol(index), kMeterPorts[index - lv2_port::kFirstMeter].symbol);
         }
     }
-    EXPECT_EQ(symbol(lv2_port::kPeakHoldReset), "peak_hold_reset");
+    // The renderer numbers the parameters as the VST edition does, the reset button after them.
+    HostedLv2 hosted;
+    ASSERT_EQ(hosted.get().numParams(), kNumParams + 1);
+    for (int index = 0; index < kNumParams; ++index)
+    {
+        EXPECT_EQ(hosted.get().paramSymbol(index), expectedSymbols[index]);
+        EXPECT_EQ(hosted.get().paramName(index), trimmed(kParamNameTable[index]));
+    }
+    EXPECT_EQ(hosted.get().paramSymbol(kNumParams), "peak_hold_reset");
     EXPECT_TRUE(portHas(lv2_port::kPeakHoldReset, LV2_PORT_PROPS__notAutomatic));
     EXPECT_EQ(symbol(lv2_port::kLoudnessReset), "loudness_reset");
     EXPECT_TRUE(portHas(lv2_port::kLoudnessReset, LV2_PORT_PROPS__notAutomatic));
@@ -139,7 +164,7 @@ TEST(Lv2Bundle, ControlsReadInUserUnitsWithTheVstDefaults)
         Range range;
     };
     // Port values as a user reads them; defaults as program 0 sets the parameters. Drive reads
-    // as the engine applies it: the law's -72..0 dB plus the engine's x10 (+20 dB).
+    // as the engine applies it: the law's -72..0 dB plus the drive's x10 (+20 dB).
     const Expected table[] = {
         {kOutputTrim, LV2_UNITS__db, {-72.0f, 0.0f, 0.0f}},
         {kOutputScale, "", {0.0f, 3.0f, 0.0f}},
@@ -160,17 +185,19 @@ TEST(Lv2Bundle, ControlsReadInUserUnitsWithTheVstDefaults)
         {kDithering, "", {0.0f, 6.0f, 0.0f}},
         {lv2_port::kPeakHoldReset, "", {0.0f, 1.0f, 0.0f}},
     };
+    // Ranges and defaults as the renderer reads them.
+    HostedLv2 hosted;
     for (const Expected& e : table)
     {
         SCOPED_TRACE(symbol(e.index));
         EXPECT_EQ(unit(e.index), e.unit);
-        const Range r = range(e.index);
-        EXPECT_EQ(r.minimum, e.range.minimum);
-        EXPECT_EQ(r.maximum, e.range.maximum);
-        EXPECT_EQ(r.defaultValue, e.range.defaultValue);
+        const int param = hosted.paramOf(e.index);
+        EXPECT_EQ(hosted.get().paramMinimum(param), e.range.minimum);
+        EXPECT_EQ(hosted.get().paramMaximum(param), e.range.maximum);
+        EXPECT_EQ(hosted.value(e.index), e.range.defaultValue);
         if (e.index < kNumParams)
         {
-            EXPECT_EQ(parameterValueOf(e.index, r.defaultValue), kPresetTable[0][e.index]);
+            EXPECT_EQ(parameterValueOf(e.index, hosted.value(e.index)), kPresetTable[0][e.index]);
         }
     }
     for (std::uint32_t index :
@@ -196,39 +223,35 @@ TEST(Lv2Bundle, MenusAreIntegerEnumerationsWithTheEditorsLabels)
         {kOutputScale, {"PK", "K12", "K14", "K20"}},
         {kDithering, {"64 bit", "32 bit", "24 bit", "20 bit", "16 bit", "12 bit", "8 bit"}},
     };
-    Lv2World& w = Lv2World::get();
+    HostedLv2 hosted;
     for (const Expected& e : table)
     {
         SCOPED_TRACE(symbol(e.index));
         EXPECT_TRUE(portHas(e.index, LV2_CORE__integer));
         EXPECT_TRUE(portHas(e.index, LV2_CORE__enumeration));
-        LilvScalePoints* points = lilv_port_get_scale_points(w.plugin(), port(e.index));
-        std::vector<std::string> labels(lilv_scale_points_size(points));
-        LILV_FOREACH(scale_points, i, points)
-        {
-            const LilvScalePoint* point = lilv_scale_points_get(points, i);
-            const float value = lilv_node_as_float(lilv_scale_point_get_value(point));
-            ASSERT_EQ(value, std::round(value));
-            ASSERT_LT(value, labels.size());
-            labels[static_cast<std::size_t>(value)] =
-                lilv_node_as_string(lilv_scale_point_get_label(point));
-        }
+        LilvScalePoints* points = lilv_port_get_scale_points(bundlePlugin(), port(e.index));
+        EXPECT_EQ(lilv_scale_points_size(points), e.labels.size());
         lilv_scale_points_free(points);
-        EXPECT_EQ(labels, e.labels);
+        // Each integer value shows its label, as the renderer lists and reports it.
+        const int param = hosted.paramOf(e.index);
+        for (std::size_t value = 0; value < e.labels.size(); ++value)
+        {
+            hosted.set(e.index, static_cast<float>(value));
+            EXPECT_EQ(hosted.get().paramDisplay(param), e.labels[value]);
+        }
     }
 }
 
 TEST(Lv2Bundle, ReportsItsLatencyAndMeters)
 {
-    Lv2World& w = Lv2World::get();
-    EXPECT_TRUE(lilv_plugin_has_latency(w.plugin()));
-    EXPECT_EQ(lilv_plugin_get_latency_port_index(w.plugin()), lv2_port::kLatency);
-    EXPECT_TRUE(lilv_plugin_has_feature(w.plugin(), w.uri(LV2_CORE__hardRTCapable)));
-    LilvNodes* required = lilv_plugin_get_required_features(w.plugin());
+    EXPECT_TRUE(lilv_plugin_has_latency(bundlePlugin()));
+    EXPECT_EQ(lilv_plugin_get_latency_port_index(bundlePlugin()), lv2_port::kLatency);
+    EXPECT_TRUE(lilv_plugin_has_feature(bundlePlugin(), lv2Uri(LV2_CORE__hardRTCapable).get()));
+    LilvNodes* required = lilv_plugin_get_required_features(bundlePlugin());
     EXPECT_EQ(lilv_nodes_size(required), 0u);
     lilv_nodes_free(required);
 
-    Lv2Instance instance;
+    RawLv2Instance instance;
     instance.run(0);
     EXPECT_EQ(instance.controls[lv2_port::kLatency], 512.0f);
     for (std::uint32_t meter = 0; meter < lv2_port::kMeterCount; ++meter)
@@ -242,14 +265,15 @@ TEST(Lv2Bundle, ReportsItsLatencyAndMeters)
 
 TEST(Lv2Bundle, PresetsAreTheDistinctFactoryProgramsAndApplyExactly)
 {
-    Lv2World& w = Lv2World::get();
-    LilvNodes* owner = nullptr;
-    const std::vector<const LilvNode*> found = presets(owner);
     constexpr int kDistinctPrograms = 8;
-    ASSERT_EQ(found.size(), static_cast<std::size_t>(kDistinctPrograms));
+    Lv2World& w = *bundleWorld();
+    LilvNodes* related =
+        lilv_plugin_get_related(bundlePlugin(), lv2Uri(LV2_PRESETS__Preset).get());
+    EXPECT_EQ(lilv_nodes_size(related), static_cast<unsigned>(kDistinctPrograms));
     std::set<std::string> uris;
-    for (const LilvNode* preset : found)
+    LILV_FOREACH(nodes, i, related)
     {
+        const LilvNode* preset = lilv_nodes_get(related, i);
         const std::string uri = lilv_node_as_uri(preset);
         SCOPED_TRACE(uri);
         const std::string prefix = lv2_identity::kPresetUriPrefix;
@@ -258,26 +282,38 @@ TEST(Lv2Bundle, PresetsAreTheDistinctFactoryProgramsAndApplyExactly)
         ASSERT_GE(program, 0);
         ASSERT_LT(program, kDistinctPrograms);
         uris.insert(uri);
-
-        lilv_world_load_resource(w.world(), preset);
-        LilvNode* label = lilv_world_get(w.world(), preset, w.uri(kRdfsLabel), nullptr);
+        lilv_world_load_resource(w.get(), preset);
+        LilvNode* label = lilv_world_get(w.get(), preset, lv2Uri(kRdfsLabel).get(), nullptr);
         ASSERT_NE(label, nullptr);
-        EXPECT_EQ(lilv_node_as_string(label), trimmed(kProgramNameTable[program]));
+        EXPECT_EQ(lilv_node_as_string(label), programLabel(program));
         lilv_node_free(label);
+        const PresetValues values = countPresetValues(uri);
+        EXPECT_EQ(values.floats, kNumParams);
+        EXPECT_EQ(values.others, 0);
+    }
+    EXPECT_EQ(uris.size(), static_cast<std::size_t>(kDistinctPrograms));
+    lilv_nodes_free(related);
 
-        Lv2Instance instance;
-        EXPECT_EQ(instance.applyPreset(preset), kNumParams);
-        EXPECT_EQ(instance.nonFloatValues, 0);
+    // Applied as the renderer applies a program, each gives its row of the table.
+    const int presets = HostedLv2().get().numPrograms();
+    ASSERT_EQ(presets, kDistinctPrograms);
+    for (int preset = 0; preset < presets; ++preset)
+    {
+        HostedLv2 hosted;
+        const std::string label = hosted.get().programName(preset);
+        SCOPED_TRACE(label);
+        int program = 0;
+        while (program < kDistinctPrograms && programLabel(program) != label)
+            ++program;
+        ASSERT_LT(program, kDistinctPrograms);
+        hosted.get().setProgram(preset);
         for (int index = 0; index < kNumParams; ++index)
         {
             SCOPED_TRACE(symbol(index));
-            const float value = instance.controls[index];
-            const Range r = range(index);
-            EXPECT_GE(value, r.minimum);
-            EXPECT_LE(value, r.maximum);
+            const float value = hosted.value(index);
+            EXPECT_GE(value, hosted.get().paramMinimum(index));
+            EXPECT_LE(value, hosted.get().paramMaximum(index));
             EXPECT_EQ(parameterValueOf(index, value), kPresetTable[program][index]);
         }
     }
-    EXPECT_EQ(uris.size(), found.size());
-    lilv_nodes_free(owner);
 }

@@ -75,7 +75,9 @@ TEST(Lv2file, RendersTheVstSamplesAfterLatencyAlignment)
         // parameter value 0.66 (the preset writes 5.720001), which moves the output by less
         // than -120 dBFS.
         {"ports", "-p input_drive:5.72 -p softclip_amount:50.0 -p output_scale:1.0",
-         "--set 'Input drive=0.66' --set 'Softclip amount=0.5' --set 'Output scale=0.25'", 1e-6f},
+         "--set-normalised 'Input drive=0.66' --set-normalised 'Softclip amount=0.5' "
+         "--set-normalised 'Output scale=0.25'",
+         1e-6f},
     };
     const std::string input = kFolder + "/lv2file-input.wav";
     writeFloatWav(input, testMaterial(kFrames));

@@ -5,6 +5,7 @@
 #include "X11TestWindow.h"
 
 #include <lilv/lilv.h>
+#include <lv2/atom/atom.h>
 #include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
@@ -20,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "Lv2TestHost.h"
+#include "Lv2Bundle.h"
 #include "editor/LoudnessLayout.h"
 #include "resources/PanelGeometry.h"
 
@@ -57,10 +58,9 @@ const LV2UI_Descriptor* uiDescriptor()
 {
     static const LV2UI_Descriptor* descriptor = []() -> const LV2UI_Descriptor*
     {
-        Lv2World& w = Lv2World::get();
-        LilvUIs* uis = lilv_plugin_get_uis(w.plugin());
-        const LilvUI* ui = lilv_uis_get_by_uri(uis, w.uri(lv2_identity::kUiUri));
-        if (ui == nullptr || !lilv_ui_is_a(ui, w.uri(LV2_UI__X11UI)))
+        LilvUIs* uis = lilv_plugin_get_uis(bundlePlugin());
+        const LilvUI* ui = lilv_uis_get_by_uri(uis, lv2Uri(lv2_identity::kUiUri).get());
+        if (ui == nullptr || !lilv_ui_is_a(ui, lv2Uri(LV2_UI__X11UI).get()))
             return nullptr;
         char* path = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr);
         void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
@@ -115,7 +115,7 @@ class Lv2UiX11 : public X11TestWindow
         const LV2_Feature parentFeature{LV2_UI__parent, parentHandle()};
         const LV2_Feature resizeFeature{LV2_UI__resize, &resize};
         const LV2_Feature touchFeature{LV2_UI__touch, &touch};
-        const LV2_Feature mapFeature{LV2_URID__map, Lv2World::get().urids().feature()};
+        const LV2_Feature mapFeature{LV2_URID__map, bundleWorld()->urids().mapFeatureData()};
         const LV2_Feature optionsFeature{LV2_OPTIONS__options,
                                          const_cast<LV2_Options_Option*>(options)};
         const LV2_Feature* features[] = {&parentFeature,
@@ -250,7 +250,7 @@ TEST_F(Lv2UiX11, EmbedsTheEditorFollowsPortsAndWritesEdits)
 
 TEST_F(Lv2UiX11, TheHostsScaleFactorSizesTheEditor)
 {
-    UridMap& urids = Lv2World::get().urids();
+    Lv2UridMap& urids = bundleWorld()->urids();
     const LV2_URID scaleKey = urids.map(LV2_UI__scaleFactor);
     const float twice = 2.0f;
     const double half = 1.5;

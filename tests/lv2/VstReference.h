@@ -7,29 +7,16 @@
 #include <limits>
 #include <vector>
 
-#include "Lv2TestHost.h"
+#include "Lv2Bundle.h"
 #include "tests/support/HostedEffect.h"
 
 constexpr float kSampleRateHz = 44100.0f;
 constexpr int kVstBlockFrames = 512;
 
-// Two channels that differ, with bursts up to +4 dBFS, so the drive, the correlation limiter,
-// the soft clipper, the limiter and the leveller all have work.
+// Both editions' test material: bursts up to +4 dBFS, so every stage has work.
 inline Stereo testMaterial(std::size_t frames)
 {
-    constexpr double kTwoPi = 6.283185307179586;
-    Stereo s{std::vector<float>(frames), std::vector<float>(frames)};
-    for (std::size_t i = 0; i < frames; ++i)
-    {
-        const double t = static_cast<double>(i) / kSampleRateHz;
-        const double burst = (i / 4096) % 2 == 1 ? 1.6 : 0.5;
-        const double common = std::sin(kTwoPi * 220.0 * t);
-        s.left[i] =
-            static_cast<float>(burst * (0.7 * common + 0.3 * std::sin(kTwoPi * 3100.0 * t)));
-        s.right[i] =
-            static_cast<float>(burst * (0.6 * common - 0.4 * std::sin(kTwoPi * 1870.0 * t)));
-    }
-    return s;
+    return testSignal(TestSignal::bursts, frames, kSampleRateHz);
 }
 
 // An effect at 44.1 kHz, resumed, processing in blocks of kVstBlockFrames.

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
+#include "parameters/Parameters.h"
 #include "tests/support/HostedEffect.h"
 
 TEST(HostRequests, IdentityAnswers)
@@ -59,4 +61,23 @@ TEST(HostRequests, OutOfRangeIndicesChangeNothingAndAnswerZero)
             e.setParameter(index, value);
     EXPECT_EQ(e.getParameter(3), 0.52f);
     EXPECT_EQ(e.display(0), "0.000");
+}
+
+// Hosts save what getParameter answers: a value beyond the range is held at its end, so a
+// project never stores one.
+TEST(HostRequests, StoredValuesStayWithinTheirRange)
+{
+    HostedEffect e;
+    const std::pair<float, float> heldValues[] = {{-1.0f, 0.0f}, {2.0f, 1.0f}, {1e30f, 1.0f},
+                                                  {-1e30f, 0.0f}, {0.25f, 0.25f}};
+    for (const auto& [sent, stored] : heldValues)
+    {
+        e.setParameter(kSideGain, sent);
+        EXPECT_EQ(e.getParameter(kSideGain), stored) << sent;
+    }
+    // The word-length menu position runs to its last entry, "8 bit".
+    e.setParameter(kDithering, 9.0f);
+    EXPECT_EQ(e.getParameter(kDithering), 6.0f);
+    e.setParameter(kDithering, -3.0f);
+    EXPECT_EQ(e.getParameter(kDithering), 0.0f);
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
+#include "parameters/Parameters.h"
 #include "tests/support/HostedEffect.h"
 
 namespace
@@ -83,6 +85,23 @@ TEST(Process, BypassAndResumeAsHostsSendThem)
 
     e.dispatch(effMainsChanged, 0, 1);
     e.dispatch(effMainsChanged, 0, 1);
-    EXPECT_NE(e.process(0.25f, 1)[0], 0.0f); // resuming again keeps the delay's content
+    EXPECT_EQ(e.process(0.25f, 512)[511], 0.0f); // resuming again clears the delay too
     e.dispatch(effMainsChanged, 0, 0);
+}
+
+// Hosts suspend on transport stop and on rate or buffer changes: the driven audio still in the
+// look-ahead must not play out against the reset gains after the resume.
+TEST(Process, AResumeNeverPlaysOutAudioFromBeforeTheStop)
+{
+    HostedEffect e;
+    e.setParameter(kInputDrive, 1.0f); // +20 dB
+    e.dispatch(effMainsChanged, 0, 1);
+    std::vector<float> left = sine(0.01);
+    std::vector<float> right = sine(0.01);
+    float* in[] = {left.data(), right.data()};
+    e->processReplacing(e.get(), in, in, kFrames);
+    e.dispatch(effMainsChanged, 0, 0);
+    e.dispatch(effMainsChanged, 0, 1);
+    const std::vector<float> after = e.process(0.0f, 1024);
+    EXPECT_LT(*std::max_element(after.begin(), after.end()), 1e-3f);
 }

@@ -14,7 +14,7 @@
 #include "parameters/Parameters.h"
 #include "tests/support/FactoryProgram.h"
 #include "tests/support/HostedEffect.h"
-#include "tests/support/TestProgramme.h"
+#include "tests/support/TestSignals.h"
 
 namespace
 {
@@ -48,7 +48,7 @@ Render renderProgram(int program, const std::vector<ParameterChange>& changes)
         const int frames = std::min(kBlockFrames, kFrames - first);
         for (int i = 0; i < frames; ++i)
         {
-            const StereoSample sample = testProgrammeFrame(first + i, kSampleRateHz);
+            const StereoSample sample = testSignalFrame(TestSignal::hot, first + i, kSampleRateHz);
             left[i] = sample.left;
             right[i] = sample.right;
         }

@@ -1,7 +1,7 @@
 // A factory program as the plug-in hands it to the engine: every stored value of the program's
 // row through the editions' one conversion (applyParameter), in parameter order as the effect
 // applies a program, then any changes on top. Tests and benchmarks that claim to run "program n"
-// run exactly what users run.
+// run exactly what users run; a model of the engine with its setters takes the same arguments.
 #pragma once
 
 #include <vector>
@@ -20,11 +20,11 @@ struct ParameterChange
 // "Dithering" menu position of 16-bit output.
 constexpr float kDither16BitPosition = 4.0f;
 
-inline void applyFactoryProgram(LimiterEngine& engine, int program,
-                                const std::vector<ParameterChange>& changes = {})
+template <typename Engine>
+void applyFactoryProgram(Engine& engine, int program, const std::vector<ParameterChange>& changes = {})
 {
     for (int index = 0; index < kNumParams; ++index)
-        applyParameter(engine, index, kPresetTable[program][index]);
+        applyParameterTo(engine, index, kPresetTable[program][index]);
     for (const ParameterChange& change : changes)
-        applyParameter(engine, change.index, change.value);
+        applyParameterTo(engine, change.index, change.value);
 }

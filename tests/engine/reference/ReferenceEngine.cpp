@@ -37,6 +37,9 @@ ReferenceEngine::ReferenceEngine(const EngineSettings& settings)
     dither.setLevel(ec::kDitherLevelDb);
     const float fs = settings.sampleRateHz;
     meanSquareCoef = onePoleCoefficient(ec::kMeanSquareTimeSeconds, fs);
+    meterDecayCoef = onePoleCoefficient(ec::kMeterDecayTimeSeconds, fs);
+    meterRmsCoef = onePoleCoefficient(ec::kMeterRmsTimeSeconds, fs);
+    holdDurationFrames = static_cast<int>(ec::kPeakHoldDurationSeconds * fs);
     peakSmoothCoef = onePoleCoefficient(ec::kPeakSmoothTimeSeconds, fs);
     peakHoldCoef = onePoleCoefficient(ec::kPeakHoldTimeSeconds, fs);
     peakNormalisation = peakNormalisationFor(ec::kPeakSmoothTimeSeconds, ec::kPeakHoldTimeSeconds);
@@ -68,6 +71,8 @@ ReferenceEngine::ReferenceEngine(const EngineSettings& settings)
     for (Channel& ch : channels)
         ch.excess = ch.smooth = ch.release = ch.average = ec::kEpsilon;
     power[0] = power[1] = power[2] = ec::kEpsilon;
+    for (int c = 0; c < 2; ++c)
+        peakMeter[c] = peakHold[c] = rmsMeter[c] = ec::kEpsilon;
     meanSquare = rmsAttackState = rmsEnvelope = ec::kEpsilon;
     apply(settings);
 }
@@ -76,7 +81,7 @@ void ReferenceEngine::apply(const EngineSettings& settings)
 {
     set = settings;
     const float fs = settings.sampleRateHz;
-    inputGain = ec::kInputGainScale * settings.inputGain;
+    inputGain = settings.inputGain;
     correlationCoef = timeCoefficient(settings.correlationTime, 0.5f, fs);
     envelopeReleaseCoef = timeCoefficient(settings.envelopeRelease, 1.0f, fs);
     envelopeHysteresisCoef = timeCoefficient(settings.envelopeHysteresis, 1.0f, fs);
@@ -216,5 +221,33 @@ std::array<double, 2> ReferenceEngine::process(float left, float right)
             out[c] = std::clamp(q * step, -1.0, 1.0);
         }
     }
+    meterStep(out);
     return out;
+}
+
+void ReferenceEngine::meterStep(const std::array<double, 2>& out)
+{
+    for (int c = 0; c < 2; ++c)
+    {
+        const double m = std::fabs(out[c]);
+        const bool ranOut = holdCount[c] < 0;
+        const bool rising = m > peakMeter[c];
+        const bool newHold = rising && m > peakHold[c];
+        peakMeter[c] = rising ? m : peakMeter[c] * meterDecayCoef;
+        holdCount[c] = newHold ? holdDurationFrames - 1
+                               : (ranOut ? holdDurationFrames : holdCount[c] - 1);
+        if (newHold || ranOut)
+            peakHold[c] = m;
+        rmsMeter[c] = meterRmsCoef * rmsMeter[c] + (1.0 - meterRmsCoef) * out[c] * out[c];
+    }
+}
+
+ReferenceMeters ReferenceEngine::meters() const
+{
+    constexpr double eps = ec::kEpsilon;
+    const double rho = power[2] / std::sqrt((eps + power[1]) * (eps + power[0]));
+    return {{peakMeter[0], peakMeter[1]},
+            {peakHold[0], peakHold[1]},
+            {std::sqrt(rmsMeter[0]), std::sqrt(rmsMeter[1])},
+            std::max(rho, double(set.correlationThreshold))};
 }

@@ -9,13 +9,15 @@
 // The engine's arithmetic with every stage in double precision, frame by frame: the yardstick of
 // the accuracy tests. It takes the engine's settings, derives the same 32-bit coefficients the
 // engine derives (so only the processing's rounding differs), and draws the same noise and dither
-// from the same generator in the same order. Output only, no meters.
+// from the same generator in the same order. Its meters follow the engine's in double too.
+
+// The arguments of the engine's setters, taken through the same setters, so the parameters'
+// conversion (applyParameterTo) fills them exactly as it sets the engine.
 struct EngineSettings
 {
     float sampleRateHz = 48000.0f;
     float outputGain = 1.0f;
-    // As given to setInputGain (the engine multiplies by 10).
-    float inputGain = 0.1f;
+    float inputGain = 1.0f;
     float sideGain = 0.5f;
     float correlationTime = 0.5f;
     float correlationThreshold = -1.0f;
@@ -27,8 +29,35 @@ struct EngineSettings
     float rmsAttack = 0.1f;
     float rmsRelease = 0.1f;
     float rmsThresholdDb = 8.0f;
+    bool bypassed = false; // the reference has no bypass path: the cases keep it off
     bool interSamplePeak = false;
     int ditherBits = 64;
+
+    void setOutputGain(float factor) { outputGain = factor; }
+    void setBypassed(bool on) { bypassed = on; }
+    void setInputGain(float factor) { inputGain = factor; }
+    void setSideGain(float gain) { sideGain = gain; }
+    void setCorrelationTime(float seconds) { correlationTime = seconds; }
+    void setCorrelationThreshold(float threshold) { correlationThreshold = threshold; }
+    void setEnvelopeHysteresis(float seconds) { envelopeHysteresis = seconds; }
+    void setEnvelopeRelease(float seconds) { envelopeRelease = seconds; }
+    void setStereoLink(float link) { stereoLink = link; }
+    void setSoftclipThreshold(float thresholdDb) { softclipThresholdDb = thresholdDb; }
+    void setSoftclipAmount(float amount) { softclipAmount = amount; }
+    void setRmsAttack(float seconds) { rmsAttack = seconds; }
+    void setRmsRelease(float seconds) { rmsRelease = seconds; }
+    void setRmsThreshold(float thresholdDb) { rmsThresholdDb = thresholdDb; }
+    void setInterSamplePeak(bool on) { interSamplePeak = on; }
+    void setDitherBits(int bits) { ditherBits = bits; }
+};
+
+// What the meters show after a frame, as the engine's meter reads give them.
+struct ReferenceMeters
+{
+    double peak[2];
+    double peakHold[2];
+    double rms[2];
+    double correlation;
 };
 
 class ReferenceEngine
@@ -40,6 +69,7 @@ class ReferenceEngine
     void apply(const EngineSettings& settings);
     // One frame; returns left and right.
     std::array<double, 2> process(float left, float right);
+    ReferenceMeters meters() const;
 
   private:
     struct Channel
@@ -71,6 +101,14 @@ class ReferenceEngine
     double scale = 1.0;
     double step = 1.0;
     bool quantising = false;
+
+    void meterStep(const std::array<double, 2>& out);
+
+    double meterDecayCoef, meterRmsCoef;
+    int holdDurationFrames;
+    double peakMeter[2], peakHold[2], rmsMeter[2];
+    // Frames left of each held peak; below zero once it ran out.
+    int holdCount[2] = {0, 0};
 
     Channel channels[2];
     double power[3];
