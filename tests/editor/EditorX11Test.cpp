@@ -4,7 +4,7 @@
 #include "X11TestWindow.h"
 #include "editor/LoudnessLayout.h"
 #include "tests/support/HostedEffect.h"
-#include "tests/support/TestProgramme.h"
+#include "tests/support/TestSignals.h"
 
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
@@ -185,7 +185,7 @@ class EditorX11WithPanel : public EditorX11
         {
             for (int i = 0; i < kBlock; ++i)
             {
-                const StereoSample frame = testProgrammeFrame(block * kBlock + i, 44100.0);
+                const StereoSample frame = testSignalFrame(TestSignal::hot, block * kBlock + i, 44100.0);
                 left[i] = frame.left;
                 right[i] = frame.right;
             }

@@ -2,7 +2,7 @@
 // the measuring thread falls behind; reset, rate change and resume clear what they should.
 #include "engine/LimiterEngine.h"
 #include "tests/support/FactoryProgram.h"
-#include "tests/support/TestProgramme.h"
+#include "tests/support/TestSignals.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,7 @@ void render(LimiterEngine& engine, double seconds, double rateHz, Output& output
         const int count = std::min(kBlockFrames, frames - first);
         for (int i = 0; i < count; ++i)
         {
-            const StereoSample in = testProgrammeFrame(offset + first + i, rateHz);
+            const StereoSample in = testSignalFrame(TestSignal::hot, offset + first + i, rateHz);
             // Quieter stretches, so the limiter's output has a range to measure.
             const float level =
                 ((offset + first + i) / static_cast<int>(rateHz)) % 6 < 2 ? 0.1f : 1.0f;

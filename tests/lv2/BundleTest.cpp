@@ -135,15 +135,16 @@ TEST(Lv2Bundle, PortsComeInTheOrderHostsNumberParameters)
             EXPECT_EQ(symbol(index), kMeterPorts[index - lv2_port::kFirstMeter].symbol);
         }
     }
-    // The renderer numbers the parameters as the VST edition does, the reset button after them.
+    // The renderer numbers the parameters as the VST edition does, the reset buttons after them.
     HostedLv2 hosted;
-    ASSERT_EQ(hosted.get().numParams(), kNumParams + 1);
+    ASSERT_EQ(hosted.get().numParams(), kNumParams + 2);
     for (int index = 0; index < kNumParams; ++index)
     {
         EXPECT_EQ(hosted.get().paramSymbol(index), expectedSymbols[index]);
         EXPECT_EQ(hosted.get().paramName(index), trimmed(kParamNameTable[index]));
     }
     EXPECT_EQ(hosted.get().paramSymbol(kNumParams), "peak_hold_reset");
+    EXPECT_EQ(hosted.get().paramSymbol(kNumParams + 1), "loudness_reset");
     EXPECT_TRUE(portHas(lv2_port::kPeakHoldReset, LV2_PORT_PROPS__notAutomatic));
     EXPECT_EQ(symbol(lv2_port::kLoudnessReset), "loudness_reset");
     EXPECT_TRUE(portHas(lv2_port::kLoudnessReset, LV2_PORT_PROPS__notAutomatic));
