@@ -151,7 +151,8 @@ void BM_LoudnessMeter(benchmark::State& state)
     const auto sampleRateHz = static_cast<float>(state.range(0));
     LoudnessMeter meter;
     meter.setSampleRate(sampleRateHz);
-    const Channels input = makeProgramme(sampleRateHz);
+    const StereoSignal input = testSignal(
+        TestSignal::hot, static_cast<std::size_t>(sampleRateHz) * kSignalSeconds, sampleRateHz);
     const int totalFrames = static_cast<int>(input.left.size());
     int offset = 0;
     for (auto _ : state)
@@ -174,7 +175,7 @@ void BM_LoudnessFeedWrite(benchmark::State& state)
     constexpr int kBlocksBetweenCatchUps = 16;
     LoudnessFeed feed;
     feed.setSampleRate(48000.0);
-    const Channels input = makeProgramme(48000.0f);
+    const StereoSignal input = testSignal(TestSignal::hot, 48000 * kSignalSeconds, 48000.0);
     int blocks = 0;
     for (auto _ : state)
     {
