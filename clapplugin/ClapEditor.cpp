@@ -5,6 +5,7 @@
 
 #include "clapplugin/ClapLimiter.h"
 #include "editor/EditorLayout.h"
+#include "editor/EngineMeters.h"
 #include "editor/LimiterEditor.h"
 #include "resources/PanelGeometry.h"
 #include "toolkit/CFrame.h"
@@ -18,11 +19,6 @@ constexpr std::uint32_t kIdlePeriodMs = 33;
 double scaleOfWidth(std::uint32_t width)
 {
     return nearestScaleFactor(static_cast<double>(width) / art::kPanelWidthPx);
-}
-
-CRect sizeAtScale(double scale)
-{
-    return editor_layout::scaledRect({0, 0, art::kPanelWidthPx, art::kPanelHeightPx}, scale);
 }
 } // namespace
 
@@ -88,9 +84,9 @@ bool ClapEditor::getSize(std::uint32_t& width, std::uint32_t& height)
     return true;
 }
 
-void ClapEditor::adjustSize(std::uint32_t& width, std::uint32_t& height)
+void ClapEditor::adjustSize(std::uint32_t& width, std::uint32_t& height) const
 {
-    const CRect size = sizeAtScale(scaleOfWidth(width));
+    const CRect size = editor->sizeAtScale(scaleOfWidth(width));
     width = static_cast<std::uint32_t>(size.width());
     height = static_cast<std::uint32_t>(size.height());
 }
@@ -203,27 +199,17 @@ void ClapEditor::endEdit(int index)
 
 void ClapEditor::readMeters(MeterReadings& readings)
 {
-    LimiterEngine& engine = limiter.getEngine();
-    readings.peakLeft = engine.getPeakLeft();
-    readings.peakRight = engine.getPeakRight();
-    readings.rmsLeft = engine.getRmsLeft();
-    readings.rmsRight = engine.getRmsRight();
-    readings.peakHoldLeft = engine.getPeakHoldLeft();
-    readings.peakHoldRight = engine.getPeakHoldRight();
-    readings.peakHoldDbLeft = engine.getPeakHoldDbLeft();
-    readings.peakHoldDbRight = engine.getPeakHoldDbRight();
-    readings.limiterGainLeft = engine.getLimiterGainLeft();
-    readings.limiterGainRight = engine.getLimiterGainRight();
-    readings.softclipGainLeft = engine.getSoftclipGainLeft();
-    readings.softclipGainRight = engine.getSoftclipGainRight();
-    readings.rmsGain = engine.getRmsGain();
-    readings.correlation = engine.getCorrelation();
-    readings.correlationShortfall = engine.getCorrelationShortfall();
+    readEngineMeters(limiter.getEngine(), readings);
 }
 
 void ClapEditor::resetPeakHold()
 {
     limiter.getEngine().resetPeakHold();
+}
+
+void ClapEditor::resetLoudness()
+{
+    limiter.getEngine().resetLoudness();
 }
 
 bool ClapEditor::requestEditorSize(int widthPx, int heightPx)

@@ -30,8 +30,9 @@ class ClapEditor : public EditorConnection
     void destroy();
     bool setScale(double scale);
     bool getSize(std::uint32_t& width, std::uint32_t& height);
-    // The sizes of the size menu's scales, the nearest one to what the host asks.
-    static void adjustSize(std::uint32_t& width, std::uint32_t& height);
+    // The sizes of the size menu's scales, the nearest one to what the host asks, with the
+    // loudness panel as it is shown or hidden.
+    void adjustSize(std::uint32_t& width, std::uint32_t& height) const;
     bool setSize(std::uint32_t width, std::uint32_t height);
     bool setParent(const clap_window& window);
     bool show();
@@ -51,6 +52,7 @@ class ClapEditor : public EditorConnection
     void idleHostDuringDrag() override {}
     void readMeters(MeterReadings& readings) override;
     void resetPeakHold() override;
+    void resetLoudness() override;
     bool requestEditorSize(int widthPx, int heightPx) override;
 
   private:

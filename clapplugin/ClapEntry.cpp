@@ -265,11 +265,11 @@ bool guiResizeHints(const clap_plugin*, clap_gui_resize_hints* hints)
     return true;
 }
 
-bool guiAdjustSize(const clap_plugin*, std::uint32_t* width, std::uint32_t* height)
+bool guiAdjustSize(const clap_plugin* plugin, std::uint32_t* width, std::uint32_t* height)
 {
     if (width == nullptr || height == nullptr)
         return false;
-    ClapEditor::adjustSize(*width, *height);
+    editor(plugin).adjustSize(*width, *height);
     return true;
 }
 

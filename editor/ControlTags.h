@@ -28,4 +28,8 @@ constexpr long kScalePk = 100;
 constexpr long kScaleK20 = 103;
 constexpr long kPeakReadout = 104;
 constexpr long kScaleMenu = 105; // the editor size menu over the display strip
+// The loudness panel's reset button, target menu and history span menu.
+constexpr long kLoudnessReset = 106;
+constexpr long kLoudnessTarget = 107;
+constexpr long kHistorySpan = 108;
 } // namespace tag

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/LoudnessMeter.h"
 #include "toolkit/EditorHost.h"
 
 // The meter values one idle of the editor shows, read in one go. Levels and gains are linear
@@ -21,6 +22,12 @@ struct MeterReadings
     float rmsGain = 1.0f;
     float correlation = 0.0f;
     float correlationShortfall = 0.0f;
+    // The lowest limiter gain (both channels) and leveller gain since the previous reading, so
+    // the history misses no reduction between two idles.
+    float lowestLimiterGain = 1.0f;
+    float lowestRmsGain = 1.0f;
+    // The output's loudness since the last reset (LUFS, LU, dBTP).
+    LoudnessFigures loudness;
 };
 
 // The editor's only way to its effect; each edition (VST 2.4, LV2) implements it. Parameter
@@ -40,6 +47,8 @@ class EditorConnection : public EditorHost
     virtual void readMeters(MeterReadings& readings) = 0;
     // The user clicked the held-peak readout.
     virtual void resetPeakHold() = 0;
+    // The user clicked the loudness panel's reset: the figures count afresh.
+    virtual void resetLoudness() = 0;
     // Asks the host to resize the editor's window while it is open; false when the host
     // refuses or cannot.
     virtual bool requestEditorSize(int widthPx, int heightPx) = 0;

@@ -3,6 +3,7 @@
 #include "editor/ClickableLabel.h"
 #include "editor/DrawingLibraries.h"
 #include "editor/GainToPosition.h"
+#include "editor/LoudnessPanel.h"
 #include "editor/PeakHoldMeter.h"
 #include "editor/ScaleMenu.h"
 #include "editor/ScaleSetting.h"
@@ -13,8 +14,10 @@
 #include "toolkit/KnobMode.h"
 #include "toolkit/ScaleFactor.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 using namespace editor_layout;
 
@@ -66,8 +69,25 @@ double LimiterEditor::chooseScale() const
     return hostScale > 0.0 ? hostScale : desktopScaleFactor();
 }
 
-void LimiterEditor::applyScale(double newScale)
+bool LimiterEditor::choosePanelShown() const
 {
+    const int remembered = readRememberedPanelShown();
+    if (remembered >= 0)
+        return remembered == 1;
+    return userPanelShown == 1; // the file could not be written, or none chosen
+}
+
+CRect LimiterEditor::sizeOf(double newScale, bool shown) const
+{
+    const PixelRect whole{0, 0, art::kPanelWidthPx,
+                          shown ? loudness_layout::kPanel.bottom : art::kPanelHeightPx};
+    return scaledRect(whole, newScale);
+}
+
+void LimiterEditor::applyLayout(double newScale, bool shown)
+{
+    panelShown = shown;
+    rect = sizeOf(newScale, shown);
     if (background && newScale == scale)
         return;
     scale = newScale;
@@ -75,13 +95,12 @@ void LimiterEditor::applyScale(double newScale)
     if (background)
         background->forget();
     background = new CBitmap(bitmapId::kPanel, scale);
-    rect = CRect(0, 0, background->getWidth(), background->getHeight());
 }
 
 const CRect& LimiterEditor::getRect()
 {
     if (!frame)
-        applyScale(chooseScale());
+        applyLayout(chooseScale(), choosePanelShown());
     return rect;
 }
 
@@ -103,7 +122,7 @@ bool LimiterEditor::open(void* parent)
     // A host that opens twice without closing would otherwise leave the first window behind.
     if (frame)
         close();
-    applyScale(chooseScale());
+    applyLayout(chooseScale(), choosePanelShown());
     build(parent);
     // No display, or a parent the server does not know: nothing opened, none claimed. Without
     // a parent the frame is headless on purpose (pictures, tests).
@@ -142,6 +161,8 @@ void LimiterEditor::build(void* parent)
     addStatusLine();
     addPeakReadout();
     addScaleMenu();
+    if (panelShown)
+        addLoudnessPanel();
 }
 
 void LimiterEditor::close()
@@ -158,6 +179,8 @@ void LimiterEditor::close()
     statusLabel = nullptr;
     peakReadout = nullptr;
     scaleMenu = nullptr;
+    loudnessPanel = nullptr;
+    loudnessReset = nullptr;
     resizePending = false;
 }
 
@@ -178,6 +201,7 @@ void LimiterEditor::idle()
     connection.readMeters(readings);
     updateMeters(readings);
     updatePeakReadout(readings);
+    updateLoudness(readings);
 }
 
 void LimiterEditor::setParameter(long index, float value)
@@ -211,7 +235,19 @@ void LimiterEditor::valueChanged(CDrawContext*, CControl* control)
     else if (controlTag == tag::kPeakReadout)
         resetPeakHold();
     else if (controlTag == tag::kScaleMenu)
-        chooseUserScale(ScaleMenu::scaleOfEntry(std::lround(control->getValue())));
+    {
+        const long entry = std::lround(control->getValue());
+        if (entry == ScaleMenu::kPanelEntry)
+            toggleLoudnessPanel();
+        else
+            chooseUserScale(ScaleMenu::scaleOfEntry(entry));
+    }
+    else if (controlTag == tag::kLoudnessReset)
+        resetLoudness();
+    else if (controlTag == tag::kLoudnessTarget)
+        targetEntry = static_cast<int>(std::lround(control->getValue()));
+    else if (controlTag == tag::kHistorySpan)
+        spanEntry = static_cast<int>(std::lround(control->getValue()));
     // The effect's answer came back through setParameter; show it now rather than at the next
     // idle, so a pressed scale button is lit again before anything is drawn.
     applyPostedParameters();
@@ -275,24 +311,63 @@ void LimiterEditor::updatePeakReadout(const MeterReadings& readings)
     peakReadout->setText(text);
 }
 
+bool LimiterEditor::requestLayout(double newScale, bool shown)
+{
+    const CRect newSize = sizeOf(newScale, shown);
+    if (!connection.requestEditorSize(newSize.width(), newSize.height()))
+        return false;
+    // The frame is in the middle of the menu's click: the next idle rebuilds it.
+    applyLayout(newScale, shown);
+    resizePending = true;
+    return true;
+}
+
 void LimiterEditor::chooseUserScale(double newScale)
 {
     userScale = newScale;
     rememberScale(newScale);
-    if (newScale == scale)
+    if (newScale == scale || requestLayout(newScale, panelShown))
         return;
-    const CRect newSize = scaledRect({0, 0, art::kPanelWidthPx, art::kPanelHeightPx}, newScale);
-    if (connection.requestEditorSize(newSize.width(), newSize.height()))
-    {
-        // The frame is in the middle of the menu's click: the next idle rebuilds it.
-        applyScale(newScale);
-        resizePending = true;
-        return;
-    }
     char message[64];
     std::snprintf(message, sizeof(message), "Size %ld %% at the next opening",
                   std::lround(newScale * kPercent));
     statusLabel->setText(message);
+}
+
+void LimiterEditor::toggleLoudnessPanel()
+{
+    const bool shown = !panelShown;
+    userPanelShown = shown ? 1 : 0;
+    rememberPanelShown(shown);
+    if (requestLayout(scale, shown))
+        return;
+    statusLabel->setText(shown ? "Loudness panel at the next opening"
+                               : "No loudness panel at the next opening");
+}
+
+void LimiterEditor::updateLoudness(const MeterReadings& readings)
+{
+    using namespace loudness_layout;
+    // Fed also while the panel is hidden, so it opens on the recent past.
+    const double now =
+        historyClock
+            ? historyClock()
+            : std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+                  .count();
+    history.add(now, readings);
+    if (!loudnessPanel)
+        return;
+    const float target = targetEntry < kTargetCount - 1 ? kTargetsLufs[targetEntry]
+                                                        : std::numeric_limits<float>::quiet_NaN();
+    loudnessPanel->show(readings.loudness, now, kSpansSeconds[spanEntry], target);
+}
+
+void LimiterEditor::resetLoudness()
+{
+    connection.resetLoudness();
+    history.clear();
+    loudnessReset->setText(loudness_layout::kResetText);
+    statusLabel->setText(loudness_layout::kResetMessage);
 }
 
 void LimiterEditor::resetPeakHold()

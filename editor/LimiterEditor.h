@@ -2,16 +2,22 @@
 
 #include "editor/EditorConnection.h"
 #include "editor/EditorLayout.h"
+#include "editor/LoudnessHistory.h"
+#include "editor/LoudnessLayout.h"
 #include "editor/OutputScale.h"
 #include "editor/ParameterMailbox.h"
 #include "toolkit/AEffGUIEditor.h"
 #include "toolkit/CControl.h"
 
+#include <functional>
+
 class CBitmap;
 class CMovieButton;
 class ClickableLabel;
 class CTextLabel;
+class COptionMenu;
 class CView;
+class LoudnessPanel;
 class PeakHoldMeter;
 class ScaleMenu;
 
@@ -21,6 +27,9 @@ class ScaleMenu;
 // EditorConnection, so every edition shows the same editor. Lives as long as the effect; the
 // window opens and closes any number of times. controlModifierClicked (never claims a modifier
 // click, so Ctrl-click restores a control's default) is the base's.
+//
+// Below the panel, the "Loudness and history" panel (LoudnessPanel.h) may be shown, chosen in
+// the same menu and remembered the same way; the window grows by its height.
 //
 // It draws at a screen scale of 1 to 3 (device pixels per panel pixel, quarter steps): the size
 // the user chose in the display strip's right-click menu (remembered per user, ScaleSetting.h),
@@ -41,11 +50,16 @@ class LimiterEditor : public AEffGUIEditor, public CControlListener
     // GUI thread, before getRect and open: the host's scale for the editor (LV2's
     // ui:scaleFactor), which replaces the desktop's; brought to the nearest step. 0 forgets it.
     void setHostScaleFactor(double factor);
+    // GUI thread: the clock in seconds the loudness history is stamped with at each idle; the
+    // steady clock unless set. For pictures and tests that play faster than real time.
+    void setHistoryClock(std::function<double()> clock) { historyClock = std::move(clock); }
     // The scale of the last getRect or open; 0 before either.
     double getScaleFactor() const { return scale; }
     // GUI thread: a size the host chose for the window (a CLAP host's set_size), taken as the
     // user's choice in the size menu.
     void chooseHostSize(double newScale) { chooseUserScale(newScale); }
+    // The window's size at a scale with the loudness panel as it is now shown or hidden.
+    CRect sizeAtScale(double newScale) const { return sizeOf(newScale, panelShown); }
     // GUI thread: the window's size in device pixels. While closed it follows a new choice
     // made meanwhile (another instance's menu), so it always tells what open() will show.
     const CRect& getRect() override;
@@ -73,13 +87,18 @@ class LimiterEditor : public AEffGUIEditor, public CControlListener
     void valueChanged(CDrawContext* context, CControl* control) override;
 
   private:
-    // The scale an opening window gets (see the class comment).
+    // The scale and panel an opening window gets (see the class comment).
     double chooseScale() const;
-    // Makes newScale the editor's: the panel bitmap and the size follow.
-    void applyScale(double newScale);
+    bool choosePanelShown() const;
+    // Makes newScale and the panel's showing the editor's: the panel bitmap and the size follow.
+    void applyLayout(double newScale, bool shown);
+    // Asks the host for the size of the new layout; the next idle rebuilds when it agrees.
+    bool requestLayout(double newScale, bool shown);
+    CRect sizeOf(double newScale, bool shown) const;
     // Builds the window at the current scale.
     void build(void* parent);
     void chooseUserScale(double newScale);
+    void toggleLoudnessPanel();
     CRect placed(const PixelRect& rect) const;
 
     CBitmap* controlBitmap(int id) const;
@@ -95,6 +114,9 @@ class LimiterEditor : public AEffGUIEditor, public CControlListener
     void addStatusLine();
     void addPeakReadout();
     void addScaleMenu();
+    void addLoudnessPanel();
+    COptionMenu* addPanelMenu(const PixelRect& rect, long menuTag, const char* const* entries,
+                              int count, int current);
     void addParameterControl(CControl* control);
     void addView(CView* view);
 
@@ -105,6 +127,8 @@ class LimiterEditor : public AEffGUIEditor, public CControlListener
     void updateMeters(const MeterReadings& readings);
     void updatePeakReadout(const MeterReadings& readings);
     void resetPeakHold();
+    void updateLoudness(const MeterReadings& readings);
+    void resetLoudness();
 
     EditorConnection& connection;
     CBitmap* background = nullptr;
@@ -117,6 +141,14 @@ class LimiterEditor : public AEffGUIEditor, public CControlListener
     CTextLabel* statusLabel = nullptr;
     ClickableLabel* peakReadout = nullptr;
     ScaleMenu* scaleMenu = nullptr;
+    LoudnessPanel* loudnessPanel = nullptr;
+    ClickableLabel* loudnessReset = nullptr;
+    LoudnessHistory history;
+    std::function<double()> historyClock;
+    int targetEntry = loudness_layout::kDefaultTarget;
+    int spanEntry = loudness_layout::kDefaultSpan;
+    bool panelShown = false;
+    int userPanelShown = -1; // chosen in this editor's menu: 0 or 1; -1: none
     ParameterMailbox postedParameters;
     double scale = 0.0;
     double hostScale = 0.0;     // 0: none given

@@ -2,6 +2,7 @@
 // earlier ones).
 #include "editor/ClickableLabel.h"
 #include "editor/LimiterEditor.h"
+#include "editor/LoudnessPanel.h"
 #include "editor/PeakHoldMeter.h"
 #include "editor/ScaleMenu.h"
 #include "toolkit/CAnimKnob.h"
@@ -181,9 +182,40 @@ void LimiterEditor::addPeakReadout()
 
 void LimiterEditor::addScaleMenu()
 {
-    scaleMenu = new ScaleMenu(placed(layout::kDisplayArea), this, tag::kScaleMenu, scale);
+    scaleMenu =
+        new ScaleMenu(placed(layout::kDisplayArea), this, tag::kScaleMenu, scale, panelShown);
     scaleMenu->setFontColor(kTextGrey);
     scaleMenu->setFont(kNormalFontSmaller);
     scaleMenu->setBackColor(kDisplayDark);
     addView(scaleMenu);
+}
+
+COptionMenu* LimiterEditor::addPanelMenu(const PixelRect& rect, long menuTag,
+                                         const char* const* entries, int count, int current)
+{
+    auto* menu = new COptionMenu(placed(rect), this, menuTag, nullptr, nullptr, kNoFrame);
+    menu->setFontColor(kTextGrey);
+    menu->setFont(kNormalFontSmaller);
+    menu->setBackColor(kDisplayDark);
+    for (int entry = 0; entry < count; ++entry)
+        menu->addEntry(entries[entry]);
+    menu->setValue(static_cast<float>(current));
+    addView(menu);
+    return menu;
+}
+
+void LimiterEditor::addLoudnessPanel()
+{
+    using namespace loudness_layout;
+    loudnessPanel = new LoudnessPanel(placed(kPanel), scale, history);
+    addView(loudnessPanel);
+    addPanelMenu(kTargetMenu, tag::kLoudnessTarget, kTargetEntries, kTargetCount, targetEntry);
+    addPanelMenu(kSpanMenu, tag::kHistorySpan, kSpanEntries, kSpanCount, spanEntry);
+    loudnessReset = new ClickableLabel(placed(kResetButton), kResetText, nullptr, kNoFrame, this,
+                                       tag::kLoudnessReset);
+    loudnessReset->setFontColor(kTextGrey);
+    loudnessReset->setTxtFace(kNormalFace);
+    loudnessReset->setBackColor(kDisplayDark);
+    loudnessReset->setFont(kNormalFontSmaller);
+    addView(loudnessReset);
 }

@@ -1,5 +1,6 @@
 #include "editor/ScaleMenu.h"
 
+#include "editor/LoudnessLayout.h"
 #include "toolkit/ScaleFactor.h"
 
 #include <cmath>
@@ -16,7 +17,7 @@ long entryOfScale(double scale)
 } // namespace
 
 ScaleMenu::ScaleMenu(const CRect& rect, CControlListener* controlListener, long controlTag,
-                     double currentScale)
+                     double currentScale, bool panelShown)
     : COptionMenu(rect, controlListener, controlTag, nullptr, nullptr, kNoFrame)
 {
     const long current = entryOfScale(currentScale);
@@ -27,6 +28,10 @@ ScaleMenu::ScaleMenu(const CRect& rect, CControlListener* controlListener, long 
                       std::lround(scaleOfEntry(entry) * kPercent));
         addEntry(text);
     }
+    char text[32];
+    std::snprintf(text, sizeof(text), "%s%s", panelShown ? "\u2022 " : "   ",
+                  loudness_layout::kPanelEntry);
+    addEntry(text);
     setValue(static_cast<float>(current));
 }
 

@@ -14,6 +14,7 @@ namespace
 {
 constexpr const char* kFolderName = "varnholt-pro";
 constexpr const char* kFileName = "editor-scale";
+constexpr const char* kPanelFileName = "loudness-panel";
 constexpr double kPercent = 100.0;
 constexpr std::streamsize kLongestContentBytes = 16; // "300" and a line end, with room to spare
 
@@ -46,31 +47,31 @@ double parsePercent(const std::string& text)
     const double scale = percent / kPercent;
     return nearestScaleFactor(scale) == scale ? scale : 0.0;
 }
-} // namespace
 
-std::string scaleSettingPath()
+std::string settingPath(const char* name)
 {
     const std::filesystem::path home = configHome();
-    return home.empty() ? std::string() : (home / kFolderName / kFileName).string();
+    return home.empty() ? std::string() : (home / kFolderName / name).string();
 }
 
-double readRememberedScale()
+// The file's first bytes; empty when it is missing or unreadable.
+std::string readSetting(const char* name)
 {
-    const std::string path = scaleSettingPath();
+    const std::string path = settingPath(name);
     if (path.empty())
-        return 0.0;
+        return {};
     std::ifstream file(path, std::ios::binary);
     if (!file)
-        return 0.0;
+        return {};
     std::string text(kLongestContentBytes, '\0');
     file.read(&text[0], kLongestContentBytes);
     text.resize(static_cast<std::size_t>(file.gcount()));
-    return parsePercent(text);
+    return text;
 }
 
-bool rememberScale(double scale)
+bool writeSetting(const char* name, const char* text, int length)
 {
-    const std::string path = scaleSettingPath();
+    const std::string path = settingPath(name);
     if (path.empty())
         return false;
     std::error_code error;
@@ -79,8 +80,6 @@ bool rememberScale(double scale)
     const int descriptor = mkstemp(&temporary[0]);
     if (descriptor < 0)
         return false;
-    char text[8];
-    const int length = std::snprintf(text, sizeof(text), "%ld\n", std::lround(scale * kPercent));
     const bool written = write(descriptor, text, static_cast<std::size_t>(length)) == length;
     const bool closed = ::close(descriptor) == 0;
     if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0)
@@ -89,4 +88,35 @@ bool rememberScale(double scale)
         return false;
     }
     return true;
+}
+} // namespace
+
+std::string scaleSettingPath()
+{
+    return settingPath(kFileName);
+}
+
+double readRememberedScale()
+{
+    return parsePercent(readSetting(kFileName));
+}
+
+bool rememberScale(double scale)
+{
+    char text[8];
+    const int length = std::snprintf(text, sizeof(text), "%ld\n", std::lround(scale * kPercent));
+    return writeSetting(kFileName, text, length);
+}
+
+int readRememberedPanelShown()
+{
+    const std::string text = readSetting(kPanelFileName);
+    if (text == "1\n" || text == "1")
+        return 1;
+    return text == "0\n" || text == "0" ? 0 : -1;
+}
+
+bool rememberPanelShown(bool shown)
+{
+    return writeSetting(kPanelFileName, shown ? "1\n" : "0\n", 2);
 }

@@ -15,3 +15,8 @@ double readRememberedScale();
 // Replaces the file in one step (a new file renamed over the old), so a reader sees the old
 // choice or the new one, never part of one. False when it could not be written.
 bool rememberScale(double scale);
+
+// Whether the loudness panel is shown, kept the same way beside it in "loudness-panel" ("1" or
+// "0"): 1 or 0, or -1 when the file is missing or holds anything else.
+int readRememberedPanelShown();
+bool rememberPanelShown(bool shown);

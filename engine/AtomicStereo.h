@@ -22,6 +22,14 @@ class AtomicStereo
 
     float left() const { return lane(0); }
     float right() const { return lane(1); }
+    // The lower of the two, from one publication.
+    float lowest() const
+    {
+        const std::uint64_t bits = packed.load(std::memory_order_relaxed);
+        float pair[2];
+        std::memcpy(pair, &bits, sizeof pair);
+        return pair[0] < pair[1] ? pair[0] : pair[1];
+    }
 
   private:
     float lane(int index) const

@@ -66,6 +66,8 @@ void LimiterEngine::processRun(const float* inLeft, const float* inRight, float*
     if (pendingRequests.load(std::memory_order_relaxed) != 0)
         carryOutRequests();
     runFunction(*this, inLeft, inRight, outLeft, outRight, frames);
+    if (loudnessMeasured)
+        loudness.write(outLeft, outRight, frames);
 }
 
 void LimiterEngine::setEngineSampleRate(float sampleRateHz)
@@ -79,6 +81,7 @@ void LimiterEngine::setEngineSampleRate(float sampleRateHz)
     recomputeCoefficients();
     // Audio taken at the old rate has no place in the look-ahead at the new one.
     clearState();
+    loudness.setSampleRate(engineSampleRate.load(kRelaxed));
 }
 
 void LimiterEngine::recomputeCoefficients()
@@ -126,6 +129,12 @@ void LimiterEngine::recomputeCoefficients()
 }
 
 void LimiterEngine::resetState()
+{
+    restDetectors();
+    loudness.restart();
+}
+
+void LimiterEngine::restDetectors()
 {
     const StereoVector rest = stereo::splat(ec::kEpsilon);
     state.out = rest;
@@ -194,6 +203,12 @@ void LimiterEngine::publishGains(const FrameGains& gains)
 {
     shownLimiterGain.publish(gains.limiter);
     shownRmsGain.store(gains.leveller, kRelaxed);
+    // A reader's reset between the load and the store keeps an older low: harmless.
+    const float limiter = std::min(gains.limiter[0], gains.limiter[1]);
+    if (limiter < lowestLimiterGain.load(kRelaxed))
+        lowestLimiterGain.store(limiter, kRelaxed);
+    if (gains.leveller < lowestRmsGain.load(kRelaxed))
+        lowestRmsGain.store(gains.leveller, kRelaxed);
 }
 
 void LimiterEngine::setBypassed(bool on)
@@ -205,6 +220,21 @@ void LimiterEngine::setBypassed(bool on)
 void LimiterEngine::resetPeakHold()
 {
     postRequest(kRequestPeakHoldReset);
+}
+
+void LimiterEngine::resetLoudness()
+{
+    loudness.reset();
+}
+
+LoudnessFigures LimiterEngine::getLoudness() const
+{
+    return loudness.getFigures();
+}
+
+void LimiterEngine::waitUntilLoudnessMeasured()
+{
+    loudness.waitUntilMeasured();
 }
 
 void LimiterEngine::postRequest(Request request)
@@ -230,12 +260,20 @@ void LimiterEngine::applyBypass(bool on)
 {
     bypassActive = on;
     bypassed.store(on, kRelaxed);
-    clearState();
+    // The loudness measurement goes on: it measures the output as the host gets it, the
+    // look-ahead's silence included.
+    restDetectors();
+    clearLookAhead();
 }
 
 void LimiterEngine::clearState()
 {
     resetState();
+    clearLookAhead();
+}
+
+void LimiterEngine::clearLookAhead()
+{
     std::fill(ring.get(), ring.get() + 4 * kRingFrames, 0.0f);
     ringNext = 0;
 }
@@ -446,6 +484,16 @@ float LimiterEngine::getSoftclipGainRight()
 float LimiterEngine::getRmsGain() const
 {
     return shownRmsGain.load(kRelaxed);
+}
+
+float LimiterEngine::takeLowestLimiterGain()
+{
+    return lowestLimiterGain.exchange(shownLimiterGain.lowest(), kRelaxed);
+}
+
+float LimiterEngine::takeLowestRmsGain()
+{
+    return lowestRmsGain.exchange(shownRmsGain.load(kRelaxed), kRelaxed);
 }
 
 float LimiterEngine::getEngineSampleRate() const

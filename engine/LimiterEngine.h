@@ -3,6 +3,7 @@
 #include "engine/AtomicStereo.h"
 #include "engine/BiquadFilter.h"
 #include "engine/EngineConstants.h"
+#include "engine/LoudnessFeed.h"
 #include "engine/NoiseSource.h"
 #include "engine/Quantiser.h"
 #include "engine/RandomGenerator.h"
@@ -52,7 +53,8 @@ class LimiterEngine
     // correlation filters, re-arms the quantisers, then resets the detectors and meters.
     void recomputeCoefficients();
     // Set-up thread. Returns detectors and meters to rest; delay lines, filters, quantisers
-    // and noise keep their state.
+    // and noise keep their state. The loudness measurement restarts its windows with the next
+    // frame and keeps what it counts since its reset.
     void resetState();
     // Set-up thread. resetState, and clears both delay lines: what a host's stop and start
     // need, so that audio from before the stop never plays out against reset gains.
@@ -87,6 +89,17 @@ class LimiterEngine
 
     // Any thread. The held peaks are replaced by the current level two frames later.
     void resetPeakHold();
+    // Any thread. The loudness figures count from the next frame processed.
+    void resetLoudness();
+    // Any thread. Loudness of the output per BS.1770-4 / EBU R128 since the last reset or rate
+    // change, measured off the processing thread (LoudnessFeed.h): a few milliseconds behind.
+    LoudnessFigures getLoudness() const;
+    // Any thread but the processing thread: returns once every frame processed so far is
+    // measured, so getLoudness tells the whole output; for offline work and tests.
+    void waitUntilLoudnessMeasured();
+    // Set-up thread. With false the output no longer reaches the loudness measurement (whose
+    // figures then stand still): for benchmarks that compare the cost.
+    void measureLoudness(bool on) { loudnessMeasured = on; }
 
     // Parameter setters, any thread. Times are in seconds (at least 0.005; NaN counts as
     // 0.005), levels in dB. The output gain is held within 1e-6..1; gains, amounts and
@@ -127,6 +140,10 @@ class LimiterEngine
     float getSoftclipGainLeft();
     float getSoftclipGainRight();
     float getRmsGain() const;
+    // The lowest limiter gain (of both channels) and leveller gain at the end of any run since
+    // the previous take; a take starts the next span at the current gain. For one reader.
+    float takeLowestLimiterGain();
+    float takeLowestRmsGain();
 
     // Any thread.
     float getEngineSampleRate() const;
@@ -144,6 +161,8 @@ class LimiterEngine
     };
 
     void postRequest(Request request);
+    void restDetectors();
+    void clearLookAhead();
     // Floors and stores a time, and the one-pole coefficient of timeScale times it at the
     // current rate.
     void setTime(std::atomic<float>& time, std::atomic<float>& coefficient, float seconds,
@@ -327,6 +346,8 @@ class LimiterEngine
     AtomicStereo shownCrossPower;
     AtomicStereo shownLimiterGain;
     std::atomic<float> shownRmsGain{1.0f};
+    std::atomic<float> lowestLimiterGain{1.0f};
+    std::atomic<float> lowestRmsGain{1.0f};
     // Raised by the processing thread, read and cleared by the meter reads.
     std::atomic<float> softclipPeakLeft{engine_constants::kEpsilon};
     std::atomic<float> softclipPeakRight{engine_constants::kEpsilon};
@@ -382,6 +403,10 @@ class LimiterEngine
         float rightOut[kRunFrames];
     };
     RunBuffers run{};
+
+    // Every output frame goes to the loudness measurement; last, so its thread stops first.
+    bool loudnessMeasured = true;
+    LoudnessFeed loudness;
 };
 
 template <typename Sample>

@@ -1,8 +1,10 @@
 #include "lv2/Lv2Plugin.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "lv2/MeterPorts.h"
 #include "parameters/EngineParameters.h"
 #include "parameters/Presets.h"
 #include "parameters/UserUnits.h"
@@ -38,6 +40,8 @@ void Lv2Plugin::connectPort(std::uint32_t port, void* data)
         meterPorts[port - kFirstMeter] = samples;
     else if (port == kPeakHoldReset)
         peakHoldResetPort = samples;
+    else if (port == kLoudnessReset)
+        loudnessResetPort = samples;
 }
 
 void Lv2Plugin::activate()
@@ -54,6 +58,7 @@ void Lv2Plugin::run(std::uint32_t frames)
 {
     applyChangedParameters();
     applyPeakHoldReset();
+    applyLoudnessReset();
     const bool audioConnected = audioIn[0] != nullptr && audioIn[1] != nullptr &&
                                 audioOut[0] != nullptr && audioOut[1] != nullptr;
     if (frames > 0 && audioConnected)
@@ -89,6 +94,17 @@ void Lv2Plugin::applyPeakHoldReset()
     engine.resetPeakHold();
 }
 
+void Lv2Plugin::applyLoudnessReset()
+{
+    if (loudnessResetPort == nullptr)
+        return;
+    const float request = *loudnessResetPort;
+    if (request == appliedLoudnessReset || !std::isfinite(request))
+        return;
+    appliedLoudnessReset = request;
+    engine.resetLoudness();
+}
+
 float Lv2Plugin::heldSoftclipGain(int channel, float gain, std::uint32_t frames)
 {
     if (gain <= softclipGain[channel] || softclipHeldFrames[channel] >= softclipHoldFrames)
@@ -106,6 +122,7 @@ void Lv2Plugin::writeOutputs(std::uint32_t frames)
     using namespace lv2_port;
     if (latencyPort != nullptr)
         *latencyPort = static_cast<float>(LimiterEngine::kLatencyFrames);
+    const LoudnessFigures loudness = engine.getLoudness();
     const float meters[kMeterCount] = {
         engine.getPeakLeft(),
         engine.getPeakRight(),
@@ -120,8 +137,19 @@ void Lv2Plugin::writeOutputs(std::uint32_t frames)
         engine.getRmsGain(),
         engine.getCorrelation(),
         engine.getCorrelationShortfall(),
+        loudness.momentaryLufs,
+        loudness.shortTermLufs,
+        loudness.integratedLufs,
+        loudness.rangeLu,
+        loudness.truePeakDbtp,
     };
+    // Within each port's stated range (only the loudness figures could leave theirs).
     for (std::uint32_t meter = 0; meter < kMeterCount; ++meter)
+    {
         if (meterPorts[meter] != nullptr)
-            *meterPorts[meter] = meters[meter];
+        {
+            *meterPorts[meter] =
+                std::clamp(meters[meter], kMeterPorts[meter].minimum, kMeterPorts[meter].maximum);
+        }
+    }
 }

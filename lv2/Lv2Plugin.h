@@ -26,6 +26,7 @@ class Lv2Plugin
   private:
     void applyChangedParameters();
     void applyPeakHoldReset();
+    void applyLoudnessReset();
     void writeOutputs(std::uint32_t frames);
     float heldSoftclipGain(int channel, float gain, std::uint32_t frames);
 
@@ -36,10 +37,12 @@ class Lv2Plugin
     float* latencyPort = nullptr;
     float* meterPorts[lv2_port::kMeterCount] = {};
     const float* peakHoldResetPort = nullptr;
+    const float* loudnessResetPort = nullptr;
     // What each port held when it was last applied: a port is applied again only when its
     // value differs. NaN at first, so the first run applies every connected port.
     float appliedPortValue[kNumParams];
     float appliedPeakHoldReset = 0.0f;
+    float appliedLoudnessReset = 0.0f;
     // The soft-clip gains are peaks since the last read, and hosts sample output ports only
     // at their UI rate: each peak is held this long, so every sample of 20 Hz or more sees it.
     static constexpr double kSoftclipHoldSeconds = 0.05;

@@ -15,7 +15,8 @@ constexpr std::uint32_t kAudioOutRight = kAudioInLeft + 3;
 // Output: the look-ahead in frames, for the host's delay compensation.
 constexpr std::uint32_t kLatency = kAudioOutRight + 1;
 
-// Output meters, what the editor shows; linear levels and gains as the engine reads them.
+// Output meters, what the editor shows: linear levels and gains as the engine reads them, then
+// the loudness figures (LUFS, LU, dBTP) since the last loudness reset.
 enum Meter : std::uint32_t
 {
     kPeakLeft,
@@ -31,6 +32,11 @@ enum Meter : std::uint32_t
     kRmsGain,
     kCorrelation,
     kCorrelationShortfall,
+    kMomentaryLufs,
+    kShortTermLufs,
+    kIntegratedLufs,
+    kLoudnessRangeLu,
+    kTruePeakDbtp,
     kMeterCount
 };
 constexpr std::uint32_t kFirstMeter = kLatency + 1;
@@ -38,7 +44,9 @@ constexpr std::uint32_t kFirstMeter = kLatency + 1;
 // Input, last: every change of its value resets the held peaks. A port rather than a message,
 // so a UI in another process (which cannot reach the instance) can ask for it.
 constexpr std::uint32_t kPeakHoldReset = kFirstMeter + kMeterCount;
-constexpr std::uint32_t kPortCount = kPeakHoldReset + 1;
+// Input: every change of its value resets the loudness figures, the same way.
+constexpr std::uint32_t kLoudnessReset = kPeakHoldReset + 1;
+constexpr std::uint32_t kPortCount = kLoudnessReset + 1;
 
 constexpr bool isParameterPort(std::uint32_t port)
 {

@@ -40,7 +40,12 @@ Lv2Ui::Lv2Ui(LV2UI_Write_Function writeFunction, LV2UI_Controller hostController
                                                      rest.softclipGainRight,
                                                      rest.rmsGain,
                                                      rest.correlation,
-                                                     rest.correlationShortfall};
+                                                     rest.correlationShortfall,
+                                                     rest.loudness.momentaryLufs,
+                                                     rest.loudness.shortTermLufs,
+                                                     rest.loudness.integratedLufs,
+                                                     rest.loudness.rangeLu,
+                                                     rest.loudness.truePeakDbtp};
     std::copy(std::begin(restValues), std::end(restValues), meterValues);
     editor = std::make_unique<LimiterEditor>(*this);
 }
@@ -84,6 +89,12 @@ void Lv2Ui::portEvent(std::uint32_t port, std::uint32_t bufferSize, std::uint32_
     {
         const std::uint32_t meter = port - lv2_port::kFirstMeter;
         meterValues[meter] = value;
+        const auto lower = [value](float& lowest)
+        { lowest = lowest < 0.0f ? value : std::min(lowest, value); };
+        if (meter == lv2_port::kLimiterGainLeft || meter == lv2_port::kLimiterGainRight)
+            lower(lowestLimiterGain);
+        else if (meter == lv2_port::kRmsGain)
+            lower(lowestRmsGain);
         for (int channel = 0; channel < 2; ++channel)
         {
             if (meter == kSoftclipMeters[channel])
@@ -96,6 +107,8 @@ void Lv2Ui::portEvent(std::uint32_t port, std::uint32_t bufferSize, std::uint32_
     }
     else if (port == lv2_port::kPeakHoldReset)
         peakHoldResetValue = value;
+    else if (port == lv2_port::kLoudnessReset)
+        loudnessResetValue = value;
 }
 
 void Lv2Ui::idle()
@@ -155,6 +168,17 @@ void Lv2Ui::readMeters(MeterReadings& readings)
     readings.rmsGain = meterValues[kRmsGain];
     readings.correlation = meterValues[kCorrelation];
     readings.correlationShortfall = meterValues[kCorrelationShortfall];
+    readings.lowestLimiterGain = lowestLimiterGain < 0.0f ? std::min(meterValues[kLimiterGainLeft],
+                                                                     meterValues[kLimiterGainRight])
+                                                          : lowestLimiterGain;
+    readings.lowestRmsGain = lowestRmsGain < 0.0f ? meterValues[kRmsGain] : lowestRmsGain;
+    lowestLimiterGain = -1.0f;
+    lowestRmsGain = -1.0f;
+    readings.loudness.momentaryLufs = meterValues[kMomentaryLufs];
+    readings.loudness.shortTermLufs = meterValues[kShortTermLufs];
+    readings.loudness.integratedLufs = meterValues[kIntegratedLufs];
+    readings.loudness.rangeLu = meterValues[kLoudnessRangeLu];
+    readings.loudness.truePeakDbtp = meterValues[kTruePeakDbtp];
 }
 
 void Lv2Ui::resetPeakHold()
@@ -162,6 +186,12 @@ void Lv2Ui::resetPeakHold()
     // The plug-in resets at every change of the port's value, so the UI flips it.
     peakHoldResetValue = peakHoldResetValue > 0.5f ? 0.0f : 1.0f;
     writePort(lv2_port::kPeakHoldReset, peakHoldResetValue);
+}
+
+void Lv2Ui::resetLoudness()
+{
+    loudnessResetValue = loudnessResetValue > 0.5f ? 0.0f : 1.0f;
+    writePort(lv2_port::kLoudnessReset, loudnessResetValue);
 }
 
 bool Lv2Ui::requestEditorSize(int, int)

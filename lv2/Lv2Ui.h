@@ -49,6 +49,7 @@ class Lv2Ui : public EditorConnection
     void idleHostDuringDrag() override {}
     void readMeters(MeterReadings& readings) override;
     void resetPeakHold() override;
+    void resetLoudness() override;
     // Refused: see the definition.
     bool requestEditorSize(int widthPx, int heightPx) override;
 
@@ -64,6 +65,10 @@ class Lv2Ui : public EditorConnection
     // The soft-clip gains are peaks: the lowest since the editor's last read, so one that
     // lasted a single run between two idles still shows. Negative: none since.
     float lowestSoftclipGain[2] = {-1.0f, -1.0f};
+    // The same for the history's limiter (both channels) and leveller gains.
+    float lowestLimiterGain = -1.0f;
+    float lowestRmsGain = -1.0f;
     float peakHoldResetValue = 0.0f;
+    float loudnessResetValue = 0.0f;
     std::unique_ptr<LimiterEditor> editor;
 };

@@ -1,5 +1,6 @@
 #include "plugin/VstEditor.h"
 
+#include "editor/EngineMeters.h"
 #include "editor/LimiterEditor.h"
 #include "plugin/LimiterEffect.h"
 
@@ -120,27 +121,17 @@ void VstEditor::idleHostDuringDrag()
 
 void VstEditor::readMeters(MeterReadings& readings)
 {
-    const LimiterEngine& engine = *limiterEffect;
-    readings.peakLeft = engine.getPeakLeft();
-    readings.peakRight = engine.getPeakRight();
-    readings.rmsLeft = engine.getRmsLeft();
-    readings.rmsRight = engine.getRmsRight();
-    readings.peakHoldLeft = engine.getPeakHoldLeft();
-    readings.peakHoldRight = engine.getPeakHoldRight();
-    readings.peakHoldDbLeft = engine.getPeakHoldDbLeft();
-    readings.peakHoldDbRight = engine.getPeakHoldDbRight();
-    readings.limiterGainLeft = engine.getLimiterGainLeft();
-    readings.limiterGainRight = engine.getLimiterGainRight();
-    readings.softclipGainLeft = limiterEffect->getSoftclipGainLeft();
-    readings.softclipGainRight = limiterEffect->getSoftclipGainRight();
-    readings.rmsGain = engine.getRmsGain();
-    readings.correlation = engine.getCorrelation();
-    readings.correlationShortfall = engine.getCorrelationShortfall();
+    readEngineMeters(*limiterEffect, readings);
 }
 
 void VstEditor::resetPeakHold()
 {
     limiterEffect->resetPeakHold();
+}
+
+void VstEditor::resetLoudness()
+{
+    limiterEffect->resetLoudness();
 }
 
 bool VstEditor::requestEditorSize(int widthPx, int heightPx)

@@ -41,6 +41,7 @@ class VstEditor : public AEffEditor, public EditorConnection
     void idleHostDuringDrag() override;
     void readMeters(MeterReadings& readings) override;
     void resetPeakHold() override;
+    void resetLoudness() override;
     bool requestEditorSize(int widthPx, int heightPx) override;
 
   private:

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "editor/EngineMeters.h"
 #include "editor/LimiterEditor.h"
 #include "engine/LimiterEngine.h"
 #include "toolkit/CFrame.h"
@@ -217,27 +218,19 @@ void Vst3PlugView::readMeters(MeterReadings& readings)
     LimiterEngine* engine = controller.engine();
     if (engine == nullptr)
         return;
-    readings.peakLeft = engine->getPeakLeft();
-    readings.peakRight = engine->getPeakRight();
-    readings.rmsLeft = engine->getRmsLeft();
-    readings.rmsRight = engine->getRmsRight();
-    readings.peakHoldLeft = engine->getPeakHoldLeft();
-    readings.peakHoldRight = engine->getPeakHoldRight();
-    readings.peakHoldDbLeft = engine->getPeakHoldDbLeft();
-    readings.peakHoldDbRight = engine->getPeakHoldDbRight();
-    readings.limiterGainLeft = engine->getLimiterGainLeft();
-    readings.limiterGainRight = engine->getLimiterGainRight();
-    readings.softclipGainLeft = engine->getSoftclipGainLeft();
-    readings.softclipGainRight = engine->getSoftclipGainRight();
-    readings.rmsGain = engine->getRmsGain();
-    readings.correlation = engine->getCorrelation();
-    readings.correlationShortfall = engine->getCorrelationShortfall();
+    readEngineMeters(*engine, readings);
 }
 
 void Vst3PlugView::resetPeakHold()
 {
     if (LimiterEngine* engine = controller.engine())
         engine->resetPeakHold();
+}
+
+void Vst3PlugView::resetLoudness()
+{
+    if (LimiterEngine* engine = controller.engine())
+        engine->resetLoudness();
 }
 
 bool Vst3PlugView::requestEditorSize(int widthPx, int heightPx)

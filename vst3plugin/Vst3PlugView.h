@@ -58,6 +58,7 @@ class Vst3PlugView final : public vst3::IPlugView,
     void idleHostDuringDrag() override {}
     void readMeters(MeterReadings& readings) override;
     void resetPeakHold() override;
+    void resetLoudness() override;
     bool requestEditorSize(int widthPx, int heightPx) override;
 
   private:

@@ -7,8 +7,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 namespace
@@ -68,6 +71,8 @@ void processBlocks(benchmark::State& state, const Settings& settings, float samp
 {
     LimiterEngine engine;
     engine.allowWideVectors(wideVectors);
+    // Without the loudness measurement: the signal path alone, the figure the others compare to.
+    engine.measureLoudness(false);
     runBlocks(state, engine, settings, sampleRateHz,
               [](LimiterEngine& e, const float* inLeft, const float* inRight, float* outLeft,
                  float* outRight)
@@ -78,6 +83,7 @@ void processBlocks(benchmark::State& state, const Settings& settings, float samp
 void processFrames(benchmark::State& state, const Settings& settings, float sampleRateHz)
 {
     LimiterEngine engine;
+    engine.measureLoudness(false);
     runBlocks(state, engine, settings, sampleRateHz,
               [](LimiterEngine& e, const float* inLeft, const float* inRight, float* outLeft,
                  float* outRight)
@@ -89,6 +95,115 @@ void processFrames(benchmark::State& state, const Settings& settings, float samp
                       outRight[i] = e.getOutputRight();
                   }
               });
+}
+
+// The audio thread's share of the loudness measurement in real time: program 0 with its output
+// copied into the measurement's ring. Every 64 blocks the timing pauses while the measurement
+// catches up, as its thread does in real time, so the ring never fills. Shown: a second thread
+// reads the figures and the meters at 60 Hz as the open panel does.
+void processBlocksMeasured(benchmark::State& state, bool panelShown)
+{
+    constexpr int kBlocksBetweenCatchUps = 16;
+    const auto sampleRateHz = static_cast<float>(state.range(0));
+    LimiterEngine engine;
+    std::atomic<bool> reading{panelShown};
+    std::thread reader(
+        [&]
+        {
+            while (reading.load())
+            {
+                benchmark::DoNotOptimize(engine.getLoudness());
+                benchmark::DoNotOptimize(engine.getPeakLeft() + engine.getLimiterGainLeft() +
+                                         engine.getRmsGain());
+                std::this_thread::sleep_for(std::chrono::milliseconds(16));
+            }
+        });
+    int blocks = 0;
+    runBlocks(state, engine, kProgram0, sampleRateHz,
+              [&](LimiterEngine& e, const float* inLeft, const float* inRight, float* outLeft,
+                  float* outRight)
+              {
+                  e.processBlock(inLeft, inRight, outLeft, outRight, kBlockFrames);
+                  if (++blocks % kBlocksBetweenCatchUps != 0)
+                      return;
+                  state.PauseTiming();
+                  e.waitUntilLoudnessMeasured();
+                  state.ResumeTiming();
+              });
+    reading.store(false);
+    reader.join();
+}
+
+// As fast as the processing thread goes, the measurement's thread falls behind, the ring fills
+// and the processing thread measures too: the cost of an offline render.
+void processBlocksMeasuredFlatOut(benchmark::State& state)
+{
+    LimiterEngine engine;
+    runBlocks(state, engine, kProgram0, static_cast<float>(state.range(0)),
+              [](LimiterEngine& e, const float* inLeft, const float* inRight, float* outLeft,
+                 float* outRight)
+              { e.processBlock(inLeft, inRight, outLeft, outRight, kBlockFrames); });
+}
+
+// The measurement itself, on whichever thread measures.
+void BM_LoudnessMeter(benchmark::State& state)
+{
+    const auto sampleRateHz = static_cast<float>(state.range(0));
+    LoudnessMeter meter;
+    meter.setSampleRate(sampleRateHz);
+    const StereoSignal input = testSignal(
+        TestSignal::hot, static_cast<std::size_t>(sampleRateHz) * kSignalSeconds, sampleRateHz);
+    const int totalFrames = static_cast<int>(input.left.size());
+    int offset = 0;
+    for (auto _ : state)
+    {
+        meter.process(input.left.data() + offset, input.right.data() + offset, kBlockFrames);
+        offset += kBlockFrames;
+        if (offset + kBlockFrames > totalFrames)
+            offset = 0;
+    }
+    benchmark::DoNotOptimize(meter.figures());
+    state.counters["per_frame"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kBlockFrames,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// The audio thread's part alone: a block's copy into the ring, caught up as in
+// processBlocksMeasured.
+void BM_LoudnessFeedWrite(benchmark::State& state)
+{
+    constexpr int kBlocksBetweenCatchUps = 16;
+    LoudnessFeed feed;
+    feed.setSampleRate(48000.0);
+    const StereoSignal input = testSignal(TestSignal::hot, 48000 * kSignalSeconds, 48000.0);
+    int blocks = 0;
+    for (auto _ : state)
+    {
+        feed.write(input.left.data(), input.right.data(), kBlockFrames);
+        if (++blocks % kBlocksBetweenCatchUps != 0)
+            continue;
+        state.PauseTiming();
+        feed.waitUntilMeasured();
+        state.ResumeTiming();
+    }
+    state.counters["per_frame"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kBlockFrames,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_Program0LoudnessPanelHidden(benchmark::State& state)
+{
+    processBlocksMeasured(state, false);
+}
+
+void BM_Program0LoudnessPanelShown(benchmark::State& state)
+{
+    processBlocksMeasured(state, true);
+}
+
+void BM_Program0LoudnessFlatOut(benchmark::State& state)
+{
+    processBlocksMeasuredFlatOut(state);
 }
 
 Settings withInterSamplePeak(Settings settings)
@@ -149,6 +264,11 @@ void BM_Program2InterSamplePeakDither16(benchmark::State& state)
 
 BENCHMARK(BM_Program0)->Arg(44100)->Arg(48000)->Arg(96000);
 BENCHMARK(BM_Program0Baseline)->Arg(48000);
+BENCHMARK(BM_Program0LoudnessPanelHidden)->Arg(44100)->Arg(48000)->Arg(96000);
+BENCHMARK(BM_Program0LoudnessPanelShown)->Arg(44100)->Arg(48000)->Arg(96000);
+BENCHMARK(BM_Program0LoudnessFlatOut)->Arg(48000);
+BENCHMARK(BM_LoudnessMeter)->Arg(48000);
+BENCHMARK(BM_LoudnessFeedWrite);
 BENCHMARK(BM_Program0PerFrame)->Arg(48000);
 BENCHMARK(BM_Program0InterSamplePeak)->Arg(44100)->Arg(48000)->Arg(96000);
 BENCHMARK(BM_Program2SoftclipLeveller)->Arg(44100)->Arg(48000)->Arg(96000);

@@ -161,6 +161,19 @@ void writePeakHoldResetPort(std::ostream& out)
         << "        lv2:portProperty lv2:toggled , pprops:notAutomatic ;\n";
 }
 
+void writeLoudnessResetPort(std::ostream& out)
+{
+    out << "        a lv2:InputPort , lv2:ControlPort ;\n"
+        << "        lv2:index " << lv2_port::kLoudnessReset << " ;\n"
+        << "        lv2:symbol \"loudness_reset\" ;\n"
+        << "        lv2:name \"Reset loudness\" ;\n"
+        << "        rdfs:comment \"Any change of this value resets the loudness figures.\" ;\n"
+        << "        lv2:default 0.0 ;\n"
+        << "        lv2:minimum 0.0 ;\n"
+        << "        lv2:maximum 1.0 ;\n"
+        << "        lv2:portProperty lv2:toggled , pprops:notAutomatic ;\n";
+}
+
 void writeUi(std::ostream& out)
 {
     out << uri(id::kUiUri) << "\n"
@@ -231,6 +244,8 @@ void writePluginDescription(std::ostream& out)
     }
     out << "    ] , [\n";
     writePeakHoldResetPort(out);
+    out << "    ] , [\n";
+    writeLoudnessResetPort(out);
     out << "    ] .\n\n";
     writeUi(out);
 }

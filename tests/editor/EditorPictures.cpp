@@ -1,8 +1,11 @@
 // Writes the manual's pictures of the editor from its own headless render: at rest on the
-// "Default" program, and busy while the built-in demo mix plays through "Mix first aid" with
-// the drive pushed, taken at the moment of deepest limiting.
+// "Default" program, busy while the built-in demo mix plays through "Mix first aid" with the
+// drive pushed, taken at the moment of deepest limiting, and with the loudness panel open after
+// the demo mix played through that program, at 100 % (and at 200 % into the folder
+// EDITOR_PICTURES_CHECKING_FOLDER names, when set, for checking by eye).
 // Usage: editor_pictures FOLDER
 #include "editor/LimiterEditor.h"
+#include "editor/ScaleSetting.h"
 #include "host/DemoSynth.h"
 #include "parameters/Parameters.h"
 #include "plugin/LimiterEffectEdit.h"
@@ -11,6 +14,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +35,8 @@ constexpr float kBusyInputDrive = 0.7619f;
 // Bars 5 and 6 of the demo mix (120 BPM, 2 s bars), after four bars for the slow meters.
 constexpr double kBusyFromSeconds = 8.0;
 constexpr double kBusyToSeconds = 12.0;
+// The loudness picture: this much of the demo mix (or all of it, if shorter).
+constexpr double kLoudnessToSeconds = 24.0;
 
 VstIntPtr silentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
@@ -39,11 +46,16 @@ VstIntPtr silentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, floa
 class PictureSession
 {
   public:
-    explicit PictureSession(int program) : effect(std::make_unique<LimiterEffectEdit>(silentHost))
+    explicit PictureSession(int program, double scale = 1.0)
+        : effect(std::make_unique<LimiterEffectEdit>(silentHost))
     {
         effect->setSampleRate(static_cast<float>(kDemoSampleRateHz));
         effect->resume();
         effect->setProgram(program);
+        // The history runs on the music's time, however fast it plays here.
+        editor().setHistoryClock([this] { return playedSeconds; });
+        if (scale != 1.0)
+            editor().setHostScaleFactor(scale);
         editor().open(nullptr);
     }
     ~PictureSession() { editor().close(); }
@@ -73,8 +85,11 @@ class PictureSession
             }
             float* channels[] = {left.data(), right.data()};
             effect->processReplacing(channels, channels, static_cast<VstInt32>(frames));
+            playedSeconds += static_cast<double>(frames) / kDemoSampleRateHz;
             if (++blocksSinceIdle == kBlocksPerIdle)
             {
+                // As in real time, where the loudness thread keeps up between two idles.
+                effect->waitUntilLoudnessMeasured();
                 editor().idle();
                 afterIdle();
                 blocksSinceIdle = 0;
@@ -93,6 +108,7 @@ class PictureSession
 
   private:
     std::unique_ptr<LimiterEffectEdit> effect;
+    double playedSeconds = 0.0;
 };
 
 std::size_t frameAt(double seconds)
@@ -138,6 +154,27 @@ bool writeBusy(const std::string& path)
                  });
     return written;
 }
+// The loudness panel open (remembered in a scratch settings folder, not the user's), after the
+// demo mix played through "Mix first aid" with the drive pushed: the history of the last 10 s
+// and the figures since the start.
+bool writeLoudness(const std::string& path, double scale)
+{
+    char folder[] = "/tmp/varnholt-pictures-XXXXXX";
+    if (mkdtemp(folder) == nullptr || setenv("XDG_CONFIG_HOME", folder, 1) != 0)
+        return false;
+    rememberPanelShown(true);
+    bool written = false;
+    {
+        PictureSession session(kBusyProgram, scale);
+        session.plugin().setParameter(kInputDrive, kBusyInputDrive);
+        const std::vector<float> demo = synthesiseDemo(kDemoSampleRateHz);
+        session.play(demo, 0, std::min(demo.size() / 2, frameAt(kLoudnessToSeconds)), [] {});
+        session.editor().idle();
+        written = session.write(path);
+    }
+    std::filesystem::remove_all(folder);
+    return written;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -148,7 +185,12 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string folder = argv[1];
-    return writeAtRest(folder + "/editor-at-rest.png") && writeBusy(folder + "/editor-busy.png")
+    // The panel at 200 % only for looking at, where asked for.
+    const char* checking = std::getenv("EDITOR_PICTURES_CHECKING_FOLDER");
+    return writeAtRest(folder + "/editor-at-rest.png") && writeBusy(folder + "/editor-busy.png") &&
+                   writeLoudness(folder + "/editor-loudness.png", 1.0) &&
+                   (!checking ||
+                    writeLoudness(std::string(checking) + "/editor-loudness-200.png", 2.0))
                ? 0
                : 1;
 }

@@ -194,9 +194,10 @@ TEST(EditorScale, TheChosenSizeIsRememberedAndAHostThatRefusesLeavesItForTheNext
     press(fixture.frame(), CPoint(300, 10), kRButton); // the display strip
     auto* menu = fixture.view<COptionMenu>(kSizeMenu);
     ASSERT_TRUE(menu->isPopupOpen());
-    ASSERT_EQ(menu->getNbEntries(), 9);
+    ASSERT_EQ(menu->getNbEntries(), 10);
     EXPECT_STREQ(menu->getEntry(0), "\u2022 100 %") << "the current size is marked";
     EXPECT_STREQ(menu->getEntry(4), "   200 %");
+    EXPECT_STREQ(menu->getEntry(9), "   Loudness panel") << "hidden at first";
     fixture.idle();
     fixture.frame().writePng(testOutputPath("editor-size-menu.png").c_str());
     click(fixture.frame(), CPoint(300, 30 + 4 * 14 + 7)); // the fifth row of the list below

@@ -55,8 +55,11 @@ std::vector<EditCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edi
 }
 
 EditorFixture::EditorFixture(double scale)
-    : effectObject((isolateEditorSettings(), std::filesystem::remove_all(scaleSettingPath()),
-                    std::make_unique<LimiterEffectEdit>(recordingHostCallback)))
+    : effectObject(
+          (isolateEditorSettings(),
+           // Every remembered choice: the size and the loudness panel.
+           std::filesystem::remove_all(std::filesystem::path(scaleSettingPath()).parent_path()),
+           std::make_unique<LimiterEffectEdit>(recordingHostCallback)))
 {
     forgetHostCalls();
     setHostAcceptsSizeWindow(false);

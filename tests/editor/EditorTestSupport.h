@@ -36,7 +36,7 @@ std::vector<EditCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edi
 void isolateEditorSettings();
 
 // An effect whose editor draws at scale (as its host's scale factor; the desktop's is ignored).
-// Forgets any size remembered by an earlier test.
+// Forgets any size or panel remembered by an earlier test.
 class EditorFixture
 {
   public:

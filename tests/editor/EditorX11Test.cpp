@@ -2,7 +2,9 @@
 // effEdit* requests, idle at about 50 Hz, input through XTest and the window read back.
 #include "EditorTestSupport.h"
 #include "X11TestWindow.h"
+#include "editor/LoudnessLayout.h"
 #include "tests/support/HostedEffect.h"
+#include "tests/support/TestSignals.h"
 
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
@@ -11,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace
 {
@@ -96,6 +99,107 @@ class EditorX11AtDesktopScale : public EditorX11
         EXPECT_EQ(dispatch(effEditGetRect, 0, &rect), 1);
         return rect ? CRect(rect->left, rect->top, rect->right, rect->bottom) : CRect();
     }
+};
+
+// A parent as large as the editor with the loudness panel at a scale of 1 or 2 (then larger
+// than the test server's screen: no screenshot, but the clicks stay on it).
+constexpr int kHeightWithPanel = 560;
+
+class EditorX11WithPanel : public EditorX11
+{
+  protected:
+    explicit EditorX11WithPanel(int scale = 1)
+        : EditorX11(scale * kWidth, scale * kHeightWithPanel), scale(scale)
+    {
+    }
+    const int scale;
+
+    // The size of the editor's window inside the parent.
+    CRect editorWindow()
+    {
+        XSync(display, False);
+        Window root, grandParent, *children = nullptr;
+        unsigned int count = 0;
+        XQueryTree(display, parent, &root, &grandParent, &children, &count);
+        XWindowAttributes attributes{};
+        if (count == 1)
+            XGetWindowAttributes(display, children[0], &attributes);
+        XFree(children);
+        return CRect(0, 0, attributes.width, attributes.height);
+    }
+    // The display strip's menu, its last entry: the loudness panel.
+    void chooseThePanelEntry(int at)
+    {
+        fakeMotion(300 * at, 10 * at);
+        idle();
+        fakeButton(true, 0, Button3);
+        idle();
+        fakeButton(false, 0, Button3);
+        idle();
+        click(300 * at, (30 + 9 * 14 + 7) * at);
+    }
+    // Shows the panel from the menu, plays the programme, hides it again: the host asked each
+    // time, the window following.
+    void showAndHide()
+    {
+        if (scale == 2)
+            setenv("GDK_SCALE", "2", 1);
+        setHostAcceptsSizeWindow(true);
+        open();
+        idle(3);
+        EXPECT_EQ(editorWindow(), CRect(0, 0, kWidth * scale, kHeight * scale));
+        chooseThePanelEntry(scale);
+        expectCallsAfterIdles({{audioMasterSizeWindow, kWidth * scale,
+                                static_cast<float>(kHeightWithPanel * scale)}});
+        idle(3);
+        EXPECT_EQ(editorWindow(), CRect(0, 0, kWidth * scale, kHeightWithPanel * scale));
+        play(4.0);
+        idle(2);
+        if (scale == 1)
+        {
+            auto shot = screenshot(testOutputPath("editor-x11-loudness.png"));
+            // The output's level fills the graph's lower part at its right end (the history runs
+            // on the clock, and the programme played in a fraction of a second); the reset
+            // button sits in the panel.
+            EXPECT_EQ(shot->getPixel(433, 530), loudness_layout::kPeakColour);
+            EXPECT_EQ(shot->getPixel(100, 530), loudness_layout::kGraphBackground);
+            EXPECT_EQ(shot->getPixel(470, 526), editor_layout::kDisplayDark);
+        }
+        chooseThePanelEntry(scale);
+        expectCallsAfterIdles(
+            {{audioMasterSizeWindow, kWidth * scale, static_cast<float>(kHeight * scale)}});
+        idle(3);
+        EXPECT_EQ(editorWindow(), CRect(0, 0, kWidth * scale, kHeight * scale));
+        dispatch(effEditClose);
+        unsetenv("GDK_SCALE");
+    }
+
+    // Seconds of the test programme through the effect, idling about every 23 ms of it.
+    void play(double seconds)
+    {
+        constexpr int kBlock = 512;
+        std::vector<float> left(kBlock), right(kBlock);
+        float* inputs[] = {left.data(), right.data()};
+        float* outputs[] = {left.data(), right.data()};
+        for (int block = 0; block < seconds * 44100 / kBlock; ++block)
+        {
+            for (int i = 0; i < kBlock; ++i)
+            {
+                const StereoSample frame = testSignalFrame(TestSignal::hot, block * kBlock + i, 44100.0);
+                left[i] = frame.left;
+                right[i] = frame.right;
+            }
+            effect->processReplacing(effect, inputs, outputs, kBlock);
+            if (block % 2 == 1)
+                dispatch(effEditIdle);
+        }
+    }
+};
+
+class EditorX11WithPanelAt200 : public EditorX11WithPanel
+{
+  protected:
+    EditorX11WithPanelAt200() : EditorX11WithPanel(2) {}
 };
 
 // Xft.dpi in the server's resource database, as the desktop's `xrdb -merge` puts it there; the
@@ -220,4 +324,14 @@ TEST_F(EditorX11AtDesktopScale, XftDpiOrGdkScaleSizeTheEditorAndClicksLandOnTheS
     setenv("GDK_SCALE", "2", 1);
     EXPECT_EQ(editorRect(), CRect(0, 0, 1200, 800)) << "GDK_SCALE wins over Xft.dpi";
     unsetenv("GDK_SCALE");
+}
+
+TEST_F(EditorX11WithPanel, TheMenuShowsAndHidesTheLoudnessPanel)
+{
+    showAndHide();
+}
+
+TEST_F(EditorX11WithPanelAt200, TheMenuShowsAndHidesTheLoudnessPanel)
+{
+    showAndHide();
 }

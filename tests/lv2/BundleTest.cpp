@@ -126,7 +126,8 @@ TEST(Lv2Bundle, PortsComeInTheOrderHostsNumberParameters)
     {
         SCOPED_TRACE(index);
         const bool audio = index >= lv2_port::kAudioInLeft && index <= lv2_port::kAudioOutRight;
-        const bool input = index < lv2_port::kAudioOutLeft || index == lv2_port::kPeakHoldReset;
+        const bool input = index < lv2_port::kAudioOutLeft || index == lv2_port::kPeakHoldReset ||
+                           index == lv2_port::kLoudnessReset;
         EXPECT_TRUE(portIs(index, audio ? LV2_CORE__AudioPort : LV2_CORE__ControlPort));
         EXPECT_TRUE(portIs(index, input ? LV2_CORE__InputPort : LV2_CORE__OutputPort));
         if (lv2_port::isMeterPort(index))
@@ -134,16 +135,25 @@ TEST(Lv2Bundle, PortsComeInTheOrderHostsNumberParameters)
             EXPECT_EQ(symbol(index), kMeterPorts[index - lv2_port::kFirstMeter].symbol);
         }
     }
-    // The renderer numbers the parameters as the VST edition does, the reset button after them.
+    // The renderer numbers the parameters as the VST edition does, the reset buttons after them.
     HostedLv2 hosted;
-    ASSERT_EQ(hosted.get().numParams(), kNumParams + 1);
+    ASSERT_EQ(hosted.get().numParams(), kNumParams + 2);
     for (int index = 0; index < kNumParams; ++index)
     {
         EXPECT_EQ(hosted.get().paramSymbol(index), expectedSymbols[index]);
         EXPECT_EQ(hosted.get().paramName(index), trimmed(kParamNameTable[index]));
     }
     EXPECT_EQ(hosted.get().paramSymbol(kNumParams), "peak_hold_reset");
+    EXPECT_EQ(hosted.get().paramSymbol(kNumParams + 1), "loudness_reset");
     EXPECT_TRUE(portHas(lv2_port::kPeakHoldReset, LV2_PORT_PROPS__notAutomatic));
+    EXPECT_EQ(symbol(lv2_port::kLoudnessReset), "loudness_reset");
+    EXPECT_TRUE(portHas(lv2_port::kLoudnessReset, LV2_PORT_PROPS__notAutomatic));
+    // The loudness figures under the names hosts and scripts look for.
+    EXPECT_EQ(symbol(lv2_port::kFirstMeter + lv2_port::kMomentaryLufs), "momentary_lufs");
+    EXPECT_EQ(symbol(lv2_port::kFirstMeter + lv2_port::kShortTermLufs), "short_term_lufs");
+    EXPECT_EQ(symbol(lv2_port::kFirstMeter + lv2_port::kIntegratedLufs), "integrated_lufs");
+    EXPECT_EQ(symbol(lv2_port::kFirstMeter + lv2_port::kLoudnessRangeLu), "loudness_range_lu");
+    EXPECT_EQ(symbol(lv2_port::kFirstMeter + lv2_port::kTruePeakDbtp), "true_peak_dbtp");
 }
 
 TEST(Lv2Bundle, ControlsReadInUserUnitsWithTheVstDefaults)

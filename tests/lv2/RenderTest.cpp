@@ -5,10 +5,14 @@
 // does.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
 #include <limits>
 #include <random>
+#include <thread>
 
 #include "VstReference.h"
+#include "engine/LoudnessConstants.h"
 #include "parameters/Presets.h"
 #include "parameters/UserUnits.h"
 
@@ -207,6 +211,37 @@ TEST(Lv2Render, MetersAndThePeakHoldResetReachThePorts)
     lv2.controls[lv2_port::kPeakHoldReset] = 0.0f;
     lv2.render(silence, kHostRuns);
     EXPECT_LT(meters[lv2_port::kPeakHoldLeft], 0.5f * heldAgain);
+}
+
+// The loudness figures reach their ports a few milliseconds behind the audio (they are measured
+// on a thread of the plug-in's own), and the reset input starts them afresh.
+TEST(Lv2Render, LoudnessFiguresAndTheirResetReachThePorts)
+{
+    constexpr double kRateHz = 44100.0;
+    RawLv2Instance lv2;
+    Stereo tone{std::vector<float>(3 * 44100), std::vector<float>(3 * 44100)};
+    for (std::size_t i = 0; i < tone.left.size(); ++i)
+        tone.left[i] = tone.right[i] =
+            static_cast<float>(0.1 * std::sin(6.283185307179586 * 1000.0 * i / kRateHz)); // -20 dB
+    const float* meters = lv2.controls + lv2_port::kFirstMeter;
+    const auto settle = [&](const Stereo& signal)
+    {
+        lv2.render(signal, {512});
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        lv2.render(Stereo{{0.0f}, {0.0f}}, {1}); // one more run writes what was measured
+    };
+    settle(tone);
+    EXPECT_NEAR(meters[lv2_port::kMomentaryLufs], -20.0f, 0.3f);
+    EXPECT_NEAR(meters[lv2_port::kShortTermLufs], -20.0f, 0.3f);
+    EXPECT_NEAR(meters[lv2_port::kIntegratedLufs], -20.0f, 0.3f);
+    EXPECT_NEAR(meters[lv2_port::kLoudnessRangeLu], 0.0f, 0.1f);
+    EXPECT_NEAR(meters[lv2_port::kTruePeakDbtp], -20.0f, 0.3f);
+
+    lv2.controls[lv2_port::kLoudnessReset] = 1.0f;
+    settle(Stereo{std::vector<float>(44100), std::vector<float>(44100)});
+    // Silence but for the tone's last 512 frames, still in the look-ahead at the reset.
+    EXPECT_LT(meters[lv2_port::kIntegratedLufs], -30.0f);
+    EXPECT_EQ(meters[lv2_port::kMomentaryLufs], loudness_constants::kSilenceLufs);
 }
 
 TEST(Lv2Render, SoftclipGainPortsHoldEachPeakForHostsThatSampleThem)

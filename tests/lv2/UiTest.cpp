@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "Lv2Bundle.h"
+#include "editor/LoudnessLayout.h"
 #include "resources/PanelGeometry.h"
 
 namespace
@@ -371,4 +372,48 @@ TEST_F(Lv2UiX11, RefusesWithoutAParentWindowOrForAnotherPlugin)
                                       &widget, parentOnly),
               nullptr);
     EXPECT_EQ(childWindows(parent), 0u);
+}
+
+namespace
+{
+// A parent with room for the loudness panel below the editor.
+class Lv2UiX11WithPanel : public Lv2UiX11
+{
+  protected:
+    Lv2UiX11WithPanel() { resizeParent(kWidthPx, loudness_layout::kPanel.bottom); }
+};
+} // namespace
+
+// The UI shows the loudness panel from the plug-in's ports alone: figures as port events, the
+// reset as a flip of the reset port.
+TEST_F(Lv2UiX11WithPanel, TheLoudnessPanelReadsThePortsAndResetsThroughOne)
+{
+    const std::filesystem::path setting =
+        std::filesystem::path(kOutputFolder) / "ui-config" / "varnholt-pro" / "loudness-panel";
+    std::filesystem::create_directories(setting.parent_path());
+    std::ofstream(setting) << "1\n";
+    instantiate();
+    EXPECT_EQ(sizes,
+              (std::vector<std::pair<int, int>>{{kWidthPx, loudness_layout::kPanel.bottom}}));
+    const float figures[] = {-14.2f, -14.0f, -14.3f, 5.5f, -1.0f};
+    for (int figure = 0; figure < 5; ++figure)
+        portEvent(lv2_port::kFirstMeter + lv2_port::kMomentaryLufs + figure, figures[figure]);
+    idle(5);
+    auto shot = screenshot(kOutputFolder + "/lv2-ui-loudness.png");
+    // -14.3 LUFS is within 1 LU of the default target, -14 LUFS: its readout is lit.
+    const CRect readouts = editor_layout::scaledRect(loudness_layout::kReadouts, 1.0);
+    const long row = readouts.height() / loudness_layout::kReadoutRows;
+    bool lit = false;
+    for (long y = readouts.top + 2 * row; y < readouts.top + 3 * row; ++y)
+    {
+        for (long x = readouts.left; x < readouts.right; ++x)
+            lit = lit || shot->getPixel(x, y).sameRgb(loudness_layout::kOnTargetColour);
+    }
+    EXPECT_TRUE(lit);
+
+    click(loudness_layout::kResetButton);
+    idleForWrites(1);
+    EXPECT_EQ(writes, (std::vector<PortWrite>{{lv2_port::kLoudnessReset, 1.0f}}));
+    cleanup();
+    std::filesystem::remove(setting);
 }

@@ -42,18 +42,25 @@ class X11TestWindow : public ::testing::Test
     }
 
     void* parentHandle() const { return reinterpret_cast<void*>(parent); }
+    // Before SetUp: a parent of another size.
+    void resizeParent(int widthPixels, int heightPixels)
+    {
+        width = widthPixels;
+        height = heightPixels;
+    }
 
     void fakeMotion(int x, int y)
     {
         XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
         XFlush(display);
     }
-    // Button 1, with a modifier key (a keysym such as XK_Control_L) held around it if given.
-    void fakeButton(bool press, KeySym modifier = 0)
+    // A button (the first unless given), with a modifier key (a keysym such as XK_Control_L)
+    // held around it if given.
+    void fakeButton(bool press, KeySym modifier = 0, unsigned int button = Button1)
     {
         if (modifier)
             XTestFakeKeyEvent(display, XKeysymToKeycode(display, modifier), press, CurrentTime);
-        XTestFakeButtonEvent(display, Button1, press, CurrentTime);
+        XTestFakeButtonEvent(display, button, press, CurrentTime);
         XFlush(display);
     }
 
