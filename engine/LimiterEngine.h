@@ -217,18 +217,20 @@ class LimiterEngine
     using RunFunction = void (*)(LimiterEngine&, const float*, const float*, float*, float*, int);
 
     // One frame's steps, used by the stages (LimiterEngineRun.h). Both channels travel together
-    // in a StereoVector.
-    static inline StereoVector boundInput(StereoVector input);
-    inline StereoVector stereoWidthStep(FrameState& s, StereoVector work);
+    // in a StereoVector; a copy for each code set, like the stages.
+    template <typename Isa> static inline StereoVector boundInput(StereoVector input);
+    template <typename Isa> inline StereoVector stereoWidthStep(FrameState& s, StereoVector work);
+    template <typename Isa>
     static inline StereoVector image(StereoVector work, StereoVector signedSideGain);
+    template <typename Isa>
     inline void updateCorrelationStatistics(FrameState& s, StereoVector work);
-    inline float rmsLevellerStep(FrameState& s, float tapPowerFresh);
-    inline StereoVector envelopeStep(FrameState& s, StereoVector excess);
-    static inline StereoVector clampToFullScale(StereoVector v);
-    inline void meterStep(FrameState& s, StereoVector output);
-    inline void writeRing(int frame, StereoVector pair);
-    inline StereoVector ringPair(int frame, int tap) const;
-    inline const float* oldestOf(int frame) const;
+    template <typename Isa> inline float rmsLevellerStep(FrameState& s, float tapPowerFresh);
+    template <typename Isa> inline StereoVector envelopeStep(FrameState& s, StereoVector excess);
+    template <typename Isa> static inline StereoVector clampToFullScale(StereoVector v);
+    template <typename Isa> inline void meterStep(FrameState& s, StereoVector output);
+    template <typename Isa> inline void writeRing(int frame, StereoVector pair);
+    template <typename Isa> inline StereoVector ringPair(int frame, int tap) const;
+    template <typename Isa> inline const float* oldestOf(int frame) const;
 
     // Parameters as set, and the coefficients setters derive from them: written by any thread.
     std::atomic<float> outputGain{1.0f};
