@@ -49,6 +49,8 @@ LimiterEngine::~LimiterEngine() = default;
 void LimiterEngine::allowWideVectors(bool allowed)
 {
     runFunction = allowed && wideVectorsOffered ? runStagesWide : runStagesBaseline;
+    // The other code set's arithmetic may rest elsewhere.
+    envelopesResting = false;
     // Each code set keeps the quantiser's shaping state in its own layout.
     quantiser.resetShaping();
 }
@@ -138,6 +140,7 @@ void LimiterEngine::resetState()
     state.excess = rest;
     state.release = rest;
     state.average = rest;
+    envelopesResting = false;
     state.rmsAttackState = ec::kEpsilon;
     state.rmsEnvelope = ec::kEpsilon;
     state.meanSquare = ec::kEpsilon;
@@ -150,6 +153,8 @@ void LimiterEngine::resetState()
 void LimiterEngine::loadFrameParameters()
 {
     using stereo::splat;
+    // New coefficients may move the envelopes' resting point.
+    envelopesResting = false;
     frame.inputGain = splat(inputGain.load(kRelaxed));
     const float side = sideGain.load(kRelaxed);
     frame.signedSideGain = stereo::make(side, -side);

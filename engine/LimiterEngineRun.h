@@ -59,8 +59,8 @@ void LimiterEngine::runStages(const float* inLeft, const float* inRight, float* 
         softclipStage<Isa>(frames);
     if (!straightToRing)
         ringStage<Isa>(frames);
-    detectionStage<Isa>(frames);
-    envelopeStage<Isa>(frames);
+    const float loudest = detectionStage<Isa>(frames);
+    envelopeStage<Isa>(loudest, frames);
     gainStage<Isa>(outLeft, outRight, frames);
     if (frame.quantising)
         meterStage<Isa, true>(work, frames);
@@ -249,12 +249,14 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::ringStage(int
 // Without inter-sample-peak detection the detection value is the smallest magnitude among the
 // tap and its two neighbours, so one- and two-sample excursions are left to the output clamp.
 // With it, the larger of the tap and the half-way estimate towards the next newer sample. Also
-// the mean of the tap's squares at the weight the leveller's mean square takes it.
-template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::detectionStage(int frames)
+// the mean of the tap's squares at the weight the leveller's mean square takes it. Returns the
+// largest detection magnitude of the run, both channels.
+template <typename Isa> VARNHOLT_ENGINE_INLINE float LimiterEngine::detectionStage(int frames)
 {
     using namespace vectors;
     const Pairs eps = splat(engine_constants::kEpsilon);
     const Pairs meanSquareFresh = splat(rate.meanSquareFresh);
+    Pairs loudest = splat(0.0f);
     for (int i = 0; i < frames; i += kFramesPerVector)
     {
         const float* const window = oldestOf<Isa>(ringNext + i);
@@ -279,17 +281,39 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::detectionStag
             detected = select(abs(v) > abs(newer), newer, v);
         }
         store(run.detected + 2 * i, detected);
+        loudest = select(framesBelow(frames - i), maxOf(loudest, abs(detected)), loudest);
         const Pairs squares = tap * tap;
         store(run.tapPowerFresh + 2 * i,
               ((squares + swappedPairs(squares)) * 0.5f + eps) * meanSquareFresh);
     }
+    float largest = 0.0f;
+    for (int lane = 0; lane < 2 * kFramesPerVector; ++lane)
+        largest = maxOfFloats(largest, loudest[lane]);
+    return largest;
 }
 
-// The leveller and the peak envelopes: recursive chains in one loop.
-template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::envelopeStage(int frames)
+// The leveller and the peak envelopes: recursive chains in one loop. Once the envelopes rest
+// (see below) and no detection value of the run can raise them, every frame would repeat the
+// same step: the leveller runs alone and the envelope holds. The leveller's gain is at most 1,
+// so the largest detection magnitude bounds every frame's excess.
+template <typename Isa>
+VARNHOLT_ENGINE_INLINE void LimiterEngine::envelopeStage(float loudest, int frames)
 {
     using namespace vectors;
     FrameState s = state;
+    const bool underExcess = stereo::allFourSet(stereo::splat(loudest - 1.0f) <= s.excess);
+    if (envelopesResting && underExcess)
+    {
+        ++restingRuns;
+        for (int i = 0; i < frames; ++i)
+            run.leveller[i] = rmsLevellerStep<Isa>(s, run.tapPowerFresh[2 * i]);
+        const Pairs held = splatPair(restingEnvelope);
+        for (int i = 0; i < frames; i += kFramesPerVector)
+            store(run.envelope + 2 * i, held);
+        state = s;
+        return;
+    }
+    const FrameState before = s;
     for (int i = 0; i < frames; ++i)
     {
         const float levellerGain = rmsLevellerStep<Isa>(s, run.tapPowerFresh[2 * i]);
@@ -301,6 +325,21 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::envelopeStage
         storePair(run.envelope + 2 * i, envelopeStep<Isa>(s, stereo::abs(detected) - 1.0f));
     }
     state = s;
+    // Without a raise, each envelope moves one way or stays (the release at most dips below the
+    // smoothed peak once and returns to it), so a run that ends where it began stayed there every
+    // frame: that state is a fixed point of the loop's own arithmetic, fused or not.
+    envelopesResting = restSkipAllowed && underExcess && sameEnvelopes<Isa>(before, s);
+    restingEnvelope = loadPair(run.envelope + 2 * (frames - 1));
+}
+
+// Every bit of the peak envelopes' states the same in both.
+template <typename Isa>
+VARNHOLT_ENGINE_INLINE bool LimiterEngine::sameEnvelopes(const FrameState& a, const FrameState& b)
+{
+    const auto bits = [](StereoVector v) { return reinterpret_cast<StereoMask>(v); };
+    return stereo::allFourSet(
+        (bits(a.excess) == bits(b.excess)) & (bits(a.smooth) == bits(b.smooth)) &
+        (bits(a.release) == bits(b.release)) & (bits(a.average) == bits(b.average)));
 }
 
 // The stereo link, the limiter gains, and the gained sample clamped to full scale, then trimmed;
