@@ -43,6 +43,9 @@ class LimiterEditor : public AEffGUIEditor, public CControlListener
     void setHostScaleFactor(double factor);
     // The scale of the last getRect or open; 0 before either.
     double getScaleFactor() const { return scale; }
+    // GUI thread: a size the host chose for the window (a CLAP host's set_size), taken as the
+    // user's choice in the size menu.
+    void chooseHostSize(double newScale) { chooseUserScale(newScale); }
     // GUI thread: the window's size in device pixels. While closed it follows a new choice
     // made meanwhile (another instance's menu), so it always tells what open() will show.
     const CRect& getRect() override;

@@ -4,6 +4,7 @@
 #include "host/OutputFile.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,13 @@
 namespace
 {
 constexpr int kStereoChannels = 2;
+// The largest float below 1.0: where limiters clamp a float output.
+constexpr float kFloatClampLevel = 0.99999994f;
+// A WAV or RF64 header written before its length is known claims the largest size.
+constexpr long long kOpenLengthBytes = 0xFFFFFFFFLL;
+constexpr long long kOpenLengthSlackBytes = 64; // some writers subtract the header from it
+constexpr char kDataLogLine[] = "\ndata : ";
+constexpr char kShouldBeText[] = "(should be ";
 
 struct SampleTypeName
 {
@@ -79,6 +87,30 @@ bool formatIsValid(SoundFileFormat format, int sampleRateHz)
     info.channels = kStereoChannels;
     info.samplerate = sampleRateHz;
     return sf_format_check(&info) != 0;
+}
+
+// libsndfile trusts the file over a WAV header and says so in its log: "data : N (should be M)"
+// gives the bytes the header claims and those there are.
+long long claimedFramesOf(SNDFILE* file, const SF_INFO& info)
+{
+    char log[8192] = {};
+    sf_command(file, SFC_GET_LOG_INFO, log, sizeof(log));
+    const char* line = std::strstr(log, kDataLogLine);
+    if (line == nullptr)
+        return info.frames;
+    const char* end = std::strchr(line + 1, '\n');
+    const long long claimedBytes = std::atoll(line + std::strlen(kDataLogLine));
+    if (claimedBytes >= kOpenLengthBytes - kOpenLengthSlackBytes)
+        return -1;
+    const char* actual = std::strstr(line, kShouldBeText);
+    if (actual == nullptr || (end != nullptr && actual > end))
+        return info.frames;
+    const long long actualBytes = std::atoll(actual + std::strlen(kShouldBeText));
+    if (actualBytes <= 0 || claimedBytes <= actualBytes)
+        return info.frames;
+    return static_cast<long long>(
+        std::llround(static_cast<double>(info.frames) * static_cast<double>(claimedBytes) /
+                     static_cast<double>(actualBytes)));
 }
 
 std::string sampleTypeText(int sampleType)
@@ -158,7 +190,7 @@ float fullScaleLevel(SoundFileFormat format)
     case SF_FORMAT_PCM_32:
         return topCodeLevel(32);
     default:
-        return 1.0f;
+        return kFloatClampLevel;
     }
 }
 
@@ -176,6 +208,7 @@ AudioReader::AudioReader(const std::string& filePath) : path(filePath)
         throw HostError(path + " has " + std::to_string(info.channels) +
                         " channels; only mono and stereo files can be rendered");
     }
+    claimed = claimedFramesOf(file, info);
 }
 
 AudioReader::~AudioReader()
@@ -208,6 +241,8 @@ AudioWriter::AudioWriter(const std::string& targetPath, SoundFileFormat format, 
         throw HostError("cannot write " + target + ": " + sf_strerror(nullptr));
     // Without this, integer files wrap samples beyond full scale around instead of clipping.
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // The PEAK chunk carries the time of writing; without it equal renders are equal files.
+    sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
 }
 
 AudioWriter::~AudioWriter()
@@ -222,11 +257,23 @@ void AudioWriter::write(const float* interleavedStereo, std::size_t frames)
         throw HostError("cannot write " + target + ": " + sf_strerror(file));
 }
 
-void AudioWriter::commit()
+void AudioWriter::close()
 {
+    if (file == nullptr)
+        return;
     const int closeError = sf_close(file);
     file = nullptr;
     if (closeError != 0)
         throw HostError("cannot write " + target + ": " + sf_error_number(closeError));
+}
+
+const std::string& AudioWriter::temporaryPath() const
+{
+    return output->temporaryPath();
+}
+
+void AudioWriter::commit()
+{
+    close();
     output->commit();
 }

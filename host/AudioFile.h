@@ -22,7 +22,8 @@ int sampleTypeNamed(const std::string& name);
 SoundFileFormat chooseOutputFormat(SoundFileFormat inputFormat, const std::string& outputPath,
                                    int requestedSampleType, int sampleRateHz);
 
-// Smallest magnitude stored as the format's full-scale code (1.0 for floating-point types).
+// Smallest magnitude stored as the format's full-scale code; for floating-point types the
+// level limiters clamp to, just below 1.0, so that a run of clamped samples counts as clipped.
 float fullScaleLevel(SoundFileFormat format);
 
 class AudioReader
@@ -35,7 +36,11 @@ class AudioReader
     AudioReader& operator=(const AudioReader&) = delete;
 
     int sampleRateHz() const { return info.samplerate; }
+    // As libsndfile counts them in what the file holds.
     long long frames() const { return info.frames; }
+    // As the header states them, where it states more than the file holds; -1 where the length
+    // is left open (a stream's header claiming the largest size).
+    long long claimedFrames() const { return claimed; }
     SoundFileFormat format() const { return info.format; }
 
     // Fills up to `frames` stereo frames (mono is copied to both channels); fewer only at the end.
@@ -45,6 +50,7 @@ class AudioReader
     SF_INFO info{};
     SNDFILE* file = nullptr;
     std::string path;
+    long long claimed = -1;
 };
 
 // Writes to a temporary file beside the target; only commit() puts it in place, so a failed
@@ -58,7 +64,11 @@ class AudioWriter
     AudioWriter& operator=(const AudioWriter&) = delete;
 
     void write(const float* interleavedStereo, std::size_t frames);
-    // Closes the file and renames it onto the target; throws HostError on failure.
+    // Completes the file (headers written) where it can be read back before it is put in place;
+    // throws HostError on failure.
+    void close();
+    const std::string& temporaryPath() const;
+    // Closes the file if still open and renames it onto the target; throws HostError on failure.
     void commit();
 
     SoundFileFormat format() const { return fileFormat; }

@@ -54,9 +54,11 @@ void BatchProgress::draw()
     const std::size_t running = static_cast<std::size_t>(std::count_if(
         fractions.begin(), fractions.end(), [](double f) { return f > 0.0 && f < 1.0; }));
     const int filled = static_cast<int>(total * kBarCharacters);
-    std::fprintf(stream, "\r[%s%s] %3d%%  %zu/%zu files done, %zu running ",
-                 std::string(filled, '#').c_str(),
-                 std::string(kBarCharacters - filled, ' ').c_str(), static_cast<int>(total * 100.0),
-                 done, fractions.size(), running);
+    std::fprintf(stream, "\r[%s%s] %3d%%", std::string(filled, '#').c_str(),
+                 std::string(kBarCharacters - filled, ' ').c_str(),
+                 static_cast<int>(total * 100.0));
+    // One file needs no count of files.
+    if (fractions.size() > 1)
+        std::fprintf(stream, "  %zu/%zu files done, %zu running ", done, fractions.size(), running);
     std::fflush(stream);
 }

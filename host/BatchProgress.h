@@ -1,5 +1,5 @@
-// One progress line on stderr for a batch: files done, files running, and the whole batch's
-// share done, drawn only on a terminal.
+// The one progress line on stderr for every render: the share done of one file or of a whole
+// batch, with a batch's files done and running; drawn only on a terminal.
 #pragma once
 
 #include <chrono>

@@ -2,8 +2,9 @@
 // true peak, the gain reduction, target and ceiling, and the figures in a legend.
 #pragma once
 
-#include "host/MasteringJob.h"
-#include "host/ProgrammeMeter.h"
+#include "host/LoudnessMeter.h"
+#include "host/MasteringSearch.h"
+#include "host/RenderPass.h"
 
 #include <optional>
 #include <string>

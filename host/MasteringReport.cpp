@@ -67,9 +67,8 @@ RenderReport renderReportOf(const FileOutcome& file)
 std::string settingsText(const FileOutcome& file)
 {
     std::string text = "Input drive " + fixed(file.drivePosition, 4) + " (" +
-                       fixed(driveDbAt(file.drivePosition), 2, true) + " dB), Output trim " +
-                       fixed(file.trimPosition, 4) + " (" +
-                       fixed(trimDbAt(file.trimPosition), 2, true) + " dB)";
+                       fixed(file.driveDb, 2, true) + " dB), Output trim " +
+                       fixed(file.trimPosition, 4) + " (" + fixed(file.trimDb, 2, true) + " dB)";
     if (file.interSamplePeak)
         text += std::string(", InterSamplePeak ") + (*file.interSamplePeak ? "on" : "off");
     return text;
@@ -84,11 +83,10 @@ std::string jsonSettings(const FileOutcome& file)
 {
     if (!hasSettings(file))
         return "null";
-    return "{\"input_drive\": " + fixed(file.drivePosition, 6) +
-           ", \"input_drive_db\": " + fixed(driveDbAt(file.drivePosition), 3) +
-           ", \"output_trim\": " + fixed(file.trimPosition, 6) +
-           ", \"output_trim_db\": " + fixed(trimDbAt(file.trimPosition), 3) +
-           ", \"inter_sample_peak\": " +
+    return "{\"input_drive\": " + jsonNumber(file.drivePosition, 6) +
+           ", \"input_drive_db\": " + jsonNumber(file.driveDb, 3) +
+           ", \"output_trim\": " + jsonNumber(file.trimPosition, 6) +
+           ", \"output_trim_db\": " + jsonNumber(file.trimDb, 3) + ", \"inter_sample_peak\": " +
            (file.interSamplePeak ? (*file.interSamplePeak ? "true" : "false") : "null") + "}";
 }
 
@@ -98,8 +96,8 @@ std::string jsonPasses(const std::vector<PassFigures>& passes)
     for (std::size_t index = 0; index < passes.size(); ++index)
     {
         json += std::string(index ? ", " : "") +
-                "{\"drive_db\": " + fixed(passes[index].driveDb, 3) +
-                ", \"trim_db\": " + fixed(passes[index].trimDb, 3) +
+                "{\"drive_db\": " + jsonNumber(passes[index].driveDb, 3) +
+                ", \"trim_db\": " + jsonNumber(passes[index].trimDb, 3) +
                 ", \"integrated_lufs\": " + jsonNumber(passes[index].loudnessLufs, 3) +
                 ", \"true_peak_dbtp\": " + jsonNumber(passes[index].truePeakDbtp, 3) + "}";
     }
@@ -110,8 +108,8 @@ std::string jsonGoal(const std::optional<MasteringGoal>& goal)
 {
     if (!goal)
         return "null";
-    return "{\"target_lufs\": " + fixed(goal->targetLufs, 2) +
-           ", \"ceiling_dbtp\": " + fixed(goal->ceilingDbtp, 2) + "}";
+    return "{\"target_lufs\": " + jsonNumber(goal->targetLufs, 2) +
+           ", \"ceiling_dbtp\": " + jsonNumber(goal->ceilingDbtp, 2) + "}";
 }
 
 std::string jsonFile(const FileOutcome& file)
@@ -129,10 +127,10 @@ std::string jsonFile(const FileOutcome& file)
     {
         json << ", \"output_integrated_lufs\": " << jsonNumber(file.output.integratedLufs, 2)
              << ", \"output_true_peak_dbtp\": " << jsonNumber(file.output.truePeakDbtp, 2)
-             << ", \"max_gain_reduction_db\": " << fixed(file.maxGainReductionDb, 2)
+             << ", \"max_gain_reduction_db\": " << jsonNumber(file.maxGainReductionDb, 2)
              << ",\n   \"settings\": " << jsonSettings(file)
              << ", \"plot\": " << (file.plotPath.empty() ? "null" : jsonString(file.plotPath))
-             << ", \"seconds\": " << fixed(file.seconds, 3);
+             << ", \"seconds\": " << jsonNumber(file.seconds, 3);
     }
     json << ",\n   \"passes\": " << jsonPasses(file.passes) << "}";
     return json.str();
@@ -145,6 +143,16 @@ std::string cell(const std::string& text, int width, bool right = true)
     return line;
 }
 } // namespace
+
+std::string formatPlainReport(const FileOutcome& file)
+{
+    return formatReportTable(renderReportOf(file));
+}
+
+std::string formatPlainReportJson(const FileOutcome& file)
+{
+    return formatReportJson(renderReportOf(file));
+}
 
 std::string formatFileReport(const FileOutcome& file, const std::optional<MasteringGoal>& goal)
 {
@@ -178,7 +186,7 @@ std::string formatFileReportJson(const FileOutcome& file, const std::optional<Ma
     std::string json = formatReportJson(renderReportOf(file));
     json.erase(json.find_last_of('}')); // reopen the object to add the mastering figures
     return json + ",\n \"goal\": " + jsonGoal(goal) + ", \"settings\": " + jsonSettings(file) +
-           ", \"max_gain_reduction_db\": " + fixed(file.maxGainReductionDb, 2) +
+           ", \"max_gain_reduction_db\": " + jsonNumber(file.maxGainReductionDb, 2) +
            ", \"plot\": " + (file.plotPath.empty() ? "null" : jsonString(file.plotPath)) +
            ",\n \"passes\": " + jsonPasses(file.passes) + "}\n";
 }
@@ -205,10 +213,8 @@ std::string formatBatchTable(const BatchOutcome& batch, const std::optional<Mast
               << cell(ok ? fixed(file.output.integratedLufs, 1) : "-", 10)
               << cell(ok ? fixed(file.output.truePeakDbtp, 2) : "-", 10)
               << cell(ok ? fixed(file.maxGainReductionDb, 1) : "-", 11)
-              << cell(ok && hasSettings(file) ? fixed(driveDbAt(file.drivePosition), 2, true) : "-",
-                      10)
-              << cell(ok && hasSettings(file) ? fixed(trimDbAt(file.trimPosition), 2, true) : "-",
-                      9)
+              << cell(ok && hasSettings(file) ? fixed(file.driveDb, 2, true) : "-", 10)
+              << cell(ok && hasSettings(file) ? fixed(file.trimDb, 2, true) : "-", 9)
               << cell(std::to_string(file.passes.size()), 8) << "  "
               << (ok ? "ok" : "failed: " + file.error) << "\n";
     }
@@ -222,7 +228,7 @@ std::string formatBatchJson(const BatchOutcome& batch, const std::optional<Maste
     std::ostringstream json;
     json << "{\"goal\": " << jsonGoal(goal) << ", \"album_integrated_lufs\": "
          << (batch.albumLufs ? jsonNumber(*batch.albumLufs, 2) : "null")
-         << ", \"seconds\": " << fixed(batch.seconds, 3) << ",\n \"files\": [";
+         << ", \"seconds\": " << jsonNumber(batch.seconds, 3) << ",\n \"files\": [";
     for (std::size_t index = 0; index < batch.files.size(); ++index)
         json << (index ? ",\n  " : "\n  ") << jsonFile(batch.files[index]);
     json << "]}\n";

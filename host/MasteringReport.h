@@ -2,10 +2,14 @@
 // passes, or the batch's summary table; both also as JSON.
 #pragma once
 
-#include "host/BatchCommand.h"
+#include "host/RenderJobs.h"
 
 #include <optional>
 #include <string>
+
+// A plain render of one file: the table of input and output figures alone.
+std::string formatPlainReport(const FileOutcome& file);
+std::string formatPlainReportJson(const FileOutcome& file);
 
 std::string formatFileReport(const FileOutcome& file, const std::optional<MasteringGoal>& goal);
 std::string formatFileReportJson(const FileOutcome& file, const std::optional<MasteringGoal>& goal);

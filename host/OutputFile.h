@@ -25,6 +25,8 @@ class TemporaryOutput
 
     // The temporary's open descriptor until commit; the writer must not close it.
     int descriptor() const { return fileDescriptor; }
+    // Where the temporary is, for reading it back before commit.
+    const std::string& temporaryPath() const { return temporary; }
     // Gives the file the replaced file's mode and owner (a new one the umask's mode), closes it
     // and renames it onto the target. Throws HostError and leaves nothing on failure.
     void commit();

@@ -1,24 +1,19 @@
 #include "host/RenderCommand.h"
 
 #include "host/AudioFile.h"
-#include "host/BatchCommand.h"
 #include "host/CommandLine.h"
 #include "host/DemoSynth.h"
 #include "host/HostError.h"
-#include "host/LoudnessMeter.h"
 #include "host/MasteringReport.h"
+#include "host/RenderJobs.h"
 #include "host/plugins/PluginControls.h"
 #include "host/plugins/PluginInstance.h"
 #include "host/plugins/PluginLibrary.h"
 #include "host/plugins/PluginSource.h"
-#include "host/ProgressBar.h"
-#include "host/Renderer.h"
-#include "host/Report.h"
 #include "parameters/Parameters.h"
 #include "parameters/UserUnitText.h"
 #include "parameters/UserUnits.h"
 
-#include <chrono>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -86,82 +81,7 @@ std::string defaultOutputPath(const CommandLine& options)
     return (outputFolder(options, input.parent_path()) / name).string();
 }
 
-void refuseToOverwriteInput(const std::string& input, const std::string& output)
-{
-    std::error_code error;
-    if (fs::equivalent(input, output, error))
-        throw HostError("the output would overwrite the input file " + input);
-}
-
-RenderReport render(const CommandLine& options, const PluginSource& source, std::ostream& errors)
-{
-    std::string inputPath = options.inputPath;
-    std::string outputPath = options.outputPath;
-    if (inputPath.empty())
-    {
-        const fs::path folder = outputFolder(options, ".");
-        inputPath = writeDemoInput(folder);
-        outputPath = (folder / kDemoOutputName).string();
-    }
-    else if (outputPath.empty())
-        outputPath = defaultOutputPath(options);
-    refuseToOverwriteInput(inputPath, outputPath);
-
-    AudioReader reader(inputPath);
-    const int sampleType = options.sampleFormat.empty() ? 0 : sampleTypeNamed(options.sampleFormat);
-    const SoundFileFormat outputFormat =
-        chooseOutputFormat(reader.format(), outputPath, sampleType, reader.sampleRateHz());
-    const std::unique_ptr<PluginInstance> plugin =
-        source.instantiate(reader.sampleRateHz(), options.blockFrames);
-    configure(*plugin, options);
-
-    RenderReport report;
-    report.pluginName = plugin->name();
-    report.sampleRateHz = reader.sampleRateHz();
-    report.inputPath = inputPath;
-    report.outputPath = outputPath;
-
-    const auto started = std::chrono::steady_clock::now();
-    AudioWriter writer(outputPath, outputFormat, reader.sampleRateHz());
-    LoudnessMeter inputMeter(reader.sampleRateHz(), fullScaleLevel(reader.format()));
-    LoudnessMeter outputMeter(reader.sampleRateHz(), fullScaleLevel(outputFormat));
-    ProgressBar progress(stderr, reader.frames());
-    long long framesRead = 0;
-    const RenderResult result = renderThroughPlugin(
-        *plugin, options.blockFrames,
-        [&](float* interleaved, std::size_t frames)
-        {
-            const std::size_t got = reader.read(interleaved, frames);
-            inputMeter.add(interleaved, got);
-            progress.update(framesRead += static_cast<long long>(got));
-            return got;
-        },
-        [&](const float* interleaved, std::size_t frames)
-        {
-            outputMeter.add(interleaved, frames);
-            writer.write(interleaved, frames);
-        });
-    writer.commit();
-    report.renderSeconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-
-    report.frames = result.frames;
-    report.processSeconds = result.processSeconds;
-    report.framesProcessed = result.framesProcessed;
-    report.latencyFrames = result.latencyFrames;
-    report.input = inputMeter.figures();
-    report.output = outputMeter.figures();
-    if (result.latencyChangedToFrames >= 0)
-    {
-        errors << kProgramName << ": warning: the plug-in changed its latency from "
-               << result.latencyFrames << " to " << result.latencyChangedToFrames
-               << " frames during the render; the output is compensated for "
-               << result.latencyFrames << "\n";
-    }
-    return report;
-}
-
-// Mastering, plots and batches render each file whole in memory and write it once accepted.
+// Every render runs as jobs: one file (plain or mastered) or a batch.
 int runJobs(const CommandLine& options, const PluginSource& source, std::ostream& out,
             std::ostream& errors)
 {
@@ -173,8 +93,13 @@ int runJobs(const CommandLine& options, const PluginSource& source, std::ostream
         for (const std::string& input : options.inputPaths)
             files.push_back({input, (folder / fs::path(input).filename()).string()});
     }
-    else if (options.inputPath.empty())
+    else if (options.inputPath.empty() && (options.targetLufs || options.plot))
         throw HostError("--target-lufs and --plot need an INPUT file");
+    else if (options.inputPath.empty())
+    {
+        const fs::path folder = outputFolder(options, ".");
+        files.push_back({writeDemoInput(folder), (folder / kDemoOutputName).string()});
+    }
     else
         files.push_back({options.inputPath, options.outputPath.empty() ? defaultOutputPath(options)
                                                                        : options.outputPath});
@@ -186,13 +111,21 @@ int runJobs(const CommandLine& options, const PluginSource& source, std::ostream
         const FileOutcome& file = outcome.files.front();
         if (!file.error.empty())
             throw HostError(file.error);
-        out << (options.json ? formatFileReportJson(file, batch.goal)
-                             : formatFileReport(file, batch.goal));
+        for (const std::string& warning : file.warnings)
+            errors << kProgramName << ": warning: " << warning << "\n";
+        if (!batch.goal && !batch.plot)
+            out << (options.json ? formatPlainReportJson(file) : formatPlainReport(file));
+        else
+            out << (options.json ? formatFileReportJson(file, batch.goal)
+                                 : formatFileReport(file, batch.goal));
         return 0;
     }
     bool failed = false;
     for (const FileOutcome& file : outcome.files)
     {
+        for (const std::string& warning : file.warnings)
+            errors << kProgramName << ": warning: " << file.file.inputPath << ": " << warning
+                   << "\n";
         if (!file.error.empty())
         {
             errors << kProgramName << ": " << file.file.inputPath << ": " << file.error << "\n";
@@ -289,12 +222,7 @@ int run(const CommandLine& options, std::ostream& out, std::ostream& errors)
         out << formatPluginListing(*plugin);
         return 0;
     }
-    const CommandLine rendered = withMatchingWordLength(options, *source, errors);
-    if (!rendered.inputPaths.empty() || rendered.targetLufs || rendered.plot)
-        return runJobs(rendered, *source, out, errors);
-    const RenderReport report = render(rendered, *source, errors);
-    out << (options.json ? formatReportJson(report) : formatReportTable(report));
-    return 0;
+    return runJobs(withMatchingWordLength(options, *source, errors), *source, out, errors);
 }
 } // namespace
 

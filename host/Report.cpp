@@ -112,12 +112,13 @@ std::string formatReportJson(const RenderReport& report)
     json << "{\"plugin\": {\"name\": " << jsonString(report.pluginName)
          << ", \"latency_frames\": " << report.latencyFrames << "},\n"
          << " \"sample_rate_hz\": " << report.sampleRateHz << ", \"frames\": " << report.frames
-         << ", \"duration_seconds\": " << fixed(durationSeconds(report), 3)
-         << ", \"render_seconds\": " << fixed(report.renderSeconds, 3)
-         << ", \"speed_x_real_time\": " << fixed(speedTimesRealTime(report), 1) << ",\n"
-         << " \"process_seconds\": " << fixed(report.processSeconds, 6)
+         << ", \"duration_seconds\": " << jsonNumber(durationSeconds(report), 3)
+         << ", \"render_seconds\": " << jsonNumber(report.renderSeconds, 3)
+         << ", \"speed_x_real_time\": " << jsonNumber(speedTimesRealTime(report), 1) << ",\n"
+         << " \"process_seconds\": " << jsonNumber(report.processSeconds, 6)
          << ", \"frames_processed\": " << report.framesProcessed
-         << ", \"process_ns_per_frame\": " << fixed(processNanosecondsPerFrame(report), 3) << ",\n"
+         << ", \"process_ns_per_frame\": " << jsonNumber(processNanosecondsPerFrame(report), 3)
+         << ",\n"
          << " \"input\": " << jsonFigures(report.inputPath, report.input) << ",\n"
          << " \"output\": " << jsonFigures(report.outputPath, report.output) << "}\n";
     return json.str();

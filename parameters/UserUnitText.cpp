@@ -117,6 +117,12 @@ std::string userValueText(int index, float parameterValue)
     return out;
 }
 
+const char* userUnitText(int index)
+{
+    const UnitName* name = unitNameOf(kUserUnits[index]);
+    return name != nullptr ? name->shown : "";
+}
+
 std::optional<float> parameterValueFromText(int index, std::string_view text)
 {
     text = trimmed(text);

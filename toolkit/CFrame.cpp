@@ -60,6 +60,11 @@ bool CFrame::isWindowOpen() const
     return window != nullptr;
 }
 
+int CFrame::getConnectionFd() const
+{
+    return window ? window->getConnectionFd() : -1;
+}
+
 unsigned long CFrame::getWindowId() const
 {
     return window ? window->getWindowId() : 0;

@@ -36,6 +36,8 @@ class CFrame
     bool isWindowOpen() const;
     // The child window's X11 id, 0 when headless.
     unsigned long getWindowId() const;
+    // The window's display connection's file descriptor, -1 when headless.
+    int getConnectionFd() const;
 
     void setBackground(CBitmap* bitmap);
     CBitmap* getBackground() const { return background; }

@@ -192,7 +192,8 @@ X11Window::X11Window(unsigned long parentWindow, long width, long height)
     surface =
         cairo_xlib_surface_create(display, window, parent.visual, static_cast<int>(windowWidth),
                                   static_cast<int>(windowHeight));
-    XFlush(display);
+    // Synced, not just flushed: hosts may reparent or show the window as soon as we return.
+    XSync(display, False);
 }
 
 X11Window::~X11Window()
@@ -207,6 +208,11 @@ X11Window::~X11Window()
     // Closing the connection destroys our window on the server. An explicit XDestroyWindow
     // would fail fatally when the host has already destroyed its window (and ours with it).
     XCloseDisplay(display);
+}
+
+int X11Window::getConnectionFd() const
+{
+    return display != nullptr ? ConnectionNumber(display) : -1;
 }
 
 void X11Window::processEvents(CFrame& frame)

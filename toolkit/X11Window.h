@@ -26,6 +26,9 @@ class X11Window
 
     bool isOpen() const { return display != nullptr; }
     unsigned long getWindowId() const { return window; }
+    // The display connection's file descriptor, readable when events wait: a host's event loop
+    // watches it so the window needs no thread of its own.
+    int getConnectionFd() const;
 
     // Hands every pending event to frame without blocking.
     void processEvents(CFrame& frame);

@@ -1,6 +1,8 @@
-// Cost per stereo frame of each edition's audio entry, both libraries loaded as hosts load
-// them: the VST 2.4 processReplacing and the LV2 run (which also checks its 17 parameter
-// ports for changes and writes its meter ports), at program 0, in place, on noise at +6 dBFS.
+// Cost per stereo frame of each edition's audio entry, the libraries loaded as hosts load
+// them: the VST 2.4 processReplacing, the LV2 run (which also checks its 17 parameter ports for
+// changes and writes its meter ports) and the CLAP process (without events, and with a
+// parameter event every 64 frames, which splits the block there), at program 0, in place, on
+// noise at +6 dBFS.
 
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
@@ -10,6 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "clap/Extensions.h"
 #include "lv2/Lv2Ports.h"
 #include "vst/VstAbi.h"
 
@@ -98,8 +101,82 @@ void lv2Run(benchmark::State& state)
     descriptor->cleanup(instance);
     state.SetItemsProcessed(state.iterations() * frames);
 }
+// CLAP input events: the given parameter values, one every kClapEventSpacing frames.
+struct ClapEvents
+{
+    static constexpr std::uint32_t kClapEventSpacing = 64;
+    explicit ClapEvents(std::uint32_t frames, bool withEvents)
+    {
+        for (std::uint32_t time = 0; withEvents && time < frames; time += kClapEventSpacing)
+        {
+            clap_event_param_value event{};
+            event.header = {sizeof event, time, kClapCoreEventSpace, kClapEventParamValue, 0};
+            event.param_id = kRmsThreshold;
+            event.note_id = -1;
+            event.port_index = event.channel = event.key = -1;
+            event.value = (time / kClapEventSpacing) % 2 == 0 ? 8.0 : 7.5;
+            events.push_back(event);
+        }
+        list.ctx = &events;
+        list.size = [](const clap_input_events* self)
+        {
+            return static_cast<std::uint32_t>(
+                static_cast<std::vector<clap_event_param_value>*>(self->ctx)->size());
+        };
+        list.get = [](const clap_input_events* self,
+                      std::uint32_t index) -> const clap_event_header*
+        { return &(*static_cast<std::vector<clap_event_param_value>*>(self->ctx))[index].header; };
+    }
+    std::vector<clap_event_param_value> events;
+    clap_input_events list{};
+};
+
+void clapProcess(benchmark::State& state)
+{
+    static void* const library = load(VARNHOLT_CLAP_PATH);
+    const auto frames = static_cast<std::uint32_t>(state.range(0));
+    const auto* entry = static_cast<const clap_plugin_entry*>(dlsym(library, "clap_entry"));
+    entry->init(VARNHOLT_CLAP_PATH);
+    const auto* factory =
+        static_cast<const clap_plugin_factory*>(entry->get_factory(kClapPluginFactoryId));
+    clap_host host{};
+    host.clap_version = kClapVersion;
+    host.name = host.vendor = host.url = host.version = "";
+    host.get_extension = [](const clap_host*, const char*) -> const void* { return nullptr; };
+    host.request_restart = host.request_process = host.request_callback = [](const clap_host*) {};
+    const clap_plugin* plugin =
+        factory->create_plugin(factory, &host, factory->get_plugin_descriptor(factory, 0)->id);
+    plugin->init(plugin);
+    plugin->activate(plugin, kSampleRateHz, 1, frames);
+    plugin->start_processing(plugin);
+    Block block(frames);
+    float* channels[] = {block.left.data(), block.right.data()};
+    clap_audio_buffer buffer{};
+    buffer.data32 = channels;
+    buffer.channel_count = 2;
+    ClapEvents in(frames, state.range(1) != 0);
+    const clap_output_events out = {nullptr, [](const clap_output_events*, const clap_event_header*)
+                                    { return true; }};
+    clap_process process{};
+    process.frames_count = frames;
+    process.audio_inputs = &buffer;
+    process.audio_outputs = &buffer;
+    process.audio_inputs_count = process.audio_outputs_count = 1;
+    process.in_events = &in.list;
+    process.out_events = &out;
+    for (auto _ : state)
+    {
+        plugin->process(plugin, &process);
+        benchmark::ClobberMemory();
+    }
+    plugin->stop_processing(plugin);
+    plugin->deactivate(plugin);
+    plugin->destroy(plugin);
+    state.SetItemsProcessed(state.iterations() * frames);
+}
 } // namespace
 
 BENCHMARK(vstProcessReplacing)->Arg(64)->Arg(512);
 BENCHMARK(lv2Run)->Arg(64)->Arg(512);
+BENCHMARK(clapProcess)->Args({64, 0})->Args({512, 0})->Args({512, 1});
 BENCHMARK_MAIN();

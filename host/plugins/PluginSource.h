@@ -18,7 +18,8 @@ class PluginSource
                                                         int maxBlockFrames) const = 0;
 };
 
-// An LV2 bundle holding several plug-ins, named without --uri: the URIs to choose from.
+// An LV2 bundle or CLAP library holding several plug-ins, named without --uri: the URIs (CLAP
+// ids) to choose from.
 struct PluginChoiceNeeded : HostError
 {
     PluginChoiceNeeded(const std::string& message, std::vector<std::string> pluginUris)
@@ -28,7 +29,9 @@ struct PluginChoiceNeeded : HostError
     std::vector<std::string> uris;
 };
 
-// Reads --plugin's argument: a path ending in .so is a VST 2.4 library; a folder holding
+// Reads --plugin's argument: a path ending in .vst3 is a VST3 bundle (its first audio effect
+// class); a path ending in .so is a VST 2.4 library; one ending in .clap a CLAP library (`uri`
+// chooses among its plug-ins by id); a folder holding
 // manifest.ttl is an LV2 bundle (`uri` chooses among its plug-ins); a string with ':' that is
 // no existing path is an LV2 plug-in URI looked up on LV2_PATH; any other path is tried as a
 // VST 2.4 library. Throws HostError (PluginChoiceNeeded for a bundle that needs --uri).

@@ -1,6 +1,8 @@
 // The audio thread's work allocates nothing and takes no mutex: processing in both precisions,
 // with parameter changes, soft bypass switching and program changes arriving on the same thread;
-// and the LV2 edition's run with changing, hostile and reset port values.
+// the LV2 edition's run with changing, hostile and reset port values; the CLAP edition's process
+// with parameter events inside its blocks, in both precisions; and the VST3 edition's process
+// with parameter, program and hostile changes inside its blocks, at 32 and 64 bits.
 // The test counts the calls this process makes to the heap (malloc, calloc, realloc, free and the
 // aligned allocators, where libstdc++'s operator new and delete end) and to pthread mutexes (lock,
 // trylock, unlock) while counting is on for the calling thread, by interposing these functions
@@ -19,7 +21,10 @@
 #include <lv2/core/lv2.h>
 
 #include "HardeningHost.h"
+#include "tests/clap/ClapTestHost.h"
 #include "lv2/Lv2Ports.h"
+#include "tests/vst3/Vst3TestHost.h"
+#include "vst3plugin/Vst3Parameters.h"
 
 // glibc's own entries: the interposed functions pass every call on to them.
 extern "C"
@@ -219,4 +224,91 @@ TEST(RealtimeSafety, Lv2RunNeitherAllocatesNorLocks)
     descriptor->deactivate(instance);
     descriptor->cleanup(instance);
     dlclose(library);
+}
+
+TEST(RealtimeSafety, ClapProcessNeitherAllocatesNorLocks)
+{
+    constexpr int blockCount = 20000;
+    constexpr std::uint32_t largestBlockFrames = 256;
+    constexpr int eventListCount = 64;
+    constexpr float noisePeak = 2.0f;
+    std::mt19937 random(kHardeningSeed);
+    std::uniform_int_distribution<std::uint32_t> frames(1, largestBlockFrames);
+    std::uniform_int_distribution<clap_id> parameter(0, kNumParams - 1);
+    // Plain values in and far beyond every parameter's range, and values that are no number.
+    std::uniform_real_distribution<double> plainValue(-1000.0, 1000.0);
+    // The lists are built before counting starts, as a host fills its queues ahead.
+    std::vector<EventList> lists(eventListCount);
+    for (EventList& list : lists)
+    {
+        std::uint32_t time = 0;
+        for (int change = 0; change < 5; ++change)
+        {
+            time += frames(random) / 4;
+            list.addValue(time, parameter(random), plainValue(random));
+        }
+        list.addValue(time, parameter(random), NAN);
+    }
+    StereoBlock<float> floats(largestBlockFrames);
+    StereoBlock<double> doubles(largestBlockFrames);
+    floats.fillNoise(random, noisePeak);
+    doubles.fillNoise(random, noisePeak);
+    ClapInstance clap;
+    const auto* metering =
+        clap.extension<clap_plugin_gain_adjustment_metering>(kClapExtGainAdjustmentMetering);
+    for (EventList& list : lists)
+        list.input();
+
+    startCounting();
+    for (int b = 0; b < blockCount; ++b)
+    {
+        EventList& list = lists[static_cast<std::size_t>(b) % lists.size()];
+        clap.processBlock<float>(floats.channels, floats.channels, frames(random), &list);
+        clap.processBlock<double>(doubles.channels, doubles.channels, frames(random), &list);
+        metering->get(clap.plugin);
+    }
+    counting = false;
+    EXPECT_EQ(counts, (Counts{0, 0, 0}));
+}
+
+TEST(RealtimeSafety, Vst3ProcessNeitherAllocatesNorLocks)
+{
+    constexpr int blockCount = 20000;
+    constexpr int changeSets = 64;
+    constexpr std::int32_t largestBlockFrames = 256;
+    constexpr float noisePeak = 2.0f;
+    std::mt19937 random(kHardeningSeed);
+    std::uniform_int_distribution<std::int32_t> frames(0, largestBlockFrames);
+    std::uniform_int_distribution<std::int32_t> offset(-4, largestBlockFrames + 4);
+    std::uniform_int_distribution<vst3::ParamID> id(0, kNumParams);
+    std::uniform_real_distribution<double> value(-0.5, 1.5);
+    // The host's queues are made before counting: they are the host's allocations.
+    std::vector<ParameterChanges> sets(changeSets);
+    for (ParameterChanges& set : sets)
+    {
+        for (int change = 0; change < 6; ++change)
+        {
+            const vst3::ParamID target = id(random);
+            set.add(target == kNumParams ? vst3_parameters::kProgramId : target, offset(random),
+                    value(random));
+        }
+        set.add(kBypass, offset(random), NAN);
+    }
+    StereoBlock<float> floats(largestBlockFrames);
+    StereoBlock<double> doubles(largestBlockFrames);
+    floats.fillNoise(random, noisePeak);
+    doubles.fillNoise(random, noisePeak);
+    HostedVst3 narrow;
+    HostedVst3 wide(vst3::kSample64);
+
+    // Everything between start and stop is what a host's audio thread may call.
+    startCounting();
+    for (int b = 0; b < blockCount; ++b)
+    {
+        narrow.process(floats.channels, floats.channels, frames(random), &sets[b % changeSets]);
+        wide.process(doubles.channels, doubles.channels, frames(random),
+                     &sets[(b + 1) % changeSets]);
+    }
+    counting = false;
+    EXPECT_EQ(counts, (Counts{0, 0, 0}));
 }

@@ -25,6 +25,7 @@ LoudnessFigures measureSine(double amplitude, double leftGain, double rightGain)
     }
     LoudnessMeter meter(kSampleRateHz, 1.0f);
     meter.add(samples.data(), frames);
+    meter.finish();
     return meter.figures();
 }
 } // namespace
@@ -61,6 +62,7 @@ TEST(LoudnessMeter, CountsSamplesAtOrBeyondTheFormatsFullScale)
     {
         LoudnessMeter meter(kSampleRateHz, fullScaleLevel(format));
         meter.add(samples.data(), samples.size() / 2);
+        meter.finish();
         EXPECT_EQ(meter.figures().samplesAtFullScale, count) << format;
     }
 }
@@ -74,6 +76,7 @@ TEST(DemoSynth, IsTheSameModestStereoMixEveryTime)
 
     LoudnessMeter meter(kDemoSampleRateHz, 1.0f);
     meter.add(demo.data(), frames);
+    meter.finish();
     const LoudnessFigures figures = meter.figures();
     EXPECT_NEAR(figures.samplePeakDbfs, -1.0, 0.01);
     EXPECT_GT(figures.integratedLufs, -19.0);

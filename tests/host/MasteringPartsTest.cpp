@@ -1,13 +1,12 @@
-// The pieces mastering is built from: in-memory encoding that matches the file on disk, outputs
-// put in place whole, the measured course of a programme, and gain reduction seen from outside.
+// The pieces mastering is built from: outputs put in place whole, the measured course of a
+// programme, and gain reduction seen from outside.
 #include "Programmes.h"
-#include "tests/support/TempFolder.h"
 #include "host/AudioFile.h"
 #include "host/GainReduction.h"
 #include "host/HostError.h"
-#include "host/MemorySoundFile.h"
+#include "host/LoudnessMeter.h"
 #include "host/OutputFile.h"
-#include "host/ProgrammeMeter.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,36 +21,6 @@ std::vector<char> fileBytes(const std::string& path)
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 } // namespace
-
-TEST(MemorySoundFile, EncodesExactlyWhatTheWriterPutsOnDiskAndDecodesItBack)
-{
-    // Beyond full scale too, where both must clip rather than wrap.
-    std::vector<float> samples = generateProgramme(Character::dynamic, 0.5, 7, 6.0);
-    const std::size_t frames = samples.size() / 2;
-    const SoundFileFormat formats[] = {SF_FORMAT_WAV | SF_FORMAT_PCM_16,
-                                       SF_FORMAT_WAV | SF_FORMAT_PCM_24,
-                                       SF_FORMAT_FLAC | SF_FORMAT_PCM_16};
-    TempFolder folder;
-    for (const SoundFileFormat format : formats)
-    {
-        const std::string path = folder / ("disk" + std::to_string(format) + ".out");
-        AudioWriter writer(path, format, kProgrammeRateHz);
-        writer.write(samples.data(), frames);
-        writer.commit();
-
-        MemoryEncoder encoder(format, kProgrammeRateHz, frames / 2); // made to grow, too
-        encoder.write(samples.data(), frames);
-        MemorySoundFile memory = encoder.finish();
-        EXPECT_EQ(memory.data, fileBytes(path)) << std::hex << format;
-
-        AudioReader disk(path);
-        std::vector<float> fromDisk(samples.size() + 2), fromMemory(samples.size() + 2);
-        EXPECT_EQ(disk.read(fromDisk.data(), frames + 1), frames);
-        MemoryDecoder decoder(memory);
-        EXPECT_EQ(decoder.read(fromMemory.data(), frames + 1), frames);
-        EXPECT_EQ(fromMemory, fromDisk) << std::hex << format;
-    }
-}
 
 TEST(OutputFile, AppearsWholeOrNotAtAll)
 {
@@ -69,7 +38,7 @@ TEST(OutputFile, AppearsWholeOrNotAtAll)
     EXPECT_TRUE(std::filesystem::is_empty(folder / "taken.wav"));
 }
 
-TEST(ProgrammeMeter, TracesEvery100MillisecondsWithTheTruePeakOfEachStep)
+TEST(LoudnessMeter, TracesEvery100MillisecondsWithTheTruePeakOfEachStep)
 {
     const std::size_t frames = static_cast<std::size_t>(1.05 * kProgrammeRateHz);
     std::vector<float> samples(2 * frames, 0.0f);
@@ -80,7 +49,7 @@ TEST(ProgrammeMeter, TracesEvery100MillisecondsWithTheTruePeakOfEachStep)
     const std::size_t clickFrame = static_cast<std::size_t>(0.51 * kProgrammeRateHz);
     samples[2 * clickFrame] = 0.9f;
 
-    ProgrammeMeter meter(kProgrammeRateHz, 1.0f);
+    LoudnessMeter meter(kProgrammeRateHz, 1.0f);
     // Uneven chunks, so steps end inside them and span several.
     for (std::size_t done = 0; done < frames;)
     {

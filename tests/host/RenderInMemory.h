@@ -2,7 +2,7 @@
 #pragma once
 
 #include "host/plugins/PluginInstance.h"
-#include "host/Renderer.h"
+#include "host/PluginStream.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,7 +1,7 @@
 // Rendering in-memory stereo through plug-ins: the fake delay in every shape, and real limiters
 // loaded from disk: Debian's LSP limiter, which proves the host is not tied to our plug-in, and
 // ours when it is part of the build.
-#include "host/Renderer.h"
+#include "host/PluginStream.h"
 #include "FakeEffect.h"
 #include "LspLimiter.h"
 #include "RenderInMemory.h"
