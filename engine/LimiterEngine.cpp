@@ -49,6 +49,8 @@ LimiterEngine::~LimiterEngine() = default;
 void LimiterEngine::allowWideVectors(bool allowed)
 {
     runFunction = allowed && wideVectorsOffered ? runStagesWide : runStagesBaseline;
+    // The other code set's arithmetic may rest elsewhere.
+    envelopesResting = false;
     // Each code set keeps the quantiser's shaping state in its own layout.
     quantiser.resetShaping();
 }
@@ -147,6 +149,7 @@ void LimiterEngine::restDetectors()
     state.excess = rest;
     state.release = rest;
     state.average = rest;
+    envelopesResting = false;
     state.rmsAttackState = ec::kEpsilon;
     state.rmsEnvelope = ec::kEpsilon;
     state.meanSquare = ec::kEpsilon;
@@ -159,6 +162,8 @@ void LimiterEngine::restDetectors()
 void LimiterEngine::loadFrameParameters()
 {
     using stereo::splat;
+    // New coefficients may move the envelopes' resting point.
+    envelopesResting = false;
     frame.inputGain = splat(inputGain.load(kRelaxed));
     const float side = sideGain.load(kRelaxed);
     frame.signedSideGain = stereo::make(side, -side);

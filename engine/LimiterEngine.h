@@ -82,6 +82,11 @@ class LimiterEngine
     // Any thread. Whether processing runs the AVX-512 code (whose output differs from the
     // baseline's within float rounding).
     bool usesWideVectors() const { return runFunction == runStagesWide; }
+    // Set-up thread. With false, the peak envelopes are stepped frame by frame even where they
+    // rest: for tests, which compare the two.
+    void allowRestSkip(bool allowed) { restSkipAllowed = allowed; }
+    // Processing thread. Runs whose peak envelopes rested and were held, since construction.
+    long long restingRunCount() const { return restingRuns; }
     // Processing thread.
     float getOutputLeft() const { return state.out[0]; }
     // Processing thread.
@@ -224,8 +229,8 @@ class LimiterEngine
     template <typename Isa> inline void widthStage(int frames);
     template <typename Isa> inline void softclipStage(int frames);
     template <typename Isa> inline void ringStage(int frames);
-    template <typename Isa> inline void detectionStage(int frames);
-    template <typename Isa> inline void envelopeStage(int frames);
+    template <typename Isa> inline float detectionStage(int frames);
+    template <typename Isa> inline void envelopeStage(float loudest, int frames);
     template <typename Isa> inline void gainStage(float* outLeft, float* outRight, int frames);
     template <typename Isa, bool quantising> inline void meterStage(const float* work, int frames);
     template <typename Isa> inline void outputStage(float* outLeft, float* outRight, int frames);
@@ -236,18 +241,22 @@ class LimiterEngine
     using RunFunction = void (*)(LimiterEngine&, const float*, const float*, float*, float*, int);
 
     // One frame's steps, used by the stages (LimiterEngineRun.h). Both channels travel together
-    // in a StereoVector.
-    static inline StereoVector boundInput(StereoVector input);
-    inline StereoVector stereoWidthStep(FrameState& s, StereoVector work);
+    // in a StereoVector; a copy for each code set, like the stages.
+    template <typename Isa> static inline StereoVector boundInput(StereoVector input);
+    template <typename Isa> inline StereoVector stereoWidthStep(FrameState& s, StereoVector work);
+    template <typename Isa>
     static inline StereoVector image(StereoVector work, StereoVector signedSideGain);
+    template <typename Isa>
     inline void updateCorrelationStatistics(FrameState& s, StereoVector work);
-    inline float rmsLevellerStep(FrameState& s, float tapPowerFresh);
-    inline StereoVector envelopeStep(FrameState& s, StereoVector excess);
-    static inline StereoVector clampToFullScale(StereoVector v);
-    inline void meterStep(FrameState& s, StereoVector output);
-    inline void writeRing(int frame, StereoVector pair);
-    inline StereoVector ringPair(int frame, int tap) const;
-    inline const float* oldestOf(int frame) const;
+    template <typename Isa> inline float rmsLevellerStep(FrameState& s, float tapPowerFresh);
+    template <typename Isa> inline StereoVector envelopeStep(FrameState& s, StereoVector excess);
+    template <typename Isa> static inline StereoVector clampToFullScale(StereoVector v);
+    template <typename Isa> inline void meterStep(FrameState& s, StereoVector output);
+    template <typename Isa> inline void writeRing(int frame, StereoVector pair);
+    template <typename Isa> inline StereoVector ringPair(int frame, int tap) const;
+    template <typename Isa> inline const float* oldestOf(int frame) const;
+    template <typename Isa>
+    static inline bool sameEnvelopes(const FrameState& a, const FrameState& b);
 
     // Parameters as set, and the coefficients setters derive from them: written by any thread.
     std::atomic<float> outputGain{1.0f};
@@ -335,6 +344,12 @@ class LimiterEngine
     // Set at construction to the AVX-512 code where the processor and system offer it.
     RunFunction runFunction = runStagesBaseline;
     bool wideVectorsOffered = false;
+    bool restSkipAllowed = true;
+    long long restingRuns = 0;
+    // Whether the peak envelopes' state is a fixed point of their step for the current
+    // parameters and code set, and the envelope that step gives there.
+    bool envelopesResting = false;
+    StereoVector restingEnvelope{};
     FrameState state{};
 
     // What the meter reads see, published by the processing thread once per frame.

@@ -1,303 +1,34 @@
 #pragma once
 
 // The processing of one run of frames, stage by stage. Included only by the two files that
-// compile it for a code set (LimiterEngineRunBaseline.cpp, LimiterEngineRunWide.cpp); Isa is a
-// type local to each, so each gets functions of its own. The stages that feed nothing back take
-// the whole run in vectors of several frames; the recursive ones go frame by frame in two loops,
-// several chains to a loop, so the processor overlaps them. The arithmetic is the engine's,
-// reassociated where that shortens a chain; where the code set has fused multiply-add, the
-// compiler fuses a * b + c.
+// compile it for a code set (LimiterEngineRunBaseline.cpp, LimiterEngineRunWide.cpp), each after
+// naming its vector vocabulary `vectors` (RunVectorsSse2.h, RunVectorsAvx512.h) and its tag type
+// Isa, both local to it; so each code set has functions of its own. The stages that feed nothing
+// back take the whole run in vectors of several frames; the recursive ones go frame by frame in
+// two loops, several chains to a loop, so the processor overlaps them. The arithmetic is the
+// engine's, reassociated where that shortens a chain; where the code set has fused multiply-add,
+// the compiler fuses a * b + c, which needs the steps inlined into the stage loops.
+//
+// Stage           reads                           writes                   runs
+// takeDraws       draws                           noiseDraws, dither       with the quantiser
+// inputStage      host input, draws/noiseDraws    work (or the ring)       always
+// widthStage      work                            work                     correlation limiter on
+// softclipStage   work                            work                     softclip on
+// ringStage       work                            ring                     unless input wrote it
+// detectionStage  ring                            detected, tapPowerFresh  always
+// envelopeStage   detected, tapPowerFresh         envelope, leveller       always
+// gainStage       envelope, leveller, ring        limiterGains, output     always; host output
+//                                                                          without quantiser
+// meterStage      output, dither, work            output (quantised)       always
+// outputStage     output                          host output              with the quantiser
 
 #include "engine/LimiterEngine.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#if defined(__SSE3__)
-#include <pmmintrin.h>
-#endif
 
-// The steps must inline into the stage loops whatever the compiler's size heuristics say, and
-// must leave no out-of-line copy that the other code set's file could share.
 #define VARNHOLT_ENGINE_INLINE inline __attribute__((always_inline))
-
-namespace limiter_run_detail
-{
-// std::min and std::max as written there, without sharing their out-of-line copies.
-VARNHOLT_ENGINE_INLINE float minOfFloats(float a, float b)
-{
-    return b < a ? b : a;
-}
-
-VARNHOLT_ENGINE_INLINE float maxOfFloats(float a, float b)
-{
-    return a < b ? b : a;
-}
-
-// The vector passes take kFramesPerVector frames' left/right pairs at a time: eight in 64 bytes
-// with AVX-512, two in 16 bytes on the baseline, whose 64-byte operations would be split up.
-#if defined(__AVX512F__)
-constexpr int kFramesPerVector = 8;
-#else
-constexpr int kFramesPerVector = 2;
-#endif
-using Pairs = float __attribute__((vector_size(8 * kFramesPerVector)));
-using PairsMask = std::int32_t __attribute__((vector_size(8 * kFramesPerVector)));
-using PairsBits = std::uint32_t __attribute__((vector_size(8 * kFramesPerVector)));
-using Singles = float __attribute__((vector_size(4 * kFramesPerVector)));
-
-template <typename Vector> VARNHOLT_ENGINE_INLINE Vector load(const void* from)
-{
-    Vector v;
-    std::memcpy(&v, from, sizeof v);
-    return v;
-}
-
-template <typename Vector> VARNHOLT_ENGINE_INLINE void store(void* to, Vector v)
-{
-    std::memcpy(to, &v, sizeof v);
-}
-
-VARNHOLT_ENGINE_INLINE Pairs splat(float value)
-{
-    return Pairs{} + value;
-}
-
-// Lanes 0 and 1 of a StereoVector in every pair.
-VARNHOLT_ENGINE_INLINE Pairs splatPair(StereoVector pair)
-{
-#if defined(__AVX512F__)
-    return __builtin_shufflevector(pair, pair, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1);
-#else
-    return __builtin_shufflevector(pair, pair, 0, 1, 0, 1);
-#endif
-}
-
-VARNHOLT_ENGINE_INLINE Pairs abs(Pairs v)
-{
-    constexpr std::int32_t magnitudeBits = 0x7FFFFFFF;
-    return reinterpret_cast<Pairs>(reinterpret_cast<PairsMask>(v) & magnitudeBits);
-}
-
-VARNHOLT_ENGINE_INLINE Pairs select(PairsMask mask, Pairs ifSet, Pairs ifClear)
-{
-    return mask ? ifSet : ifClear;
-}
-
-VARNHOLT_ENGINE_INLINE Pairs maxOf(Pairs a, Pairs b)
-{
-    return a > b ? a : b;
-}
-
-VARNHOLT_ENGINE_INLINE Pairs minOf(Pairs a, Pairs b)
-{
-    return a < b ? a : b;
-}
-
-// A draw's low eight bits as a signed number of steps, -128..127.
-VARNHOLT_ENGINE_INLINE Pairs uniformSteps(PairsBits draws)
-{
-    constexpr std::uint32_t lowByteMask = 0xFFu;
-    constexpr std::int32_t midStep = 128;
-    return __builtin_convertvector(reinterpret_cast<PairsMask>(draws & lowByteMask) - midStep,
-                                   Pairs);
-}
-
-// Lanes of left channels set.
-VARNHOLT_ENGINE_INLINE PairsMask leftLanes()
-{
-    return reinterpret_cast<PairsMask>(
-        reinterpret_cast<std::uint64_t __attribute__((vector_size(8 * kFramesPerVector)))>(
-            PairsMask{} - 1) >>
-        32);
-}
-
-struct DrawsOfFrames
-{
-    PairsBits noise;
-    PairsBits left;
-    PairsBits right;
-};
-
-// Left and right exchanged in every pair.
-#if defined(__AVX512F__)
-VARNHOLT_ENGINE_INLINE Pairs swappedPairs(Pairs v)
-{
-    return __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
-}
-
-VARNHOLT_ENGINE_INLINE Pairs leftInBoth(Pairs v)
-{
-    return __builtin_shufflevector(v, v, 0, 0, 2, 2, 4, 4, 6, 6, 8, 8, 10, 10, 12, 12, 14, 14);
-}
-
-VARNHOLT_ENGINE_INLINE Pairs rightInBoth(Pairs v)
-{
-    return __builtin_shufflevector(v, v, 1, 1, 3, 3, 5, 5, 7, 7, 9, 9, 11, 11, 13, 13, 15, 15);
-}
-
-VARNHOLT_ENGINE_INLINE PairsMask rightInBoth(PairsMask m)
-{
-    return __builtin_shufflevector(m, m, 1, 1, 3, 3, 5, 5, 7, 7, 9, 9, 11, 11, 13, 13, 15, 15);
-}
-
-// The lefts and the rights of kFramesPerVector frames as pairs.
-VARNHOLT_ENGINE_INLINE Pairs interleave(Singles left, Singles right)
-{
-    return __builtin_shufflevector(left, right, 0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7,
-                                   15);
-}
-
-// Each value in both lanes of its pair.
-VARNHOLT_ENGINE_INLINE Pairs doubled(Singles v)
-{
-    return __builtin_shufflevector(v, v, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
-}
-
-VARNHOLT_ENGINE_INLINE Singles lefts(Pairs v)
-{
-    return __builtin_shufflevector(v, v, 0, 2, 4, 6, 8, 10, 12, 14);
-}
-
-VARNHOLT_ENGINE_INLINE Singles rights(Pairs v)
-{
-    return __builtin_shufflevector(v, v, 1, 3, 5, 7, 9, 11, 13, 15);
-}
-
-// Lanes of the first `frames` frames set.
-VARNHOLT_ENGINE_INLINE PairsMask framesBelow(int frames)
-{
-    const PairsMask lane = {0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7};
-    return lane < frames;
-}
-
-VARNHOLT_ENGINE_INLINE bool allSet(PairsMask m)
-{
-    m &= __builtin_shufflevector(m, m, 8, 9, 10, 11, 12, 13, 14, 15, 8, 9, 10, 11, 12, 13, 14, 15);
-    m &= __builtin_shufflevector(m, m, 4, 5, 6, 7, 4, 5, 6, 7, 4, 5, 6, 7, 4, 5, 6, 7);
-    m &= __builtin_shufflevector(m, m, 2, 3, 2, 3, 2, 3, 2, 3, 2, 3, 2, 3, 2, 3, 2, 3);
-    return (m[0] & m[1]) != 0;
-}
-
-// The draws for kFramesPerVector frames, three pairs a frame (noise, left, right), in
-// three vectors, sorted by use.
-VARNHOLT_ENGINE_INLINE DrawsOfFrames drawsOfFrames(PairsBits first, PairsBits second,
-                                                   PairsBits third)
-{
-    const PairsBits noise = __builtin_shufflevector(first, second, 0, 1, 6, 7, 12, 13, 18, 19, 24,
-                                                    25, 30, 31, 0, 0, 0, 0);
-    const PairsBits left = __builtin_shufflevector(first, second, 2, 3, 8, 9, 14, 15, 20, 21, 26,
-                                                   27, 0, 0, 0, 0, 0, 0);
-    const PairsBits right = __builtin_shufflevector(first, second, 4, 5, 10, 11, 16, 17, 22, 23, 28,
-                                                    29, 0, 0, 0, 0, 0, 0);
-    return {
-        __builtin_shufflevector(noise, third, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 20, 21, 26, 27),
-        __builtin_shufflevector(left, third, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17, 22, 23, 28, 29),
-        __builtin_shufflevector(right, third, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 18, 19, 24, 25, 30,
-                                31)};
-}
-#else
-VARNHOLT_ENGINE_INLINE Pairs swappedPairs(Pairs v)
-{
-    return __builtin_shufflevector(v, v, 1, 0, 3, 2);
-}
-
-VARNHOLT_ENGINE_INLINE Pairs leftInBoth(Pairs v)
-{
-    return __builtin_shufflevector(v, v, 0, 0, 2, 2);
-}
-
-VARNHOLT_ENGINE_INLINE Pairs rightInBoth(Pairs v)
-{
-    return __builtin_shufflevector(v, v, 1, 1, 3, 3);
-}
-
-VARNHOLT_ENGINE_INLINE PairsMask rightInBoth(PairsMask m)
-{
-    return __builtin_shufflevector(m, m, 1, 1, 3, 3);
-}
-
-VARNHOLT_ENGINE_INLINE Pairs interleave(Singles left, Singles right)
-{
-    return __builtin_shufflevector(left, right, 0, 2, 1, 3);
-}
-
-VARNHOLT_ENGINE_INLINE Pairs doubled(Singles v)
-{
-    return __builtin_shufflevector(v, v, 0, 0, 1, 1);
-}
-
-VARNHOLT_ENGINE_INLINE Singles lefts(Pairs v)
-{
-    return __builtin_shufflevector(v, v, 0, 2);
-}
-
-VARNHOLT_ENGINE_INLINE Singles rights(Pairs v)
-{
-    return __builtin_shufflevector(v, v, 1, 3);
-}
-
-VARNHOLT_ENGINE_INLINE PairsMask framesBelow(int frames)
-{
-    const PairsMask lane = {0, 0, 1, 1};
-    return lane < frames;
-}
-
-VARNHOLT_ENGINE_INLINE bool allSet(PairsMask m)
-{
-    return stereo::allFourSet(m);
-}
-
-VARNHOLT_ENGINE_INLINE DrawsOfFrames drawsOfFrames(PairsBits first, PairsBits second,
-                                                   PairsBits third)
-{
-    return {__builtin_shufflevector(first, second, 0, 1, 6, 7),
-            __builtin_shufflevector(first, third, 2, 3, 4, 5),
-            __builtin_shufflevector(second, third, 0, 1, 6, 7)};
-}
-#endif
-
-// Left and right from memory, repeated in lanes 2 and 3.
-VARNHOLT_ENGINE_INLINE StereoVector loadPair(const float* from)
-{
-#if defined(__SSE3__)
-    double pair;
-    std::memcpy(&pair, from, sizeof pair);
-    return _mm_castpd_ps(_mm_loaddup_pd(&pair));
-#else
-    return stereo::make(from[0], from[1]);
-#endif
-}
-
-VARNHOLT_ENGINE_INLINE void storePair(float* to, StereoVector pair)
-{
-    std::memcpy(to, &pair, 2 * sizeof(float));
-}
-
-VARNHOLT_ENGINE_INLINE float boundSample(float sample)
-{
-    if (!std::isfinite(sample))
-        return 0.0f;
-    return maxOfFloats(minOfFloats(sample, engine_constants::kInputLimit),
-                       -engine_constants::kInputLimit);
-}
-
-// Quadratic saturation: slope 1 at 0, slope 0 and value +-0.5 from +-1 on.
-VARNHOLT_ENGINE_INLINE Pairs softclipCurve(Pairs x)
-{
-    const Pairs rising = x * (2.0f - x) * 0.5f;
-    const Pairs falling = x * (x + 2.0f) * 0.5f;
-    Pairs curve = select(x >= 0.0f, rising, falling);
-    curve = select(x > 1.0f, splat(0.5f), curve);
-    return select(x <= -1.0f, splat(-0.5f), curve);
-}
-
-VARNHOLT_ENGINE_INLINE void raisePeak(std::atomic<float>& peak, float magnitude)
-{
-    if (magnitude > peak.load(std::memory_order_relaxed))
-        peak.store(magnitude, std::memory_order_relaxed);
-}
-} // namespace limiter_run_detail
 
 template <typename Isa>
 void LimiterEngine::runStages(const float* inLeft, const float* inRight, float* outLeft,
@@ -316,7 +47,7 @@ void LimiterEngine::runStages(const float* inLeft, const float* inRight, float* 
     // before the ring's end, the input stage writes the ring, both copies, itself. The spare
     // frames of a last vector land on frames more than 512 old, which nothing reads any more,
     // and the next run writes them again.
-    constexpr int framesPerVector = limiter_run_detail::kFramesPerVector;
+    constexpr int framesPerVector = vectors::kFramesPerVector;
     const int vectorFrames = (frames + framesPerVector - 1) / framesPerVector * framesPerVector;
     const bool straightToRing =
         !frame.correlationLimiterOn && !frame.softclipOn && ringNext + vectorFrames <= kRingFrames;
@@ -328,8 +59,8 @@ void LimiterEngine::runStages(const float* inLeft, const float* inRight, float* 
         softclipStage<Isa>(frames);
     if (!straightToRing)
         ringStage<Isa>(frames);
-    detectionStage<Isa>(frames);
-    envelopeStage<Isa>(frames);
+    const float loudest = detectionStage<Isa>(frames);
+    envelopeStage<Isa>(loudest, frames);
     gainStage<Isa>(outLeft, outRight, frames);
     if (frame.quantising)
         meterStage<Isa, true>(work, frames);
@@ -341,7 +72,7 @@ void LimiterEngine::runStages(const float* inLeft, const float* inRight, float* 
     ringNext = (ringNext + frames) & (kRingFrames - 1);
     const int last = frames - 1;
     publishLevelMeters(state);
-    publishGains({limiter_run_detail::loadPair(run.limiterGains + 2 * last), run.leveller[last]});
+    publishGains({vectors::loadPair(run.limiterGains + 2 * last), run.leveller[last]});
 }
 
 // Bypass keeps the 512-frame delay and the input noise but no gain, clamp or dither; the
@@ -354,11 +85,11 @@ void LimiterEngine::bypassRun(const float* inLeft, const float* inRight, float* 
     for (int i = 0; i < frames; ++i)
     {
         const RandomGenerator::Lanes drawn{draws[2 * i], draws[2 * i + 1]};
-        const StereoVector input = boundInput(stereo::make(inLeft[i], inRight[i]));
-        writeRing(ringNext + i, input + noise.uniformPairOf(drawn));
-        s.out = ringPair(ringNext + i, 0);
-        updateCorrelationStatistics(s, s.out);
-        meterStep(s, s.out);
+        const StereoVector input = boundInput<Isa>(stereo::make(inLeft[i], inRight[i]));
+        writeRing<Isa>(ringNext + i, input + noise.uniformPairOf(drawn));
+        s.out = ringPair<Isa>(ringNext + i, 0);
+        updateCorrelationStatistics<Isa>(s, s.out);
+        meterStep<Isa>(s, s.out);
         outLeft[i] = s.out[0];
         outRight[i] = s.out[1];
     }
@@ -392,7 +123,7 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::keepLeftOverD
 // The buffer holds enough beyond the run for a whole vector at its end.
 template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::takeDraws(int frames)
 {
-    using namespace limiter_run_detail;
+    using namespace vectors;
     if (!frame.quantising)
         return;
     const Pairs amplitude = splat(dither.getAmplitude());
@@ -421,7 +152,7 @@ template <typename Isa>
 VARNHOLT_ENGINE_INLINE void LimiterEngine::inputStage(const float* inLeft, const float* inRight,
                                                       float* work, bool bothRingCopies, int frames)
 {
-    using namespace limiter_run_detail;
+    using namespace vectors;
     const Pairs gain = splatPair(frame.inputGain);
     const Pairs sideGain = splatPair(frame.signedSideGain);
     const Pairs noiseAmplitude = splat(noise.getAmplitude());
@@ -470,16 +201,16 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::inputStage(const float* inLeft, const
 // frames before: frame by frame.
 template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::widthStage(int frames)
 {
-    using namespace limiter_run_detail;
+    using namespace vectors;
     FrameState s = state;
     for (int i = 0; i < frames; ++i)
-        storePair(run.work + 2 * i, stereoWidthStep(s, loadPair(run.work + 2 * i)));
+        storePair(run.work + 2 * i, stereoWidthStep<Isa>(s, loadPair(run.work + 2 * i)));
     state = s;
 }
 
 template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::softclipStage(int frames)
 {
-    using namespace limiter_run_detail;
+    using namespace vectors;
     const Pairs inScale = splatPair(frame.softclipInScale);
     const Pairs outScale = splatPair(frame.softclipOutScale);
     const Pairs dry = splatPair(frame.softclipDry);
@@ -518,15 +249,17 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::ringStage(int
 // Without inter-sample-peak detection the detection value is the smallest magnitude among the
 // tap and its two neighbours, so one- and two-sample excursions are left to the output clamp.
 // With it, the larger of the tap and the half-way estimate towards the next newer sample. Also
-// the mean of the tap's squares at the weight the leveller's mean square takes it.
-template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::detectionStage(int frames)
+// the mean of the tap's squares at the weight the leveller's mean square takes it. Returns the
+// largest detection magnitude of the run, both channels.
+template <typename Isa> VARNHOLT_ENGINE_INLINE float LimiterEngine::detectionStage(int frames)
 {
-    using namespace limiter_run_detail;
+    using namespace vectors;
     const Pairs eps = splat(engine_constants::kEpsilon);
     const Pairs meanSquareFresh = splat(rate.meanSquareFresh);
+    Pairs loudest = splat(0.0f);
     for (int i = 0; i < frames; i += kFramesPerVector)
     {
-        const float* const window = oldestOf(ringNext + i);
+        const float* const window = oldestOf<Isa>(ringNext + i);
         const Pairs tap = load<Pairs>(window + 2 * rate.tapAtLookAhead);
         Pairs detected;
         if (frame.interSamplePeak)
@@ -548,28 +281,65 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::detectionStag
             detected = select(abs(v) > abs(newer), newer, v);
         }
         store(run.detected + 2 * i, detected);
+        loudest = select(framesBelow(frames - i), maxOf(loudest, abs(detected)), loudest);
         const Pairs squares = tap * tap;
         store(run.tapPowerFresh + 2 * i,
               ((squares + swappedPairs(squares)) * 0.5f + eps) * meanSquareFresh);
     }
+    float largest = 0.0f;
+    for (int lane = 0; lane < 2 * kFramesPerVector; ++lane)
+        largest = maxOfFloats(largest, loudest[lane]);
+    return largest;
 }
 
-// The leveller and the peak envelopes: recursive chains in one loop.
-template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::envelopeStage(int frames)
+// The leveller and the peak envelopes: recursive chains in one loop. Once the envelopes rest
+// (see below) and no detection value of the run can raise them, every frame would repeat the
+// same step: the leveller runs alone and the envelope holds. The leveller's gain is at most 1,
+// so the largest detection magnitude bounds every frame's excess.
+template <typename Isa>
+VARNHOLT_ENGINE_INLINE void LimiterEngine::envelopeStage(float loudest, int frames)
 {
-    using namespace limiter_run_detail;
+    using namespace vectors;
     FrameState s = state;
+    const bool underExcess = stereo::allFourSet(stereo::splat(loudest - 1.0f) <= s.excess);
+    if (envelopesResting && underExcess)
+    {
+        ++restingRuns;
+        for (int i = 0; i < frames; ++i)
+            run.leveller[i] = rmsLevellerStep<Isa>(s, run.tapPowerFresh[2 * i]);
+        const Pairs held = splatPair(restingEnvelope);
+        for (int i = 0; i < frames; i += kFramesPerVector)
+            store(run.envelope + 2 * i, held);
+        state = s;
+        return;
+    }
+    const FrameState before = s;
     for (int i = 0; i < frames; ++i)
     {
-        const float levellerGain = rmsLevellerStep(s, run.tapPowerFresh[2 * i]);
+        const float levellerGain = rmsLevellerStep<Isa>(s, run.tapPowerFresh[2 * i]);
         run.leveller[i] = levellerGain;
         // Times 1 where the leveller rests is the same as leaving it, one product fewer.
         StereoVector detected = loadPair(run.detected + 2 * i);
         if (levellerGain != 1.0f)
             detected = detected * levellerGain;
-        storePair(run.envelope + 2 * i, envelopeStep(s, stereo::abs(detected) - 1.0f));
+        storePair(run.envelope + 2 * i, envelopeStep<Isa>(s, stereo::abs(detected) - 1.0f));
     }
     state = s;
+    // Without a raise, each envelope moves one way or stays (the release at most dips below the
+    // smoothed peak once and returns to it), so a run that ends where it began stayed there every
+    // frame: that state is a fixed point of the loop's own arithmetic, fused or not.
+    envelopesResting = restSkipAllowed && underExcess && sameEnvelopes<Isa>(before, s);
+    restingEnvelope = loadPair(run.envelope + 2 * (frames - 1));
+}
+
+// Every bit of the peak envelopes' states the same in both.
+template <typename Isa>
+VARNHOLT_ENGINE_INLINE bool LimiterEngine::sameEnvelopes(const FrameState& a, const FrameState& b)
+{
+    const auto bits = [](StereoVector v) { return reinterpret_cast<StereoMask>(v); };
+    return stereo::allFourSet(
+        (bits(a.excess) == bits(b.excess)) & (bits(a.smooth) == bits(b.smooth)) &
+        (bits(a.release) == bits(b.release)) & (bits(a.average) == bits(b.average)));
 }
 
 // The stereo link, the limiter gains, and the gained sample clamped to full scale, then trimmed;
@@ -578,7 +348,7 @@ template <typename Isa> VARNHOLT_ENGINE_INLINE void LimiterEngine::envelopeStage
 template <typename Isa>
 VARNHOLT_ENGINE_INLINE void LimiterEngine::gainStage(float* outLeft, float* outRight, int frames)
 {
-    using namespace limiter_run_detail;
+    using namespace vectors;
     const Pairs link = splatPair(frame.stereoLink);
     const Pairs trim = splatPair(frame.outputGain);
     const Pairs unity = splat(1.0f);
@@ -596,7 +366,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::gainStage(float* outLeft, float* outR
         const Pairs gains =
             select(envelope > 2.0f * engine_constants::kEpsilon, unity / (envelope + 1.0f), unity);
         store(run.limiterGains + 2 * i, gains);
-        const Pairs oldest = load<Pairs>(oldestOf(ringNext + i));
+        const Pairs oldest = load<Pairs>(oldestOf<Isa>(ringNext + i));
         const Pairs leveller = doubled(load<Singles>(run.leveller + i));
         const Pairs gained = oldest * leveller * gains;
         const Pairs output = maxOf(splat(-1.0f), minOf(unity, gained)) * trim;
@@ -623,7 +393,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::gainStage(float* outLeft, float* outR
 template <typename Isa, bool quantising>
 VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(const float* work, int frames)
 {
-    using namespace limiter_run_detail;
+    using namespace vectors;
     FrameState s = state;
     Quantiser q = quantiser;
     const bool statistics = !frame.correlationLimiterOn;
@@ -632,12 +402,12 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(const float* work, int fra
         if (quantising)
         {
             storePair(run.output + 2 * i,
-                      clampToFullScale(
+                      clampToFullScale<Isa>(
                           q.process(loadPair(run.output + 2 * i), loadPair(run.dither + 2 * i))));
         }
-        meterStep(s, loadPair(run.output + 2 * i));
+        meterStep<Isa>(s, loadPair(run.output + 2 * i));
         if (statistics)
-            updateCorrelationStatistics(s, loadPair(work + 2 * i));
+            updateCorrelationStatistics<Isa>(s, loadPair(work + 2 * i));
     }
     s.out = loadPair(run.output + 2 * (frames - 1));
     state = s;
@@ -649,7 +419,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(const float* work, int fra
 template <typename Isa>
 VARNHOLT_ENGINE_INLINE void LimiterEngine::outputStage(float* outLeft, float* outRight, int frames)
 {
-    using namespace limiter_run_detail;
+    using namespace vectors;
     int i = 0;
     for (; i + kFramesPerVector <= frames; i += kFramesPerVector)
     {
@@ -666,6 +436,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::outputStage(float* outLeft, float* ou
 
 // The oldest of the 513 frames that frame f (counted as ringNext is) sees; the copy keeps the
 // 513 and a vector beyond them unwrapped.
+template <typename Isa>
 VARNHOLT_ENGINE_INLINE const float* LimiterEngine::oldestOf(int frameIndex) const
 {
     return ring.get() +
@@ -673,6 +444,7 @@ VARNHOLT_ENGINE_INLINE const float* LimiterEngine::oldestOf(int frameIndex) cons
 }
 
 // Frame f (counted as ringNext is) in both copies.
+template <typename Isa>
 VARNHOLT_ENGINE_INLINE void LimiterEngine::writeRing(int frameIndex, StereoVector pair)
 {
     float* const slot = ring.get() + 2 * (frameIndex & (kRingFrames - 1));
@@ -681,26 +453,28 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::writeRing(int frameIndex, StereoVecto
 }
 
 // Slot `tap` of the 513 frames that frame f sees, the oldest being slot 0.
+template <typename Isa>
 VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::ringPair(int frameIndex, int tap) const
 {
-    return limiter_run_detail::loadPair(oldestOf(frameIndex) + 2 * tap);
+    return vectors::loadPair(oldestOf<Isa>(frameIndex) + 2 * tap);
 }
 
 // A broken upstream plug-in can send NaN or infinities, which would poison every recursive
 // state for good; they become silence. Finite extremes are bounded so squares cannot overflow.
+template <typename Isa>
 VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::boundInput(StereoVector input)
 {
     const StereoMask inRange = stereo::abs(input) <= engine_constants::kInputLimit;
     if (__builtin_expect(stereo::bothSet(inRange), 1))
         return input;
-    return stereo::make(limiter_run_detail::boundSample(input[0]),
-                        limiter_run_detail::boundSample(input[1]));
+    return stereo::make(vectors::boundSample(input[0]), vectors::boundSample(input[1]));
 }
 
+template <typename Isa>
 VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::stereoWidthStep(FrameState& s, StereoVector work)
 {
-    const StereoVector imaged = image(work, frame.signedSideGain);
-    updateCorrelationStatistics(s, imaged);
+    const StereoVector imaged = image<Isa>(work, frame.signedSideGain);
+    updateCorrelationStatistics<Isa>(s, imaged);
     if (!frame.correlationLimiterOn)
         return imaged;
     // Powers of the filtered mid and side, each weighted by the threshold; the side is narrowed
@@ -717,11 +491,12 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::stereoWidthStep(FrameState& s
         return imaged;
     const float ratio = midWeighted / sideWeighted;
     const float narrowing = ratio >= 0.0f ? std::sqrt(ratio) : 0.0f;
-    return image(work, frame.signedSideGain * narrowing);
+    return image<Isa>(work, frame.signedSideGain * narrowing);
 }
 
 // Mid plus the difference times signedSideGain (the side gain on the left, its negation on the
 // right).
+template <typename Isa>
 VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::image(StereoVector work,
                                                          StereoVector signedSideGain)
 {
@@ -733,6 +508,7 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::image(StereoVector work,
 }
 
 // Powers of both channels and their cross power after the 800 Hz high-pass.
+template <typename Isa>
 VARNHOLT_ENGINE_INLINE void LimiterEngine::updateCorrelationStatistics(FrameState& s,
                                                                        StereoVector work)
 {
@@ -746,6 +522,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::updateCorrelationStatistics(FrameStat
 
 // One gain for both channels that holds the tracked mean square of the tap at the threshold;
 // it also scales the detection values. Returns the gain, 1 at rest.
+template <typename Isa>
 VARNHOLT_ENGINE_INLINE float LimiterEngine::rmsLevellerStep(FrameState& s, float tapPowerFresh)
 {
     // Each one-pole with its recursive product first, the one a fused multiply-add takes, so the
@@ -764,6 +541,7 @@ VARNHOLT_ENGINE_INLINE float LimiterEngine::rmsLevellerStep(FrameState& s, float
 
 // Held, smoothed, released and averaged excess e of the detection value over full scale per
 // channel; returns the envelope.
+template <typename Isa>
 VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::envelopeStep(FrameState& s, StereoVector e)
 {
     using stereo::selectGreater;
@@ -778,6 +556,7 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::envelopeStep(FrameState& s, S
     return stereo::maxOf(s.average * engine_constants::kHysteresisWeight, s.release);
 }
 
+template <typename Isa>
 VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::clampToFullScale(StereoVector v)
 {
     return stereo::maxOf(stereo::splat(-1.0f), stereo::minOf(stereo::splat(1.0f), v));
@@ -787,6 +566,7 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::clampToFullScale(StereoVector
 // has just been set never expires in the same frame, and the hold lasts a positive number of
 // frames, so whether the countdown ran out is known from the state before the frame: the
 // frame's magnitude is compared, and the choices made, in one step each.
+template <typename Isa>
 VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStep(FrameState& s, StereoVector output)
 {
     using stereo::selectBySign;

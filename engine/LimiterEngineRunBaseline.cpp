@@ -1,13 +1,16 @@
 // The run's stages for the SSE2 baseline every x86-64 processor has.
 
-#include "engine/LimiterEngineRun.h"
+#include "engine/RunVectorsSse2.h"
 
 namespace
 {
+namespace vectors = run_vectors::sse2;
 struct BaselineCode
 {
 };
 } // namespace
+
+#include "engine/LimiterEngineRun.h"
 
 void LimiterEngine::runStagesBaseline(LimiterEngine& engine, const float* inLeft,
                                       const float* inRight, float* outLeft, float* outRight,

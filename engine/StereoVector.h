@@ -17,6 +17,19 @@ using StereoMask = std::int32_t __attribute__((vector_size(16)));
 
 namespace stereo
 {
+// Each instruction set's copies of these steps are functions of their own (an inline namespace
+// changes only the linker's names), so a file compiled for AVX can never lend its copy to one
+// compiled for the baseline.
+#if defined(__AVX512F__)
+inline namespace avx512
+#elif defined(__AVX__)
+inline namespace avx
+#elif defined(__SSE4_1__)
+inline namespace sse41
+#else
+inline namespace sse2
+#endif
+{
 inline __attribute__((always_inline)) StereoVector splat(float value)
 {
     return StereoVector{value, value, value, value};
@@ -244,4 +257,5 @@ template <> inline __attribute__((always_inline)) StereoVector broadcast<StereoV
 {
     return splat(value);
 }
+} // namespace avx512, avx, sse41 or sse2
 } // namespace stereo

@@ -40,11 +40,12 @@ void applySettings(LimiterEngine& engine, const Settings& settings, float sample
 // blocks of the programme, wrapping at its end, and reports the time per stereo frame.
 template <typename ProcessOneBlock>
 void runBlocks(benchmark::State& state, LimiterEngine& engine, const Settings& settings,
-               float sampleRateHz, ProcessOneBlock processOneBlock)
+               float sampleRateHz, ProcessOneBlock processOneBlock,
+               TestSignal material = TestSignal::hot)
 {
     applySettings(engine, settings, sampleRateHz);
-    const StereoSignal input = testSignal(
-        TestSignal::hot, static_cast<std::size_t>(sampleRateHz) * kSignalSeconds, sampleRateHz);
+    const StereoSignal input =
+        testSignal(material, static_cast<std::size_t>(sampleRateHz) * kSignalSeconds, sampleRateHz);
     const int totalFrames = static_cast<int>(input.left.size());
     std::vector<float> outLeft(kBlockFrames);
     std::vector<float> outRight(kBlockFrames);
@@ -67,16 +68,19 @@ void runBlocks(benchmark::State& state, LimiterEngine& engine, const Settings& s
 }
 
 void processBlocks(benchmark::State& state, const Settings& settings, float sampleRateHz,
-                   bool wideVectors = true)
+                   bool wideVectors = true, TestSignal material = TestSignal::hot,
+                   bool restSkip = true)
 {
     LimiterEngine engine;
     engine.allowWideVectors(wideVectors);
     // Without the loudness measurement: the signal path alone, the figure the others compare to.
     engine.measureLoudness(false);
-    runBlocks(state, engine, settings, sampleRateHz,
-              [](LimiterEngine& e, const float* inLeft, const float* inRight, float* outLeft,
-                 float* outRight)
-              { e.processBlock(inLeft, inRight, outLeft, outRight, kBlockFrames); });
+    engine.allowRestSkip(restSkip);
+    runBlocks(
+        state, engine, settings, sampleRateHz,
+        [](LimiterEngine& e, const float* inLeft, const float* inRight, float* outLeft,
+           float* outRight) { e.processBlock(inLeft, inRight, outLeft, outRight, kBlockFrames); },
+        material);
 }
 
 // processSample frame by frame, storing both outputs.
@@ -229,6 +233,19 @@ void BM_Program0Baseline(benchmark::State& state)
     processBlocks(state, kProgram0, static_cast<float>(state.range(0)), false);
 }
 
+// Quiet material under the threshold, where the peak envelopes rest and are held; and the same
+// with every frame stepped, as before the hold.
+void BM_Program0Quiet(benchmark::State& state)
+{
+    processBlocks(state, kProgram0, static_cast<float>(state.range(0)), true, TestSignal::quiet);
+}
+
+void BM_Program0QuietStepped(benchmark::State& state)
+{
+    processBlocks(state, kProgram0, static_cast<float>(state.range(0)), true, TestSignal::quiet,
+                  false);
+}
+
 void BM_Program0PerFrame(benchmark::State& state)
 {
     processFrames(state, kProgram0, static_cast<float>(state.range(0)));
@@ -269,6 +286,8 @@ BENCHMARK(BM_Program0LoudnessPanelShown)->Arg(44100)->Arg(48000)->Arg(96000);
 BENCHMARK(BM_Program0LoudnessFlatOut)->Arg(48000);
 BENCHMARK(BM_LoudnessMeter)->Arg(48000);
 BENCHMARK(BM_LoudnessFeedWrite);
+BENCHMARK(BM_Program0Quiet)->Arg(48000);
+BENCHMARK(BM_Program0QuietStepped)->Arg(48000);
 BENCHMARK(BM_Program0PerFrame)->Arg(48000);
 BENCHMARK(BM_Program0InterSamplePeak)->Arg(44100)->Arg(48000)->Arg(96000);
 BENCHMARK(BM_Program2SoftclipLeveller)->Arg(44100)->Arg(48000)->Arg(96000);
