@@ -155,8 +155,10 @@ class Search
             return std::max(kMinDriveDb, loudest->driveDb - (after.driveDb - loudest->driveDb));
         }
         const DrivePoint& before = *(loudest - 1);
+        // A bump of the true peak can make a local peak of the loudness; only the largest drive
+        // tells whether more drive gets louder after all.
         if (after.driveDb - before.driveDb <= 2.0 * kPeakResolutionDb)
-            return std::nan("");
+            return points.back().driveDb < kMaxDriveDb ? kMaxDriveDb : std::nan("");
         const bool rightIsWider =
             after.driveDb - loudest->driveDb > loudest->driveDb - before.driveDb;
         const double far = rightIsWider ? after.driveDb : before.driveDb;

@@ -109,6 +109,26 @@ TEST(MasteringSearch, OutOfReachGoalsReportTheLoudestReachable)
     }
 }
 
+// Inter-sample overs rise and fall with the drive on real material: a local peak of the
+// reachable loudness is no reason to stop while the largest drive may still reach the target.
+TEST(MasteringSearch, ALocalPeakOfTheLoudnessIsNotTakenForTheLoudest)
+{
+    const MasteringGoal goal{-11.0, -1.0};
+    const auto bump = [](double driveDb) { return driveDb > 12.3 && driveDb < 13.5 ? 0.6 : 0.0; };
+    const SearchOutcome outcome =
+        searchDriveAndTrim(goal, 12.0,
+                           [&](double driveDb, double trimDb)
+                           {
+                               return PassFigures{driveDb, trimDb, -18.0 + 0.55 * driveDb + trimDb,
+                                                  -0.5 + bump(driveDb) + trimDb};
+                           });
+    ASSERT_TRUE(outcome.reached);
+    EXPECT_NEAR(outcome.passes.back().loudnessLufs, goal.targetLufs, kLoudnessToleranceLu);
+    EXPECT_LE(outcome.passes.back().truePeakDbtp, goal.ceilingDbtp);
+    // The least drive that reaches it, about +13.6 dB, not the largest.
+    EXPECT_LT(outcome.passes.back().driveDb, 14.5);
+}
+
 TEST(MasteringSearch, GivesUpOnATrimThatNeverLandsAndSaysSo)
 {
     // A lossy format, modelled as an error of 0.3 LU that changes sign from render to render,
