@@ -2,7 +2,7 @@
 // true peak, the gain reduction, target and ceiling, and the figures in a legend.
 #pragma once
 
-#include "host/LoudnessMeter.h"
+#include "host/FileLoudnessMeter.h"
 #include "host/MasteringSearch.h"
 #include "host/RenderPass.h"
 
@@ -19,8 +19,8 @@ struct PlotData
     LoudnessTrace input;
     LoudnessTrace output;
     std::vector<double> gainReductionDb; // per trace step
-    LoudnessFigures inputFigures{};
-    LoudnessFigures outputFigures{};
+    FileLoudnessFigures inputFigures{};
+    FileLoudnessFigures outputFigures{};
     std::optional<MasteringGoal> goal;
     std::optional<DriveAndTrim> driveAndTrim;
 };

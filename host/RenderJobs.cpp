@@ -159,7 +159,7 @@ void refuseCollisions(std::vector<FileOutcome>& outcomes, bool plot)
 // What a file's input measured, for its report and plot.
 struct InputFigures
 {
-    LoudnessFigures figures{};
+    FileLoudnessFigures figures{};
     LoudnessTrace trace;
 };
 
@@ -243,7 +243,7 @@ void finishFile(FileOutcome& outcome, const InputFigures& input, PassResult& pas
 }
 
 void describeInput(FileOutcome& outcome, int sampleRateHz, long long frames,
-                   const LoudnessMeter& meter)
+                   const FileLoudnessMeter& meter)
 {
     outcome.sampleRateHz = sampleRateHz;
     outcome.frames = frames;
@@ -276,7 +276,7 @@ void requireWholeInput(const MeasuredInput& input, const PassResult& pass)
 
 PassFigures figuresOf(const PassResult& pass)
 {
-    const LoudnessFigures figures = pass.outputMeter->figures();
+    const FileLoudnessFigures figures = pass.outputMeter->figures();
     return PassFigures{pass.gains->driveDb, pass.gains->trimDb, figures.integratedLufs,
                        figures.truePeakDbtp};
 }
@@ -299,7 +299,7 @@ void renderOne(FileOutcome& outcome, const BatchOptions& options, BatchProgress&
             input.path = inputPath;
             describeInput(outcome, input.sampleRateHz, input.frames, *input.meter);
             requireMeasurable(input);
-            const LoudnessFigures& in = outcome.input;
+            const FileLoudnessFigures& in = outcome.input;
             std::optional<PassResult> last;
             const SearchOutcome search = searchDriveAndTrim(
                 *options.goal, firstDriveGuessDb(*options.goal, in.integratedLufs, in.truePeakDbtp),
@@ -349,7 +349,7 @@ double albumFirstDriveDb(const MasteringGoal& goal, const std::vector<const Meas
     double peakDbtp = -std::numeric_limits<double>::infinity();
     for (const MeasuredInput* input : inputs)
     {
-        const LoudnessFigures figures = input->meter->figures();
+        const FileLoudnessFigures figures = input->meter->figures();
         const double duration = static_cast<double>(input->frames) / input->sampleRateHz;
         energy += duration * std::pow(10.0, figures.integratedLufs / 10.0);
         seconds += duration;
@@ -428,7 +428,7 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                                                std::ref(trackProgress[track]));
                                 requireWholeInput(*trackInputs[track], *rendered[track]);
                             });
-                std::vector<const LoudnessMeter*> meters;
+                std::vector<const FileLoudnessMeter*> meters;
                 double truePeakDbtp = -std::numeric_limits<double>::infinity();
                 for (const std::optional<PassResult>& track : rendered)
                 {
@@ -437,7 +437,7 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
                         std::max(truePeakDbtp, track->outputMeter->figures().truePeakDbtp);
                 }
                 PassFigures figures = figuresOf(*rendered.front());
-                figures.loudnessLufs = LoudnessMeter::albumLoudnessLufs(meters);
+                figures.loudnessLufs = FileLoudnessMeter::albumLoudnessLufs(meters);
                 figures.truePeakDbtp = truePeakDbtp;
                 return figures;
             });
@@ -465,7 +465,7 @@ void renderAlbum(std::vector<FileOutcome>& outcomes, const BatchOptions& options
             outcome.passes = search.passes;
             try
             {
-                const LoudnessMeter& meter = *trackInputs[track]->meter;
+                const FileLoudnessMeter& meter = *trackInputs[track]->meter;
                 finishFile(outcome, {meter.figures(), meter.trace()}, *rendered[track], options);
             }
             catch (const std::exception& error)

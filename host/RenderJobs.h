@@ -41,8 +41,8 @@ struct FileOutcome
     double seconds = 0.0; // wall-clock, from reading the input to the output in place
     double processSeconds = 0.0;
     long long framesProcessed = 0;
-    LoudnessFigures input{};
-    LoudnessFigures output{};
+    FileLoudnessFigures input{};
+    FileLoudnessFigures output{};
     double maxGainReductionDb = 0.0;
     double drivePosition = -1.0; // -1: the plug-in is none of our editions
     double trimPosition = -1.0;

@@ -53,10 +53,10 @@ double fractionOf(long long done, long long total)
     return total > 0 ? std::min(1.0, static_cast<double>(done) / static_cast<double>(total)) : 0.0;
 }
 
-std::unique_ptr<LoudnessMeter> decodeAndMeasure(const AudioWriter& output, int sampleRateHz,
-                                                long long frames, const PassProgress& progress)
+std::unique_ptr<FileLoudnessMeter> decodeAndMeasure(const AudioWriter& output, int sampleRateHz,
+                                                    long long frames, const PassProgress& progress)
 {
-    auto meter = std::make_unique<LoudnessMeter>(sampleRateHz, fullScaleLevel(output.format()));
+    auto meter = std::make_unique<FileLoudnessMeter>(sampleRateHz, fullScaleLevel(output.format()));
     AudioReader written(output.temporaryPath());
     std::vector<float> chunk(2 * kChunkFrames);
     long long measured = 0;
@@ -123,7 +123,8 @@ MeasuredInput measureInput(const std::string& path, const PassProgress& progress
     input.path = path;
     input.sampleRateHz = reader->sampleRateHz();
     input.format = reader->format();
-    input.meter = std::make_unique<LoudnessMeter>(input.sampleRateHz, fullScaleLevel(input.format));
+    input.meter =
+        std::make_unique<FileLoudnessMeter>(input.sampleRateHz, fullScaleLevel(input.format));
     std::vector<float> chunk(2 * kChunkFrames);
     while (const std::size_t got =
                readChecked(*reader, path, chunk.data(), kChunkFrames, input.frames))
@@ -177,7 +178,8 @@ PassResult renderPass(const std::string& inputPath, const std::string& outputPat
         pass.interSamplePeak = plugin.paramValue(param) > kSwitchThreshold;
 
     if (measureTheInput)
-        pass.inputMeter = std::make_unique<LoudnessMeter>(rateHz, fullScaleLevel(reader->format()));
+        pass.inputMeter =
+            std::make_unique<FileLoudnessMeter>(rateHz, fullScaleLevel(reader->format()));
     pass.output = std::make_unique<AudioWriter>(outputPath, format, rateHz);
     const long long expectedFrames = reader->frames();
     const RenderResult result = renderThroughPlugin(

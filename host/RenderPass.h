@@ -4,7 +4,7 @@
 #pragma once
 
 #include "host/AudioFile.h"
-#include "host/LoudnessMeter.h"
+#include "host/FileLoudnessMeter.h"
 #include "host/plugins/PluginSource.h"
 
 #include <functional>
@@ -39,7 +39,7 @@ struct MeasuredInput
     int sampleRateHz = 0;
     SoundFileFormat format = 0;
     long long frames = 0; // read
-    std::unique_ptr<LoudnessMeter> meter;
+    std::unique_ptr<FileLoudnessMeter> meter;
 };
 
 // 0 to 1 through the current pass.
@@ -59,9 +59,9 @@ std::unique_ptr<AudioReader> openInput(const std::string& path);
 
 struct PassResult
 {
-    std::unique_ptr<AudioWriter> output;        // complete, not yet in place
-    std::unique_ptr<LoudnessMeter> outputMeter; // of the file as written, finished
-    std::unique_ptr<LoudnessMeter> inputMeter;  // when asked for, finished
+    std::unique_ptr<AudioWriter> output;            // complete, not yet in place
+    std::unique_ptr<FileLoudnessMeter> outputMeter; // of the file as written, finished
+    std::unique_ptr<FileLoudnessMeter> inputMeter;  // when asked for, finished
     std::string pluginName;
     long long framesRead = 0;
     long long framesClaimed = -1; // by the input's header; -1 when left open

@@ -66,7 +66,7 @@ std::string jsonNumber(double value, int decimals)
     return std::isfinite(value) ? fixed(value, decimals) : "null";
 }
 
-std::string jsonFigures(const std::string& path, const LoudnessFigures& figures)
+std::string jsonFigures(const std::string& path, const FileLoudnessFigures& figures)
 {
     std::ostringstream json;
     json << "{\"file\": " << jsonString(path)
@@ -82,8 +82,8 @@ std::string jsonFigures(const std::string& path, const LoudnessFigures& figures)
 
 std::string formatReportTable(const RenderReport& report)
 {
-    const LoudnessFigures& in = report.input;
-    const LoudnessFigures& out = report.output;
+    const FileLoudnessFigures& in = report.input;
+    const FileLoudnessFigures& out = report.output;
     std::ostringstream table;
     table << "Plug-in   " << report.pluginName << ", latency " << report.latencyFrames
           << " frames\n"

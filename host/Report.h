@@ -1,7 +1,7 @@
 // The report printed after a render: a table for people, JSON for scripts.
 #pragma once
 
-#include "host/LoudnessMeter.h"
+#include "host/FileLoudnessMeter.h"
 
 #include <string>
 
@@ -16,8 +16,8 @@ struct RenderReport
     long long framesProcessed = 0; // frames those calls processed, the silent tail included
     std::string inputPath;
     std::string outputPath;
-    LoudnessFigures input{};
-    LoudnessFigures output{};
+    FileLoudnessFigures input{};
+    FileLoudnessFigures output{};
 };
 
 std::string formatReportTable(const RenderReport& report);

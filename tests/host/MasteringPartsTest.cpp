@@ -2,9 +2,9 @@
 // programme, and gain reduction seen from outside.
 #include "Programmes.h"
 #include "host/AudioFile.h"
+#include "host/FileLoudnessMeter.h"
 #include "host/GainReduction.h"
 #include "host/HostError.h"
-#include "host/LoudnessMeter.h"
 #include "host/OutputFile.h"
 #include "tests/support/TempFolder.h"
 
@@ -38,7 +38,7 @@ TEST(OutputFile, AppearsWholeOrNotAtAll)
     EXPECT_TRUE(std::filesystem::is_empty(folder / "taken.wav"));
 }
 
-TEST(LoudnessMeter, TracesEvery100MillisecondsWithTheTruePeakOfEachStep)
+TEST(FileLoudnessMeter, TracesEvery100MillisecondsWithTheTruePeakOfEachStep)
 {
     const std::size_t frames = static_cast<std::size_t>(1.05 * kProgrammeRateHz);
     std::vector<float> samples(2 * frames, 0.0f);
@@ -49,7 +49,7 @@ TEST(LoudnessMeter, TracesEvery100MillisecondsWithTheTruePeakOfEachStep)
     const std::size_t clickFrame = static_cast<std::size_t>(0.51 * kProgrammeRateHz);
     samples[2 * clickFrame] = 0.9f;
 
-    LoudnessMeter meter(kProgrammeRateHz, 1.0f);
+    FileLoudnessMeter meter(kProgrammeRateHz, 1.0f);
     // Uneven chunks, so steps end inside them and span several.
     for (std::size_t done = 0; done < frames;)
     {

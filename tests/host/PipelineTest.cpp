@@ -6,10 +6,10 @@
 #include "Programmes.h"
 #include "SoundFileWriter.h"
 #include "host/AudioFile.h"
+#include "host/FileLoudnessMeter.h"
+#include "host/FileTruePeakMeter.h"
 #include "host/GainReduction.h"
-#include "host/LoudnessMeter.h"
 #include "host/MasteringReport.h"
-#include "host/TruePeakMeter.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -244,7 +244,7 @@ TEST(Pipeline, JsonHoldsNoNumberThatIsNone)
               std::string::npos);
 }
 
-TEST(LoudnessMeter, ShortTermStartsWhereItsWindowIsFullAndTruePeaksAreFoundBetweenSamples)
+TEST(FileLoudnessMeter, ShortTermStartsWhereItsWindowIsFullAndTruePeaksAreFoundBetweenSamples)
 {
     // A sine at a quarter of the rate, 45 degrees off its samples: they read 3 dB under its peak.
     constexpr double kQuarterRateSine = 3.14159265358979323846 / 2.0;
@@ -253,7 +253,7 @@ TEST(LoudnessMeter, ShortTermStartsWhereItsWindowIsFullAndTruePeaksAreFoundBetwe
     for (std::size_t frame = 0; frame < frames; ++frame)
         samples[2 * frame] = samples[2 * frame + 1] = static_cast<float>(
             0.5 * std::sin(kQuarterRateSine * static_cast<double>(frame) + kQuarterRateSine / 2.0));
-    LoudnessMeter meter(kProgrammeRateHz, 1.0f);
+    FileLoudnessMeter meter(kProgrammeRateHz, 1.0f);
     meter.add(samples.data(), frames);
     meter.finish();
     const LoudnessTrace& trace = meter.trace();

@@ -1,4 +1,4 @@
-#include "host/LoudnessMeter.h"
+#include "host/FileLoudnessMeter.h"
 
 #include "host/HostError.h"
 
@@ -52,7 +52,7 @@ ebur128_state* openMeasurement(int sampleRateHz)
 }
 } // namespace
 
-LoudnessMeter::LoudnessMeter(int sampleRateHz, float fullScaleMagnitude)
+FileLoudnessMeter::FileLoudnessMeter(int sampleRateHz, float fullScaleMagnitude)
     : state(openMeasurement(sampleRateHz)), rateHz(sampleRateHz),
       // libebur128's own 100 ms, so that a step's window holds the step exactly.
       framesPerStep(static_cast<std::size_t>((sampleRateHz + 5) / 10)),
@@ -60,12 +60,12 @@ LoudnessMeter::LoudnessMeter(int sampleRateHz, float fullScaleMagnitude)
 {
 }
 
-LoudnessMeter::~LoudnessMeter()
+FileLoudnessMeter::~FileLoudnessMeter()
 {
     ebur128_destroy(&state);
 }
 
-void LoudnessMeter::add(const float* interleavedStereo, std::size_t frames)
+void FileLoudnessMeter::add(const float* interleavedStereo, std::size_t frames)
 {
     framesAdded += static_cast<long long>(frames);
     while (frames > 0)
@@ -91,7 +91,7 @@ void LoudnessMeter::add(const float* interleavedStereo, std::size_t frames)
     }
 }
 
-void LoudnessMeter::finish()
+void FileLoudnessMeter::finish()
 {
     truePeak.finish();
     if (framesInStep > 0)
@@ -114,7 +114,7 @@ void LoudnessMeter::finish()
 
 // The short-term loudness is the mean of the last thirty steps' energies: libebur128 would sum
 // the whole 3 s window again at every step, which cost most of a render's time.
-void LoudnessMeter::closeStep()
+void FileLoudnessMeter::closeStep()
 {
     double stepEnergy = 0.0;
     if (framesInStep == framesPerStep)
@@ -145,9 +145,9 @@ void LoudnessMeter::closeStep()
     framesInStep = 0;
 }
 
-LoudnessFigures LoudnessMeter::figures() const
+FileLoudnessFigures FileLoudnessMeter::figures() const
 {
-    LoudnessFigures result{};
+    FileLoudnessFigures result{};
     if (ebur128_loudness_global(state, &result.integratedLufs) != EBUR128_SUCCESS ||
         !std::isfinite(result.integratedLufs))
         result.integratedLufs = kSilenceDb;
@@ -161,10 +161,10 @@ LoudnessFigures LoudnessMeter::figures() const
     return result;
 }
 
-double LoudnessMeter::albumLoudnessLufs(const std::vector<const LoudnessMeter*>& tracks)
+double FileLoudnessMeter::albumLoudnessLufs(const std::vector<const FileLoudnessMeter*>& tracks)
 {
     std::vector<ebur128_state*> states;
-    for (const LoudnessMeter* track : tracks)
+    for (const FileLoudnessMeter* track : tracks)
         states.push_back(track->state);
     double lufs = kSilenceDb;
     if (ebur128_loudness_global_multiple(states.data(), states.size(), &lufs) != EBUR128_SUCCESS ||

@@ -6,10 +6,10 @@
 #include <cstddef>
 #include <vector>
 
-class TruePeakMeter
+class FileTruePeakMeter
 {
   public:
-    TruePeakMeter();
+    FileTruePeakMeter();
 
     // The thread that owns the meter, as every call. Interpolated points lag the samples by the
     // interpolator's half length (under 50 frames).

@@ -3,7 +3,7 @@
 // reduction read.
 #pragma once
 
-#include "host/TruePeakMeter.h"
+#include "host/FileTruePeakMeter.h"
 
 #include <ebur128.h>
 
@@ -12,7 +12,7 @@
 #include <deque>
 #include <vector>
 
-struct LoudnessFigures
+struct FileLoudnessFigures
 {
     double integratedLufs; // -inf when everything was gated away (silence)
     double loudnessRangeLu;
@@ -36,33 +36,33 @@ struct LoudnessTrace
 constexpr int kLowestMeasurableRateHz = 8000;
 constexpr int kHighestMeasurableRateHz = 768000;
 
-class LoudnessMeter
+class FileLoudnessMeter
 {
   public:
     // fullScale: magnitude from which a sample counts as at or beyond full scale. Throws
     // HostError at a rate outside the measurable ones.
-    LoudnessMeter(int sampleRateHz, float fullScale);
-    ~LoudnessMeter();
-    LoudnessMeter(const LoudnessMeter&) = delete;
-    LoudnessMeter& operator=(const LoudnessMeter&) = delete;
+    FileLoudnessMeter(int sampleRateHz, float fullScale);
+    ~FileLoudnessMeter();
+    FileLoudnessMeter(const FileLoudnessMeter&) = delete;
+    FileLoudnessMeter& operator=(const FileLoudnessMeter&) = delete;
 
     // The thread that owns the meter, as every call.
     void add(const float* interleavedStereo, std::size_t frames);
     // Closes the last, possibly partial, step; add nothing after it.
     void finish();
 
-    LoudnessFigures figures() const;
+    FileLoudnessFigures figures() const;
     const LoudnessTrace& trace() const { return steps; }
     int sampleRateHz() const { return rateHz; }
 
     // Integrated loudness of finished programmes played one after another, gated as one.
-    static double albumLoudnessLufs(const std::vector<const LoudnessMeter*>& tracks);
+    static double albumLoudnessLufs(const std::vector<const FileLoudnessMeter*>& tracks);
 
   private:
     void closeStep();
 
     ebur128_state* state;
-    TruePeakMeter truePeak;
+    FileTruePeakMeter truePeak;
     int rateHz;
     std::size_t framesPerStep;
     std::size_t framesInStep = 0;

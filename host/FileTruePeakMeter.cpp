@@ -1,4 +1,4 @@
-#include "host/TruePeakMeter.h"
+#include "host/FileTruePeakMeter.h"
 
 #include <algorithm>
 #include <array>
@@ -90,12 +90,12 @@ void pointsOf(const float* x, std::size_t start, const std::array<float, kTaps>&
 const Interpolator kInterpolator = makeInterpolator();
 } // namespace
 
-TruePeakMeter::TruePeakMeter()
+FileTruePeakMeter::FileTruePeakMeter()
     : left(kTaps - 1, 0.0f), right(kTaps - 1, 0.0f), samplesHeld(kTaps - 1) // silence before it
 {
 }
 
-void TruePeakMeter::add(const float* interleavedStereo, std::size_t frames)
+void FileTruePeakMeter::add(const float* interleavedStereo, std::size_t frames)
 {
     const std::size_t held = samplesHeld;
     samplesHeld += frames;
@@ -122,13 +122,13 @@ void TruePeakMeter::add(const float* interleavedStereo, std::size_t frames)
     samplesHeld -= static_cast<std::size_t>(done);
 }
 
-void TruePeakMeter::finish()
+void FileTruePeakMeter::finish()
 {
     const std::vector<float> silence(2 * kHalfTaps, 0.0f);
     add(silence.data(), kHalfTaps);
 }
 
-double TruePeakMeter::takeStepPeak()
+double FileTruePeakMeter::takeStepPeak()
 {
     // The long interpolator's figure where the stream's peak rose within the step, so the
     // loudest step shows the stream's peak exactly; elsewhere the estimate, never above it.
@@ -139,7 +139,7 @@ double TruePeakMeter::takeStepPeak()
     return peak;
 }
 
-void TruePeakMeter::interpolate(std::size_t firstCentre, std::size_t endCentre)
+void FileTruePeakMeter::interpolate(std::size_t firstCentre, std::size_t endCentre)
 {
     const std::size_t firstShortTap = kHalfTaps - kShortHalfTaps;
     const std::size_t endShortTap = kHalfTaps + kShortHalfTaps;

@@ -1,4 +1,4 @@
-#include "host/LoudnessMeter.h"
+#include "host/FileLoudnessMeter.h"
 #include "host/AudioFile.h"
 #include "host/DemoSynth.h"
 
@@ -12,7 +12,7 @@ namespace
 {
 constexpr int kSampleRateHz = 48000;
 
-LoudnessFigures measureSine(double amplitude, double leftGain, double rightGain)
+FileLoudnessFigures measureSine(double amplitude, double leftGain, double rightGain)
 {
     constexpr double twoPi = 6.283185307179586;
     const std::size_t frames = 10 * kSampleRateHz;
@@ -23,17 +23,17 @@ LoudnessFigures measureSine(double amplitude, double leftGain, double rightGain)
         samples[2 * frame] = static_cast<float>(leftGain * sample);
         samples[2 * frame + 1] = static_cast<float>(rightGain * sample);
     }
-    LoudnessMeter meter(kSampleRateHz, 1.0f);
+    FileLoudnessMeter meter(kSampleRateHz, 1.0f);
     meter.add(samples.data(), frames);
     meter.finish();
     return meter.figures();
 }
 } // namespace
 
-TEST(LoudnessMeter, SinesAndSilenceReadTheirKnownLoudnessAndPeaks)
+TEST(FileLoudnessMeter, SinesAndSilenceReadTheirKnownLoudnessAndPeaks)
 {
     // BS.1770 puts a full-scale 1 kHz sine in both channels at 0 LUFS, in one channel at -3.01.
-    const LoudnessFigures both = measureSine(1.0, 1.0, 1.0);
+    const FileLoudnessFigures both = measureSine(1.0, 1.0, 1.0);
     EXPECT_NEAR(both.integratedLufs, 0.0, 0.05);
     EXPECT_NEAR(both.maxShortTermLufs, 0.0, 0.05);
     EXPECT_NEAR(both.loudnessRangeLu, 0.0, 0.05);
@@ -41,17 +41,17 @@ TEST(LoudnessMeter, SinesAndSilenceReadTheirKnownLoudnessAndPeaks)
     EXPECT_NEAR(both.truePeakDbtp, 0.0, 0.05);
 
     EXPECT_NEAR(measureSine(1.0, 1.0, 0.0).integratedLufs, -3.01, 0.05);
-    const LoudnessFigures quiet = measureSine(0.1, 1.0, 1.0);
+    const FileLoudnessFigures quiet = measureSine(0.1, 1.0, 1.0);
     EXPECT_NEAR(quiet.integratedLufs, -20.0, 0.05);
     EXPECT_NEAR(quiet.samplePeakDbfs, -20.0, 0.001);
 
-    const LoudnessFigures silence = measureSine(0.0, 1.0, 1.0);
+    const FileLoudnessFigures silence = measureSine(0.0, 1.0, 1.0);
     EXPECT_EQ(silence.integratedLufs, -std::numeric_limits<double>::infinity());
     EXPECT_EQ(silence.samplePeakDbfs, -std::numeric_limits<double>::infinity());
     EXPECT_EQ(silence.loudnessRangeLu, 0.0);
 }
 
-TEST(LoudnessMeter, CountsSamplesAtOrBeyondTheFormatsFullScale)
+TEST(FileLoudnessMeter, CountsSamplesAtOrBeyondTheFormatsFullScale)
 {
     const float top16 = 32767.0f / 32768.0f;
     const std::vector<float> samples = {1.0f,  -1.0f, 0.999f, 1.5f, -1.2f,
@@ -60,7 +60,7 @@ TEST(LoudnessMeter, CountsSamplesAtOrBeyondTheFormatsFullScale)
     for (const auto& [format, count] : {std::pair{SF_FORMAT_WAV | SF_FORMAT_FLOAT, 4u},
                                         std::pair{SF_FORMAT_WAV | SF_FORMAT_PCM_16, 6u}})
     {
-        LoudnessMeter meter(kSampleRateHz, fullScaleLevel(format));
+        FileLoudnessMeter meter(kSampleRateHz, fullScaleLevel(format));
         meter.add(samples.data(), samples.size() / 2);
         meter.finish();
         EXPECT_EQ(meter.figures().samplesAtFullScale, count) << format;
@@ -74,10 +74,10 @@ TEST(DemoSynth, IsTheSameModestStereoMixEveryTime)
     const std::size_t frames = demo.size() / 2;
     EXPECT_EQ(frames, 24u * kDemoSampleRateHz);
 
-    LoudnessMeter meter(kDemoSampleRateHz, 1.0f);
+    FileLoudnessMeter meter(kDemoSampleRateHz, 1.0f);
     meter.add(demo.data(), frames);
     meter.finish();
-    const LoudnessFigures figures = meter.figures();
+    const FileLoudnessFigures figures = meter.figures();
     EXPECT_NEAR(figures.samplePeakDbfs, -1.0, 0.01);
     EXPECT_GT(figures.integratedLufs, -19.0);
     EXPECT_LT(figures.integratedLufs, -15.0);
