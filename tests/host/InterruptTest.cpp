@@ -1,7 +1,7 @@
 // Ctrl-C or a kill during a render leaves neither a partial output nor a temporary behind.
-#include "Programmes.h"
 #include "SoundFileWriter.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestProgrammes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // varnholt-render --target-lufs through our plug-in: written files measured independently, goals
 // out of reach, albums, batches with a bad file, identical results whatever the job count, plots.
 #include "CommandRun.h"
-#include "Programmes.h"
 #include "SoundFileWriter.h"
 #include "host/RenderCommand.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestProgrammes.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>

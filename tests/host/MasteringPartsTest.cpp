@@ -1,12 +1,12 @@
 // The pieces mastering is built from: outputs put in place whole, the measured course of a
 // programme, and gain reduction seen from outside.
-#include "Programmes.h"
 #include "host/AudioFile.h"
 #include "host/FileLoudnessMeter.h"
 #include "host/GainReduction.h"
 #include "host/HostError.h"
 #include "host/OutputFile.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestProgrammes.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,6 @@
 // editions, and JSON that stays JSON.
 #include "CommandRun.h"
 #include "Lv2Peers.h"
-#include "Programmes.h"
 #include "SoundFileWriter.h"
 #include "host/AudioFile.h"
 #include "host/FileLoudnessMeter.h"
@@ -11,6 +10,7 @@
 #include "host/GainReduction.h"
 #include "host/MasteringReport.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestProgrammes.h"
 
 #include <gtest/gtest.h>
 

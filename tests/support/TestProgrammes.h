@@ -1,5 +1,6 @@
-// Short generated programmes of different character for the mastering tests, with the helpers
-// that measure written files independently of the code under test (libebur128 directly).
+// The test signal library's programmes for mastering: short generated music of different
+// character (beside TestSignals.h's engine material), with the helpers that measure written
+// files independently of the code under test (libebur128 directly).
 #pragma once
 
 #include <ebur128.h>
