@@ -2,6 +2,7 @@
 
 #include "host/HostError.h"
 #include "host/OutputFile.h"
+#include "host/WavFormatChunk.h"
 
 #include <cerrno>
 #include <cmath>
@@ -265,6 +266,11 @@ void AudioWriter::close()
     file = nullptr;
     if (closeError != 0)
         throw HostError("cannot write " + target + ": " + sf_error_number(closeError));
+    const int error = (fileFormat & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV
+                          ? completeFloatFormatChunk(output->descriptor())
+                          : 0;
+    if (error != 0)
+        throw HostError("cannot write " + target + ": " + std::strerror(error));
 }
 
 const std::string& AudioWriter::temporaryPath() const
