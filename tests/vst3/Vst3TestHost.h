@@ -66,7 +66,8 @@ class MemoryStream : public vst3::IBStream
     {
         const auto count = static_cast<std::size_t>(
             std::clamp<std::int64_t>(numBytes, 0, bytes.size() - position));
-        std::memcpy(buffer, bytes.data() + position, count);
+        if (count > 0) // an empty stream has no data pointer to copy from
+            std::memcpy(buffer, bytes.data() + position, count);
         position += count;
         if (numBytesRead != nullptr)
             *numBytesRead = static_cast<std::int32_t>(count);
