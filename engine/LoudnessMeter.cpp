@@ -45,15 +45,15 @@ void LoudnessMeter::setSampleRate(double sampleRateHz)
     const double gain = std::pow(10.0, kShelfGainDb / 20.0);
     const double band = std::pow(gain, kShelfBandExponent);
     const double shelfA0 = 1.0 + shelfK / kShelfQ + shelfK * shelfK;
-    shelf = {(gain + band * shelfK / kShelfQ + shelfK * shelfK) / shelfA0,
-             2.0 * (shelfK * shelfK - gain) / shelfA0,
-             (gain - band * shelfK / kShelfQ + shelfK * shelfK) / shelfA0,
-             2.0 * (shelfK * shelfK - 1.0) / shelfA0,
-             (1.0 - shelfK / kShelfQ + shelfK * shelfK) / shelfA0};
+    shelf = biquad((gain + band * shelfK / kShelfQ + shelfK * shelfK) / shelfA0,
+                   2.0 * (shelfK * shelfK - gain) / shelfA0,
+                   (gain - band * shelfK / kShelfQ + shelfK * shelfK) / shelfA0,
+                   2.0 * (shelfK * shelfK - 1.0) / shelfA0,
+                   (1.0 - shelfK / kShelfQ + shelfK * shelfK) / shelfA0);
     const double passK = std::tan(kPi * kHighPassHz / sampleRateHz);
     const double passA0 = 1.0 + passK / kHighPassQ + passK * passK;
-    highPass = {1.0, -2.0, 1.0, 2.0 * (passK * passK - 1.0) / passA0,
-                (1.0 - passK / kHighPassQ + passK * passK) / passA0};
+    highPass = biquad(1.0, -2.0, 1.0, 2.0 * (passK * passK - 1.0) / passA0,
+                      (1.0 - passK / kHighPassQ + passK * passK) / passA0);
     // Whole frames, rounded, as other meters count them, so blocks line up with theirs.
     stepFrames = std::max(1, static_cast<int>(sampleRateHz * lc::kStepSeconds + 0.5));
     reset();
@@ -71,10 +71,10 @@ void LoudnessMeter::reset()
 
 void LoudnessMeter::restart()
 {
-    for (ChannelFilter& filter : filters)
-        filter = ChannelFilter{};
+    shelfState = StageState{};
+    highPassState = StageState{};
     framesInStep = 0;
-    stepSum = 0.0;
+    stepSums = Pair{};
     std::fill(std::begin(stepMeanSquares), std::end(stepMeanSquares), 0.0);
     lastStep = 0;
     stepsSinceRestart = 0;
@@ -84,30 +84,53 @@ void LoudnessMeter::restart()
         meter.clearHistory();
 }
 
-// Transposed direct form II, both stages.
-double LoudnessMeter::weigh(ChannelFilter& s, double x) const
+LoudnessMeter::Biquad LoudnessMeter::biquad(double b0, double b1, double b2, double a1, double a2)
 {
-    const double shelved = shelf.b0 * x + s.shelf1;
-    s.shelf1 = shelf.b1 * x - shelf.a1 * shelved + s.shelf2;
-    s.shelf2 = shelf.b2 * x - shelf.a2 * shelved;
-    const double passed = highPass.b0 * shelved + s.highPass1;
-    s.highPass1 = highPass.b1 * shelved - highPass.a1 * passed + s.highPass2;
-    s.highPass2 = highPass.b2 * shelved - highPass.a2 * passed;
-    return passed;
+    return {Pair{b0, b0}, Pair{b1, b1}, Pair{b2, b2}, Pair{a1, a1}, Pair{a2, a2}};
+}
+
+// Direct form I: only the feedback of the last output waits on the step before.
+__attribute__((always_inline)) inline LoudnessMeter::Pair
+LoudnessMeter::filterStep(const Biquad& stage, StageState& state, Pair input)
+{
+    const Pair fed = stage.b0 * input + stage.b1 * state.in1 + stage.b2 * state.in2 -
+                     stage.a2 * state.out2;
+    const Pair output = fed - stage.a1 * state.out1;
+    state.in2 = state.in1;
+    state.in1 = input;
+    state.out2 = state.out1;
+    state.out1 = output;
+    return output;
 }
 
 void LoudnessMeter::process(const float* left, const float* right, int frames)
 {
     truePeaks[0].process(left, frames);
     truePeaks[1].process(right, frames);
-    for (int i = 0; i < frames; ++i)
+    // The state in locals for the run up to the next step's end, clear of the inputs.
+    StageState shelved = shelfState;
+    StageState passed = highPassState;
+    Pair sums = stepSums;
+    for (int i = 0; i < frames;)
     {
-        const double weighedLeft = weigh(filters[0], left[i]);
-        const double weighedRight = weigh(filters[1], right[i]);
-        stepSum += weighedLeft * weighedLeft + weighedRight * weighedRight;
-        if (++framesInStep == stepFrames)
+        const int run = std::min(frames - i, stepFrames - framesInStep);
+        for (const int end = i + run; i < end; ++i)
+        {
+            const Pair weighted = filterStep(
+                highPass, passed, filterStep(shelf, shelved, Pair{left[i], right[i]}));
+            sums += weighted * weighted;
+        }
+        framesInStep += run;
+        if (framesInStep == stepFrames)
+        {
+            stepSums = sums;
             completeStep();
+            sums = Pair{};
+        }
     }
+    shelfState = shelved;
+    highPassState = passed;
+    stepSums = sums;
 }
 
 double LoudnessMeter::windowMeanSquare(int steps) const
@@ -122,8 +145,8 @@ double LoudnessMeter::windowMeanSquare(int steps) const
 void LoudnessMeter::completeStep()
 {
     lastStep = (lastStep + 1) % lc::kShortTermSteps;
-    stepMeanSquares[lastStep] = stepSum / stepFrames;
-    stepSum = 0.0;
+    stepMeanSquares[lastStep] = (stepSums[0] + stepSums[1]) / stepFrames;
+    stepSums = Pair{};
     framesInStep = 0;
     ++stepsSinceRestart;
     ++stepCount;

@@ -42,24 +42,30 @@ class LoudnessMeter
     void updateQuickFigures(LoudnessFigures& figures) const;
 
   private:
+    // Both channels side by side: one filter step serves the pair.
+    using Pair = double __attribute__((vector_size(2 * sizeof(double))));
     struct Biquad
     {
-        double b0, b1, b2, a1, a2;
+        Pair b0, b1, b2, a1, a2;
     };
-    struct ChannelFilter
+    // Direct form I: the last two inputs and outputs of each stage.
+    struct StageState
     {
-        double shelf1 = 0.0, shelf2 = 0.0, highPass1 = 0.0, highPass2 = 0.0;
+        Pair in1{}, in2{}, out1{}, out2{};
     };
-    double weigh(ChannelFilter& state, double sample) const;
+    static Biquad biquad(double b0, double b1, double b2, double a1, double a2);
+    static Pair filterStep(const Biquad& stage, StageState& state, Pair input);
     void completeStep();
     double windowMeanSquare(int steps) const;
 
     Biquad shelf{};
     Biquad highPass{};
-    ChannelFilter filters[2];
+    StageState shelfState{};
+    StageState highPassState{};
     int stepFrames = 4410;
     int framesInStep = 0;
-    double stepSum = 0.0;
+    // The step's sums of squared weighted samples, per channel.
+    Pair stepSums{};
     // Mean squares of the last kShortTermSteps steps, the newest at lastStep.
     double stepMeanSquares[loudness_constants::kShortTermSteps] = {};
     int lastStep = 0;

@@ -2,11 +2,41 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 
 namespace
 {
 constexpr double kPi = 3.141592653589793;
+// Far above the relative rounding of twelve float products summed (about 1e-6).
+constexpr double kWindowGainMargin = 1.0 + 1e-4;
+
+constexpr int kLanes = TruePeakMeter::kLanes;
+using Lanes = TruePeakMeter::Lanes;
+using LaneBits = int __attribute__((vector_size(kLanes * sizeof(int))));
+constexpr int kMagnitudeBits = 0x7fffffff;
+
+Lanes load(const float* at)
+{
+    Lanes lanes;
+    std::memcpy(&lanes, at, sizeof lanes);
+    return lanes;
+}
+
+Lanes magnitude(Lanes lanes)
+{
+    return reinterpret_cast<Lanes>(reinterpret_cast<LaneBits>(lanes) & kMagnitudeBits);
+}
+
+Lanes larger(Lanes a, Lanes b)
+{
+    return a > b ? a : b;
+}
+
+float largest(Lanes lanes)
+{
+    return std::max({lanes[0], lanes[1], lanes[2], lanes[3]});
+}
 
 double kaiser(double position, double beta)
 {
@@ -19,51 +49,115 @@ double kaiser(double position, double beta)
 TruePeakMeter::TruePeakMeter()
 {
     // The oversampled filter is a sinc with its cut-off at the input's Nyquist frequency,
-    // centred between taps kTaps/2 - 1 and kTaps/2 of the input, so phase p sits p/kPhases of
-    // a sample after the window's centre sample. Each phase is scaled to pass DC at unity.
-    constexpr double centre = kTaps / 2 - 1;
+    // centred between taps kCentreTap and kCentreTap + 1 of the input, so phase p sits
+    // p/kPhases of a sample after the window's centre sample. Each phase is scaled to pass DC
+    // at unity.
     constexpr double halfSpan = kTaps / 2.0;
-    for (int phase = 0; phase < kPhases; ++phase)
+    double widest = 0.0;
+    for (int phase = 1; phase < kPhases; ++phase)
     {
         double taps[kTaps];
         double sum = 0.0;
         for (int tap = 0; tap < kTaps; ++tap)
         {
             // Distance in input samples from this tap to the interpolated point.
-            const double distance = centre + static_cast<double>(phase) / kPhases - tap;
-            const double sinc = distance == 0.0 ? 1.0 : std::sin(kPi * distance) / (kPi * distance);
+            const double distance = kCentreTap + static_cast<double>(phase) / kPhases - tap;
+            const double sinc = std::sin(kPi * distance) / (kPi * distance);
             taps[tap] =
                 sinc * kaiser(distance / halfSpan, loudness_constants::kInterpolatorKaiserBeta);
             sum += taps[tap];
         }
+        double absoluteSum = 0.0;
         for (int tap = 0; tap < kTaps; ++tap)
-            coefficients[tap][phase] = static_cast<float>(taps[tap] / sum);
+        {
+            coefficients[phase - 1][tap] = static_cast<float>(taps[tap] / sum);
+            absoluteSum += std::fabs(coefficients[phase - 1][tap]);
+        }
+        widest = std::max(widest, absoluteSum);
+    }
+    windowGain = static_cast<float>(widest * kWindowGainMargin);
+    for (int tap = 0; tap < kTaps / 2; ++tap)
+    {
+        const float early = coefficients[0][tap];
+        const float late = coefficients[0][kTaps - 1 - tap];
+        foldedTaps[tap] = {Lanes{} + (early + late) / 2.0f, Lanes{} + (early - late) / 2.0f,
+                           Lanes{} + coefficients[1][tap]};
     }
 }
 
 void TruePeakMeter::clearHistory()
 {
-    std::fill(std::begin(history), std::end(history), 0.0f);
-    next = 0;
+    std::fill(std::begin(work), std::end(work), 0.0f);
 }
 
 void TruePeakMeter::process(const float* samples, int frames)
 {
-    // The running maximum stays a vector until the end, one comparison per sample.
-    Phases highest{peak, peak, peak, peak};
-    for (int i = 0; i < frames; ++i)
+    while (frames > 0)
     {
-        history[next] = samples[i];
-        history[next + kTaps] = samples[i];
-        next = next + 1 == kTaps ? 0 : next + 1;
-        // The window, oldest first: history[next .. next + kTaps).
-        const float* window = history + next;
-        // All four phases at once, tap by tap, so the sums go in one vector.
-        Phases values{};
-        for (int tap = 0; tap < kTaps; ++tap)
-            values += coefficients[tap] * window[tap];
-        const Phases magnitudes = values < 0.0f ? -values : values;
-        highest = magnitudes > highest ? magnitudes : highest;
+        const int count = std::min(frames, kChunkFrames);
+        std::memcpy(work + kTaps - 1, samples, static_cast<std::size_t>(count) * sizeof(float));
+        measureWork(count);
+        std::memmove(work, work + count, (kTaps - 1) * sizeof(float));
+        samples += count;
+        frames -= count;
     }
-    peak = std::max({highest[0], highest[1], highest[2], highest[3]});
+}
+
+// Window j is work[j .. j + kTaps): it ends with the j-th new sample.
+void TruePeakMeter::measureWork(int frames)
+{
+    int start = 0;
+    for (; start + kGroupFrames <= frames; start += kGroupFrames)
+    {
+        // The group's windows read kGroupFrames + kTaps - 1 samples. Most of a limited
+        // programme lies far enough under its peak that none of them can raise it.
+        const float* window = work + start;
+        Lanes loudest = magnitude(load(window + kGroupFrames + kTaps - 1 - kLanes));
+        for (int i = 0; i + kLanes <= kGroupFrames + kTaps - 1; i += kLanes)
+            loudest = larger(loudest, magnitude(load(window + i)));
+        if (largest(loudest) * windowGain > peak)
+            peak = std::max(peak, groupPeak(window));
+    }
+    for (; start < frames; ++start)
+        peak = std::max(peak, framePeak(work + start));
+}
+
+float TruePeakMeter::groupPeak(const float* window) const
+{
+    // Four windows at a time, the three phases side by side, so no sum waits on another.
+    Lanes highest = magnitude(load(window + kCentreTap));
+    for (int first = 0; first < kGroupFrames; first += kLanes)
+    {
+        // The half phase is symmetric and the quarters mirror each other, so each pair of
+        // samples equally far from the window's middle enters as a sum and a difference:
+        // the quarters are even + odd and even - odd, the larger in magnitude
+        // |even| + |odd|.
+        Lanes even{}, odd{}, half{};
+        for (int tap = 0; tap < kTaps / 2; ++tap)
+        {
+            const Lanes early = load(window + first + tap);
+            const Lanes late = load(window + first + kTaps - 1 - tap);
+            const Lanes sum = early + late;
+            even += foldedTaps[tap].quarterEven * sum;
+            odd += foldedTaps[tap].quarterOdd * (early - late);
+            half += foldedTaps[tap].half * sum;
+        }
+        highest = larger(highest, magnitude(load(window + first + kCentreTap)));
+        highest = larger(highest, magnitude(even) + magnitude(odd));
+        highest = larger(highest, magnitude(half));
+    }
+    return largest(highest);
+}
+
+float TruePeakMeter::framePeak(const float* window) const
+{
+    float highest = std::fabs(window[kCentreTap]);
+    for (const auto& phase : coefficients)
+    {
+        float sum = 0.0f;
+        for (int tap = 0; tap < kTaps; ++tap)
+            sum += phase[tap] * window[tap];
+        highest = std::max(highest, std::fabs(sum));
+    }
+    return highest;
 }

@@ -10,6 +10,9 @@ class TruePeakMeter
   public:
     static constexpr int kTaps = loudness_constants::kInterpolatorTapsPerPhase;
     static constexpr int kPhases = loudness_constants::kOversampling;
+    // What it computes in: four consecutive windows at a time.
+    static constexpr int kLanes = 4;
+    using Lanes = float __attribute__((vector_size(kLanes * sizeof(float))));
 
     TruePeakMeter();
 
@@ -21,12 +24,34 @@ class TruePeakMeter
     float getPeak() const { return peak; }
 
   private:
-    // Coefficients per tap, the phases side by side so one tap's four products go together;
-    // phase 0 is the sample itself. history holds the last kTaps samples twice over so a window
-    // never wraps.
-    using Phases = float __attribute__((vector_size(kPhases * sizeof(float))));
-    Phases coefficients[kTaps];
-    float history[2 * kTaps] = {};
-    int next = 0;
+    // Frames copied behind the history per pass, and frames whose windows share one test of
+    // whether they could raise the peak at all.
+    static constexpr int kChunkFrames = 256;
+    static constexpr int kGroupFrames = 16;
+    // Window position of the sample itself: phase 0 sits on it, phase p p/kPhases after it.
+    static constexpr int kCentreTap = kTaps / 2 - 1;
+    static constexpr int kWorkFrames = kTaps - 1 + kChunkFrames;
+
+    void measureWork(int frames);
+    // The peak of the windows starting at window[0 .. kGroupFrames), all computed.
+    float groupPeak(const float* window) const;
+    float framePeak(const float* window) const;
+
+    static_assert(kPhases == 4 && kTaps % 2 == 0, "groupPeak folds three phases by name");
+    // The phases between samples (1 .. kPhases - 1), tap by tap, oldest input first.
+    float coefficients[kPhases - 1][kTaps];
+    // The same folded about the window's middle, each repeated across a vector: the quarter
+    // phase's even and odd parts (the three-quarter phase is its mirror image) and the half
+    // phase (symmetric).
+    struct FoldedTap
+    {
+        Lanes quarterEven, quarterOdd, half;
+    };
+    FoldedTap foldedTaps[kTaps / 2];
+    // No reconstructed value exceeds this times the loudest sample of its window: the largest
+    // sum of absolute coefficients of a phase, raised a little for the rounding of the sums.
+    float windowGain = 1.0f;
+    // The last kTaps - 1 samples, then the chunk being measured.
+    float work[kWorkFrames] = {};
     float peak = 0.0f;
 };

@@ -1,6 +1,7 @@
 // The loudness measurement against libebur128 on generated programmes, and against the EBU
 // Tech 3341 and 3342 test signals (generated here) within their stated tolerances.
 #include "engine/LoudnessMeter.h"
+#include "engine/TruePeakMeter.h"
 
 #include <ebur128.h>
 #include <gtest/gtest.h>
@@ -217,6 +218,82 @@ TEST(Tech3342, StatedSequencesReadTheirRange)
             appendSine(signal, 1000.0, level, 20.0, rateHz);
         EXPECT_NEAR(measure(signal, rateHz).rangeLu, test.range, 1.0);
     }
+}
+
+// The true-peak meter passes over groups of samples that cannot raise its peak; every value it
+// would have computed there is found by a plain interpolation in double. The signal leaves and
+// re-enters the quiet state: a crest establishes the peak, quiet noise follows, then a quarter-
+// rate sine whose samples stay under the peak while its crests between them rise above it,
+// then a last crest; in pieces that end inside groups and chunks.
+TEST(TruePeakMeter, SkippedGroupsHideNoCrest)
+{
+    using Meter = TruePeakMeter;
+    constexpr double kPi = kTwoPi / 2.0;
+    constexpr int kCentre = Meter::kTaps / 2 - 1;
+    double taps[Meter::kPhases][Meter::kTaps];
+    for (int phase = 0; phase < Meter::kPhases; ++phase)
+    {
+        double sum = 0.0;
+        for (int tap = 0; tap < Meter::kTaps; ++tap)
+        {
+            const double distance = kCentre + phase / double(Meter::kPhases) - tap;
+            const double position = distance / (Meter::kTaps / 2.0);
+            const double window =
+                std::cyl_bessel_i(0.0, loudness_constants::kInterpolatorKaiserBeta *
+                                           std::sqrt(std::max(0.0, 1.0 - position * position))) /
+                std::cyl_bessel_i(0.0, loudness_constants::kInterpolatorKaiserBeta);
+            taps[phase][tap] =
+                (distance == 0.0 ? 1.0 : std::sin(kPi * distance) / (kPi * distance)) * window;
+            sum += taps[phase][tap];
+        }
+        for (double& tap : taps[phase])
+            tap /= sum;
+    }
+    std::vector<float> signal;
+    const auto append = [&](int frames, auto sample)
+    {
+        for (int i = 0; i < frames; ++i)
+            signal.push_back(static_cast<float>(sample(i)));
+    };
+    std::uint32_t noise = 7;
+    append(300, [](int i) { return i == 150 ? 0.5 : 0.0; });
+    append(5000,
+           [&](int)
+           {
+               noise = noise * 1664525u + 1013904223u;
+               return 0.02 * (static_cast<double>(noise >> 8) / 16777216.0 - 0.5);
+           });
+    append(3001, [](int i) { return 0.6 * std::sin(kPi / 2.0 * i + kPi / 4.0); });
+    append(2000, [](int) { return 0.0; });
+    append(77, [](int i) { return i == 70 ? -0.9 : 0.0; });
+
+    Meter meter;
+    double expected = 0.0;
+    std::size_t done = 0;
+    constexpr int kPieces[] = {1, 15, 17, 255, 513, 4096, 3};
+    for (int piece = 0; done < signal.size(); piece = (piece + 1) % 7)
+    {
+        const std::size_t count = std::min<std::size_t>(kPieces[piece], signal.size() - done);
+        meter.process(signal.data() + done, static_cast<int>(count));
+        for (std::size_t end = done; end < done + count; ++end)
+        {
+            // The window ending at this sample, silence before the first.
+            for (const auto& phase : taps)
+            {
+                double value = 0.0;
+                for (int tap = 0; tap < Meter::kTaps; ++tap)
+                {
+                    const auto at = static_cast<long>(end) - (Meter::kTaps - 1) + tap;
+                    value += at < 0 ? 0.0 : phase[tap] * signal[static_cast<std::size_t>(at)];
+                }
+                expected = std::max(expected, std::fabs(value));
+            }
+        }
+        done += count;
+        ASSERT_NEAR(meter.getPeak(), expected, 2e-6 * expected) << "after frame " << done;
+    }
+    // The sine's crests between its samples (0.6) rose above the first crest and its samples.
+    EXPECT_NEAR(expected, 0.9, 1e-6);
 }
 
 // Silence and a restart: nothing is shown below the gate, and a restart keeps the integrated
