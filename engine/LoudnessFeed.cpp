@@ -8,7 +8,13 @@ namespace
 {
 // Between two looks at an empty ring: 1920 frames at 192 kHz, a small part of the ring, and
 // fewer than a display frame's worth of delay; an idle instance wakes 100 times a second.
-constexpr auto kPollInterval = std::chrono::milliseconds(10);
+// An offline render fills the ring in a fraction of that (32768 frames in about 0.2 ms), so
+// while each look finds it more than a quarter full the interval halves, down to the shortest;
+// while it finds little it doubles back.
+constexpr auto kLongestPoll = std::chrono::microseconds(10000);
+constexpr auto kShortestPoll = std::chrono::microseconds(50);
+constexpr std::uint64_t kBusyQueuedFrames = LoudnessFeed::kRingFrames / 4;
+constexpr std::uint64_t kIdleQueuedFrames = LoudnessFeed::kRingFrames / 16;
 constexpr auto kSetUpWait = std::chrono::microseconds(50);
 // The integrated loudness and range take a pass over their histograms: while the ring stays
 // busy (offline renders), at most once per this many 100 ms steps.
@@ -57,10 +63,22 @@ void LoudnessFeed::releaseFlag()
 
 void LoudnessFeed::run()
 {
+    std::chrono::microseconds poll = kLongestPoll;
+    bool woken = true;
     std::unique_lock<std::mutex> lock(stopMutex);
     while (!stopping)
     {
         lock.unlock();
+        if (woken)
+        {
+            const std::uint64_t queued =
+                written.load(std::memory_order_acquire) - measured.load(kRelaxed);
+            if (queued >= kBusyQueuedFrames)
+                poll = std::max(kShortestPoll, poll / 2);
+            else if (queued < kIdleQueuedFrames)
+                poll = std::min(kLongestPoll, poll * 2);
+            woken = false;
+        }
         int frames = 0;
         if (tryTakeFlag())
         {
@@ -73,7 +91,10 @@ void LoudnessFeed::run()
         }
         lock.lock();
         if (frames == 0)
-            stopSignal.wait_for(lock, kPollInterval, [this] { return stopping; });
+        {
+            stopSignal.wait_for(lock, poll, [this] { return stopping; });
+            woken = true;
+        }
     }
 }
 
