@@ -1,7 +1,9 @@
 #include "vst3plugin/Vst3Factory.h"
 
+#include <cstddef>
 #include <cstring>
 #include <new>
+#include <type_traits>
 
 #include "VarnholtVersion.h"
 #include "vst3plugin/Vst3Controller.h"
@@ -11,24 +13,56 @@
 
 namespace
 {
-struct ClassEntry
+// What hosts read of each class, in the factory's order.
+struct ClassRecord
 {
     const vst3::Tuid* cid;
     const char* category;
     const char* name;
+    // None of the component flags: the controller reaches its processor by address, so the two
+    // are never distributed to different processes.
+    std::uint32_t classFlags;
     const char* subCategories;
 };
-const ClassEntry kClasses[] = {
+const ClassRecord kClasses[] = {
     {&vst3_identity::kProcessorCid, vst3_identity::kProcessorCategory, vst3_identity::kPluginName,
-     vst3_identity::kSubCategories},
+     0, vst3_identity::kSubCategories},
     {&vst3_identity::kControllerCid, vst3_identity::kControllerCategory,
-     vst3_identity::kControllerName, ""},
+     vst3_identity::kControllerName, 0, ""},
 };
 constexpr std::int32_t kClassCount = sizeof kClasses / sizeof kClasses[0];
 
-bool isClassIndex(std::int32_t index)
+// A text field of N characters: bytes as they are, UTF-16 units as converted; cut to fit.
+template <std::size_t N> void putText(char (&field)[N], const char* text)
 {
-    return index >= 0 && index < kClassCount;
+    vst3_text::toChars(field, N, text);
+}
+template <std::size_t N> void putText(vst3::char16 (&field)[N], const char* text)
+{
+    vst3_text::toUtf16(field, N, text);
+}
+
+// The class record at index in whichever of the three class info structs the host asked for;
+// fields the record does not fill stay zero.
+template <typename Info> vst3::tresult describeClass(std::int32_t index, Info* info)
+{
+    if (info == nullptr || index < 0 || index >= kClassCount)
+        return vst3::kInvalidArgument;
+    const ClassRecord& record = kClasses[index];
+    std::memset(info, 0, sizeof *info);
+    std::memcpy(info->cid, record.cid->data(), record.cid->size());
+    info->cardinality = vst3::kManyInstances;
+    putText(info->category, record.category);
+    putText(info->name, record.name);
+    if constexpr (!std::is_same_v<Info, vst3::PClassInfo>)
+    {
+        info->classFlags = record.classFlags;
+        putText(info->subCategories, record.subCategories);
+        putText(info->vendor, vst3_identity::kVendorName);
+        putText(info->version, kVersionText);
+        putText(info->sdkVersion, vst3_identity::kSdkVersion);
+    }
+    return vst3::kResultOk;
 }
 
 // The new object's interface iid, or kNoInterface; the creator's own reference goes either way.
@@ -74,49 +108,17 @@ std::int32_t Vst3Factory::countClasses()
 
 vst3::tresult Vst3Factory::getClassInfo(std::int32_t index, vst3::PClassInfo* info)
 {
-    if (info == nullptr || !isClassIndex(index))
-        return vst3::kInvalidArgument;
-    const ClassEntry& entry = kClasses[index];
-    std::memset(info, 0, sizeof *info);
-    std::memcpy(info->cid, entry.cid->data(), entry.cid->size());
-    info->cardinality = vst3::kManyInstances;
-    vst3_text::toChars(info->category, sizeof info->category, entry.category);
-    vst3_text::toChars(info->name, sizeof info->name, entry.name);
-    return vst3::kResultOk;
+    return describeClass(index, info);
 }
 
 vst3::tresult Vst3Factory::getClassInfo2(std::int32_t index, vst3::PClassInfo2* info)
 {
-    if (info == nullptr || !isClassIndex(index))
-        return vst3::kInvalidArgument;
-    const ClassEntry& entry = kClasses[index];
-    std::memset(info, 0, sizeof *info);
-    std::memcpy(info->cid, entry.cid->data(), entry.cid->size());
-    info->cardinality = vst3::kManyInstances;
-    vst3_text::toChars(info->category, sizeof info->category, entry.category);
-    vst3_text::toChars(info->name, sizeof info->name, entry.name);
-    vst3_text::toChars(info->subCategories, sizeof info->subCategories, entry.subCategories);
-    vst3_text::toChars(info->vendor, sizeof info->vendor, vst3_identity::kVendorName);
-    vst3_text::toChars(info->version, sizeof info->version, kVersionText);
-    vst3_text::toChars(info->sdkVersion, sizeof info->sdkVersion, vst3_identity::kSdkVersion);
-    return vst3::kResultOk;
+    return describeClass(index, info);
 }
 
 vst3::tresult Vst3Factory::getClassInfoUnicode(std::int32_t index, vst3::PClassInfoW* info)
 {
-    if (info == nullptr || !isClassIndex(index))
-        return vst3::kInvalidArgument;
-    const ClassEntry& entry = kClasses[index];
-    std::memset(info, 0, sizeof *info);
-    std::memcpy(info->cid, entry.cid->data(), entry.cid->size());
-    info->cardinality = vst3::kManyInstances;
-    vst3_text::toChars(info->category, sizeof info->category, entry.category);
-    vst3_text::toUtf16(info->name, 64, entry.name);
-    vst3_text::toChars(info->subCategories, sizeof info->subCategories, entry.subCategories);
-    vst3_text::toUtf16(info->vendor, 64, vst3_identity::kVendorName);
-    vst3_text::toUtf16(info->version, 64, kVersionText);
-    vst3_text::toUtf16(info->sdkVersion, 64, vst3_identity::kSdkVersion);
-    return vst3::kResultOk;
+    return describeClass(index, info);
 }
 
 vst3::tresult Vst3Factory::createInstance(vst3::TUIDPointer cid, vst3::TUIDPointer iid,

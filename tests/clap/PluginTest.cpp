@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "VstRender.h"
+#include "ClapTestHost.h"
 #include "parameters/Presets.h"
+#include "tests/support/Vst2ReferenceRender.h"
 
 namespace
 {
@@ -206,7 +207,7 @@ TEST(ClapPlugin, GainAdjustmentShowsTheLimitersReduction)
     const StereoSignal quiet{std::vector<float>(4096, 0.01f), std::vector<float>(4096, 0.01f)};
     clap.render(quiet, 4096);
     EXPECT_NEAR(metering->get(clap.plugin), 0.0, 0.01);
-    const StereoSignal loud = testMaterial(20000);
+    const StereoSignal loud = comparisonMaterial(20000);
     EventList drive;
     drive.addValue(0, kInputDrive, 12.0);
     clap.flush(drive);

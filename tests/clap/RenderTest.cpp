@@ -7,18 +7,21 @@
 #include <limits>
 #include <string>
 
-#include "VstRender.h"
+#include "ClapTestHost.h"
 #include "parameters/Presets.h"
 #include "parameters/UserUnits.h"
+#include "tests/support/Vst2ReferenceRender.h"
 
 namespace
 {
 constexpr std::size_t kFrames = 20000;
 constexpr std::uint32_t kHostBlock = 256;
+static_assert(ClapInstance::kSampleRateHz == Vst2ReferenceRender::kSampleRateHz,
+              "the editions are compared at one rate");
 
 const StereoSignal& material()
 {
-    static const StereoSignal signal = testMaterial(kFrames);
+    static const StereoSignal signal = comparisonMaterial(kFrames);
     return signal;
 }
 } // namespace
@@ -26,14 +29,17 @@ const StereoSignal& material()
 TEST(ClapRender, DefaultsAndEveryProgramGiveTheVstSamples)
 {
     ClapInstance defaults;
-    EXPECT_EQ(maxDifference(defaults.render(material(), kHostBlock), vstRender(material())), 0.0f);
+    Vst2ReferenceRender vstDefaults;
+    EXPECT_EQ(
+        maxDifference(defaults.render(material(), kHostBlock), vstDefaults.render(material())),
+        0.0f);
     for (int program = 0; program < kNumPrograms; ++program)
     {
         ClapInstance clap;
         ASSERT_TRUE(clap.loadPreset(std::to_string(program).c_str()));
-        EXPECT_EQ(
-            maxDifference(clap.render(material(), kHostBlock), vstRender(material(), program)),
-            0.0f)
+        Vst2ReferenceRender vst;
+        vst.setProgram(program);
+        EXPECT_EQ(maxDifference(clap.render(material(), kHostBlock), vst.render(material())), 0.0f)
             << "program " << program;
     }
 }
@@ -89,7 +95,10 @@ TEST(ClapRender, SettingsInUserUnitsMatchTheVstWithinRounding)
         events.insert({0, {static_cast<clap_id>(index), userValueOf(index, value)}});
     ClapInstance clap;
     const StereoSignal clapOut = clap.render(material(), kHostBlock, events);
-    const float difference = maxDifference(clapOut, vstRender(material(), -1, settings));
+    Vst2ReferenceRender vst;
+    for (const auto& [index, value] : settings)
+        vst.setParameter(index, value);
+    const float difference = maxDifference(clapOut, vst.render(material()));
     // 16-bit dither steps are 3e-5; a rounding that moves the dither decision stays near one.
     EXPECT_LT(difference, 1e-3f);
     RecordProperty("max_difference", std::to_string(difference));
@@ -124,25 +133,10 @@ TEST(ClapRender, ParameterEventsLandAtTheirFrames)
 // the sound after it is the VST edition's after effMainsChanged off and on.
 TEST(ClapRender, ResetAndRestartClearAsTheVstResumeDoes)
 {
-    HostedEffect effect;
-    effect.dispatch(effSetSampleRate, 0, 0, nullptr,
-                    static_cast<float>(ClapInstance::kSampleRateHz));
-    effect.dispatch(effMainsChanged, 0, 1);
-    const auto vstBlocks = [&](StereoSignal signal)
-    {
-        for (std::size_t done = 0; done < signal.left.size(); done += kVstBlockFrames)
-        {
-            const auto frames = static_cast<VstInt32>(
-                std::min<std::size_t>(kVstBlockFrames, signal.left.size() - done));
-            float* channels[] = {signal.left.data() + done, signal.right.data() + done};
-            effect->processReplacing(effect.get(), channels, channels, frames);
-        }
-        return signal;
-    };
-    vstBlocks(material());
-    effect.dispatch(effMainsChanged, 0, 0);
-    effect.dispatch(effMainsChanged, 0, 1);
-    const StereoSignal vstAfter = vstBlocks(material());
+    Vst2ReferenceRender vst;
+    vst.render(material());
+    vst.restart();
+    const StereoSignal vstAfter = vst.render(material());
 
     ClapInstance reset;
     reset.render(material(), kHostBlock);

@@ -7,8 +7,9 @@
 #include <random>
 #include <string>
 
-#include "VstRender.h"
+#include "ClapTestHost.h"
 #include "parameters/UserUnits.h"
+#include "tests/support/Vst2ReferenceRender.h"
 
 namespace
 {
@@ -17,7 +18,7 @@ constexpr std::uint32_t kHostBlock = 256;
 
 const StereoSignal& material()
 {
-    static const StereoSignal signal = testMaterial(kFrames);
+    static const StereoSignal signal = comparisonMaterial(kFrames);
     return signal;
 }
 

@@ -8,7 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "VstReference.h"
+#include "lv2/Lv2Identity.h"
+#include "tests/support/Vst2ReferenceRender.h"
 
 namespace
 {
@@ -16,10 +17,10 @@ constexpr std::size_t kFrames = 30000;
 constexpr std::size_t kLatencyFrames = 512;
 const std::string kFolder = LV2_TEST_OUTPUT_DIR;
 
-void writeFloatWav(const std::string& path, const Stereo& s)
+void writeFloatWav(const std::string& path, const StereoSignal& s)
 {
     SF_INFO info{};
-    info.samplerate = static_cast<int>(kSampleRateHz);
+    info.samplerate = static_cast<int>(Vst2ReferenceRender::kSampleRateHz);
     info.channels = 2;
     info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
@@ -32,7 +33,7 @@ void writeFloatWav(const std::string& path, const Stereo& s)
     sf_close(file);
 }
 
-Stereo readWav(const std::string& path)
+StereoSignal readWav(const std::string& path)
 {
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
@@ -41,7 +42,7 @@ Stereo readWav(const std::string& path)
     std::vector<float> interleaved(static_cast<std::size_t>(info.frames) * 2);
     sf_readf_float(file, interleaved.data(), info.frames);
     sf_close(file);
-    Stereo s;
+    StereoSignal s;
     for (std::size_t i = 0; i < interleaved.size(); i += 2)
     {
         s.left.push_back(interleaved[i]);
@@ -80,7 +81,7 @@ TEST(Lv2file, RendersTheVstSamplesAfterLatencyAlignment)
          1e-6f},
     };
     const std::string input = kFolder + "/lv2file-input.wav";
-    writeFloatWav(input, testMaterial(kFrames));
+    writeFloatWav(input, comparisonMaterial(kFrames));
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
@@ -96,8 +97,8 @@ TEST(Lv2file, RendersTheVstSamplesAfterLatencyAlignment)
                       "' --format float32 " +
                       c.renderOptions + " '" + input + "' '" + viaVst + "'"),
                   0);
-        const Stereo lv2 = readWav(viaLv2);
-        const Stereo vst = readWav(viaVst);
+        const StereoSignal lv2 = readWav(viaLv2);
+        const StereoSignal vst = readWav(viaVst);
         ASSERT_EQ(lv2.left.size(), kFrames);
         ASSERT_EQ(vst.left.size(), kFrames);
         // lv2file keeps the look-ahead delay in its output; varnholt-render compensates it.

@@ -11,10 +11,11 @@
 #include <random>
 #include <thread>
 
-#include "VstReference.h"
+#include "Lv2Bundle.h"
 #include "engine/LoudnessConstants.h"
 #include "parameters/Presets.h"
 #include "parameters/UserUnits.h"
+#include "tests/support/Vst2ReferenceRender.h"
 
 namespace
 {
@@ -25,7 +26,7 @@ const std::vector<std::uint32_t> kHostRuns = {256};
 
 const Stereo& material()
 {
-    static const Stereo signal = testMaterial(kFrames);
+    static const Stereo signal = comparisonMaterial(kFrames);
     return signal;
 }
 
@@ -50,7 +51,7 @@ bool withinBound(const Stereo& s, float bound)
 
 TEST(Lv2Render, DefaultsEveryPresetAndWordLengthGiveTheVstSamples)
 {
-    VstReference vstDefaults;
+    Vst2ReferenceRender vstDefaults;
     const Stereo reference = vstDefaults.render(material());
     for (const bool inPlace : {false, true})
     {
@@ -67,7 +68,7 @@ TEST(Lv2Render, DefaultsEveryPresetAndWordLengthGiveTheVstSamples)
         const int program = programOf(lv2.get().programName(preset));
         SCOPED_TRACE(lv2.get().programName(preset));
         ASSERT_GE(program, 0);
-        VstReference vst;
+        Vst2ReferenceRender vst;
         vst.setProgram(program);
         lv2.get().setProgram(preset);
         const Stereo rendered = lv2.render(material(), kOddRuns, program % 2 == 1);
@@ -78,7 +79,7 @@ TEST(Lv2Render, DefaultsEveryPresetAndWordLengthGiveTheVstSamples)
     for (const float position : {1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f})
     {
         SCOPED_TRACE(position);
-        VstReference vst;
+        Vst2ReferenceRender vst;
         vst.setParameter(kDithering, position);
         HostedLv2 lv2;
         lv2.set(kDithering, position);
@@ -95,7 +96,7 @@ TEST(Lv2Render, SettingsOffTheGridAgreeWithinTheUnitConversion)
     for (int setting = 0; setting < 6; ++setting)
     {
         SCOPED_TRACE(setting);
-        VstReference vst;
+        Vst2ReferenceRender vst;
         HostedLv2 lv2;
         for (int index = 0; index < kNumParams; ++index)
         {
@@ -122,7 +123,7 @@ TEST(Lv2Render, ActivateResetsAsTheVstResume)
     const Stereo first{
         std::vector<float>(material().left.begin(), material().left.begin() + half),
         std::vector<float>(material().right.begin(), material().right.begin() + half)};
-    VstReference vst;
+    Vst2ReferenceRender vst;
     HostedLv2 lv2;
     EXPECT_EQ(maxDifference(lv2.render(first, kHostRuns), vst.render(first)), 0.0f);
     vst.restart();
@@ -179,7 +180,7 @@ TEST(Lv2Render, EmptyRunsAndLateConnectionsAreSafe)
 
     // Connected again after activate, to other buffers, mid-stream: renders continue exactly.
     RawLv2Instance lv2;
-    VstReference vst;
+    Vst2ReferenceRender vst;
     float lateTrim = lv2.controls[kOutputTrim];
     lv2.connect(kOutputTrim, &lateTrim);
     EXPECT_EQ(maxDifference(lv2.render(material(), kOddRuns), vst.render(material())), 0.0f);

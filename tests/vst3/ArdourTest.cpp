@@ -13,10 +13,11 @@
 #include <map>
 #include <sstream>
 
-#include "Vst2Reference.h"
+#include "Vst3TestHost.h"
 #include "engine/LimiterEngine.h"
 #include "parameters/UserUnits.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/Vst2ReferenceRender.h"
 #include "vst3plugin/Vst3Parameters.h"
 
 namespace
@@ -169,7 +170,7 @@ TEST(Vst3Ardour, ScansLoadsRendersAsVst2AndReopensAsSaved)
     const Stereo ardourRender{readMono(bounced), readMono(rightPath)};
     ASSERT_EQ(ardourRender.left.size(), static_cast<std::size_t>(kBounceFrames));
 
-    Vst2Reference vst2;
+    Vst2ReferenceRender vst2;
     vst2.setProgram(kMixFirstAid);
     vst2.setParameter(kOutputTrim, static_cast<float>(vst3_parameters::normalizedOf(
                                        kOutputTrim, parameterValueOf(kOutputTrim, kTrimDb))));

@@ -5,26 +5,21 @@
 
 #include <limits>
 
-#include "Vst2Reference.h"
+#include "TestMaterial.h"
 #include "parameters/Presets.h"
+#include "tests/support/Vst2ReferenceRender.h"
 #include "vst3plugin/Vst3Parameters.h"
 
 namespace
 {
 constexpr int kFrames = 20000;
+static_assert(HostedVst3::kSampleRateHz == Vst2ReferenceRender::kSampleRateHz,
+              "the editions are compared at one rate");
 
 const Stereo& material()
 {
     static const Stereo signal = testMaterial(kFrames);
     return signal;
-}
-
-bool withinFullScale(const Stereo& s)
-{
-    for (std::size_t i = 0; i < s.left.size(); ++i)
-        if (!(std::fabs(s.left[i]) <= 1.0f && std::fabs(s.right[i]) <= 1.0f))
-            return false;
-    return true;
 }
 
 // A tail of the render from frame on.
@@ -37,7 +32,7 @@ Stereo from(const Stereo& s, int frame)
 
 TEST(Vst3Process, EveryBlockLengthAndInPlaceGiveTheVst2Samples)
 {
-    Vst2Reference vst2;
+    Vst2ReferenceRender vst2;
     const Stereo reference = vst2.render(material());
     for (const std::int32_t block : {1, 3, 512, 4096})
     {
@@ -55,7 +50,7 @@ TEST(Vst3Process, ProgramsAndSettingsGiveTheVst2Samples)
     for (const int program : {1, 3, 4, 7})
     {
         SCOPED_TRACE(kProgramNameTable[program]);
-        Vst2Reference vst2;
+        Vst2ReferenceRender vst2;
         vst2.setProgram(program);
         HostedVst3 vst3;
         vst3.setParameter(vst3_parameters::kProgramId,
@@ -63,7 +58,7 @@ TEST(Vst3Process, ProgramsAndSettingsGiveTheVst2Samples)
         EXPECT_EQ(maxDifference(vst3.render(material(), 256), vst2.render(material())), 0.0f);
     }
     // Continuous values pass as they are; menus by entry (16 bit, with dither).
-    Vst2Reference vst2;
+    Vst2ReferenceRender vst2;
     vst2.setParameter(kInputDrive, 0.8f);
     vst2.setParameter(kSoftclipAmount, 0.35f);
     vst2.setParameter(kDithering, 4.0f);
@@ -207,7 +202,7 @@ TEST(Vst3Process, ReactivatedRendersAsNew)
 
 TEST(Vst3Process, ActivatedAtAProgramRendersAsTheVst2EditionAtIt)
 {
-    Vst2Reference vst2;
+    Vst2ReferenceRender vst2;
     vst2.setProgram(7);
     vst2.setParameter(kOutputTrim, 0.9f);
     HostedVst3 vst3;

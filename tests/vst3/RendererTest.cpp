@@ -6,11 +6,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Vst2Reference.h"
+#include "TestMaterial.h"
 #include "host/HostError.h"
 #include "host/plugins/PluginSource.h"
 #include "parameters/Parameters.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/Vst2ReferenceRender.h"
 
 namespace
 {

@@ -3,8 +3,9 @@
 // host only after the call that chose it.
 #include <gtest/gtest.h>
 
-#include "Vst2Reference.h"
+#include "TestMaterial.h"
 #include "parameters/Presets.h"
+#include "tests/support/Vst2ReferenceRender.h"
 #include "vst3plugin/Vst3Parameters.h"
 
 namespace

@@ -13,16 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TestSignals.h"
 #include "vst3/Vst3Controller.h"
 #include "vst3/Vst3Factory.h"
 #include "vst3/Vst3Processor.h"
 #include "vst3plugin/Vst3Identity.h"
 
-struct Stereo
-{
-    std::vector<float> left;
-    std::vector<float> right;
-};
+using Stereo = StereoSignal;
 
 // Reference counting for the host's own objects, which the tests keep on the stack: the
 // counts are recorded, never used to delete.
