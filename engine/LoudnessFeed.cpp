@@ -8,9 +8,9 @@ namespace
 {
 // Between two looks at an empty ring: 1920 frames at 192 kHz, a small part of the ring, and
 // fewer than a display frame's worth of delay; an idle instance wakes 100 times a second.
-// An offline render fills the ring in a fraction of that (32768 frames in about 0.2 ms), so
-// while each look finds it more than a quarter full the interval halves, down to the shortest;
-// while it finds little it doubles back.
+// An offline render fills the ring in a fraction of that (32768 frames in about 0.2 ms), so a
+// look that finds it more than a quarter full takes the interval to the shortest at once;
+// looks that find little double it back.
 constexpr auto kLongestPoll = std::chrono::microseconds(10000);
 constexpr auto kShortestPoll = std::chrono::microseconds(50);
 constexpr std::uint64_t kBusyQueuedFrames = LoudnessFeed::kRingFrames / 4;
@@ -63,7 +63,8 @@ void LoudnessFeed::releaseFlag()
 
 void LoudnessFeed::run()
 {
-    std::chrono::microseconds poll = kLongestPoll;
+    // From the shortest: an offline render may start at once.
+    std::chrono::microseconds poll = kShortestPoll;
     bool woken = true;
     std::unique_lock<std::mutex> lock(stopMutex);
     while (!stopping)
@@ -74,7 +75,7 @@ void LoudnessFeed::run()
             const std::uint64_t queued =
                 written.load(std::memory_order_acquire) - measured.load(kRelaxed);
             if (queued >= kBusyQueuedFrames)
-                poll = std::max(kShortestPoll, poll / 2);
+                poll = kShortestPoll;
             else if (queued < kIdleQueuedFrames)
                 poll = std::min(kLongestPoll, poll * 2);
             woken = false;
