@@ -203,7 +203,9 @@ void LoudnessFeed::write(const float* left, const float* right, int frames)
 {
     const std::uint64_t position = written.load(kRelaxed);
     const auto count = static_cast<std::uint64_t>(frames);
-    while (position + count - measured.load(std::memory_order_acquire) > kRingFrames)
+    if (position + count - measuredAsLastRead > kRingFrames)
+        measuredAsLastRead = measured.load(std::memory_order_acquire);
+    while (position + count - measuredAsLastRead > kRingFrames)
     {
         // The thread is behind: measure here, or wait for its chunk (microseconds) to end.
         if (tryTakeFlag())
@@ -215,6 +217,7 @@ void LoudnessFeed::write(const float* left, const float* right, int frames)
         }
         else
             pause();
+        measuredAsLastRead = measured.load(std::memory_order_acquire);
     }
     std::uint64_t done = 0;
     while (done < count)

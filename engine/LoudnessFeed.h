@@ -65,8 +65,12 @@ class LoudnessFeed
     std::unique_ptr<float[]> ringLeft;
     std::unique_ptr<float[]> ringRight;
     // Frames written and measured since construction; the ring slot is the count modulo size.
-    std::atomic<std::uint64_t> written{0};
-    std::atomic<std::uint64_t> measured{0};
+    // Each on a cache line of its own, so the two threads' stores do not pull at one line; the
+    // audio thread reads `measured` again only when its last reading says the ring is full.
+    static constexpr std::size_t kCacheLineBytes = 64;
+    alignas(kCacheLineBytes) std::atomic<std::uint64_t> written{0};
+    std::uint64_t measuredAsLastRead = 0;
+    alignas(kCacheLineBytes) std::atomic<std::uint64_t> measured{0};
     // Where a reset or restart takes effect, as a count of frames written; kNone when none waits.
     static constexpr std::uint64_t kNone = ~std::uint64_t{0};
     std::atomic<std::uint64_t> resetAt{kNone};
