@@ -12,9 +12,10 @@
 // The loudness measurement of a stream, kept off the audio thread: the audio thread copies its
 // output into a lock-free ring, and a thread of the feed's own, which polls the ring every few
 // milliseconds in real time and more often while an offline render fills it (the audio thread
-// never wakes it), measures every frame in order and publishes the figures. Whoever measures holds a flag (no lock): the thread, chunk by chunk, or, when
-// the ring is full because the thread cannot keep up (an offline render far faster than real
-// time on a busy machine), the audio thread itself, so no frame is ever skipped.
+// never wakes it), measures every frame in order and publishes the figures. Whoever measures
+// holds a flag (no lock): the thread, chunk by chunk, or, when the ring is full because the
+// thread cannot keep up (an offline render far faster than real time on a busy machine), the
+// audio thread itself, so no frame is ever skipped.
 class LoudnessFeed
 {
   public:
