@@ -246,7 +246,7 @@ class LimiterEngine
     template <typename Isa> inline StereoVector stereoWidthStep(FrameState& s, StereoVector work);
     template <typename Isa>
     static inline StereoVector image(StereoVector work, StereoVector signedSideGain);
-    template <typename Isa>
+    template <typename Isa, bool meterOnly>
     inline void updateCorrelationStatistics(FrameState& s, StereoVector work);
     template <typename Isa> inline float rmsLevellerStep(FrameState& s, float tapPowerFresh);
     template <typename Isa> inline StereoVector envelopeStep(FrameState& s, StereoVector excess);

@@ -88,7 +88,7 @@ void LimiterEngine::bypassRun(const float* inLeft, const float* inRight, float* 
         const StereoVector input = boundInput<Isa>(stereo::make(inLeft[i], inRight[i]));
         writeRing<Isa>(ringNext + i, input + noise.uniformPairOf(drawn));
         s.out = ringPair<Isa>(ringNext + i, 0);
-        updateCorrelationStatistics<Isa>(s, s.out);
+        updateCorrelationStatistics<Isa, true>(s, s.out);
         meterStep<Isa>(s, s.out);
         outLeft[i] = s.out[0];
         outRight[i] = s.out[1];
@@ -407,7 +407,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::meterStage(const float* work, int fra
         }
         meterStep<Isa>(s, loadPair(run.output + 2 * i));
         if (statistics)
-            updateCorrelationStatistics<Isa>(s, loadPair(work + 2 * i));
+            updateCorrelationStatistics<Isa, true>(s, loadPair(work + 2 * i));
     }
     s.out = loadPair(run.output + 2 * (frames - 1));
     state = s;
@@ -474,7 +474,7 @@ template <typename Isa>
 VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::stereoWidthStep(FrameState& s, StereoVector work)
 {
     const StereoVector imaged = image<Isa>(work, frame.signedSideGain);
-    updateCorrelationStatistics<Isa>(s, imaged);
+    updateCorrelationStatistics<Isa, false>(s, imaged);
     if (!frame.correlationLimiterOn)
         return imaged;
     // Powers of the filtered mid and side, each weighted by the threshold; the side is narrowed
@@ -507,12 +507,17 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::image(StereoVector work,
     return mid + signedSideGain * difference;
 }
 
-// Powers of both channels and their cross power after the 800 Hz high-pass.
-template <typename Isa>
+// Powers of both channels and their cross power after the 800 Hz high-pass. Where they feed
+// only the correlation meter, the filter takes its shorter chain, which sets the pace of the
+// meter loop; where they steer the width, the order of the reference.
+template <typename Isa, bool meterOnly>
 VARNHOLT_ENGINE_INLINE void LimiterEngine::updateCorrelationStatistics(FrameState& s,
                                                                        StereoVector work)
 {
-    const StereoVector y = correlationFilters.step(work, s.correlationState1, s.correlationState2);
+    const StereoVector y =
+        meterOnly ? correlationFilters.stepShortChain(work, s.correlationState1,
+                                                      s.correlationState2)
+                  : correlationFilters.step(work, s.correlationState1, s.correlationState2);
     // Lanes: ((1 - c) * yL) * yL, ((1 - c) * yR) * yR, ((1 - c) * yL) * yR twice; the weight
     // taken first leaves one product and one fused step.
     const StereoVector first = __builtin_shufflevector(y, y, 0, 1, 0, 0) * frame.correlationFresh;

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 namespace
@@ -106,5 +109,40 @@ TEST(BiquadFilter, UnknownKindsAndNewFiltersPassThrough)
     {
         filter.process(-0.75f);
         EXPECT_EQ(filter.output(), -0.75f);
+    }
+}
+
+// The shorter-chain step keeps the same state as the plain one and rounds no worse: against the
+// same filter in double, over a long run in which the two steps take over from each other.
+TEST(BiquadFilter, TheShorterChainStepRoundsNoWorseThanThePlainOne)
+{
+    for (const Design& design : {kCorrelationHighPass, Design{96000, kHighPass, 800, 1, 0},
+                                 Design{44100, kPeaking, 1000, 1, 6}})
+    {
+        const BiquadFilter filter = designed(design);
+        const double b0 = filter.getB0(), b1 = filter.getB1(), b2 = filter.getB2();
+        const double a1 = filter.getA1(), a2 = filter.getA2();
+        double exact1 = 0.0, exact2 = 0.0;
+        float plain1 = 0.0f, plain2 = 0.0f, shorter1 = 0.0f, shorter2 = 0.0f;
+        double plainError = 0.0, shorterError = 0.0;
+        std::uint32_t noise = 1;
+        for (int i = 0; i < 100000; ++i)
+        {
+            noise = noise * 1664525u + 1013904223u;
+            const float x = static_cast<float>(noise >> 8) / 16777216.0f - 0.5f;
+            const double exact = b0 * x + exact1;
+            exact1 = b1 * x + exact2 - a1 * exact;
+            exact2 = b2 * x - a2 * exact;
+            const float plain = filter.step(x, plain1, plain2);
+            const float shorter = (i / 1000) % 2 == 0
+                                      ? filter.stepShortChain(x, shorter1, shorter2)
+                                      : filter.step(x, shorter1, shorter2);
+            plainError = std::max(plainError, std::fabs(plain - exact));
+            shorterError = std::max(shorterError, std::fabs(shorter - exact));
+        }
+        SCOPED_TRACE(std::to_string(design.kind) + " at " +
+                     std::to_string(design.sampleRateHz) + " Hz");
+        EXPECT_LT(shorterError, 2e-5);
+        EXPECT_LT(shorterError, 1.5 * plainError);
     }
 }
