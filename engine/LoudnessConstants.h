@@ -4,6 +4,8 @@
 // their units in the names.
 namespace loudness_constants
 {
+// For the designs of the K-weighting filters and the true-peak interpolator.
+constexpr double kPi = 3.141592653589793;
 // Loudness of a mean square of 1 on one channel before the -0.691 dB offset of BS.1770.
 constexpr double kLoudnessOffsetDb = -0.691;
 // Gating: blocks of four 100 ms steps (400 ms, 75 % overlap); short-term windows of 30 steps.

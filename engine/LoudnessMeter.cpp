@@ -8,7 +8,6 @@ namespace lc = loudness_constants;
 
 namespace
 {
-constexpr double kPi = 3.141592653589793;
 constexpr double kDefaultSampleRateHz = 44100.0;
 
 // The K-weighting's two stages as BS.1770 describes them in analogue terms (a high shelf of
@@ -41,7 +40,7 @@ LoudnessMeter::LoudnessMeter()
 
 void LoudnessMeter::setSampleRate(double sampleRateHz)
 {
-    const double shelfK = std::tan(kPi * kShelfHz / sampleRateHz);
+    const double shelfK = std::tan(lc::kPi * kShelfHz / sampleRateHz);
     const double gain = std::pow(10.0, kShelfGainDb / 20.0);
     const double band = std::pow(gain, kShelfBandExponent);
     const double shelfA0 = 1.0 + shelfK / kShelfQ + shelfK * shelfK;
@@ -50,7 +49,7 @@ void LoudnessMeter::setSampleRate(double sampleRateHz)
                    (gain - band * shelfK / kShelfQ + shelfK * shelfK) / shelfA0,
                    2.0 * (shelfK * shelfK - 1.0) / shelfA0,
                    (1.0 - shelfK / kShelfQ + shelfK * shelfK) / shelfA0);
-    const double passK = std::tan(kPi * kHighPassHz / sampleRateHz);
+    const double passK = std::tan(lc::kPi * kHighPassHz / sampleRateHz);
     const double passA0 = 1.0 + passK / kHighPassQ + passK * passK;
     highPass = biquad(1.0, -2.0, 1.0, 2.0 * (passK * passK - 1.0) / passA0,
                       (1.0 - passK / kHighPassQ + passK * passK) / passA0);

@@ -7,7 +7,6 @@
 
 namespace
 {
-constexpr double kPi = 3.141592653589793;
 // Far above the relative rounding of twelve float products summed (about 1e-6).
 constexpr double kWindowGainMargin = 1.0 + 1e-4;
 
@@ -53,6 +52,7 @@ TruePeakMeter::TruePeakMeter()
     // p/kPhases of a sample after the window's centre sample. Each phase is scaled to pass DC
     // at unity.
     constexpr double halfSpan = kTaps / 2.0;
+    float coefficients[kPhases - 1][kTaps];
     double widest = 0.0;
     for (int phase = 1; phase < kPhases; ++phase)
     {
@@ -62,7 +62,8 @@ TruePeakMeter::TruePeakMeter()
         {
             // Distance in input samples from this tap to the interpolated point.
             const double distance = kCentreTap + static_cast<double>(phase) / kPhases - tap;
-            const double sinc = std::sin(kPi * distance) / (kPi * distance);
+            const double sinc = std::sin(loudness_constants::kPi * distance) /
+                                (loudness_constants::kPi * distance);
             taps[tap] =
                 sinc * kaiser(distance / halfSpan, loudness_constants::kInterpolatorKaiserBeta);
             sum += taps[tap];
@@ -149,15 +150,18 @@ float TruePeakMeter::groupPeak(const float* window) const
     return largest(highest);
 }
 
+// One window in the group's arithmetic, so a window reads the same wherever a block ends.
 float TruePeakMeter::framePeak(const float* window) const
 {
-    float highest = std::fabs(window[kCentreTap]);
-    for (const auto& phase : coefficients)
+    float even = 0.0f, odd = 0.0f, half = 0.0f;
+    for (int tap = 0; tap < kTaps / 2; ++tap)
     {
-        float sum = 0.0f;
-        for (int tap = 0; tap < kTaps; ++tap)
-            sum += phase[tap] * window[tap];
-        highest = std::max(highest, std::fabs(sum));
+        const float early = window[tap];
+        const float late = window[kTaps - 1 - tap];
+        even += foldedTaps[tap].quarterEven[0] * (early + late);
+        odd += foldedTaps[tap].quarterOdd[0] * (early - late);
+        half += foldedTaps[tap].half[0] * (early + late);
     }
-    return highest;
+    return std::max({std::fabs(window[kCentreTap]), std::fabs(even) + std::fabs(odd),
+                     std::fabs(half)});
 }

@@ -38,11 +38,9 @@ class TruePeakMeter
     float framePeak(const float* window) const;
 
     static_assert(kPhases == 4 && kTaps % 2 == 0, "groupPeak folds three phases by name");
-    // The phases between samples (1 .. kPhases - 1), tap by tap, oldest input first.
-    float coefficients[kPhases - 1][kTaps];
-    // The same folded about the window's middle, each repeated across a vector: the quarter
-    // phase's even and odd parts (the three-quarter phase is its mirror image) and the half
-    // phase (symmetric).
+    // The phases between samples folded about the window's middle, each coefficient repeated
+    // across a vector: the quarter phase's even and odd parts (the three-quarter phase is its
+    // mirror image) and the half phase (symmetric).
     struct FoldedTap
     {
         Lanes quarterEven, quarterOdd, half;
