@@ -398,7 +398,7 @@ class LimiterEngine
     {
         // The input noise draws, when the run's draws hold them among the dither draws.
         std::uint32_t noiseDraws[2 * kRunFrames];
-        // Each channel's triangular dither in steps.
+        // Each channel's triangular dither in steps; from the gain stage on, the output plus it.
         float dither[2 * kRunFrames];
         // The signal from the input stage to the ring.
         float work[2 * kRunFrames];
@@ -410,6 +410,7 @@ class LimiterEngine
         float envelope[2 * kRunFrames];
         float leveller[kRunFrames];
         float limiterGains[2 * kRunFrames];
+        // The output; with the quantiser, in its steps until quantised.
         float output[2 * kRunFrames];
         // processBlock's float copies of double input and output.
         float left[kRunFrames];

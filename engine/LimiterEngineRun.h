@@ -17,8 +17,9 @@
 // ringStage       work                            ring                     unless input wrote it
 // detectionStage  ring                            detected, tapPowerFresh  always
 // envelopeStage   detected, tapPowerFresh         envelope, leveller       always
-// gainStage       envelope, leveller, ring        limiterGains, output     always; host output
-//                                                                          without quantiser
+// gainStage       envelope, leveller, ring,       limiterGains, output     always; host output
+//                 dither (with the quantiser)     (with the quantiser      without quantiser
+//                                                 in its steps), dither
 // meterStage      output, dither, work            output (quantised)       always
 // outputStage     output                          host output              with the quantiser
 
@@ -343,7 +344,8 @@ VARNHOLT_ENGINE_INLINE bool LimiterEngine::sameEnvelopes(const FrameState& a, co
 }
 
 // The stereo link, the limiter gains, and the gained sample clamped to full scale, then trimmed;
-// without the quantiser that is the output, written out here as the host's channels. (The run's
+// without the quantiser that is the output, written out here as the host's channels; with it,
+// `output` and `dither` take it and it plus the dither, in the quantiser's steps. (The run's
 // inputs were all read by now, so they may be the same buffers.)
 template <typename Isa>
 VARNHOLT_ENGINE_INLINE void LimiterEngine::gainStage(float* outLeft, float* outRight, int frames)
@@ -353,6 +355,7 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::gainStage(float* outLeft, float* outR
     const Pairs trim = splatPair(frame.outputGain);
     const Pairs unity = splat(1.0f);
     const PairsMask leftOnly = leftLanes();
+    const Pairs steps = splat(quantiser.stepsPerFullScale());
     for (int i = 0; i < frames; i += kFramesPerVector)
     {
         Pairs envelope = load<Pairs>(run.envelope + 2 * i);
@@ -370,8 +373,18 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::gainStage(float* outLeft, float* outR
         const Pairs leveller = doubled(load<Singles>(run.leveller + i));
         const Pairs gained = oldest * leveller * gains;
         const Pairs output = maxOf(splat(-1.0f), minOf(unity, gained)) * trim;
+        if (frame.quantising)
+        {
+            // The quantiser takes the output in its steps and with the dither added: worked
+            // out here, a vector at a time, they leave its frame loop only the feedback to
+            // wait on.
+            const Pairs scaled = output * steps;
+            store(run.output + 2 * i, scaled);
+            store(run.dither + 2 * i, scaled + load<Pairs>(run.dither + 2 * i));
+            continue;
+        }
         store(run.output + 2 * i, output);
-        if (!frame.quantising && i + kFramesPerVector <= frames)
+        if (i + kFramesPerVector <= frames)
         {
             store(outLeft + i, lefts(output));
             store(outRight + i, rights(output));

@@ -23,12 +23,18 @@ void Quantiser::setSampleRate(float sampleRateHz)
             c0 = stereo::splat(coefficient);
             continue;
         }
-        FourPairs& weights = tap <= kPairsPerVector ? nearWeights : farWeights;
-        const int pair = (tap - 1) % kPairsPerVector;
+        if (tap == 1)
+        {
+            c1 = stereo::splat(coefficient);
+            continue;
+        }
+        const int older = tap - 2;
+        FourPairs& weights = older < kPairsPerVector ? nearWeights : farWeights;
+        const int pair = older % kPairsPerVector;
         weights[2 * pair] = weights[2 * pair + 1] = coefficient;
-        StereoVector* const halves[] = {&nearWeights1, &nearWeights2, &farWeights1, &farWeights2};
-        StereoVector& half = *halves[(tap - 1) / 2];
-        const int lane = 2 * ((tap - 1) % 2);
+        StereoVector* const halves[] = {&nearWeights1, &nearWeights2, &farWeights1};
+        StereoVector& half = *halves[older / 2];
+        const int lane = 2 * (older % 2);
         half[lane] = half[lane + 1] = coefficient;
     }
 }
@@ -43,7 +49,7 @@ void Quantiser::setWordLength(int bits)
 
 void Quantiser::resetShaping()
 {
-    feedback = StereoVector{};
+    feedback = nextShare = StereoVector{};
     nearShares = farShares = FourPairs{};
-    nearShares1 = nearShares2 = farShares1 = farShares2 = StereoVector{};
+    nearShares1 = nearShares2 = farShares1 = StereoVector{};
 }

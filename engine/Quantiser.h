@@ -20,23 +20,31 @@ class Quantiser
     // Resets the shaping state: for a switch between the code sets, which keep it apart.
     void resetShaping();
 
-    // x in full-scale units, within +-1 (the engine clamps before quantising, which keeps the
-    // rounding inside 32-bit integers up to 30 bits); ditherSteps in steps of the word length.
-    // Returns the quantised values in full-scale units.
-    __attribute__((always_inline)) StereoVector process(StereoVector x, StereoVector ditherSteps)
+    // The word length's steps in full scale: x times this is x in steps, exactly (a power of
+    // two), as process takes it.
+    float stepsPerFullScale() const { return scale[0]; }
+
+    // scaled is x in steps (x in full-scale units, within +-1: the engine clamps before
+    // quantising, which keeps the rounding inside 32-bit integers up to 30 bits); offered is
+    // scaled plus the dither in steps. Both come from vector stages, which leaves this one
+    // frame's wait on the last: the feedback. Returns the quantised values in full-scale units.
+    __attribute__((always_inline)) StereoVector process(StereoVector scaled, StereoVector offered)
     {
-        const StereoVector scaled = x * scale;
         // v = scaled - feedback is the value to round; the rounding waits for the feedback only.
-        const StereoVector s = (scaled + ditherSteps) - feedback;
-        // Rounds half away from zero: s + 0.5 above zero, else s - 0.5, then truncates.
-        const StereoVector q = stereo::truncated(s + stereo::halfWithSignOf(s));
+        const StereoVector s = offered - feedback;
+        // Rounds half away from zero: s + 0.5 where s is positive, else s - 0.5, then truncates.
+        // Both sums start once s is known and its sign only chooses, which waits one step less
+        // than building the signed half first.
+        const StereoVector q = stereo::truncated(stereo::selectBySign(s, s - 0.5f, s + 0.5f));
         // The error is q - v = q + (feedback - scaled). The next feedback is c0 times it, c0 * q
         // added last so that only one operation waits for q, plus the older errors' shares.
         const StereoVector towardsError = feedback - scaled;
-        feedback = c0 * q + (c0 * towardsError + firstShare());
+        feedback = c0 * q + (c0 * towardsError + nextShare);
         // Each share takes the newest error at its weight onto the share one sample further on:
-        // c[k] * e(n) + (c[k + 1] * e(n - 1) + ...), summed oldest-first.
+        // c[k] * e(n) + (c[k + 1] * e(n - 1) + ...), summed oldest-first. The next feedback's,
+        // apart from the vectors of the others, waits on one product and sum, not on a shift.
         const StereoVector error = q + towardsError;
+        nextShare = c1 * error + secondShare();
 #if defined(__AVX512F__)
         const FourPairs errorInEveryPair =
             __builtin_shufflevector(error, error, 0, 1, 2, 3, 0, 1, 2, 3);
@@ -48,8 +56,7 @@ class Quantiser
         // error repeats its pair in lanes 2 and 3.
         nearShares1 = nearWeights1 * error + laterPair(nearShares1, nearShares2);
         nearShares2 = nearWeights2 * error + laterPair(nearShares2, farShares1);
-        farShares1 = farWeights1 * error + laterPair(farShares1, farShares2);
-        farShares2 = farWeights2 * error + laterPair(farShares2, StereoVector{});
+        farShares1 = farWeights1 * error + laterPair(farShares1, StereoVector{});
 #endif
         return q * step;
     }
@@ -60,7 +67,7 @@ class Quantiser
     // Left/right pairs of four taps.
     static constexpr int kPairsPerVector = 4;
     using FourPairs = float __attribute__((vector_size(8 * kPairsPerVector)));
-    static_assert(kTaps - 1 <= 2 * kPairsPerVector, "the older taps fill two vectors");
+    static_assert(kTaps - 2 <= 2 * kPairsPerVector, "the older taps fill two vectors");
 
     // The second pair of `near` then the first of `far`: the shares one sample later.
     static __attribute__((always_inline)) StereoVector laterPair(StereoVector near,
@@ -69,8 +76,9 @@ class Quantiser
         return __builtin_shufflevector(near, far, 2, 3, 4, 5);
     }
 
-    // The older errors' share in the next feedback, in lanes 0 and 1 and again 2 and 3.
-    __attribute__((always_inline)) StereoVector firstShare() const
+    // The share of the errors so far in the feedback two samples on, in lanes 0 and 1 and again
+    // 2 and 3.
+    __attribute__((always_inline)) StereoVector secondShare() const
     {
 #if defined(__AVX512F__)
         return __builtin_shufflevector(nearShares, nearShares, 0, 1, 0, 1);
@@ -82,14 +90,17 @@ class Quantiser
     int wordLength = engine_constants::kMaxWordLengthBits;
     StereoVector scale{};
     StereoVector step{};
-    // Shaping coefficients, c[0] for the newest error; the feedback for the next sample.
+    // Shaping coefficients, c[0] for the newest error; the feedback for the next sample and the
+    // errors' share in the one after it.
     StereoVector c0{};
+    StereoVector c1{};
     StereoVector feedback{};
-    // c[1] to c[7] (and a spare 0) in left/right pairs, and in the same places the share of the
-    // errors so far in the feedback k + 2 samples on, for tap k + 1: the transposed form of the
-    // sum, which shifts a few vectors per sample instead of seven errors through registers. In
-    // two layouts, one per code set, each the one it computes fastest: two vectors of four pairs
-    // where vectors are 32 bytes (the AVX-512 code), four of two pairs on the 16-byte baseline
+    StereoVector nextShare{};
+    // c[2] to c[7] (and spare 0s) in left/right pairs, and in the same places the share of the
+    // errors so far in the feedback k samples on, for tap k: the transposed form of the sum,
+    // which shifts a few vectors per sample instead of seven errors through registers. In two
+    // layouts, one per code set, each the one it computes fastest: two vectors of four pairs
+    // where vectors are 32 bytes (the AVX-512 code), three of two pairs on the 16-byte baseline
     // (where 32-byte vectors would go through memory). Each code set keeps only its own shares.
     FourPairs nearWeights{};
     FourPairs farWeights{};
@@ -98,9 +109,7 @@ class Quantiser
     StereoVector nearWeights1{};
     StereoVector nearWeights2{};
     StereoVector farWeights1{};
-    StereoVector farWeights2{};
     StereoVector nearShares1{};
     StereoVector nearShares2{};
     StereoVector farShares1{};
-    StereoVector farShares2{};
 };

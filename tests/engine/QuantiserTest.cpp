@@ -22,12 +22,13 @@ std::vector<double> errorSteps(float sampleRateHz, int samples, float input)
     Quantiser quantiser;
     quantiser.setSampleRate(sampleRateHz);
     quantiser.setWordLength(16);
+    const StereoVector scaled = stereo::make(input, 0.0f) * quantiser.stepsPerFullScale();
     std::vector<double> errors(static_cast<std::size_t>(samples));
     for (int i = 0; i < samples; ++i)
     {
         const float left = dither.triangular();
         const StereoVector out =
-            quantiser.process(stereo::make(input, 0.0f), stereo::make(left, dither.triangular()));
+            quantiser.process(scaled, scaled + stereo::make(left, dither.triangular()));
         errors[i] = (double(out[0]) - input) / kStep16;
     }
     return errors;
