@@ -76,8 +76,8 @@ class Quantiser
         return __builtin_shufflevector(near, far, 2, 3, 4, 5);
     }
 
-    // The share of the errors so far in the feedback two samples on, in lanes 0 and 1 and again
-    // 2 and 3.
+    // The share of the errors so far in the feedback three samples on (tap 2's), in lanes 0 and 1
+    // and again 2 and 3.
     __attribute__((always_inline)) StereoVector secondShare() const
     {
 #if defined(__AVX512F__)
@@ -97,7 +97,7 @@ class Quantiser
     StereoVector feedback{};
     StereoVector nextShare{};
     // c[2] to c[7] (and spare 0s) in left/right pairs, and in the same places the share of the
-    // errors so far in the feedback k samples on, for tap k: the transposed form of the sum,
+    // errors so far in the feedback k + 1 samples on, for tap k: the transposed form of the sum,
     // which shifts a few vectors per sample instead of seven errors through registers. In two
     // layouts, one per code set, each the one it computes fastest: two vectors of four pairs
     // where vectors are 32 bytes (the AVX-512 code), three of two pairs on the 16-byte baseline

@@ -192,14 +192,6 @@ inline __attribute__((always_inline)) StereoVector truncated(StereoVector v)
 #endif
 }
 
-// Per lane 0.5 with the sign of v (-0.5 for -0).
-inline __attribute__((always_inline)) StereoVector halfWithSignOf(StereoVector v)
-{
-    constexpr std::int32_t signBit = static_cast<std::int32_t>(0x80000000u);
-    return reinterpret_cast<StereoVector>((reinterpret_cast<StereoMask>(v) & signBit) |
-                                          reinterpret_cast<StereoMask>(splat(0.5f)));
-}
-
 // Bit 0 for the left lane, bit 1 for the right.
 inline __attribute__((always_inline)) int channelBits(StereoMask m)
 {

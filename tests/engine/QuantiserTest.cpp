@@ -89,3 +89,26 @@ TEST(Quantiser, ShapedErrorSpectrumAt44100)
     const std::vector<double> plain = errorSteps(22050.0f, 1024 * 400, 0.0f);
     EXPECT_NEAR(levelDb(plain, 1000.0, 22050.0), levelDb(plain, 10000.0, 22050.0), 1.0);
 }
+
+// Without shaping (below 32 kHz) the offered value is rounded half away from zero, ties in both
+// directions included, and comes back in full-scale units.
+TEST(Quantiser, RoundsHalfAwayFromZero)
+{
+    Quantiser quantiser;
+    quantiser.setSampleRate(22050.0f);
+    quantiser.setWordLength(16);
+    const struct
+    {
+        float offeredSteps;
+        float expectedSteps;
+    } cases[] = {{2.5f, 3.0f}, {-2.5f, -3.0f}, {2.4999f, 2.0f}, {-2.4999f, -2.0f},
+                 {0.5f, 1.0f}, {-0.5f, -1.0f}, {0.49f, 0.0f},   {-0.49f, 0.0f},
+                 {7.0f, 7.0f}, {-7.0f, -7.0f}};
+    for (const auto& c : cases)
+    {
+        const StereoVector out =
+            quantiser.process(StereoVector{}, stereo::make(c.offeredSteps, -c.offeredSteps));
+        EXPECT_EQ(out[0], c.expectedSteps * kStep16) << c.offeredSteps;
+        EXPECT_EQ(out[1], -c.expectedSteps * kStep16) << c.offeredSteps;
+    }
+}
