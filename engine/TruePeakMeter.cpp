@@ -1,5 +1,7 @@
 #include "engine/TruePeakMeter.h"
 
+#include "engine/StereoVector.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -12,24 +14,14 @@ constexpr double kWindowGainMargin = 1.0 + 1e-4;
 
 constexpr int kLanes = TruePeakMeter::kLanes;
 using Lanes = TruePeakMeter::Lanes;
-using LaneBits = int __attribute__((vector_size(kLanes * sizeof(int))));
-constexpr int kMagnitudeBits = 0x7fffffff;
+// Four windows in the stereo vector's four lanes: its lane steps serve them.
+static_assert(sizeof(Lanes) == sizeof(StereoVector), "four windows fill a stereo vector");
 
 Lanes load(const float* at)
 {
     Lanes lanes;
     std::memcpy(&lanes, at, sizeof lanes);
     return lanes;
-}
-
-Lanes magnitude(Lanes lanes)
-{
-    return reinterpret_cast<Lanes>(reinterpret_cast<LaneBits>(lanes) & kMagnitudeBits);
-}
-
-Lanes larger(Lanes a, Lanes b)
-{
-    return a > b ? a : b;
 }
 
 float largest(Lanes lanes)
@@ -113,9 +105,9 @@ void TruePeakMeter::measureWork(int frames)
         // The group's windows read kGroupFrames + kTaps - 1 samples. Most of a limited
         // programme lies far enough under its peak that none of them can raise it.
         const float* window = work + start;
-        Lanes loudest = magnitude(load(window + kGroupFrames + kTaps - 1 - kLanes));
+        Lanes loudest = stereo::abs(load(window + kGroupFrames + kTaps - 1 - kLanes));
         for (int i = 0; i + kLanes <= kGroupFrames + kTaps - 1; i += kLanes)
-            loudest = larger(loudest, magnitude(load(window + i)));
+            loudest = stereo::maxOf(loudest, stereo::abs(load(window + i)));
         if (largest(loudest) * windowGain > peak)
             peak = std::max(peak, groupPeak(window));
     }
@@ -126,7 +118,7 @@ void TruePeakMeter::measureWork(int frames)
 float TruePeakMeter::groupPeak(const float* window) const
 {
     // Four windows at a time, the three phases side by side, so no sum waits on another.
-    Lanes highest = magnitude(load(window + kCentreTap));
+    Lanes highest = stereo::abs(load(window + kCentreTap));
     for (int first = 0; first < kGroupFrames; first += kLanes)
     {
         // The half phase is symmetric and the quarters mirror each other, so each pair of
@@ -143,9 +135,9 @@ float TruePeakMeter::groupPeak(const float* window) const
             odd += foldedTaps[tap].quarterOdd * (early - late);
             half += foldedTaps[tap].half * sum;
         }
-        highest = larger(highest, magnitude(load(window + first + kCentreTap)));
-        highest = larger(highest, magnitude(even) + magnitude(odd));
-        highest = larger(highest, magnitude(half));
+        highest = stereo::maxOf(highest, stereo::abs(load(window + first + kCentreTap)));
+        highest = stereo::maxOf(highest, stereo::abs(even) + stereo::abs(odd));
+        highest = stereo::maxOf(highest, stereo::abs(half));
     }
     return largest(highest);
 }
