@@ -16,6 +16,8 @@ constexpr int kRunFrames = 256;
 // run sees plus the run.
 constexpr int kRingFrames = 1024;
 static_assert(kRingFrames >= kDelayCapacityFrames + 1 + kRunFrames, "ring too short for a run");
+// Floats in a 64-byte cache line, for fetching lines ahead.
+constexpr int kCacheLineFloats = 16;
 
 constexpr float kDefaultSampleRateHz = 44100.0f;
 constexpr float kMinSampleRateHz = 5000.0f;

@@ -232,6 +232,7 @@ class LimiterEngine
     template <typename Isa> inline float detectionStage(int frames);
     template <typename Isa> inline void envelopeStage(float loudest, int frames);
     template <typename Isa> inline void gainStage(float* outLeft, float* outRight, int frames);
+    template <typename Isa> inline void prefetchLoudnessRing(int frames);
     template <typename Isa, bool quantising> inline void meterStage(const float* work, int frames);
     template <typename Isa> inline void outputStage(float* outLeft, float* outRight, int frames);
     static void runStagesBaseline(LimiterEngine& engine, const float* inLeft, const float* inRight,

@@ -22,6 +22,11 @@ using Singles = float __attribute__((vector_size(4 * kFramesPerVector)));
 
 #include "engine/RunVectorsCommon.h"
 
+// None: not every x86-64 processor has PREFETCHW, and a read prefetch would fetch the line
+// shared, which spares a later store nothing.
+constexpr bool kPrefetchesForWriting = false;
+inline void prefetchForWriting(const float*) {}
+
 // Lanes 0 and 1 of a StereoVector in every pair.
 inline Pairs splatPair(StereoVector pair)
 {
