@@ -20,6 +20,7 @@
 // gainStage       envelope, leveller, ring,       limiterGains, output     always; host output
 //                 dither (with the quantiser)     (with the quantiser      without quantiser
 //                                                 in its steps), dither
+// prefetchLoudnessRing: the loudness ring's lines, fetched for writing   measuring; AVX-512 set
 // meterStage      output, dither, work            output (quantised)       always
 // outputStage     output                          host output              with the quantiser
 
