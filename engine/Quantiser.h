@@ -31,11 +31,13 @@ class Quantiser
     __attribute__((always_inline)) StereoVector process(StereoVector scaled, StereoVector offered)
     {
         // v = scaled - feedback is the value to round; the rounding waits for the feedback only.
-        const StereoVector s = offered - feedback;
         // Rounds half away from zero: s + 0.5 where s is positive, else s - 0.5, then truncates.
-        // Both sums start once s is known and its sign only chooses, which waits one step less
-        // than building the signed half first.
-        const StereoVector q = stereo::truncated(stereo::selectBySign(s, s - 0.5f, s + 0.5f));
+        // The halves go onto the offered value before the feedback is known, so s and both sums
+        // take one subtraction each from it, and the sign of s only chooses.
+        const StereoVector s = offered - feedback;
+        const StereoVector above = (offered + 0.5f) - feedback;
+        const StereoVector below = (offered - 0.5f) - feedback;
+        const StereoVector q = stereo::truncated(stereo::selectBySign(s, below, above));
         // The error is q - v = q + (feedback - scaled). The next feedback is c0 times it, c0 * q
         // added last so that only one operation waits for q, plus the older errors' shares.
         const StereoVector towardsError = feedback - scaled;
