@@ -19,7 +19,6 @@ constexpr auto kSetUpWait = std::chrono::microseconds(50);
 // The integrated loudness and range take a pass over their histograms: while the ring stays
 // busy (offline renders), at most once per this many 100 ms steps.
 constexpr std::uint64_t kFullPublishSteps = 10;
-constexpr std::uint64_t kRingMask = LoudnessFeed::kRingFrames - 1;
 constexpr auto kRelaxed = std::memory_order_relaxed;
 
 inline void pause()

@@ -55,7 +55,7 @@ class LoudnessFeed
     {
         const std::uint64_t slot =
             (written.load(std::memory_order_relaxed) + static_cast<std::uint64_t>(ahead)) &
-            (kRingFrames - 1);
+            kRingMask;
         return {ringLeft.get() + slot, ringRight.get() + slot};
     }
     // Any thread: the figures as last published (every 100 ms step of the stream).
@@ -77,6 +77,8 @@ class LoudnessFeed
     void releaseFlag();
     void run();
 
+    // A frame count's slot in the ring.
+    static constexpr std::uint64_t kRingMask = kRingFrames - 1;
     std::unique_ptr<float[]> ringLeft;
     std::unique_ptr<float[]> ringRight;
     // Frames written and measured since construction; the ring slot is the count modulo size.
