@@ -33,7 +33,9 @@ class Quantiser
         // v = scaled - feedback is the value to round; the rounding waits for the feedback only.
         // Rounds half away from zero: s + 0.5 where s is positive, else s - 0.5, then truncates.
         // The halves go onto the offered value before the feedback is known, so s and both sums
-        // take one subtraction each from it, and the sign of s only chooses.
+        // take one subtraction each from it, and the sign of s only chooses. (At a near-tie the
+        // sums can round one step apart from s + 0.5 and s - 0.5: a difference within the
+        // rounding, which the reference comparison allows.)
         const StereoVector s = offered - feedback;
         const StereoVector above = (offered + 0.5f) - feedback;
         const StereoVector below = (offered - 0.5f) - feedback;
