@@ -586,9 +586,13 @@ VARNHOLT_ENGINE_INLINE StereoVector LimiterEngine::envelopeStep(FrameState& s, S
 {
     using stereo::selectGreater;
     const StereoVector eps = stereo::splat(engine_constants::kEpsilon);
-    const StereoVector decayed =
-        selectGreater(s.excess, eps, s.excess * rate.peakHoldCoef, s.excess);
-    s.excess = selectGreater(e, s.excess, e, decayed);
+    // The held excess decays (while above the rest value) unless the new one rises above it, and
+    // where it rises the larger of the two is the new one: one blend after one product from one
+    // frame to the next, where choosing the decay and then the rise took two blends in a row.
+    const StereoVector rises = stereo::greaterMask(e, s.excess);
+    const StereoVector decays = stereo::andNotOf(rises, stereo::greaterMask(s.excess, eps));
+    s.excess =
+        stereo::selectBySign(decays, s.excess * rate.peakHoldCoef, stereo::maxOf(e, s.excess));
     s.smooth = rate.peakSmoothCoef * s.smooth + rate.peakSmoothFreshNormalised * s.excess;
     s.release = selectGreater(s.release, s.smooth, s.release * frame.envelopeReleaseCoef, s.smooth);
     s.average =

@@ -114,6 +114,13 @@ inline __attribute__((always_inline)) StereoVector orOf(StereoVector a, StereoVe
                                           reinterpret_cast<StereoMask>(b));
 }
 
+// Bitwise b and not a.
+inline __attribute__((always_inline)) StereoVector andNotOf(StereoVector a, StereoVector b)
+{
+    return reinterpret_cast<StereoVector>(~reinterpret_cast<StereoMask>(a) &
+                                          reinterpret_cast<StereoMask>(b));
+}
+
 // Per lane a > b ? ifGreater : otherwise, exactly (NaN compares false).
 inline __attribute__((always_inline)) StereoVector
 selectGreater(StereoVector a, StereoVector b, StereoVector ifGreater, StereoVector otherwise)
