@@ -410,14 +410,15 @@ VARNHOLT_ENGINE_INLINE void LimiterEngine::gainStage(float* outLeft, float* outR
 template <typename Isa>
 VARNHOLT_ENGINE_INLINE void LimiterEngine::prefetchLoudnessRing(int frames)
 {
+    const std::uint64_t next = loudness.writtenFrames();
     for (int ahead = 0; ahead < frames; ahead += engine_constants::kCacheLineFloats)
     {
-        const LoudnessFeed::RingSlot slot = loudness.slotAhead(ahead);
+        const LoudnessFeed::RingSlot slot = loudness.slotOf(next + ahead);
         vectors::prefetchForWriting(slot.left);
         vectors::prefetchForWriting(slot.right);
     }
     // The ring is not line-aligned: the last frame's line may start past the last step.
-    const LoudnessFeed::RingSlot last = loudness.slotAhead(frames - 1);
+    const LoudnessFeed::RingSlot last = loudness.slotOf(next + frames - 1);
     vectors::prefetchForWriting(last.left);
     vectors::prefetchForWriting(last.right);
 }

@@ -44,18 +44,17 @@ class LoudnessFeed
     // Audio thread. Copies the frames into the ring; allocates nothing, takes no lock, makes no
     // system call. Waits only when the ring is full while the thread measures a chunk.
     void write(const float* left, const float* right, int frames);
-    // Audio thread: where the frame written `ahead` frames after the last one will go, so the
-    // writer can ask for those cache lines before it writes.
+    // Audio thread: the frames written so far (its own count), and where the frame at a given
+    // count goes in the ring, so the writer can ask for those cache lines before it writes.
+    std::uint64_t writtenFrames() const { return written.load(std::memory_order_relaxed); }
     struct RingSlot
     {
         const float* left;
         const float* right;
     };
-    RingSlot slotAhead(int ahead) const
+    RingSlot slotOf(std::uint64_t frame) const
     {
-        const std::uint64_t slot =
-            (written.load(std::memory_order_relaxed) + static_cast<std::uint64_t>(ahead)) &
-            kRingMask;
+        const std::uint64_t slot = frame & kRingMask;
         return {ringLeft.get() + slot, ringRight.get() + slot};
     }
     // Any thread: the figures as last published (every 100 ms step of the stream).
