@@ -1,19 +1,8 @@
 #include "EditorTestSupport.h"
 
-#include "editor/ScaleSetting.h"
+#include "tests/support/ScratchSettings.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-void isolateEditorSettings()
-{
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                         ("varnholt-editor-tests-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-    unsetenv("GDK_SCALE");
-}
 
 std::vector<EditCall> recordedEdits()
 {
@@ -56,10 +45,8 @@ std::vector<EditCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edi
 
 EditorFixture::EditorFixture(double scale)
     : effectObject(
-          (isolateEditorSettings(),
-           // Every remembered choice: the size and the loudness panel.
-           std::filesystem::remove_all(std::filesystem::path(scaleSettingPath()).parent_path()),
-           std::make_unique<LimiterEffectEdit>(recordingHostCallback)))
+          // Forgets every remembered choice: the size and the loudness panel.
+          (useEmptySettingsFolder(), std::make_unique<LimiterEffectEdit>(recordingHostCallback)))
 {
     forgetHostCalls();
     setHostAcceptsSizeWindow(false);

@@ -31,10 +31,6 @@ void expectHostCalls(const std::vector<EditCall>& expected);
 // The calls of edits made through the window, each bracketed: begin, automate, end.
 std::vector<EditCall> bracketedEdits(std::vector<std::pair<VstInt32, float>> edits);
 
-// Points XDG_CONFIG_HOME at a folder of the test process's own (a remembered editor size of the
-// user's must not reach the tests) and clears GDK_SCALE.
-void isolateEditorSettings();
-
 // An effect whose editor draws at scale (as its host's scale factor; the desktop's is ignored).
 // Forgets any size or panel remembered by an earlier test.
 class EditorFixture

@@ -4,6 +4,7 @@
 #include "X11TestWindow.h"
 #include "editor/LoudnessLayout.h"
 #include "tests/support/HostedEffect.h"
+#include "tests/support/ScratchSettings.h"
 #include "tests/support/TestSignals.h"
 
 #include <X11/Xatom.h>
@@ -31,7 +32,7 @@ class EditorX11 : public X11TestWindow
         X11TestWindow::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        isolateEditorSettings();
+        useEmptySettingsFolder();
         // Kept loaded until exit, so leak reports can name the library's code.
         PluginLibrary::keepLoaded();
         hosted = std::make_unique<HostedEffect>();

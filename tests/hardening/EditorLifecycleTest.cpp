@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "HardeningHost.h"
+#include "tests/support/ScratchSettings.h"
 
 namespace
 {
@@ -33,11 +34,7 @@ class EditorLifecycle : public testing::Test
         if (getenv("DISPLAY") == nullptr || (display = XOpenDisplay(nullptr)) == nullptr)
             GTEST_SKIP() << "no X display";
         // No editor size the user remembered; each test sets the scale it wants.
-        const std::filesystem::path settings = std::filesystem::temp_directory_path() /
-                                               ("varnholt-lifecycle-" + std::to_string(getpid()));
-        std::filesystem::create_directories(settings);
-        setenv("XDG_CONFIG_HOME", settings.c_str(), 1);
-        unsetenv("GDK_SCALE");
+        useEmptySettingsFolder();
         parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, parentSizePixels,
                                      parentSizePixels, 0, 0, 0);
         XMapWindow(display, parent);
