@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "HardeningHost.h"
 #include "tests/support/ScratchSettings.h"
