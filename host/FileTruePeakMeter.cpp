@@ -74,8 +74,9 @@ Interpolator makeInterpolator()
 }
 
 // The points after a block of samples at one phase, through `weights` taps j0..j1.
-void pointsOf(const float* x, std::size_t start, const std::array<float, kTaps>& weights,
-              std::size_t firstTap, std::size_t endTap, std::array<float, kBlockFrames>& points)
+std::array<float, kBlockFrames> pointsOf(const float* x, std::size_t start,
+                                         const std::array<float, kTaps>& weights,
+                                         std::size_t firstTap, std::size_t endTap)
 {
     // Across the block's points for each weight, so the loop runs in vectors. The sums are the
     // function's own, so nothing can alias them, and walked rather than indexed, which spares the
@@ -88,7 +89,7 @@ void pointsOf(const float* x, std::size_t start, const std::array<float, kTaps>&
         for (float& sum : sums)
             sum += weight * *sample++;
     }
-    points = sums;
+    return sums;
 }
 
 const Interpolator kInterpolator = makeInterpolator();
@@ -147,7 +148,6 @@ void FileTruePeakMeter::interpolate(std::size_t firstCentre, std::size_t endCent
 {
     const std::size_t firstShortTap = kHalfTaps - kShortHalfTaps;
     const std::size_t endShortTap = kHalfTaps + kShortHalfTaps;
-    std::array<float, kBlockFrames> points{};
     for (std::size_t start = firstCentre; start < endCentre; start += kBlockFrames)
     {
         const std::size_t count = std::min(kBlockFrames, endCentre - start);
@@ -160,15 +160,16 @@ void FileTruePeakMeter::interpolate(std::size_t firstCentre, std::size_t endCent
             const double largestError = loudest * kInterpolator.largestDifference;
             for (int phase = 1; phase < kOversampling; ++phase)
             {
-                pointsOf(x, start, kInterpolator.shortPhases[phase], firstShortTap, endShortTap,
-                         points);
+                const std::array<float, kBlockFrames> estimates = pointsOf(
+                    x, start, kInterpolator.shortPhases[phase], firstShortTap, endShortTap);
                 double estimate = 0.0;
                 for (std::size_t point = 0; point < count; ++point)
-                    estimate = std::max(estimate, static_cast<double>(std::fabs(points[point])));
+                    estimate = std::max(estimate, static_cast<double>(std::fabs(estimates[point])));
                 stepPeak = std::max(stepPeak, estimate);
                 if (estimate + largestError <= streamPeak)
                     continue; // no point here can rise above the stream's peak
-                pointsOf(x, start, kInterpolator.phases[phase], 0, kTaps, points);
+                const std::array<float, kBlockFrames> points =
+                    pointsOf(x, start, kInterpolator.phases[phase], 0, kTaps);
                 for (std::size_t point = 0; point < count; ++point)
                     streamPeak =
                         std::max(streamPeak, static_cast<double>(std::fabs(points[point])));
